@@ -1,0 +1,34 @@
+// The subcommands of shelfmark-cli. Each command file registers its commands with a static
+// CommandRegistration, so adding a command touches no shared list.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace shelfmark::cli {
+
+// Exit statuses of the tool.
+enum ExitStatus : int { kExitSuccess = 0, kExitFailure = 1, kExitUsage = 2 };
+
+struct Command {
+    std::string_view name;     // e.g. "info"
+    std::string_view summary;  // one line for the command list
+    std::string_view usage;    // full help text: synopsis, options, notes
+    int (*run)(const std::vector<std::string>& args);  // arguments after the command name
+};
+
+class CommandRegistration {
+public:
+    explicit CommandRegistration(const Command& command);
+};
+
+const std::vector<Command>& AllCommands();
+const Command* FindCommand(std::string_view name);
+
+// Prints "shelfmark-cli: <message>" on standard error and returns kExitFailure.
+int Fail(std::string_view message);
+// Prints the message and the command's synopsis hint on standard error and returns kExitUsage.
+int UsageError(const Command& command, std::string_view message);
+
+}  // namespace shelfmark::cli

@@ -1,0 +1,66 @@
+# Helpers that give every target of the project the same warnings, sanitizers and layout.
+
+set(SHELFMARK_WARNINGS -Wall -Wextra -Wpedantic)
+if(SHELFMARK_WERROR)
+    list(APPEND SHELFMARK_WARNINGS -Werror)
+endif()
+
+if(SHELFMARK_SANITIZE OR SHELFMARK_FUZZ)
+    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+endif()
+if(SHELFMARK_FUZZ)
+    if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+        message(FATAL_ERROR "SHELFMARK_FUZZ needs clang: configure with -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang")
+    endif()
+    add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
+
+# shelfmark_add_library(NAME SOURCES ... [DEPS ...] [PUBLIC_DEPS ...])
+# A static library whose headers are included as "subsystem/Header.h" from the source root.
+function(shelfmark_add_library name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;PUBLIC_DEPS" ${ARGN})
+    add_library(${name} STATIC ${ARG_SOURCES})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_compile_options(${name} PRIVATE ${SHELFMARK_WARNINGS})
+    target_link_libraries(${name} PUBLIC ${ARG_PUBLIC_DEPS} PRIVATE ${ARG_DEPS})
+endfunction()
+
+# shelfmark_add_test(NAME SOURCES ... DEPS ...)
+# A GoogleTest executable registered with CTest; tests run with the source and corpus folders known.
+function(shelfmark_add_test name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+    find_package(GTest REQUIRED)
+    add_executable(${name} ${ARG_SOURCES})
+    target_compile_options(${name} PRIVATE ${SHELFMARK_WARNINGS})
+    target_link_libraries(${name} PRIVATE ${ARG_DEPS} shelfmark_test_support GTest::gtest GTest::gmock GTest::gtest_main)
+    include(GoogleTest)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+        PROPERTIES ENVIRONMENT "SHELFMARK_SOURCE_DIR=${PROJECT_SOURCE_DIR};SHELFMARK_BINARY_DIR=${PROJECT_BINARY_DIR}")
+endfunction()
+
+# shelfmark_add_fuzzer(NAME SOURCE file DEPS ... )
+# With SHELFMARK_FUZZ a libFuzzer binary; always also a replay binary that runs the seed corpus
+# fuzz/corpus/NAME under CTest, so CI checks every seed in seconds.
+function(shelfmark_add_fuzzer name)
+    cmake_parse_arguments(ARG "" "SOURCE" "DEPS" ${ARGN})
+    set(corpus ${PROJECT_SOURCE_DIR}/fuzz/corpus/${name})
+    if(SHELFMARK_FUZZ)
+        add_executable(${name}_fuzzer ${ARG_SOURCE})
+        target_link_options(${name}_fuzzer PRIVATE -fsanitize=fuzzer)
+        target_link_libraries(${name}_fuzzer PRIVATE ${ARG_DEPS})
+    endif()
+    add_executable(${name}_replay ${ARG_SOURCE} ${PROJECT_SOURCE_DIR}/fuzz/ReplayMain.cpp)
+    target_compile_options(${name}_replay PRIVATE ${SHELFMARK_WARNINGS})
+    target_link_libraries(${name}_replay PRIVATE ${ARG_DEPS})
+    add_test(NAME fuzz_replay.${name} COMMAND ${name}_replay ${corpus})
+endfunction()
+
+# shelfmark_add_bench(NAME SOURCES ... DEPS ...)
+function(shelfmark_add_bench name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+    find_package(benchmark REQUIRED)
+    add_executable(${name} ${ARG_SOURCES})
+    target_compile_options(${name} PRIVATE ${SHELFMARK_WARNINGS})
+    target_link_libraries(${name} PRIVATE ${ARG_DEPS} benchmark::benchmark)
+endfunction()

@@ -1,0 +1,26 @@
+// Case-insensitive handling of names: UTF-8 text compared under simple Unicode case folding.
+// Bytes that are not valid UTF-8 compare as themselves. These run in every sort and search, so
+// ASCII takes a fast path and nothing allocates per comparison.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace shelfmark::text {
+
+// <0, 0 or >0 as `a` sorts before, equal to or after `b` when both are case-folded.
+int CompareNoCase(std::string_view a, std::string_view b);
+bool EqualsNoCase(std::string_view a, std::string_view b);
+
+// The case-folded form (lower case for ASCII and the cased scripts).
+std::string FoldCase(std::string_view text);
+void AppendFolded(std::string& out, std::string_view text);
+
+// Position of the first occurrence of `needle` in `haystack` under case folding, or npos.
+size_t FindNoCase(std::string_view haystack, std::string_view needle);
+
+// True when `text` is well-formed UTF-8.
+bool IsValidUtf8(std::string_view text);
+
+}  // namespace shelfmark::text

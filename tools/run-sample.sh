@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and catalogues the bundled sample folder (samples/disk)
+# into build/sample.tkd, then shows what the catalog holds.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/tools/install-deps.sh"
+"$root/tools/build.sh"
+build=${SHELFMARK_BUILD_DIR:-$root/build}
+cli="$build/cli/shelfmark-cli"
+catalog="$build/sample.tkd"
+rm -f "$catalog"
+"$cli" --version
+if "$cli" help read >/dev/null 2>&1; then
+    "$cli" read "$catalog" "$root/samples/disk" --name "Sample Disk"
+    "$cli" info "$catalog"
+    "$cli" tree "$catalog"
+else
+    "$cli" --help
+fi
