@@ -1,0 +1,7 @@
+#include "foundation/LanguageTexts.h"
+
+namespace shelfmark {
+
+std::string Str(int) { return {}; }
+
+}  // namespace shelfmark
