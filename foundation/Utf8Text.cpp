@@ -4,26 +4,158 @@ namespace shelfmark::text {
 
 namespace {
 
-unsigned char FoldAscii(unsigned char c) { return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c; }
+#include "foundation/CaseFoldingTable.inc"
+
+unsigned char FoldAscii(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
+}
+
+char32_t FoldCodePoint(char32_t cp) {
+    if (cp >= kFoldLimit)
+        return cp;
+    const unsigned block = kFoldBlockIndex[cp >> kFoldBlockBits];
+    return static_cast<char32_t>(static_cast<int>(cp) +
+                                 kFoldDelta[block][cp & ((1u << kFoldBlockBits) - 1)]);
+}
+
+// Length of the well-formed sequence at the start of `text` (overlong forms, surrogates and code
+// points above U+10FFFF are not well-formed), or 0; the code point goes to `cp`.
+size_t DecodeUtf8(std::string_view text, size_t pos, char32_t& cp) {
+    const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[pos + i]); };
+    const unsigned char lead = byte(0);
+    size_t length;
+    char32_t min;
+    if (lead < 0x80) {
+        cp = lead;
+        return 1;
+    } else if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2, cp = lead & 0x1Fu, min = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3, cp = lead & 0x0Fu, min = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4, cp = lead & 0x07u, min = 0x10000;
+    } else {
+        return 0;
+    }
+    if (pos + length > text.size())
+        return 0;
+    for (size_t i = 1; i < length; ++i) {
+        if ((byte(i) & 0xC0) != 0x80)
+            return 0;
+        cp = (cp << 6) | (byte(i) & 0x3Fu);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return 0;
+    return length;
+}
+
+size_t EncodeUtf8(char32_t cp, unsigned char* out) {
+    if (cp < 0x80) {
+        out[0] = static_cast<unsigned char>(cp);
+        return 1;
+    }
+    if (cp < 0x800) {
+        out[0] = static_cast<unsigned char>(0xC0 | (cp >> 6));
+        out[1] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
+        return 2;
+    }
+    if (cp < 0x10000) {
+        out[0] = static_cast<unsigned char>(0xE0 | (cp >> 12));
+        out[1] = static_cast<unsigned char>(0x80 | ((cp >> 6) & 0x3F));
+        out[2] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
+        return 3;
+    }
+    out[0] = static_cast<unsigned char>(0xF0 | (cp >> 18));
+    out[1] = static_cast<unsigned char>(0x80 | ((cp >> 12) & 0x3F));
+    out[2] = static_cast<unsigned char>(0x80 | ((cp >> 6) & 0x3F));
+    out[3] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
+    return 4;
+}
+
+// The bytes of the folded form of a text, one at a time, without building that form. A byte
+// that does not start a well-formed sequence stands for itself.
+class FoldedBytes {
+  public:
+    explicit FoldedBytes(std::string_view text, size_t pos = 0) : text_(text), pos_(pos) {}
+
+    bool atEnd() const { return pending_ == count_ && pos_ >= text_.size(); }
+
+    // True between the folded forms of two source code points.
+    bool atBorder() const { return pending_ == count_; }
+
+    unsigned char next() {
+        if (pending_ < count_)
+            return buffer_[pending_++];
+        const unsigned char c = static_cast<unsigned char>(text_[pos_]);
+        if (c < 0x80) {
+            ++pos_;
+            return FoldAscii(c);
+        }
+        char32_t cp;
+        const size_t length = DecodeUtf8(text_, pos_, cp);
+        if (length == 0) {
+            ++pos_;
+            return c;
+        }
+        pos_ += length;
+        count_ = EncodeUtf8(FoldCodePoint(cp), buffer_);
+        pending_ = 1;
+        return buffer_[0];
+    }
+
+  private:
+    std::string_view text_;
+    size_t pos_;
+    unsigned char buffer_[4] = {};
+    size_t pending_ = 0;
+    size_t count_ = 0;
+};
+
+// Compares the folded streams; `prefixOnly` stops with "equal" once `b` is used up at a code
+// point border of `a`.
+int CompareFolded(FoldedBytes a, FoldedBytes b, bool prefixOnly) {
+    for (;;) {
+        if (b.atEnd())
+            return (a.atEnd() || (prefixOnly && a.atBorder())) ? 0 : 1;
+        if (a.atEnd())
+            return -1;
+        const unsigned char ca = a.next();
+        const unsigned char cb = b.next();
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+    }
+}
 
 }  // namespace
 
 int CompareNoCase(std::string_view a, std::string_view b) {
+    // ASCII fast path up to the first difference or the first non-ASCII byte.
     const size_t n = a.size() < b.size() ? a.size() : b.size();
-    for (size_t i = 0; i < n; ++i) {
-        const unsigned char ca = FoldAscii(static_cast<unsigned char>(a[i]));
-        const unsigned char cb = FoldAscii(static_cast<unsigned char>(b[i]));
+    size_t i = 0;
+    for (; i < n; ++i) {
+        const unsigned char ra = static_cast<unsigned char>(a[i]);
+        const unsigned char rb = static_cast<unsigned char>(b[i]);
+        if ((ra | rb) >= 0x80)
+            break;
+        const unsigned char ca = FoldAscii(ra);
+        const unsigned char cb = FoldAscii(rb);
         if (ca != cb)
             return ca < cb ? -1 : 1;
     }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+    if (i == n && i == a.size() && i == b.size())
+        return 0;
+    // Sequences are only ever cut at ASCII bytes above, so both rests start at a border.
+    return CompareFolded(FoldedBytes(a, i), FoldedBytes(b, i), false);
 }
 
-bool EqualsNoCase(std::string_view a, std::string_view b) { return a.size() == b.size() && CompareNoCase(a, b) == 0; }
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    return CompareNoCase(a, b) == 0;
+}
 
 void AppendFolded(std::string& out, std::string_view text) {
-    for (char c : text)
-        out.push_back(static_cast<char>(FoldAscii(static_cast<unsigned char>(c))));
+    FoldedBytes folded(text);
+    while (!folded.atEnd())
+        out.push_back(static_cast<char>(folded.next()));
 }
 
 std::string FoldCase(std::string_view text) {
@@ -34,20 +166,28 @@ std::string FoldCase(std::string_view text) {
 }
 
 size_t FindNoCase(std::string_view haystack, std::string_view needle) {
-    return FoldCase(haystack).find(FoldCase(needle));
+    if (needle.empty())
+        return 0;
+    size_t pos = 0;
+    while (pos < haystack.size()) {
+        if (CompareFolded(FoldedBytes(haystack, pos), FoldedBytes(needle), true) == 0)
+            return pos;
+        // Step to the next code point (or past one stray byte).
+        char32_t cp;
+        const size_t length = DecodeUtf8(haystack, pos, cp);
+        pos += length == 0 ? 1 : length;
+    }
+    return std::string_view::npos;
 }
 
 bool IsValidUtf8(std::string_view text) {
-    size_t i = 0;
-    while (i < text.size()) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        size_t length = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-        if (length == 0 || i + length > text.size())
+    size_t pos = 0;
+    while (pos < text.size()) {
+        char32_t cp;
+        const size_t length = DecodeUtf8(text, pos, cp);
+        if (length == 0)
             return false;
-        for (size_t k = 1; k < length; ++k)
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
-                return false;
-        i += length;
+        pos += length;
     }
     return true;
 }
