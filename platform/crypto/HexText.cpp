@@ -1,0 +1,16 @@
+#include "platform/crypto/HexText.h"
+
+namespace shelfmark {
+
+std::string ToLowerHex(std::span<const uint8_t> bytes) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string text;
+    text.reserve(bytes.size() * 2);
+    for (const uint8_t byte : bytes) {
+        text += kDigits[byte >> 4];
+        text += kDigits[byte & 0x0F];
+    }
+    return text;
+}
+
+}  // namespace shelfmark
