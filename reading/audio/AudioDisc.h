@@ -24,14 +24,15 @@ struct Msf {
     uint32_t seconds = 0;
     uint32_t frames = 0;
 
-    uint32_t frameCount() const { return minutes * kFramesPerMinute + seconds * kFramesPerSecond + frames; }
+    uint32_t frameCount() const {
+        return minutes * kFramesPerMinute + seconds * kFramesPerSecond + frames;
+    }
     // Whole seconds, frames dropped (minutes * 60 + seconds).
     uint32_t totalSeconds() const { return minutes * 60 + seconds; }
     // The packed form the CD player's disc key adds up: (minutes << 16) | (seconds << 8) | frames.
     uint32_t packedForKey() const { return (minutes << 16) | (seconds << 8) | frames; }
 
-    static Msf FromFrames(uint32_t frameCount)
-    {
+    static Msf FromFrames(uint32_t frameCount) {
         return {frameCount / kFramesPerMinute, frameCount / kFramesPerSecond % 60,
                 frameCount % kFramesPerSecond};
     }
@@ -64,8 +65,7 @@ struct AudioDisc {
     std::vector<uint8_t> cdText;
     std::optional<SimulatedVolume> simulated;  // set only for a simulated drive
 
-    bool hasAudio() const
-    {
+    bool hasAudio() const {
         for (const AudioTrack& track : tracks)
             if (track.isAudio())
                 return true;
@@ -75,8 +75,7 @@ struct AudioDisc {
 
     // The disc's total length as the CD audio device reports it: lead-out minus the first
     // track's start, less one frame.
-    Msf length() const
-    {
+    Msf length() const {
         if (tracks.empty())
             return {};
         const uint32_t first = tracks.front().start.frameCount();
@@ -89,8 +88,7 @@ struct AudioDisc {
     // The table of contents as 32-bit little-endian values: the byte count 4 (n + 1), the n track
     // starts as frame counts (the first raised to 150 when smaller), then the lead-out as the
     // disc length + the first entry + 1. Empty when the disc has no audio track.
-    std::vector<uint32_t> tocRecordValues() const
-    {
+    std::vector<uint32_t> tocRecordValues() const {
         std::vector<uint32_t> values;
         if (!hasAudio())
             return values;
@@ -105,8 +103,7 @@ struct AudioDisc {
         return values;
     }
     // The same record as the bytes stored under key 0xC0.
-    std::vector<uint8_t> tocRecord() const
-    {
+    std::vector<uint8_t> tocRecord() const {
         std::vector<uint8_t> bytes;
         for (uint32_t value : tocRecordValues())
             for (int shift = 0; shift < 32; shift += 8)
