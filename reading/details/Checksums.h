@@ -26,6 +26,15 @@ class DigestContext {
     std::vector<unsigned char> buffer_;
 };
 
+// Both checksums in one pass over the file, for a read that wants both: the file is read once
+// instead of twice. A checksum not asked for, or not produced, is absent.
+struct FileChecksums {
+    std::optional<uint32_t> crc32;
+    std::optional<std::string> md5;
+};
+FileChecksums ChecksumFile(const std::string& path, const CancelFlag& cancel, bool wantCrc32,
+                           bool wantMd5, DigestContext* context = nullptr);
+
 // The CRC-32 of ZIP (reflected polynomial 0xEDB88320) of the file's content; 0 on failure or
 // cancel (an empty file also gives 0).
 uint32_t Crc32File(const std::string& path, const CancelFlag& cancel);
