@@ -1,0 +1,42 @@
+// Depth-first walks over a subtree without recursion and without a stack: the walk goes down
+// through firstChild and back up through parent, so any depth is fine and nothing allocates.
+#pragma once
+
+#include "catalog/CatalogItem.h"
+
+namespace shelfmark {
+
+// Visits every item below `start` (not start itself) in pre-order, children in list order.
+// After visit(item), the walk goes into item's children when enter(item) is true; it reads the
+// raw child links, so a callback that must honour locks tests item.isLocked() in enter.
+// visit returns false to stop the walk; WalkBelow then returns false.
+// visit may reorder or add children of the item it is given, but must not unlink that item.
+template <typename Enter, typename Visit>
+bool WalkBelow(const CatalogItem* start, Enter&& enter, Visit&& visit) {
+    CatalogItem* item = start->firstChild(true);
+    while (item) {
+        if (!visit(*item))
+            return false;
+        if (enter(static_cast<const CatalogItem&>(*item)) && item->firstChild(true)) {
+            item = item->firstChild(true);
+            continue;
+        }
+        while (!item->next()) {
+            item = item->parent();
+            if (!item || item == start)
+                return true;
+        }
+        item = item->next();
+    }
+    return true;
+}
+
+// Enter predicates.
+inline bool EnterContainers(const CatalogItem& item) {
+    return item.isContainer();
+}
+inline bool EnterAll(const CatalogItem&) {
+    return true;
+}
+
+}  // namespace shelfmark
