@@ -21,7 +21,9 @@ enum class ArchiveKind : uint8_t {
 inline constexpr uint8_t kArchiveMaskCheckExes = 0x80;
 inline constexpr uint8_t kArchiveMaskAllKinds = 0x3F;
 
-constexpr uint8_t MaskBit(ArchiveKind kind) { return static_cast<uint8_t>(kind); }
+constexpr uint8_t MaskBit(ArchiveKind kind) {
+    return static_cast<uint8_t>(kind);
+}
 
 // The kind an extension names ("zip", "jar", "rar", "cab", "ace", "arj"; lower case, no dot).
 constexpr std::optional<ArchiveKind> ArchiveKindForExtension(std::string_view extension) {

@@ -1,0 +1,32 @@
+// Entry names of archives as UTF-8: code page conversions, RAR's encoded Unicode names and the
+// splitting of a stored path into components.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace shelfmark::archive {
+
+// Longest name kept, in bytes of the stored name (or UTF-16 units of a decoded RAR name). Longer
+// names are cut there; the walkers still skip the whole stored field, so the next header is found.
+inline constexpr size_t kMaxNameLength = 1024;
+
+// OEM names (MS-DOS code page 437) to UTF-8.
+void AppendCp437AsUtf8(std::string& out, std::string_view oem);
+// ANSI names (Windows-1252) to UTF-8.
+void AppendWindows1252AsUtf8(std::string& out, std::string_view ansi);
+// UTF-16 code units to UTF-8; unpaired surrogates become U+FFFD.
+void AppendUtf16AsUtf8(std::string& out, const std::vector<uint16_t>& units);
+
+// Decodes the encoded Unicode name RAR 3 writes after an ANSI name and its zero byte. `field` is
+// the whole name field, `ansiLength` the length of the ANSI name before the zero byte.
+std::vector<uint16_t> DecodeRarUnicodeName(std::string_view field, size_t ansiLength);
+
+// Splits a converted name at `separator` into `components`, dropping empty ones. Returns true
+// when the name ends with the separator (a directory entry in ZIP).
+bool SplitPath(std::string_view name, char separator, std::vector<std::string>& components);
+
+}  // namespace shelfmark::archive

@@ -1,0 +1,154 @@
+// RAR 1.5 to 4.x block format. RAR 5 archives start with another marker and are not read.
+#include <cstring>
+#include <vector>
+
+#include "foundation/Utf8Text.h"
+#include "reading/archive/ArchiveFile.h"
+#include "reading/archive/ArchiveWalkers.h"
+#include "reading/archive/DosTime.h"
+#include "reading/archive/NameText.h"
+#include "reading/archive/VolumeNames.h"
+
+namespace shelfmark::archive {
+namespace {
+
+constexpr unsigned char kMarker[7] = {'R', 'a', 'r', '!', 0x1A, 0x07, 0x00};
+
+constexpr uint8_t kMainHeader = 0x73;
+constexpr uint8_t kFileHeader = 0x74;
+constexpr uint8_t kSubBlock = 0x7A;
+constexpr uint8_t kEndOfArchive = 0x7B;
+
+constexpr uint16_t kMainVolume = 0x0001;
+constexpr uint16_t kMainEncryptedHeaders = 0x0080;
+
+constexpr uint16_t kFileContinued = 0x0001;
+constexpr uint16_t kFileDictionaryMask = 0x00E0;  // all bits set: a directory entry
+constexpr uint16_t kFileLargeSizes = 0x0100;
+constexpr uint16_t kFileUnicodeName = 0x0200;
+constexpr uint16_t kLongBlock = 0x8000;
+
+constexpr size_t kBaseSize = 7;
+constexpr size_t kFileFixedSize = 32;  // base header and the fields up to ATTR
+
+enum class VolumeEnd { Next, Stop };
+
+void ConvertName(const std::string& field, bool unicode, std::string& out) {
+    out.clear();
+    const size_t zero = field.find('\0');
+    const std::string_view ansi(field.data(), zero == std::string::npos ? field.size() : zero);
+    if (unicode && zero != std::string::npos) {
+        const std::vector<uint16_t> wide = DecodeRarUnicodeName(field, zero);
+        if (!wide.empty()) {
+            AppendUtf16AsUtf8(out, wide);
+            return;
+        }
+    } else if (unicode && text::IsValidUtf8(ansi)) {
+        // Later RAR 3 versions store a name needing Unicode as UTF-8 without the ANSI part.
+        out.assign(ansi.substr(0, kMaxNameLength));
+        return;
+    }
+    AppendCp437AsUtf8(out, ansi.substr(0, kMaxNameLength));
+}
+
+// One volume from its marker to its end; reports file entries through `sink`.
+VolumeEnd WalkVolume(ArchiveFile& file, uint64_t startOffset, const ArchiveEntrySink& sink,
+                     bool& stored) {
+    unsigned char marker[7];
+    if (!file.seek(startOffset) || !file.readExact(marker, 7) ||
+        std::memcmp(marker, kMarker, 7) != 0)
+        return VolumeEnd::Stop;
+
+    bool volume = false;
+    ArchiveEntry entry;
+    std::string field;
+    std::string name;
+    while (true) {
+        const uint64_t blockStart = file.position();
+        unsigned char base[kBaseSize];
+        if (!file.readExact(base, kBaseSize))
+            break;
+        const uint8_t type = base[2];
+        const uint16_t flags = Le16(base + 3);
+        const uint16_t headSize = Le16(base + 5);
+        if (type < 0x72 || type > 0x7B || headSize < kBaseSize)
+            return VolumeEnd::Stop;
+
+        uint64_t dataSize = 0;
+        if (type == kFileHeader || type == kSubBlock) {
+            unsigned char fixed[kFileFixedSize - kBaseSize + 8];
+            const size_t fixedSize =
+                kFileFixedSize - kBaseSize + ((flags & kFileLargeSizes) ? 8 : 0);
+            if (headSize < kBaseSize + fixedSize || !file.readExact(fixed, fixedSize))
+                return VolumeEnd::Stop;
+            const uint16_t nameSize = Le16(fixed + 19);
+            if (headSize < kBaseSize + fixedSize + nameSize)
+                return VolumeEnd::Stop;
+            const uint64_t high = (flags & kFileLargeSizes) ? Le32(fixed + 25) : 0;
+            dataSize = (high << 32) | Le32(fixed);
+            if (type == kFileHeader && !(flags & kFileContinued)) {
+                field.resize(nameSize);
+                if (!file.readExact(field.data(), nameSize))
+                    return VolumeEnd::Stop;
+                ConvertName(field, (flags & kFileUnicodeName) != 0, name);
+                const uint8_t hostOs = fixed[8];
+                const uint32_t attributes = Le32(fixed + 21);
+                // The DOS directory attribute means something else in Unix modes.
+                const bool dosAttributes = hostOs <= 2;
+                entry.isDirectory = (flags & kFileDictionaryMask) == kFileDictionaryMask ||
+                                    (dosAttributes && (attributes & 0x10));
+                SplitPath(name, '\\', entry.components);
+                const uint64_t highUnpacked = (flags & kFileLargeSizes) ? Le32(fixed + 29) : 0;
+                entry.size = entry.isDirectory ? 0 : (highUnpacked << 32) | Le32(fixed + 4);
+                entry.hasCrc32 = !entry.isDirectory;
+                entry.crc32 = Le32(fixed + 9);
+                entry.date = DosDateTimeToUnix(Le32(fixed + 13)).value_or(0);
+                if (!entry.components.empty()) {
+                    sink(entry);
+                    stored = true;
+                }
+            }
+        } else if (type == kEndOfArchive) {
+            break;
+        } else {
+            if (type == kMainHeader) {
+                volume = (flags & kMainVolume) != 0;
+                // Encrypted headers cannot be walked without the password.
+                if (flags & kMainEncryptedHeaders)
+                    return VolumeEnd::Stop;
+            }
+            if (flags & kLongBlock) {
+                unsigned char addSize[4];
+                if (headSize < kBaseSize + 4 || !file.readExact(addSize, 4))
+                    return VolumeEnd::Stop;
+                dataSize = Le32(addSize);
+            }
+        }
+        const uint64_t next = blockStart + headSize + dataSize;
+        if (next > file.size() || !file.seek(next))
+            break;
+    }
+    return volume ? VolumeEnd::Next : VolumeEnd::Stop;
+}
+
+}  // namespace
+
+bool WalkRar(const std::string& path, uint64_t startOffset, const ArchiveEntrySink& sink) {
+    bool stored = false;
+    VolumeNames names(ArchiveKind::Rar, path);
+    std::string current = path;
+    uint64_t offset = startOffset;
+    while (true) {
+        ArchiveFile file(current);
+        if (!file.isOpen() || WalkVolume(file, offset, sink, stored) == VolumeEnd::Stop)
+            break;
+        const auto next = names.next();
+        if (!next)
+            break;
+        current = *next;
+        offset = 0;
+    }
+    return stored;
+}
+
+}  // namespace shelfmark::archive
