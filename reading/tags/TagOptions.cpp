@@ -1,0 +1,36 @@
+#include "reading/tags/TagOptions.h"
+
+#include "foundation/ConfigDirectory.h"
+#include "foundation/ProfileFile.h"
+#include "reading/profiles/ReadProfiles.h"
+
+namespace shelfmark {
+
+namespace {
+
+constexpr std::string_view kUnicodeKey = "bMP3Unicode";
+
+std::string ProfilePath(const std::string& profilePath) {
+    return profilePath.empty() ? ResolveConfigPath(kReadProfileFileName) : profilePath;
+}
+
+}  // namespace
+
+TagReadOptions LoadTagReadOptions(const std::string& profilePath) {
+    const ProfileFile file(ProfilePath(profilePath));
+    TagReadOptions options;
+    options.bMP3Unicode = file.getInt(kDefaultProfileSection, kUnicodeKey, 0) != 0;
+    return options;
+}
+
+bool SaveTagReadOptions(const TagReadOptions& options, const std::string& profilePath) {
+    if (profilePath.empty())
+        EnsureConfigDirectory();
+    ProfileFile file(ProfilePath(profilePath));
+    file.setInt(kDefaultProfileSection, kUnicodeKey, options.bMP3Unicode ? 1 : 0);
+    const bool saved = file.save();
+    file.clearPath();  // a failed save is not retried on destruction
+    return saved;
+}
+
+}  // namespace shelfmark
