@@ -37,19 +37,14 @@ int TrackNumberFromPath(std::string_view path) {
     return number;
 }
 
-std::string TrackDescription(int trackNumber, const DiscNames& disc, std::string_view trackFormat) {
-    if (trackNumber <= 0)
-        return {};
-    const auto index = static_cast<size_t>(trackNumber - 1);
-    std::string artist = disc.artist;
-    if (index < disc.trackArtists.size() && !disc.trackArtists[index].empty())
-        artist = disc.trackArtists[index];
-    const std::string title = index < disc.trackTitles.size() ? disc.trackTitles[index] : "";
-    if (artist.empty() && title.empty())
+std::string TrackDescription(int trackNumber, std::string_view artist, std::string_view title,
+                             std::string_view trackFormat) {
+    if (trackNumber <= 0 || (artist.empty() && title.empty()))
         return {};
     if (trackFormat.empty())
-        return title;
-    return SubstituteVariables(trackFormat, {StringPrintf("%02d", trackNumber), artist, title});
+        return std::string(title);
+    return SubstituteVariables(trackFormat, {StringPrintf("%02d", trackNumber), std::string(artist),
+                                             std::string(title)});
 }
 
 }  // namespace shelfmark

@@ -18,20 +18,15 @@ std::string SubstituteVariables(std::string_view format, const std::vector<std::
 // The MP3 description: %1 title, %2 artist, %3 album, %4 comment, %5 track number ("%02d").
 std::string Mp3Description(const TagRecord& tags, std::string_view format);
 
-// The names the disc information gives an audio CD.
-struct DiscNames {
-    std::string artist;
-    std::vector<std::string> trackArtists;  // empty entries take the disc's artist
-    std::vector<std::string> trackTitles;
-};
-
 // The track number of a track item's path: the number after "Track" in its last component
 // ("C:\Track02.cda" and "/media/cd/Track02.cda" give 2); 0 when there is none.
 int TrackNumberFromPath(std::string_view path);
 
-// The description of a track: empty when the track number is 0 or both artist and title are
-// empty; the title when the track format is empty; otherwise the format with %1 the track number
-// ("%02d"), %2 the track's artist and %3 its title.
-std::string TrackDescription(int trackNumber, const DiscNames& disc, std::string_view trackFormat);
+// The description of a track from the artist (the track's, or the disc's when the track has
+// none) and title the disc information gives it: empty when the track number is 0 or both texts
+// are empty; the title when the track format is empty; otherwise the format with %1 the track
+// number ("%02d"), %2 the artist and %3 the title.
+std::string TrackDescription(int trackNumber, std::string_view artist, std::string_view title,
+                             std::string_view trackFormat);
 
 }  // namespace shelfmark

@@ -39,31 +39,16 @@ TEST(TrackNaming, TrackNumberFromPath) {
 }
 
 TEST(TrackNaming, TrackDescriptionWithAndWithoutFormat) {
-    DiscNames disc;
-    disc.artist = "Band";
-    disc.trackTitles = {"Opening", "Intro"};
-    EXPECT_EQ(TrackDescription(2, disc, "%1 %3"), "02 Intro");
-    EXPECT_EQ(TrackDescription(2, disc, ""), "Intro");
-    EXPECT_EQ(TrackDescription(2, disc, "%2: %3"), "Band: Intro");
+    EXPECT_EQ(TrackDescription(2, "Band", "Intro", "%1 %3"), "02 Intro");
+    EXPECT_EQ(TrackDescription(2, "Band", "Intro", ""), "Intro");
+    EXPECT_EQ(TrackDescription(2, "Band", "Intro", "%2: %3"), "Band: Intro");
 }
 
-TEST(TrackNaming, TrackArtistOverridesDiscArtist) {
-    DiscNames disc;
-    disc.artist = "Various";
-    disc.trackArtists = {"", "Guest"};
-    disc.trackTitles = {"One", "Two"};
-    EXPECT_EQ(TrackDescription(1, disc, "%2 - %3"), "Various - One");
-    EXPECT_EQ(TrackDescription(2, disc, "%2 - %3"), "Guest - Two");
-}
-
-TEST(TrackNaming, TracksBeyondTheListUseTheDiscArtistAndNoTitle) {
-    DiscNames disc;
-    disc.artist = "Band";
-    disc.trackTitles = {"One"};
-    EXPECT_EQ(TrackDescription(5, disc, "%1 %2 %3"), "05 Band ");
-    EXPECT_EQ(TrackDescription(5, disc, ""), "");
-    EXPECT_EQ(TrackDescription(0, disc, "%1"), "");
-    EXPECT_EQ(TrackDescription(1, DiscNames{}, "%1"), "");
+TEST(TrackNaming, TrackDescriptionNeedsANumberAndANameOfSomeKind) {
+    EXPECT_EQ(TrackDescription(5, "Band", "", "%1 %2 %3"), "05 Band ");
+    EXPECT_EQ(TrackDescription(5, "Band", "", ""), "");
+    EXPECT_EQ(TrackDescription(0, "Band", "Intro", "%1"), "");
+    EXPECT_EQ(TrackDescription(1, "", "", "%1"), "");
 }
 
 }  // namespace
