@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <charconv>
 
+#include "foundation/Utf8Text.h"
+
 namespace shelfmark {
 
 ExtensionList::ExtensionList(std::string_view text) : text_(text) {
@@ -12,7 +14,7 @@ ExtensionList::ExtensionList(std::string_view text) : text_(text) {
         if (dot == std::string_view::npos)
             dot = text.size();
         if (dot > start)
-            entries_.emplace_back(text.substr(start, dot - start));
+            entries_.push_back(text::FoldCase(text.substr(start, dot - start)));
         start = dot + 1;
     }
 }

@@ -15,6 +15,8 @@ namespace shelfmark {
 
 // The file extension filter: the text as the user typed it ("jpg.png") and its pieces. Empty
 // pieces are dropped, so ".mp3.ogg", "mp3.ogg" and "mp3..ogg" give the same two entries.
+// Entries are kept case-folded: the walk compares the lower-cased extension of each file, so
+// "JPG" typed by the user must still match photo.jpg and PHOTO.JPG.
 class ExtensionList {
   public:
     ExtensionList() = default;
@@ -23,8 +25,7 @@ class ExtensionList {
     const std::string& text() const { return text_; }
     const std::vector<std::string>& entries() const { return entries_; }
     bool empty() const { return entries_.empty(); }
-    // Exact comparison: the walk passes the lower-cased extension, so entries are meant to be
-    // written in lower case.
+    // Exact comparison with the (case-folded) entries; pass the lower-cased extension.
     bool contains(std::string_view extension) const;
 
   private:

@@ -1,0 +1,7 @@
+    .text
+    .globl start
+    .globl _start
+start:
+_start:
+    xorl %eax, %eax
+    ret
