@@ -13,6 +13,8 @@ constexpr uint16_t kMaxBasicHeader = 2600;
 constexpr size_t kFixedSize = 30;  // the fields from "first header size" to "host data"
 constexpr uint8_t kFlagVolume = 0x04;
 constexpr uint8_t kTypeDirectory = 3;
+constexpr uint8_t kHostUnix =
+    2;  // ARJ for Unix stores seconds since 1970 instead of an MS-DOS time
 
 enum class HeaderResult { Read, EndOfVolume, Damaged };
 
@@ -77,7 +79,8 @@ VolumeEnd WalkVolume(ArchiveFile& file, uint64_t startOffset, const ArchiveEntry
             SplitPath(name, '/', entry.components);
             entry.isDirectory = fields[6] == kTypeDirectory;
             entry.size = entry.isDirectory ? 0 : Le32(fields + 16);
-            entry.date = DosDateTimeToUnix(Le32(fields + 8)).value_or(0);
+            entry.date = fields[3] == kHostUnix ? int64_t{Le32(fields + 8)}
+                                                : DosDateTimeToUnix(Le32(fields + 8)).value_or(0);
             entry.hasCrc32 = !entry.isDirectory;
             entry.crc32 = Le32(fields + 20);
             if (!entry.components.empty()) {
