@@ -1,0 +1,2 @@
+# CD-Text answers of a drive (READ TOC/PMA/ATIP format 5).
+shelfmark_add_fuzzer(cdtext SOURCE ${CMAKE_CURRENT_LIST_DIR}/cdtext_fuzz.cpp DEPS shelfmark_reading_audio)
