@@ -1,6 +1,7 @@
 #include "foundation/ProfileFile.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -10,7 +11,9 @@
 
 namespace shelfmark {
 
-ProfileFile::ProfileFile(std::string_view path, bool load) { setPath(path, load); }
+ProfileFile::ProfileFile(std::string_view path, bool load) {
+    setPath(path, load);
+}
 
 ProfileFile::~ProfileFile() {
     if (modified_ && !path_.empty())
@@ -18,7 +21,9 @@ ProfileFile::~ProfileFile() {
 }
 
 ProfileFile::ProfileFile(ProfileFile&& other) noexcept
-    : path_(std::move(other.path_)), sections_(std::move(other.sections_)), modified_(other.modified_) {
+    : path_(std::move(other.path_)),
+      sections_(std::move(other.sections_)),
+      modified_(other.modified_) {
     other.modified_ = false;
     other.path_.clear();
 }
@@ -45,6 +50,9 @@ void ProfileFile::setPath(std::string_view path, bool load) {
 bool ProfileFile::load() {
     sections_.clear();
     modified_ = false;
+    std::error_code error;
+    if (std::filesystem::is_directory(path_, error))
+        return false;
     std::ifstream in(path_, std::ios::binary);
     if (!in)
         return false;
@@ -78,7 +86,8 @@ void ProfileFile::loadFromText(std::string_view text) {
         if (equals == std::string_view::npos)
             current.entries.emplace_back(std::string(line), std::string());
         else
-            current.entries.emplace_back(std::string(line.substr(0, equals)), std::string(line.substr(equals + 1)));
+            current.entries.emplace_back(std::string(line.substr(0, equals)),
+                                         std::string(line.substr(equals + 1)));
     }
     if (!current.name.empty())
         sections_.push_back(std::move(current));
@@ -102,7 +111,12 @@ std::string ProfileFile::toText() const {
 }
 
 bool ProfileFile::save() {
-    if (path_.empty() || !WriteFileAtomically(path_, toText()))
+    if (path_.empty())
+        return false;
+    // Bare file names live in the configuration directory, which a fresh account lacks.
+    if (path_.rfind(ConfigDirectory() + "/", 0) == 0)
+        EnsureConfigDirectory();
+    if (!WriteFileAtomically(path_, toText()))
         return false;
     modified_ = false;
     return true;
@@ -129,7 +143,8 @@ const std::string* ProfileFile::find(std::string_view section, std::string_view 
     return nullptr;
 }
 
-std::string ProfileFile::getString(std::string_view section, std::string_view key, std::string_view defaultValue) const {
+std::string ProfileFile::getString(std::string_view section, std::string_view key,
+                                   std::string_view defaultValue) const {
     const std::string* value = find(section, key);
     return value ? *value : std::string(defaultValue);
 }
@@ -166,7 +181,8 @@ static int HexDigit(char c) {
     return -1;
 }
 
-std::optional<std::vector<uint8_t>> ProfileFile::getBytes(std::string_view section, std::string_view key) const {
+std::optional<std::vector<uint8_t>> ProfileFile::getBytes(std::string_view section,
+                                                          std::string_view key) const {
     const std::string* value = find(section, key);
     if (!value)
         return std::nullopt;
@@ -182,7 +198,8 @@ std::optional<std::vector<uint8_t>> ProfileFile::getBytes(std::string_view secti
     return bytes;
 }
 
-void ProfileFile::setString(std::string_view section, std::string_view key, std::string_view value) {
+void ProfileFile::setString(std::string_view section, std::string_view key,
+                            std::string_view value) {
     modified_ = true;
     ProfileSection* found = findSection(section);
     if (!found) {
@@ -202,7 +219,8 @@ void ProfileFile::setInt(std::string_view section, std::string_view key, int val
     setString(section, key, std::to_string(value));
 }
 
-void ProfileFile::setBytes(std::string_view section, std::string_view key, const void* data, size_t count) {
+void ProfileFile::setBytes(std::string_view section, std::string_view key, const void* data,
+                           size_t count) {
     static const char kHex[] = "0123456789ABCDEF";
     const auto* bytes = static_cast<const uint8_t*>(data);
     std::string value;

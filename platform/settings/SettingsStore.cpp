@@ -256,7 +256,7 @@ bool SettingsStore::deleteAll() {
 bool SettingsStore::save() {
     if (pending_.empty())
         return true;
-    if (path_.find('/') != std::string::npos && path_.rfind(ConfigDirectory() + "/", 0) == 0)
+    if (path_.rfind(ConfigDirectory() + "/", 0) == 0)
         EnsureConfigDirectory();
     FileLock lock(path_ + ".lock");
     const bool existed = ::access(path_.c_str(), F_OK) == 0;
