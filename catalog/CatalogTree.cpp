@@ -422,14 +422,7 @@ uint64_t CatalogTree::countItems(const CatalogItem* item) const {
             count += 1 + countItems(top);
         return count;
     }
-    if (!item->isContainer())
-        return 0;
-    uint64_t count = 0;
-    WalkBelow(item, EnterContainers, [&count](CatalogItem&) {
-        ++count;
-        return true;
-    });
-    return count;
+    return CountItemsBelow(*item);
 }
 
 CatalogStatistics CatalogTree::gatherStatistics(const CatalogItem* item,
@@ -582,8 +575,8 @@ CatalogItem* CatalogTree::resolvePath(std::string_view path, const CatalogItem* 
     return const_cast<CatalogItem*>(current);
 }
 
-CatalogItem* CatalogTree::findDiskByNumber(uint32_t number) const {
-    const CatalogItem* start = root();
+CatalogItem* CatalogTree::findDiskByNumber(uint32_t number, const CatalogItem* searchRoot) const {
+    const CatalogItem* start = searchRoot ? searchRoot : root();
     if (!start)
         return nullptr;
     CatalogItem* found = nullptr;
@@ -598,7 +591,8 @@ CatalogItem* CatalogTree::findDiskByNumber(uint32_t number) const {
     return found;
 }
 
-CatalogItem* CatalogTree::resolveShortcut(const CatalogItem* item, Prompter* report) const {
+CatalogItem* CatalogTree::resolveShortcut(const CatalogItem* item, Prompter* report,
+                                          const CatalogItem* searchRoot) const {
     const CatalogItem* current = item;
     for (int hop = 0; current && current->isShortcut(); ++hop) {
         const std::string_view target = current->textAttribute(attr::ShortcutTarget).value_or("");
@@ -617,11 +611,11 @@ CatalogItem* CatalogTree::resolveShortcut(const CatalogItem* item, Prompter* rep
                     number = number << 4 | uint32_t(digit & 15);
                 }
                 if (valid) {
-                    if (const CatalogItem* disk = findDiskByNumber(number))
+                    if (const CatalogItem* disk = findDiskByNumber(number, searchRoot))
                         next = resolvePath(target.substr(close + 2), disk);
                 }
             } else if (!target.empty()) {
-                next = resolvePath(target, nullptr);
+                next = resolvePath(target, searchRoot);
             }
         }
         if (next == current || next == item)

@@ -174,10 +174,13 @@ class CatalogTree {
     CatalogItem* resolvePath(std::string_view path, const CatalogItem* start) const;
     // ResolveShortcut: the final non-shortcut target, or null (a cycle, a missing target). With
     // a prompter a missing target shows "This item was not found." captioned with the 0x84 text.
-    CatalogItem* resolveShortcut(const CatalogItem* item, Prompter* report) const;
-    // The disk with internal number n, searching folders from the root (locked folders are not
-    // entered); null when none.
-    CatalogItem* findDiskByNumber(uint32_t number) const;
+    // Targets are looked for below searchRoot (default: the root; an import folder while
+    // importing).
+    CatalogItem* resolveShortcut(const CatalogItem* item, Prompter* report,
+                                 const CatalogItem* searchRoot = nullptr) const;
+    // The disk with internal number n, searching folders below searchRoot (default: the root;
+    // locked folders are not entered); null when none.
+    CatalogItem* findDiskByNumber(uint32_t number, const CatalogItem* searchRoot = nullptr) const;
 
     // Internal disk numbers: gives a disk the root's next number and raises the counter.
     uint32_t assignDiskNumber(CatalogItem* disk);

@@ -39,4 +39,17 @@ inline bool EnterAll(const CatalogItem&) {
     return true;
 }
 
+// CountItems of one item: the items below it, entering containers only (the records the file
+// writer writes below it); 0 for a non-container.
+inline uint64_t CountItemsBelow(const CatalogItem& item) {
+    if (!item.isContainer())
+        return 0;
+    uint64_t count = 0;
+    WalkBelow(&item, EnterContainers, [&count](CatalogItem&) {
+        ++count;
+        return true;
+    });
+    return count;
+}
+
 }  // namespace shelfmark

@@ -1,0 +1,108 @@
+// The open catalog as a document: the tree, its file, the modified flag and the edit lock.
+// This is the window-free core of the desktop program's document; the command-line tool uses it
+// as it is. Every message and question goes through the Prompter.
+//
+// Editing discipline for every command that changes the catalog:
+//     if (!document.lockForEditing()) return;   // refused: nothing has changed
+//     ... record an undo step, change document.tree() ...
+//     document.setModified();
+// The lock is held from the first change until the catalog is saved, discarded or closed.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "catalog/CatalogFile.h"
+#include "catalog/CatalogTree.h"
+#include "catalog/FileLock.h"
+
+namespace shelfmark {
+
+class Prompter;
+
+class CatalogDocument {
+  public:
+    // Hooks other subsystems fill in; each may be left empty.
+    struct Hooks {
+        // The catalog was emptied (new or before a file is read): drop the undo steps.
+        std::function<void()> emptied;
+        // After a file was read: unlock protected items or leave them locked.
+        std::function<void(CatalogTree&, CatalogItem* scope)> unlockProtected;
+        // After a file was opened: load the category and extra-information definitions.
+        std::function<void()> opened;
+        // Loading progress (records read, records in the file), at most 1000 calls.
+        std::function<void(uint64_t done, uint64_t total)> progress;
+        // A catalog without a file is to be saved: the path to save it as, nothing to cancel.
+        std::function<std::optional<std::string>()> askSavePath;
+    };
+
+    explicit CatalogDocument(Prompter& prompter);
+    ~CatalogDocument();
+    CatalogDocument(const CatalogDocument&) = delete;
+    CatalogDocument& operator=(const CatalogDocument&) = delete;
+
+    CatalogTree& tree() { return tree_; }
+    const CatalogTree& tree() const { return tree_; }
+    Prompter& prompter() { return prompter_; }
+    Hooks& hooks() { return hooks_; }
+
+    // The catalog file, empty for a new catalog without one.
+    const std::string& path() const { return path_; }
+    // The file's name after the last "/", or "Untitled" without a file.
+    std::string title() const;
+    bool isModified() const { return modified_; }
+    void setModified(bool modified = true) { modified_ = modified; }
+
+    // The `ShowConvertHint` setting (section Settings); the reader raises it when the user
+    // ticks the old-format hint's box.
+    int showConvertHint() const { return showConvertHint_; }
+    void setShowConvertHint(int value) { showConvertHint_ = value; }
+
+    // A new catalog: lock released, tree emptied with a fresh root, no file, not modified.
+    void newCatalog();
+    // OpenCatalogFile: releases the lock, empties the catalog and reads the file. On success the
+    // root is named after the file and its size and time are remembered. A rejected file leaves
+    // a new, empty catalog (the reader has shown why).
+    bool openCatalogFile(const std::string& path);
+    // SaveCatalogFile: writes the catalog to `path` through a temporary file in the same
+    // directory that is renamed over it. On failure "Cannot open file for writing." is shown,
+    // the old file is untouched and the catalog stays modified (and locked). On success the
+    // document takes the path, the root is named after the file and the lock is given back.
+    bool saveCatalogFile(const std::string& path);
+    // ExportSelection: writes the items with their subtrees as a new catalog file.
+    bool exportSelection(std::span<const CatalogItem* const> items, const std::string& path);
+
+    // LockForEditing: whether a change may go ahead. Without a file, or with the lock held: yes.
+    // Otherwise the file is locked; when that fails "Cannot lock the file for changes..." is
+    // shown and the change is refused. When the file changed on disk since it was read, the
+    // reload question is asked: No refuses (lock released), Yes reloads the file and goes on.
+    bool lockForEditing();
+    // ReleaseLock: gives the lock back; without force only while there are no unsaved changes.
+    void releaseLock(bool force);
+    bool lockHeld() const { return lock_.held(); }
+
+    // The "Save changes to %1?" step before the catalog is closed or replaced: true when the
+    // caller may go on (saved, discarded, or nothing to save); false when the user cancelled
+    // or the save failed.
+    bool saveModified();
+
+  private:
+    void nameRootAfterFile();
+    void rememberStamp();
+
+    Prompter& prompter_;
+    CatalogTree tree_;
+    Hooks hooks_;
+    FileLock lock_;
+    std::string path_;
+    std::optional<FileStamp> stamp_;
+    bool modified_ = false;
+    int showConvertHint_ = 16;
+};
+
+// The part of a path after the last "/".
+std::string FileNameOf(const std::string& path);
+
+}  // namespace shelfmark

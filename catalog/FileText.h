@@ -1,0 +1,18 @@
+// Text conversions for the database file: names and texts are stored as UTF-8, but files from
+// older versions hold Windows-1252 bytes or the wide UTF-16 form.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace shelfmark {
+
+// The bytes as UTF-8: unchanged when they already are valid UTF-8, otherwise read as
+// Windows-1252 (the ANSI code page of the files' origin).
+std::string FileBytesToUtf8(std::string_view bytes);
+// UTF-16 little-endian code units (2 bytes each) as UTF-8; unpaired surrogates become U+FFFD.
+std::string Utf16LeToUtf8(std::span<const uint8_t> units);
+
+}  // namespace shelfmark
