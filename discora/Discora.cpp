@@ -65,17 +65,26 @@ int StoreText(char*& field, std::string_view value) {
 }
 
 // A copy for value semantics (assignment has no result): a failed copy leaves the field unset.
-char* DuplicateOrNull(const char* text) { return text != nullptr ? CopyText(text) : nullptr; }
-
-std::string_view View(const char* text) { return text != nullptr ? text : ""; }
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && strncasecmp(text.data(), prefix.data(), prefix.size()) == 0;
+char* DuplicateOrNull(const char* text) {
+    return text != nullptr ? CopyText(text) : nullptr;
 }
 
-bool HasLineBreak(std::string_view text) { return text.find_first_of("\r\n") != text.npos; }
+std::string_view View(const char* text) {
+    return text != nullptr ? text : "";
+}
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() &&
+           strncasecmp(text.data(), prefix.data(), prefix.size()) == 0;
+}
+
+bool HasLineBreak(std::string_view text) {
+    return text.find_first_of("\r\n") != text.npos;
+}
 
 std::string_view SkipBlanks(std::string_view text) {
     size_t i = 0;
@@ -293,8 +302,8 @@ std::string Escape(std::string_view value) {
 std::string SanitizeHelloField(std::string_view text) {
     std::string out(text);
     for (char& c : out) {
-        const bool keep = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                          (c >= '0' && c <= '9') || c == '.';
+        const bool keep =
+            (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.';
         if (!keep)
             c = '_';
     }
@@ -539,7 +548,8 @@ struct CDiscoraInternals {
             firstBlank == status.npos ? status.npos : status.find(' ', firstBlank + 1);
         if (secondBlank == status.npos)
             return 0;
-        if (!StoreText(disc.m_pszCategory, status.substr(firstBlank + 1, secondBlank - firstBlank - 1)))
+        if (!StoreText(disc.m_pszCategory,
+                       status.substr(firstBlank + 1, secondBlank - firstBlank - 1)))
             return 0;
         disc.m_dwDiscID = LeadingHex(status.substr(secondBlank + 1));
 
@@ -675,7 +685,8 @@ struct CDiscoraInternals {
         }
         if (matches.empty())
             return 1;
-        auto* entries = static_cast<DiscoraMatch*>(std::calloc(matches.size(), sizeof(DiscoraMatch)));
+        auto* entries =
+            static_cast<DiscoraMatch*>(std::calloc(matches.size(), sizeof(DiscoraMatch)));
         if (entries == nullptr)
             return 0;
         result.m_pResults = entries;
@@ -875,8 +886,8 @@ struct CDiscoraInternals {
         if (client.m_pszProxyHost == nullptr)
             return "GET " + path + query + " HTTP/1.0\r\n" +
                    (submission ? std::string(command) : std::string("\r\n"));
-        std::string request = "GET http://" + std::string(View(site.m_pszHost)) + path + query +
-                              " HTTP/1.0";
+        std::string request =
+            "GET http://" + std::string(View(site.m_pszHost)) + path + query + " HTTP/1.0";
         if (client.m_pszProxyAuth != nullptr)
             request += "\r\nProxy-Authorization: Basic " + std::string(client.m_pszProxyAuth);
         request += "\r\nHost: " + std::string(View(site.m_pszHost)) + "\r\n";
@@ -936,7 +947,8 @@ struct CDiscoraInternals {
     }
 
     static Exchange Run(CDiscora& client, const std::string& command) {
-        return Run(client, [&command](int) { return command; }, false);
+        return Run(
+            client, [&command](int) { return command; }, false);
     }
 
     // Greeting, hello (200, or 402 for an earlier handshake) and the protocol level.
@@ -948,13 +960,14 @@ struct CDiscoraInternals {
             return false;
         if (!SendText(client.m_hSocket, std::string(View(client.m_pszHelloCommand)) + "\r\n"))
             return false;
-        const int hello = StatusOf(
-            ReceiveResponse(client.m_hSocket, kReadTimeoutMs, ResponseEnd::WhenComplete));
+        const int hello =
+            StatusOf(ReceiveResponse(client.m_hSocket, kReadTimeoutMs, ResponseEnd::WhenComplete));
         if (hello != 200 && hello != 402)
             return false;
         if (client.m_nProtocolLevel < 6)
             return true;
-        if (!SendText(client.m_hSocket, "proto " + std::to_string(client.m_nProtocolLevel) + "\r\n"))
+        if (!SendText(client.m_hSocket,
+                      "proto " + std::to_string(client.m_nProtocolLevel) + "\r\n"))
             return false;
         const std::optional<std::string> answer =
             ReceiveResponse(client.m_hSocket, kReadTimeoutMs, ResponseEnd::WhenComplete);
@@ -1041,7 +1054,9 @@ Result Guarded(Result failure, Body&& body) noexcept {
 CDiscoraTrack::CDiscoraTrack()
     : m_dwFrameOffset(0), m_pszArtist(nullptr), m_pszTitle(nullptr), m_pszExtended(nullptr) {}
 
-CDiscoraTrack::CDiscoraTrack(const CDiscoraTrack& Other) : CDiscoraTrack() { *this = Other; }
+CDiscoraTrack::CDiscoraTrack(const CDiscoraTrack& Other) : CDiscoraTrack() {
+    *this = Other;
+}
 
 CDiscoraTrack::~CDiscoraTrack() {
     FreeText(m_pszArtist);
@@ -1061,8 +1076,12 @@ void CDiscoraTrack::operator=(const CDiscoraTrack& Other) {
     m_pszExtended = DuplicateOrNull(Other.m_pszExtended);
 }
 
-int CDiscoraTrack::SetArtist(const char* pszArtist) { return StoreText(m_pszArtist, pszArtist); }
-int CDiscoraTrack::SetTitle(const char* pszTitle) { return StoreText(m_pszTitle, pszTitle); }
+int CDiscoraTrack::SetArtist(const char* pszArtist) {
+    return StoreText(m_pszArtist, pszArtist);
+}
+int CDiscoraTrack::SetTitle(const char* pszTitle) {
+    return StoreText(m_pszTitle, pszTitle);
+}
 int CDiscoraTrack::SetExtended(const char* pszExtended) {
     return StoreText(m_pszExtended, pszExtended);
 }
@@ -1083,9 +1102,13 @@ CDiscoraDisc::CDiscoraDisc()
       m_nTrackCount(0),
       m_pTracks{} {}
 
-CDiscoraDisc::CDiscoraDisc(const CDiscoraDisc& Other) : CDiscoraDisc() { *this = Other; }
+CDiscoraDisc::CDiscoraDisc(const CDiscoraDisc& Other) : CDiscoraDisc() {
+    *this = Other;
+}
 
-CDiscoraDisc::~CDiscoraDisc() { Clear(); }
+CDiscoraDisc::~CDiscoraDisc() {
+    Clear();
+}
 
 void CDiscoraDisc::Clear() {
     FreeText(m_pszCategory);
@@ -1128,10 +1151,18 @@ void CDiscoraDisc::operator=(const CDiscoraDisc& Other) {
 int CDiscoraDisc::SetCategory(const char* pszCategory) {
     return StoreText(m_pszCategory, pszCategory);
 }
-int CDiscoraDisc::SetArtist(const char* pszArtist) { return StoreText(m_pszArtist, pszArtist); }
-int CDiscoraDisc::SetTitle(const char* pszTitle) { return StoreText(m_pszTitle, pszTitle); }
-int CDiscoraDisc::SetYear(const char* pszYear) { return StoreText(m_pszYear, pszYear); }
-int CDiscoraDisc::SetGenre(const char* pszGenre) { return StoreText(m_pszGenre, pszGenre); }
+int CDiscoraDisc::SetArtist(const char* pszArtist) {
+    return StoreText(m_pszArtist, pszArtist);
+}
+int CDiscoraDisc::SetTitle(const char* pszTitle) {
+    return StoreText(m_pszTitle, pszTitle);
+}
+int CDiscoraDisc::SetYear(const char* pszYear) {
+    return StoreText(m_pszYear, pszYear);
+}
+int CDiscoraDisc::SetGenre(const char* pszGenre) {
+    return StoreText(m_pszGenre, pszGenre);
+}
 int CDiscoraDisc::SetExtended(const char* pszExtended) {
     return StoreText(m_pszExtended, pszExtended);
 }
@@ -1157,12 +1188,13 @@ int CDiscoraDisc::SetTrack(int nTrackNum, const CDiscoraTrack& Track) {
 
 CDiscoraQueryResult::CDiscoraQueryResult() : m_nResultCount(0), m_pResults(nullptr) {}
 
-CDiscoraQueryResult::CDiscoraQueryResult(const CDiscoraQueryResult& Other)
-    : CDiscoraQueryResult() {
+CDiscoraQueryResult::CDiscoraQueryResult(const CDiscoraQueryResult& Other) : CDiscoraQueryResult() {
     *this = Other;
 }
 
-CDiscoraQueryResult::~CDiscoraQueryResult() { CDiscoraInternals::ClearResult(*this); }
+CDiscoraQueryResult::~CDiscoraQueryResult() {
+    CDiscoraInternals::ClearResult(*this);
+}
 
 void CDiscoraQueryResult::operator=(const CDiscoraQueryResult& Other) {
     if (this == &Other)
@@ -1213,9 +1245,13 @@ CDiscoraSite::CDiscoraSite()
       m_pszDescription(nullptr),
       m_pszDisplayText(nullptr) {}
 
-CDiscoraSite::CDiscoraSite(const CDiscoraSite& Other) : CDiscoraSite() { *this = Other; }
+CDiscoraSite::CDiscoraSite(const CDiscoraSite& Other) : CDiscoraSite() {
+    *this = Other;
+}
 
-CDiscoraSite::~CDiscoraSite() { CDiscoraInternals::ClearSite(*this); }
+CDiscoraSite::~CDiscoraSite() {
+    CDiscoraInternals::ClearSite(*this);
+}
 
 void CDiscoraSite::operator=(const CDiscoraSite& Other) {
     if (this == &Other)
@@ -1289,8 +1325,7 @@ int CDiscora::AddSite(const char* pszSiteLine) {
             if (host == nullptr)
                 continue;
             const size_t length = std::strlen(host);
-            if (line.substr(0, length) == host &&
-                (line.size() == length || IsBlank(line[length])))
+            if (line.substr(0, length) == host && (line.size() == length || IsBlank(line[length])))
                 return static_cast<int>(i);
         }
         if (!CDiscoraInternals::AppendSite(*this, line))
@@ -1395,7 +1430,8 @@ int CDiscora::QueryDisc(int nTrackCount, const uint32_t* pOffsets, CDiscoraQuery
         char id[16];
         std::snprintf(id, sizeof(id), "%08x",
                       static_cast<unsigned>(ComputeDiscID(nTrackCount, pOffsets)));
-        std::string command = "cddb query " + std::string(id) + " " + std::to_string(nTrackCount) + " ";
+        std::string command =
+            "cddb query " + std::string(id) + " " + std::to_string(nTrackCount) + " ";
         for (int i = 0; i < nTrackCount; ++i)
             command += std::to_string(pOffsets[i]) + " ";
         command += std::to_string(pOffsets[nTrackCount] / 75);

@@ -20,7 +20,7 @@ struct CDiscoraInternals;
 
 // One track of a disc.
 class DISCORA_EXPORT CDiscoraTrack {
-public:
+  public:
     CDiscoraTrack();
     CDiscoraTrack(const CDiscoraTrack& Other);
     ~CDiscoraTrack();
@@ -36,7 +36,7 @@ public:
     int SetTitle(const char* pszTitle);
     int SetExtended(const char* pszExtended);
 
-private:
+  private:
     friend class CDiscoraDisc;
     friend struct CDiscoraInternals;
 
@@ -48,7 +48,7 @@ private:
 
 // One disc record.
 class DISCORA_EXPORT CDiscoraDisc {
-public:
+  public:
     CDiscoraDisc();
     CDiscoraDisc(const CDiscoraDisc& Other);
     ~CDiscoraDisc();
@@ -81,7 +81,7 @@ public:
     int GetTrack(int nTrackNum, CDiscoraTrack& Track) const;
     int SetTrack(int nTrackNum, const CDiscoraTrack& Track);
 
-private:
+  private:
     friend class CDiscora;
     friend struct CDiscoraInternals;
 
@@ -108,7 +108,7 @@ struct DiscoraMatch {
 
 // The matches of one query.
 class DISCORA_EXPORT CDiscoraQueryResult {
-public:
+  public:
     CDiscoraQueryResult();
     CDiscoraQueryResult(const CDiscoraQueryResult& Other);
     ~CDiscoraQueryResult();
@@ -124,7 +124,7 @@ public:
     const char* GetDiscName(int nResultNum) const;
     uint32_t GetDiscID(int nResultNum) const;
 
-private:
+  private:
     friend class CDiscora;
     friend struct CDiscoraInternals;
 
@@ -135,7 +135,7 @@ private:
 // One CDDB server entry, parsed from a site line
 // "host protocol port address latitude longitude description".
 class DISCORA_EXPORT CDiscoraSite {
-public:
+  public:
     CDiscoraSite();
     CDiscoraSite(const CDiscoraSite& Other);
     ~CDiscoraSite();
@@ -151,7 +151,7 @@ public:
     const char* GetDescription() const { return m_pszDescription; }
     const char* GetDisplayText() const { return m_pszDisplayText; }
 
-private:
+  private:
     friend class CDiscora;
     friend struct CDiscoraInternals;
 
@@ -170,7 +170,7 @@ private:
 // for each piece of work Connect(0), any of QueryDisc / ReadDisc / ReadCategoryList / SubmitDisc,
 // and Disconnect. InitSubmitDisc needs no connection. One object per thread.
 class DISCORA_EXPORT CDiscora {
-public:
+  public:
     // Both texts are required; they go into the hello texts and the "Submitted via" line.
     CDiscora(const char* pszAppName, const char* pszAppVersion);
     ~CDiscora();
@@ -216,7 +216,7 @@ public:
     int ParseCategoryList(const char* pszText);
     int ParseSiteList(const char* pszText);
 
-private:
+  private:
     friend struct CDiscoraInternals;
 
     int m_hSocket;  // -1 when no connection is open
@@ -231,7 +231,7 @@ private:
     CDiscoraSite** m_ppSites;
     char* m_pszProxyHost;  // null: no proxy
     uint16_t m_nProxyPort;
-    char* m_pszProxyAuth;  // base64 of "user:password"; null: no authorization
+    char* m_pszProxyAuth;       // base64 of "user:password"; null: no authorization
     uint16_t m_nProtocolLevel;  // level asked for
     uint16_t m_nServerLevel;    // level in effect with the active server
 };

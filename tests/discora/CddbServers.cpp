@@ -19,12 +19,11 @@ extern char** environ;
 
 namespace shelfmark::testing {
 
-CddbTestServer::CddbTestServer(const std::filesystem::path& root,
-                               const std::filesystem::path& log,
+CddbTestServer::CddbTestServer(const std::filesystem::path& root, const std::filesystem::path& log,
                                const std::vector<std::string>& extraArgs) {
     const std::string script = (SourceDir() / "tools/cddb-testserver/cddb-testserver.py").string();
-    std::vector<std::string> args = {"python3", script, "--root", root.string(), "--log",
-                                     log.string(), "--idle-timeout", "60"};
+    std::vector<std::string> args = {"python3", script,       "--root",         root.string(),
+                                     "--log",   log.string(), "--idle-timeout", "60"};
     args.insert(args.end(), extraArgs.begin(), extraArgs.end());
     std::vector<char*> argv;
     for (std::string& arg : args)
@@ -119,8 +118,8 @@ std::string ScriptedServer::received() const {
 std::string ScriptedServer::readUntil(int fd, std::string_view end) {
     std::string text;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!(text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(),
-                                                       end.data(), end.size()) == 0)) {
+    while (!(text.size() >= end.size() &&
+             text.compare(text.size() - end.size(), end.size(), end.data(), end.size()) == 0)) {
         if (std::chrono::steady_clock::now() > deadline || stopping_)
             break;
         pollfd waiter{fd, POLLIN, 0};
@@ -151,6 +150,8 @@ void ScriptedServer::Reset(int fd) {
     setsockopt(fd, SOL_SOCKET, SO_LINGER, &abortive, sizeof(abortive));
 }
 
-std::string Crlf(std::string_view text) { return std::string(text) + "\r\n"; }
+std::string Crlf(std::string_view text) {
+    return std::string(text) + "\r\n";
+}
 
 }  // namespace shelfmark::testing

@@ -17,7 +17,7 @@ namespace shelfmark::testing {
 
 // tools/cddb-testserver serving a record folder; stopped (and reaped) on destruction.
 class CddbTestServer {
-public:
+  public:
     // extraArgs go to the server as they are (for example "--max-level", "5").
     CddbTestServer(const std::filesystem::path& root, const std::filesystem::path& log,
                    const std::vector<std::string>& extraArgs = {});
@@ -29,7 +29,7 @@ public:
     int cddbpPort() const { return cddbpPort_; }
     int httpPort() const { return httpPort_; }
 
-private:
+  private:
     pid_t pid_ = -1;
     int cddbpPort_ = 0;
     int httpPort_ = 0;
@@ -37,7 +37,7 @@ private:
 
 // Accepts connections on a loopback port and runs a script on each, one at a time.
 class ScriptedServer {
-public:
+  public:
     using Script = std::function<void(ScriptedServer& server, int fd)>;
     explicit ScriptedServer(Script script, bool ipv6 = false);
     ~ScriptedServer();
@@ -56,7 +56,7 @@ public:
     // Closes with a reset instead of an orderly shutdown.
     static void Reset(int fd);
 
-private:
+  private:
     void serve();
 
     Script script_;

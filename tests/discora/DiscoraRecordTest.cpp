@@ -106,7 +106,8 @@ TEST(DiscoraSites, SiteLinesAndAddSite) {
     EXPECT_EQ(site->GetPort(), 80);
     EXPECT_STREQ(site->GetSubmitAddress(), "/~cddb/submit.cgi");
     EXPECT_STREQ(site->GetDescription(), "Random gnudb server");
-    EXPECT_STREQ(client.GetSiteDescription(0), "Random gnudb server (gnudb.gnudb.org/~cddb/cddb.cgi)");
+    EXPECT_STREQ(client.GetSiteDescription(0),
+                 "Random gnudb server (gnudb.gnudb.org/~cddb/cddb.cgi)");
     EXPECT_EQ(client.GetSiteDescription(1), nullptr);
 
     // A host that merely begins with an existing host is another site.
@@ -141,7 +142,8 @@ TEST(DiscoraSites, SiteListAnswers) {
 
 TEST(DiscoraParse, QueryAnswers) {
     CDiscoraQueryResult result;
-    ASSERT_EQ(CDiscora::ParseQueryResponse("200 rock 04018e02 Some Artist / Some Title\r\n", result), 1);
+    ASSERT_EQ(
+        CDiscora::ParseQueryResponse("200 rock 04018e02 Some Artist / Some Title\r\n", result), 1);
     EXPECT_EQ(result.GetMatchCount(), 1);
     EXPECT_EQ(result.IsExactMatch(), 1);
     EXPECT_STREQ(result.GetDiscGenre(0), "rock");
@@ -181,13 +183,13 @@ TEST(DiscoraParse, QueryAnswers) {
 TEST(DiscoraParse, RecordFieldsAndTracks) {
     CDiscoraDisc disc;
     const std::string text = ReadAnswer(std::string(kTenTracks) +
-                                        "discid=04018e02,12345678\n"
-                                        "DTITLE=Two Words / Other Words\n"
-                                        "DYEAR=1999\nDGENRE=Art Rock\n"
-                                        "TTITLE0=First\nttitle1=Guest / Second\n"
-                                        "TTITLE10=Eleventh\nTTITLE1=Guest / Second again\n"
-                                        "EXTD=abc\nEXTD=def\nEXTT2=one\\ntwo\nEXTT10=x\n"
-                                        "PLAYORDER=1,2\n",
+                                            "discid=04018e02,12345678\n"
+                                            "DTITLE=Two Words / Other Words\n"
+                                            "DYEAR=1999\nDGENRE=Art Rock\n"
+                                            "TTITLE0=First\nttitle1=Guest / Second\n"
+                                            "TTITLE10=Eleventh\nTTITLE1=Guest / Second again\n"
+                                            "EXTD=abc\nEXTD=def\nEXTT2=one\\ntwo\nEXTT10=x\n"
+                                            "PLAYORDER=1,2\n",
                                         "210 newage 04018e02 CD database entry follows");
     ASSERT_EQ(CDiscora::ParseDiscRecord(text.c_str(), disc), 1);
     EXPECT_STREQ(disc.GetCategory(), "newage");
@@ -231,7 +233,8 @@ TEST(DiscoraParse, TitleWithoutSeparatorAndEmptyGenre) {
 
 TEST(DiscoraParse, BrokenRecordsFail) {
     CDiscoraDisc disc;
-    const std::string good = ReadAnswer("#\n# Track frame offsets:\n#\t150\n#\n# Disc length: 60\n");
+    const std::string good =
+        ReadAnswer("#\n# Track frame offsets:\n#\t150\n#\n# Disc length: 60\n");
     EXPECT_EQ(CDiscora::ParseDiscRecord(good.c_str(), disc), 1);
 
     std::string capitals = good;

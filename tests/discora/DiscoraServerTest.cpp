@@ -23,13 +23,14 @@ std::string IdText(uint32_t id) {
 
 std::string Record(const std::string& offsets, int length, const std::string& title,
                    const std::string& tracks) {
-    return "# xmcd\n#\n# Track frame offsets:\n" + offsets + "#\n# Disc length: " +
-           std::to_string(length) + " seconds\n#\n# Revision: 2\n#\nDTITLE=" + title +
-           "\nDYEAR=2001\nDGENRE=Café\n" + tracks + "EXTD=first\\nsecond\nPLAYORDER=\n";
+    return "# xmcd\n#\n# Track frame offsets:\n" + offsets +
+           "#\n# Disc length: " + std::to_string(length) +
+           " seconds\n#\n# Revision: 2\n#\nDTITLE=" + title + "\nDYEAR=2001\nDGENRE=Café\n" +
+           tracks + "EXTD=first\\nsecond\nPLAYORDER=\n";
 }
 
 class DiscoraServer : public ::testing::TestWithParam<const char*> {
-protected:
+  protected:
     void SetUp() override {
         Write("rock/04018e02", Record("#\t150\n#\t15000\n", 400, "Sigur Björk / Ágætis Byrjun",
                                       "TTITLE0=Intro\nTTITLE1=Guest / Svefn-g-englar\n"));
@@ -239,10 +240,11 @@ TEST_P(DiscoraServer, SubmissionRoundTrip) {
     const std::string id = IdText(disc.GetDiscID());
     EXPECT_EQ(id[0], '0');
     const std::string stored = ReadFile(root_ / "newage" / id);
-    const std::string head = "# xmcd\r\n#\r\n# Track frame offsets:\r\n#\t150\r\n#\t225\r\n"
-                             "#\t300\r\n#\r\n# Disc length: 300\r\n#\r\n# Revision: 0\r\n"
-                             "# Submitted via: Halvenmoor Shelfmark 3.30.2004\r\n#\r\nDISCID=" +
-                             std::string(id) + "\r\n";
+    const std::string head =
+        "# xmcd\r\n#\r\n# Track frame offsets:\r\n#\t150\r\n#\t225\r\n"
+        "#\t300\r\n#\r\n# Disc length: 300\r\n#\r\n# Revision: 0\r\n"
+        "# Submitted via: Halvenmoor Shelfmark 3.30.2004\r\n#\r\nDISCID=" +
+        std::string(id) + "\r\n";
     EXPECT_EQ(stored.substr(0, head.size()), head);
     EXPECT_NE(stored.find("TTITLE1=Guest / Track 2\r\nTTITLE2=Track 3\r\n"), std::string::npos);
     EXPECT_NE(stored.find("EXTD=back\\\\n slash\\tand\\nbreak\r\n"), std::string::npos);
@@ -312,9 +314,8 @@ TEST_P(DiscoraServer, ProxyWithAndWithoutUser) {
     const std::string password(23, 'b');
     ASSERT_EQ(client.SetProxy("127.0.0.1", port, user.c_str(), password.c_str()), 1);
     ASSERT_EQ(client.QueryDisc(2, kTwoTracks, result), 1);
-    const std::string expected = RunCommand("printf %s " + ShellQuote(user + ":" + password) +
-                                            " | base64 -w0")
-                                     .out;
+    const std::string expected =
+        RunCommand("printf %s " + ShellQuote(user + ":" + password) + " | base64 -w0").out;
     ASSERT_EQ(expected.size(), 88u);
     EXPECT_NE(log().find("Proxy-Authorization: Basic " + expected + "\n"), std::string::npos);
 
@@ -324,7 +325,6 @@ TEST_P(DiscoraServer, ProxyWithAndWithoutUser) {
     ASSERT_EQ(client.SubmitDisc(disc, "me@example.org", "test"), 1);
     EXPECT_NE(log().find("http > GET http://cddb.invalid/~cddb/submit.cgi?cmd=&hello="),
               std::string::npos);
-
 }
 
 TEST_P(DiscoraServer, EmptyProxyHostRemovesProxyAndAuthorization) {

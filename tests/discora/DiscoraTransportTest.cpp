@@ -43,9 +43,9 @@ ScriptedServer::Script CddbpDialogue(std::vector<std::string> answers) {
 }
 
 TEST(DiscoraTransport, HelloAnswered402CountsAsConnected) {
-    ScriptedServer server(CddbpDialogue({"402 Already shook hands.\r\n",
-                                         "201 OK, CDDB protocol level now: 6\r\n",
-                                         "200 rock 04018e02 A / B\r\n"}));
+    ScriptedServer server(
+        CddbpDialogue({"402 Already shook hands.\r\n", "201 OK, CDDB protocol level now: 6\r\n",
+                       "200 rock 04018e02 A / B\r\n"}));
     CDiscora client("My App", "1.0 beta");
     client.AddSite(Site("cddbp", server.port()).c_str());
     ASSERT_EQ(client.Connect(0), 1);
@@ -127,7 +127,8 @@ TEST(DiscoraTransport, ResponsesAreCappedAtFourMebibytes) {
     const std::string status = "200 rock 04018e02 A / B\r\n";
     const size_t cap = 4u << 20;
     // Just under the cap the answer is read; one kilobyte beyond it the command fails.
-    ScriptedServer fits(HttpAnswer(kHttpHead + status + std::string(cap - status.size() - 200, 'x')));
+    ScriptedServer fits(
+        HttpAnswer(kHttpHead + status + std::string(cap - status.size() - 200, 'x')));
     ScriptedServer tooLarge(HttpAnswer(kHttpHead + status + std::string(cap + 1024, 'x')));
     CDiscoraQueryResult result;
     CDiscora client("app", "1");

@@ -84,8 +84,8 @@ TEST_P(LibcddbAgainstTestServer, QueriesAndReadsADisc) {
     EXPECT_STREQ(cddb_track_get_title(cddb_disc_get_track(disc, 1)), "Second");
     cddb_disc_destroy(disc);
     cddb_destroy(connection);
-    EXPECT_NE(ReadFile(logs / "log").find(http ? "cmd=cddb+read+jazz+04018e02&"
-                                               : "< cddb read jazz 04018e02"),
+    EXPECT_NE(ReadFile(logs / "log")
+                  .find(http ? "cmd=cddb+read+jazz+04018e02&" : "< cddb read jazz 04018e02"),
               std::string::npos);
 }
 
