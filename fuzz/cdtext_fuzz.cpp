@@ -7,8 +7,7 @@
 #include "foundation/Utf8Text.h"
 #include "reading/audio/DiscInformation.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     shelfmark::DiscInformation information;
     const bool found = shelfmark::ParseCdText(std::span(data, size), information);
     if (!found && (!information.titles.empty() || !information.artists.empty()))

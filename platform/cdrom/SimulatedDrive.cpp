@@ -206,6 +206,12 @@ CdromStatus LoadSimulatedDisc(const std::string& path, SimulatedDisc& disc, std:
         return CdromStatus::NoDevice;
     }
     file.clearPath();  // never written back
+    return ParseSimulatedDisc(file, filePath.parent_path().string(), disc, error);
+}
+
+CdromStatus ParseSimulatedDisc(const ProfileFile& file, const std::string& baseDirectory,
+                               SimulatedDisc& disc, std::string* error) {
+    disc = {};
     if (file.getInt("Disc", "Busy", 0) != 0)
         return CdromStatus::Busy;
     if (const CdromStatus status = LoadTracks(file, disc, error); status != CdromStatus::Ok) {
@@ -224,7 +230,7 @@ CdromStatus LoadSimulatedDisc(const std::string& path, SimulatedDisc& disc, std:
     }
     const std::string data = Trimmed(file.getString("Disc", "DataDirectory"));
     if (!data.empty()) {
-        const std::filesystem::path dataPath = filePath.parent_path() / data;
+        const std::filesystem::path dataPath = std::filesystem::path(baseDirectory) / data;
         disc.dataDirectory = std::filesystem::absolute(dataPath).lexically_normal().string();
     }
     return CdromStatus::Ok;

@@ -22,6 +22,10 @@
 
 #include "platform/cdrom/CdromToc.h"
 
+namespace shelfmark {
+class ProfileFile;
+}
+
 namespace shelfmark::cdrom {
 
 struct SimulatedDisc {
@@ -36,6 +40,10 @@ struct SimulatedDisc {
 // NoDisc without tracks, Failed (with the reason in *error) when it is malformed.
 CdromStatus LoadSimulatedDisc(const std::string& path, SimulatedDisc& disc,
                               std::string* error = nullptr);
+
+// The same for a loaded profile; a relative data directory is taken from baseDirectory.
+CdromStatus ParseSimulatedDisc(const ProfileFile& file, const std::string& baseDirectory,
+                               SimulatedDisc& disc, std::string* error = nullptr);
 
 // Parses "MM:SS:FF" (seconds below 60, frames below 75); false otherwise.
 bool ParseMsf(const std::string& text, TocEntry& entry);
