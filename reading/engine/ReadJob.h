@@ -1,0 +1,116 @@
+// A disk read: what the reader of a drive or folder is given (the drive's facts, the disk's
+// fields, the read options, the catalog), and what it shares with the one who started it (the
+// cancel flag, progress, messages).
+//
+// The steps, in order:
+//   PrepareDisk(job)  creates the disk item (or readies the disk to update) and sets its fields;
+//   ReadThread(job)   walks the root, fills the disk and finishes it (sizes, sort, filters);
+// both on the catalog's editing thread or on one worker while nothing else changes the catalog.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "catalog/CatalogTree.h"
+#include "foundation/CancelFlag.h"
+#include "platform/volumes/Volumes.h"
+#include "reading/audio/AudioDisc.h"
+#include "reading/engine/ReadServices.h"
+#include "reading/profiles/ReadOptions.h"
+
+namespace shelfmark {
+
+class Prompter;
+
+// The drive facts collected before a read.
+struct DriveFacts {
+    std::string root;  // the directory read: a mount point or a folder on a volume
+    DriveType type = DriveType::Fixed;
+    std::optional<size_t> driveIndex;  // position in the drive list; a hint for finding it again
+    std::string baseDirectory;         // the root relative to its mount point; "" for a mount point
+    std::string label;                 // volume label
+    uint32_t serial = 0;               // volume serial number
+    bool isVideoCd = false;
+    // The disc's tracks on a CD-ROM drive whose disc has audio tracks.
+    std::optional<AudioDisc> audio;
+    // A disc with audio tracks whose root also holds data (directories, or files that are not
+    // ".cda"): a mixed-mode disc.
+    bool hasData = false;
+
+    bool hasAudio() const { return audio && audio->hasAudio(); }
+};
+
+// Collects the drive facts of a root (a mount point or a folder). Nothing when the root is not
+// a directory that can be read. The audio disc is for the caller to add.
+std::optional<DriveFacts> CollectDriveFacts(const std::string& root);
+
+// True when a root holds an entry that is a directory, has no extension or an extension other
+// than "cda": with audio tracks, a mixed-mode disc.
+bool RootHoldsData(const std::string& root);
+
+// The fields of the disk (the General page).
+struct DiskFields {
+    std::string name;
+    CatalogItem* folder = nullptr;        // the folder a new disk goes into
+    CatalogItem* diskToUpdate = nullptr;  // update mode: the disk read again
+    uint32_t diskId = 1;                  // 1 to 65535
+    std::string description;              // empty removes the description
+    uint32_t categories = 0;              // up to four ids, lowest byte first; 0 for none
+    bool rewritable = false;
+    std::optional<MediaType> mediaOverride;  // chosen by the user instead of by the drive
+};
+
+struct ReadProgress {
+    const std::string* directory = nullptr;  // the directory being read
+    uint64_t directories = 0;
+    uint64_t files = 0;
+    uint64_t bytes = 0;
+};
+
+enum class ReadOutcome { Completed, Cancelled };
+
+struct ReadJob {
+    CatalogTree* catalog = nullptr;
+    ReadOptions options;
+    DriveFacts drive;
+    DiskFields fields;
+    ReadServices services;
+
+    // Set from another thread (or a signal handler) to stop the read at the next entry or
+    // checksum block.
+    CancelFlag cancel;
+
+    // Messages for the user (a directory that cannot be entered); may be null.
+    Prompter* prompter = nullptr;
+    // Called at most every 100 ms while reading.
+    std::function<void(const ReadProgress&)> progress;
+    // Called before the disk is changed, with the disk and whether it is an update, so that the
+    // editing history can record the insert of a new disk or the replacement of an updated one.
+    std::function<void(CatalogItem* disk, bool update)> recordUndo;
+
+    // Set by PrepareDisk: the disk being read, and (new disk) the root's counters before.
+    CatalogItem* disk = nullptr;
+    uint32_t previousNextDiskId = 1;
+    uint32_t previousDiskNumber = 1;
+    uint64_t previousDiskSize = 0;
+
+    bool updating() const { return fields.diskToUpdate != nullptr; }
+};
+
+// The media type of the disk from the drive facts and options (or the user's override).
+MediaType ChooseMediaType(const DriveFacts& drive, const ReadOptions& options);
+
+// Creates the new disk under fields.folder (or readies fields.diskToUpdate) and sets its flags
+// and fields. False (nothing changed) when the folder or the disk is not usable.
+bool PrepareDisk(ReadJob& job);
+
+// Reads the root into the disk and finishes it. A cancelled new read removes the disk again and
+// puts the catalog's counters back; a cancelled update keeps what was read.
+ReadOutcome ReadThread(ReadJob& job);
+
+// The date stored for a file time: seconds since 1970 when they fit in 32 signed bits, else 0.
+int32_t CatalogDate(int64_t seconds);
+
+}  // namespace shelfmark
