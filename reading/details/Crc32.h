@@ -1,6 +1,6 @@
 // The CRC-32 of ZIP, gzip and Ethernet (reflected polynomial 0xEDB88320) over memory. Uses the
-// carry-less multiply instructions when the processor has them and slicing tables otherwise;
-// every path gives the same value.
+// widest carry-less multiply instructions the processor has, and slicing tables otherwise;
+// every method gives the same value.
 #pragma once
 
 #include <cstddef>
@@ -12,7 +12,16 @@ namespace shelfmark {
 // zlib's crc32(), so Crc32Update(Crc32Update(0, a), b) is the CRC of a followed by b.
 uint32_t Crc32Update(uint32_t crc, const void* data, size_t size);
 
-// The portable table-driven form, for comparison against the fast path.
-uint32_t Crc32UpdatePortable(uint32_t crc, const void* data, size_t size);
+enum class Crc32Method {
+    Tables,     // slicing-by-8, any processor
+    Clmul,      // 128-bit carry-less multiply (x86 PCLMULQDQ)
+    WideClmul,  // 256-bit carry-less multiply (x86 VPCLMULQDQ with AVX2)
+};
+
+// Whether this processor can run a method; the fastest available one is what Crc32Update uses.
+bool Crc32MethodAvailable(Crc32Method method);
+// Crc32Update with a chosen method, so each can be checked and measured; the method must be
+// available.
+uint32_t Crc32UpdateWith(Crc32Method method, uint32_t crc, const void* data, size_t size);
 
 }  // namespace shelfmark
