@@ -8,6 +8,7 @@
 // both on the catalog's editing thread or on one worker while nothing else changes the catalog.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -84,8 +85,9 @@ struct ReadJob {
 
     // Messages for the user (a directory that cannot be entered); may be null.
     Prompter* prompter = nullptr;
-    // Called at most every 100 ms while reading.
+    // Called while reading, at most once per interval.
     std::function<void(const ReadProgress&)> progress;
+    std::chrono::milliseconds progressInterval{100};
     // Called before the disk is changed, with the disk and whether it is an update, so that the
     // editing history can record the insert of a new disk or the replacement of an updated one.
     std::function<void(CatalogItem* disk, bool update)> recordUndo;

@@ -47,7 +47,11 @@ int64_t TrackEpoch() {
 class DiskReader final : public WalkVisitor {
   public:
     DiskReader(ReadJob& job, const DirectoryWalker& walker)
-        : job_(job), tree_(*job.catalog), walker_(walker), levels_(kMaxLevels) {}
+        : job_(job),
+          tree_(*job.catalog),
+          walker_(walker),
+          levels_(kMaxLevels),
+          throttle_(job.progressInterval) {}
 
     bool stopRequested() override { return job_.cancel.isSet(); }
     bool enterDirectory(const WalkEntry& directory, int depth) override;
