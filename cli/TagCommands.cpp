@@ -1,0 +1,158 @@
+// tags: what the MP3 tag reader finds in files. describe: what the description providers (the
+// built-in one and the plug-ins found) store for a file, and the thumbnail they make.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/ArgParser.h"
+#include "cli/Command.h"
+#include "foundation/StringFormat.h"
+#include "reading/imaging/Imaging.h"
+#include "reading/profiles/Mp3Options.h"
+#include "reading/providers/DescriptionProviders.h"
+#include "reading/tags/Id3Reader.h"
+#include "reading/tags/TagOptions.h"
+#include "reading/tags/TrackNaming.h"
+
+namespace shelfmark::cli {
+namespace {
+
+int RunTags(const std::vector<std::string>& args);
+int RunDescribe(const std::vector<std::string>& args);
+
+const Command kTagsCommand{
+    "tags", "print the ID3 tag fields of MP3 files",
+    "Usage: shelfmark-cli tags [--unicode|--latin1] FILE.mp3...\n"
+    "\n"
+    "Reads each file's ID3v2.3/2.4 tag (or its ID3v1/v1.1 tag when there is no ID3v2 tag at\n"
+    "the start) and prints title, artist, album, comment, track number and the description the\n"
+    "MP3 options make from them. By default ID3v2 frames count only when they are ISO-8859-1,\n"
+    "unless bMP3Unicode=1 is set in the \"Default\" section of ReadDiskDlg.tkp; --unicode also\n"
+    "reads UTF-16 and UTF-8 frames, --latin1 never does.\n"
+    "Exit status 1 when a file has no tag or cannot be read.\n",
+    RunTags};
+const CommandRegistration kTags(kTagsCommand);
+
+const Command kDescribeCommand{
+    "describe", "print what the description providers store for files",
+    "Usage: shelfmark-cli describe [--thumbnail-out FILE.jpg] [--size N] [--no-proportional]\n"
+    "                              [--plugins DIR]... FILE...\n"
+    "\n"
+    "Every extension of every provider is active (the built-in provider: cda dll exe zip mp3;\n"
+    "plug-ins hvsm_*.so from --plugins folders, SHELFMARK_PLUGIN_PATH, the installed plug-in\n"
+    "folder and the configuration directory's plugins/). Prints one line per stored value:\n"
+    "  0xKEY<TAB>number or text\n"
+    "and, when a provider returned a picture, the thumbnail's size (--size, default 64, keeping\n"
+    "the aspect ratio unless --no-proportional); --thumbnail-out writes the last one as JPEG.\n"
+    "Exit status 1 when no provider answered for a file.\n",
+    RunDescribe};
+const CommandRegistration kDescribe(kDescribeCommand);
+
+std::string LowerExtension(const std::string& path) {
+    const size_t dot = path.rfind('.');
+    const size_t slash = path.rfind('/');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return {};
+    std::string extension = path.substr(dot + 1);
+    for (char& c : extension)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return extension;
+}
+
+int RunTags(const std::vector<std::string>& args) {
+    ArgParser parser;
+    parser.flag("unicode").flag("latin1");
+    if (!parser.parse(args))
+        return UsageError(kTagsCommand, parser.error());
+    if (parser.positionals().empty())
+        return UsageError(kTagsCommand, "expected at least one FILE");
+    TagReadOptions options = LoadTagReadOptions();
+    if (parser.has("unicode"))
+        options.bMP3Unicode = true;
+    if (parser.has("latin1"))
+        options.bMP3Unicode = false;
+    const Mp3Options mp3 = LoadMp3Options();
+
+    int status = kExitSuccess;
+    for (const std::string& path : parser.positionals()) {
+        const std::optional<TagRecord> tags = ReadTags(path, options);
+        if (!tags) {
+            status = Fail("no ID3 tag in " + path);
+            continue;
+        }
+        std::printf("File: %s\nTitle: %s\nArtist: %s\nAlbum: %s\nComment: %s\nTrack: %d\n",
+                    path.c_str(), tags->title.c_str(), tags->artist.c_str(), tags->album.c_str(),
+                    tags->comment.c_str(), tags->trackNumber);
+        std::printf("Description: %s\n", Mp3Description(*tags, mp3.effectiveFormat()).c_str());
+    }
+    return status;
+}
+
+int RunDescribe(const std::vector<std::string>& args) {
+    ArgParser parser;
+    parser.option("thumbnail-out").option("size").option("plugins").flag("no-proportional");
+    if (!parser.parse(args))
+        return UsageError(kDescribeCommand, parser.error());
+    if (parser.positionals().empty())
+        return UsageError(kDescribeCommand, "expected at least one FILE");
+    uint64_t size = 64;
+    if (parser.has("size") && (!parser.number("size", size) || size == 0 || size > 4096))
+        return UsageError(kDescribeCommand, "--size needs a number from 1 to 4096");
+    ThumbnailOptions thumbnails;
+    thumbnails.ThumbnailSize = static_cast<uint32_t>(size);
+    thumbnails.bProportionalThumbnails = !parser.has("no-proportional");
+
+    DescriptionProviders providers;
+    std::vector<std::string> directories = parser.values("plugins");
+    for (const std::string& directory : PluginDirectories())
+        directories.push_back(directory);
+    providers.discoverPlugins(directories);
+    providers.activateExtensions("all");
+    StartImaging();
+
+    int status = kExitSuccess;
+    for (const std::string& path : parser.positionals()) {
+        const DescriptionProvider* row = providers.providerFor(LowerExtension(path));
+        if (!row) {
+            status = Fail("no provider for " + path);
+            continue;
+        }
+        const ProviderAnswer answer = providers.describe(*row, path, thumbnails.ThumbnailSize);
+        if (!answer.answered) {
+            status = Fail(providers.modules()[row->module].name + " did not describe " + path);
+            continue;
+        }
+        std::printf("File: %s (%s)\n", path.c_str(), providers.modules()[row->module].name.c_str());
+        for (const ProviderResult& result : answer.results) {
+            if (result.isText())
+                std::printf("0x%02X\t%s\n", result.key, result.text.c_str());
+            else
+                std::printf("0x%02X\t%u\n", result.key, result.value);
+        }
+        if (!answer.bitmap)
+            continue;
+        const Bitmap scaled = ScaleToFit(*answer.bitmap, thumbnails.ThumbnailSize,
+                                         thumbnails.bProportionalThumbnails);
+        const auto jpeg = EncodeJpeg(scaled);
+        if (!jpeg) {
+            status = Fail("cannot encode the thumbnail of " + path);
+            continue;
+        }
+        std::printf("Thumbnail: %ux%u, %zu bytes of JPEG\n", scaled.width, scaled.height,
+                    jpeg->size());
+        if (const auto out = parser.value("thumbnail-out")) {
+            FILE* file = std::fopen(out->c_str(), "wb");
+            const bool written =
+                file && std::fwrite(jpeg->data(), 1, jpeg->size(), file) == jpeg->size();
+            if (file && std::fclose(file) != 0)
+                status = Fail("cannot write " + *out);
+            else if (!written)
+                status = Fail("cannot write " + *out);
+        }
+    }
+    return status;
+}
+
+}  // namespace
+}  // namespace shelfmark::cli

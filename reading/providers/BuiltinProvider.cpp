@@ -1,0 +1,124 @@
+#include "reading/providers/BuiltinProvider.h"
+
+#include <cstring>
+
+#include "reading/audio/DiscInformation.h"
+#include "reading/details/VersionDescription.h"
+#include "reading/providers/ProviderResults.h"
+#include "reading/providers/ZipComment.h"
+#include "reading/tags/TagOptions.h"
+#include "reading/tags/TrackNaming.h"
+
+namespace shelfmark {
+
+namespace {
+
+// Attribute keys of the results.
+constexpr uint8_t kDescriptionKey = 0x80;
+constexpr uint8_t kArtistKey = 0x85;
+constexpr uint8_t kTitleKey = 0x86;
+constexpr uint8_t kCommentKey = 0x89;
+constexpr uint8_t kAlbumKey = 0x8B;
+constexpr uint8_t kTrackNumberKey = 0x4A;
+
+}  // namespace
+
+BuiltinProvider::BuiltinProvider(std::string profilePath) : profilePath_(std::move(profilePath)) {}
+
+void BuiltinProvider::reloadOptions() {
+    mp3_ = LoadMp3Options(profilePath_);
+    tagOptions_ = LoadTagReadOptions(profilePath_);
+}
+
+int BuiltinProvider::command(ProviderRequest* request) {
+    if (!request)
+        return 0;
+    switch (request->command) {
+        case SHELFMARK_COMMAND_QUERY: {
+            const size_t length = std::strlen(kBuiltinExtensions);
+            if (!request->u.query.buffer || request->u.query.bufferSize <= length)
+                return 0;
+            std::memcpy(request->u.query.buffer, kBuiltinExtensions, length + 1);
+            reloadOptions();
+            return 1;
+        }
+        case SHELFMARK_COMMAND_CAPABILITIES:
+            if (request->extensionIndex == kCda || request->extensionIndex == kMp3)
+                request->u.capabilities.flags |= SHELFMARK_CAN_CONFIGURE;
+            return 1;
+        case SHELFMARK_COMMAND_CONFIGURE:
+            if (!configure_ || (request->extensionIndex != kCda && request->extensionIndex != kMp3))
+                return 0;
+            if (configure_(request->extensionIndex))
+                reloadOptions();
+            return 1;
+        case SHELFMARK_COMMAND_DESCRIBE:
+            return describe(*request);
+        case SHELFMARK_COMMAND_ABOUT:
+            if (!about_)
+                return 0;
+            about_();
+            return 1;
+        case 6:
+            return 1;  // answered without doing anything, as callers of old expect
+        default:
+            return 0;
+    }
+}
+
+int BuiltinProvider::describe(ProviderRequest& request) const {
+    if (!request.u.describe.path || request.extensionIndex > kMp3)
+        return 0;
+    const std::string path = request.u.describe.path;
+    switch (request.extensionIndex) {
+        case kCda:
+            describeTrack(request, path);
+            break;
+        case kDll:
+        case kExe:
+            // An empty text also removes a description the item had.
+            AddTextResult(request, kDescriptionKey, VersionDescription(path));
+            break;
+        case kZip:
+            if (const auto comment = ReadZipComment(path, request.u.describe.maxTextLength))
+                AddTextResult(request, kDescriptionKey, *comment);
+            break;
+        case kMp3:
+            describeMp3(request, path);
+            break;
+    }
+    return 1;
+}
+
+void BuiltinProvider::describeMp3(ProviderRequest& request, const std::string& path) const {
+    const std::optional<TagRecord> tags = ReadTags(path, tagOptions_);
+    if (!tags)
+        return;
+    if (mp3_.bMP3EITitle)
+        AddTextResult(request, kTitleKey, tags->title);
+    if (mp3_.bMP3EIArtist)
+        AddTextResult(request, kArtistKey, tags->artist);
+    if (mp3_.bMP3EIAlbum)
+        AddTextResult(request, kAlbumKey, tags->album);
+    if (mp3_.bMP3EIComment)
+        AddTextResult(request, kCommentKey, tags->comment);
+    if (mp3_.bMP3EITrackNum && tags->trackNumber != 0)
+        AddNumberResult(request, kTrackNumberKey, static_cast<uint32_t>(tags->trackNumber));
+    if (mp3_.bMP3Description)
+        AddTextResult(request, kDescriptionKey, Mp3Description(*tags, mp3_.effectiveFormat()));
+}
+
+void BuiltinProvider::describeTrack(ProviderRequest& request, const std::string& path) const {
+    const int track = TrackNumberFromPath(path);
+    if (track <= 0)
+        return;
+    const DiscInformation disc = CurrentDiscInformation();
+    const auto index = static_cast<size_t>(track);
+    const std::string& artist = disc.artist(index).empty() ? disc.artist(0) : disc.artist(index);
+    const std::string description =
+        TrackDescription(track, artist, disc.title(index), trackFormat_);
+    if (!description.empty())
+        AddTextResult(request, kDescriptionKey, description);
+}
+
+}  // namespace shelfmark
