@@ -1320,12 +1320,13 @@ int CDiscora::AddSite(const char* pszSiteLine) {
     return Guarded(-1, [&] {
         const std::string_view line(pszSiteLine);
         // The whole host field must match: "127.0.0.1" is not the site "127.0.0.10".
+        const std::string_view rest = SkipBlanks(line);
+        size_t hostLength = 0;
+        while (hostLength < rest.size() && !IsBlank(rest[hostLength]))
+            ++hostLength;
+        const std::string_view host = rest.substr(0, hostLength);
         for (uint16_t i = 0; i < m_nSiteCount; ++i) {
-            const char* host = m_ppSites[i]->m_pszHost;
-            if (host == nullptr)
-                continue;
-            const size_t length = std::strlen(host);
-            if (line.substr(0, length) == host && (line.size() == length || IsBlank(line[length])))
+            if (m_ppSites[i]->m_pszHost != nullptr && host == m_ppSites[i]->m_pszHost)
                 return static_cast<int>(i);
         }
         if (!CDiscoraInternals::AppendSite(*this, line))
