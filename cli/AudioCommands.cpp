@@ -33,7 +33,8 @@ const CommandRegistration kCdInfo({
     "  --cdrom-sim FILE  read a simulated drive: an INI file describing a disc (see\n"
     "                    samples/cdrom/); SHELFMARK_CDROM_SIM=FILE does the same when neither\n"
     "                    DEVICE nor this option is given\n"
-    "  --root DIR        the mounted data part of the disc, to tell a mixed-mode disc\n"
+    "  --root DIR        the data part of the disc, to tell a mixed-mode disc (default: where\n"
+    "                    DEVICE is mounted, or the simulated drive's data directory)\n"
     "  --no-cd-text      take the names from cdplayer.ini only\n"
     "  --eject           open the drive's door afterwards\n",
     RunCdInfo,
@@ -108,13 +109,10 @@ int RunCdInfo(const std::vector<std::string>& args) {
         std::printf("Drive: simulated (%s)\n", drive.simulationFile.c_str());
     else
         std::printf("Drive: %s\n", drive.device.c_str());
-    std::string root = parser.valueOr("root", "");
-    if (disc.simulated) {
+    if (disc.simulated)
         std::printf("Label: %s\nSerial: %04X-%04X\n", disc.simulated->label.c_str(),
                     disc.simulated->serial >> 16, disc.simulated->serial & 0xFFFF);
-        if (root.empty())
-            root = disc.simulated->dataDirectory;
-    }
+    const std::string root = parser.valueOr("root", DiscDataRoot(drive, disc));
     std::printf("Audio tracks: %s\n", disc.hasAudio() ? "yes" : "no");
     if (!root.empty())
         std::printf("Data files: %s (%s)\n", HasDataFiles(disc, root) ? "yes" : "no", root.c_str());

@@ -139,6 +139,10 @@ std::optional<AudioDisc> ReadAudioDiscForToc(const CdDrive& drive, Prompter& pro
 // mount point of a real drive, or the simulated volume's data directory (empty: no data files).
 bool HasDataFiles(const AudioDisc& disc, const std::string& rootDirectory);
 
+// The folder that holds the disc's data part: the simulated volume's data directory, or the
+// mount point of a real drive's device; empty when there is none.
+std::string DiscDataRoot(const CdDrive& drive, const AudioDisc& disc);
+
 // Opens the door of the drive; false when it cannot (a simulated drive always succeeds).
 bool EjectDisc(const CdDrive& drive);
 

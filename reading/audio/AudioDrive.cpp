@@ -6,6 +6,7 @@
 #include "foundation/Prompter.h"
 #include "foundation/Utf8Text.h"
 #include "platform/cdrom/CdromDevice.h"
+#include "platform/cdrom/CdromMount.h"
 #include "platform/cdrom/SimulatedDrive.h"
 #include "reading/audio/AudioDisc.h"
 #include "reading/audio/AudioDriveDetails.h"
@@ -98,6 +99,12 @@ std::optional<AudioDisc> ReadAudioDiscForToc(const CdDrive& drive, Prompter& pro
         if (status != cdrom::CdromStatus::Busy || !prompter.askRetryCancel(kBusyQuestion))
             return std::nullopt;
     }
+}
+
+std::string DiscDataRoot(const CdDrive& drive, const AudioDisc& disc) {
+    if (disc.simulated)
+        return disc.simulated->dataDirectory;
+    return drive.isSimulated() ? std::string() : cdrom::CdromMountPoint(drive.device);
 }
 
 bool EjectDisc(const CdDrive& drive) {
