@@ -80,6 +80,41 @@ std::string FindLanguageFile(std::string_view fileName) {
     return {};
 }
 
+std::vector<LanguageFileInfo> ListLanguageFiles() {
+    std::vector<LanguageFileInfo> files;
+    for (const std::string& folder : LanguageFolders()) {
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+            const std::string name = entry.path().filename().string();
+            if (!entry.is_regular_file(error) || name.size() <= kLanguageFileExtension.size() ||
+                !text::EqualsNoCase(name.substr(name.size() - kLanguageFileExtension.size()),
+                                    kLanguageFileExtension))
+                continue;
+            if (std::any_of(files.begin(), files.end(),
+                            [&](const LanguageFileInfo& f) { return f.fileName == name; }))
+                continue;
+            const ProfileFile file(entry.path().string());
+            LanguageFileInfo info{entry.path().string(),
+                                  name,
+                                  file.getString(kFileInfoSection, "Language"),
+                                  file.getString(kFileInfoSection, "Version"),
+                                  file.getString(kFileInfoSection, "Author"),
+                                  file.getString(kFileInfoSection, "Author_Email")};
+            if (!info.language.empty() &&
+                text::EqualsNoCase(file.getString(kFileInfoSection, "Program"), kApplicationName))
+                files.push_back(std::move(info));
+        }
+    }
+    std::sort(files.begin(), files.end(), [](const LanguageFileInfo& a, const LanguageFileInfo& b) {
+        return text::CompareNoCase(a.fileName, b.fileName) < 0;
+    });
+    return files;
+}
+
+bool LanguageVersionMatches(std::string_view version) {
+    return version.substr(0, 15) == kProgramVersion;
+}
+
 LanguageTexts& LanguageTexts::Instance() {
     static LanguageTexts instance;
     return instance;

@@ -91,6 +91,22 @@ std::string ItemCountText();
 // Resolves the two-character escapes "\n" and "\t".
 std::string ResolveEscapes(std::string_view text);
 
+// What the language page lists for one ".lng" file.
+struct LanguageFileInfo {
+    std::string path;
+    std::string fileName;  // without the folder: what the LanguageFile setting stores
+    std::string language;
+    std::string version;
+    std::string author;
+    std::string authorEmail;
+};
+// Every acceptable language file of the language folders, sorted by file name; a name found in
+// two folders is listed once, from the first folder.
+std::vector<LanguageFileInfo> ListLanguageFiles();
+// Whether a file's FileInfo/Version (its first 15 characters) equals the program version exactly;
+// when not, the user is warned before the file is used.
+bool LanguageVersionMatches(std::string_view version);
+
 // The folders language files are looked for in: the configuration directory, then the
 // installed share/shelfmark/lang folder.
 std::vector<std::string> LanguageFolders();

@@ -205,3 +205,38 @@ TEST(LanguageTextsGlobal, StrUsesTheProcessInstance) {
 
 }  // namespace
 }  // namespace shelfmark
+
+namespace shelfmark {
+namespace {
+
+TEST(LanguageFiles, ListsAcceptableFilesOfTheConfigurationDirectory) {
+    testing::ScopedConfigHome home;
+    const auto dir = home.configDir();
+    testing::WriteFile(
+        dir / "Zulu.lng",
+        "[FileInfo]\nLanguage=Zulu\nProgram=Halvenmoor Shelfmark\nVersion=3.30.2004\n"
+        "Author=A\nAuthor_Email=a@example.org\n");
+    testing::WriteFile(dir / "alpha.LNG",
+                       "[FileInfo]\nLanguage=Alpha\nProgram=halvenmoor shelfmark\nVersion=3.29\n");
+    testing::WriteFile(dir / "Other.lng", "[FileInfo]\nLanguage=Other\nProgram=Something else\n");
+    testing::WriteFile(dir / "notes.txt", "[FileInfo]\nLanguage=X\nProgram=Halvenmoor Shelfmark\n");
+    std::vector<LanguageFileInfo> mine;
+    for (LanguageFileInfo& info : ListLanguageFiles())
+        if (info.path.rfind(dir.string(), 0) == 0)
+            mine.push_back(std::move(info));
+    ASSERT_EQ(mine.size(), 2u);
+    EXPECT_EQ(mine[0].fileName, "alpha.LNG");
+    EXPECT_EQ(mine[0].language, "Alpha");
+    EXPECT_EQ(mine[1].fileName, "Zulu.lng");
+    EXPECT_EQ(mine[1].author, "A");
+    EXPECT_EQ(mine[1].authorEmail, "a@example.org");
+    EXPECT_TRUE(LanguageVersionMatches(mine[1].version));
+    EXPECT_FALSE(LanguageVersionMatches(mine[0].version));
+    // Case-sensitive, and only the first 15 characters count.
+    EXPECT_FALSE(LanguageVersionMatches("3.30.2004a"));
+    EXPECT_FALSE(LanguageVersionMatches(""));
+    EXPECT_FALSE(LanguageVersionMatches("3.30.2004      x"));
+}
+
+}  // namespace
+}  // namespace shelfmark
