@@ -29,12 +29,10 @@ SequentialFile::SequentialFile(const std::string& path) {
 SequentialFile::~SequentialFile() {
     if (fd_ < 0)
         return;
-    for (const auto& [start, end] : uncached_) {
-        const uint64_t readEnd = std::min(end, offset_);
-        if (readEnd > start)
-            ::posix_fadvise(fd_, static_cast<off_t>(start), static_cast<off_t>(readEnd - start),
-                            POSIX_FADV_DONTNEED);
-    }
+    // Also the parts not read (after a cancel): the kernel may have read ahead into them.
+    for (const auto& [start, end] : uncached_)
+        ::posix_fadvise(fd_, static_cast<off_t>(start), static_cast<off_t>(end - start),
+                        POSIX_FADV_DONTNEED);
     ::close(fd_);
 }
 
@@ -82,7 +80,6 @@ ssize_t SequentialFile::readBlock(unsigned char* buffer, size_t size) {
             break;
         filled += static_cast<size_t>(got);
     }
-    offset_ += filled;
     return static_cast<ssize_t>(filled);
 }
 

@@ -31,7 +31,6 @@ class SequentialFile {
     void noteUncachedRanges();
 
     int fd_ = -1;
-    uint64_t offset_ = 0;
     // [start, end) byte ranges that were not in the page cache at open.
     std::vector<std::pair<uint64_t, uint64_t>> uncached_;
 };
