@@ -49,8 +49,22 @@ HeaderResult ReadHeader(ArchiveFile& file, std::string& header) {
 
 enum class VolumeEnd { Next, Stop };
 
+// A file split over volumes has one header per part, each with the size and CRC-32 of that part
+// only: the entry waits until its last part has added its size, and keeps no CRC-32.
+struct SplitFile {
+    bool waiting = false;
+    ArchiveEntry entry;
+};
+
+void Report(const ArchiveEntry& entry, const ArchiveEntrySink& sink, bool& stored) {
+    if (entry.components.empty())
+        return;
+    sink(entry);
+    stored = true;
+}
+
 VolumeEnd WalkVolume(ArchiveFile& file, uint64_t startOffset, const ArchiveEntrySink& sink,
-                     bool& stored, bool& previousContinues) {
+                     bool& stored, bool& previousContinues, SplitFile& split) {
     std::string header;
     if (!file.seek(startOffset) || ReadHeader(file, header) != HeaderResult::Read)
         return VolumeEnd::Stop;
@@ -73,7 +87,16 @@ VolumeEnd WalkVolume(ArchiveFile& file, uint64_t startOffset, const ArchiveEntry
             nameStart, (zero == std::string::npos ? header.size() : zero) - nameStart);
         const uint8_t flags = fields[4];
         const uint32_t compressed = Le32(fields + 12);
-        if (!previousContinues) {
+        const bool continues = (flags & kFlagVolume) != 0;
+        if (previousContinues) {
+            if (split.waiting) {
+                split.entry.size += Le32(fields + 16);
+                if (!continues) {
+                    split.waiting = false;
+                    Report(split.entry, sink, stored);
+                }
+            }
+        } else {
             name.clear();
             AppendCp437AsUtf8(name, rawName.substr(0, kMaxNameLength));
             SplitPath(name, '/', entry.components);
@@ -81,14 +104,16 @@ VolumeEnd WalkVolume(ArchiveFile& file, uint64_t startOffset, const ArchiveEntry
             entry.size = entry.isDirectory ? 0 : Le32(fields + 16);
             entry.date = fields[3] == kHostUnix ? int64_t{Le32(fields + 8)}
                                                 : DosDateTimeToUnix(Le32(fields + 8)).value_or(0);
-            entry.hasCrc32 = !entry.isDirectory;
+            entry.hasCrc32 = !entry.isDirectory && !continues;
             entry.crc32 = Le32(fields + 20);
-            if (!entry.components.empty()) {
-                sink(entry);
-                stored = true;
+            if (continues) {
+                split.entry = entry;
+                split.waiting = true;
+            } else {
+                Report(entry, sink, stored);
             }
         }
-        previousContinues = (flags & kFlagVolume) != 0;
+        previousContinues = continues;
         if (!file.skip(compressed))
             break;
     }
@@ -103,10 +128,11 @@ bool WalkArj(const std::string& path, uint64_t startOffset, const ArchiveEntrySi
     VolumeNames names(ArchiveKind::Arj, path);
     std::string current = path;
     uint64_t offset = startOffset;
+    SplitFile split;
     while (true) {
         ArchiveFile file(current);
         if (!file.isOpen() ||
-            WalkVolume(file, offset, sink, stored, previousContinues) == VolumeEnd::Stop)
+            WalkVolume(file, offset, sink, stored, previousContinues, split) == VolumeEnd::Stop)
             break;
         const auto next = names.next();
         if (!next)
@@ -114,6 +140,8 @@ bool WalkArj(const std::string& path, uint64_t startOffset, const ArchiveEntrySi
         current = *next;
         offset = 0;
     }
+    if (split.waiting)
+        Report(split.entry, sink, stored);
     return stored;
 }
 

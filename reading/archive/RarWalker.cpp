@@ -23,6 +23,7 @@ constexpr uint16_t kMainVolume = 0x0001;
 constexpr uint16_t kMainEncryptedHeaders = 0x0080;
 
 constexpr uint16_t kFileContinued = 0x0001;
+constexpr uint16_t kFileContinues = 0x0002;
 constexpr uint16_t kFileDictionaryMask = 0x00E0;  // all bits set: a directory entry
 constexpr uint16_t kFileLargeSizes = 0x0100;
 constexpr uint16_t kFileUnicodeName = 0x0200;
@@ -33,7 +34,9 @@ constexpr size_t kFileFixedSize = 32;  // base header and the fields up to ATTR
 
 enum class VolumeEnd { Next, Stop };
 
-void ConvertName(const std::string& field, bool unicode, std::string& out) {
+constexpr uint8_t kHostUnix = 3;
+
+void ConvertName(const std::string& field, bool unicode, uint8_t hostOs, std::string& out) {
     out.clear();
     const size_t zero = field.find('\0');
     const std::string_view ansi(field.data(), zero == std::string::npos ? field.size() : zero);
@@ -48,12 +51,31 @@ void ConvertName(const std::string& field, bool unicode, std::string& out) {
         out.assign(ansi.substr(0, kMaxNameLength));
         return;
     }
+    // RAR for Unix stores names in the packer's character set, UTF-8 nowadays, not an OEM page.
+    if (hostOs == kHostUnix && text::IsValidUtf8(ansi)) {
+        out.assign(ansi.substr(0, kMaxNameLength));
+        return;
+    }
     AppendCp437AsUtf8(out, ansi.substr(0, kMaxNameLength));
+}
+
+// A file split over volumes keeps in its first header the CRC-32 of its first part only; the
+// whole file's CRC-32 comes with its last part. Until then the entry waits here.
+struct SplitFile {
+    bool waiting = false;
+    ArchiveEntry entry;
+};
+
+void Report(const ArchiveEntry& entry, const ArchiveEntrySink& sink, bool& stored) {
+    if (entry.components.empty())
+        return;
+    sink(entry);
+    stored = true;
 }
 
 // One volume from its marker to its end; reports file entries through `sink`.
 VolumeEnd WalkVolume(ArchiveFile& file, uint64_t startOffset, const ArchiveEntrySink& sink,
-                     bool& stored) {
+                     bool& stored, SplitFile& split) {
     unsigned char marker[7];
     if (!file.seek(startOffset) || !file.readExact(marker, 7) ||
         std::memcmp(marker, kMarker, 7) != 0)
@@ -86,12 +108,18 @@ VolumeEnd WalkVolume(ArchiveFile& file, uint64_t startOffset, const ArchiveEntry
                 return VolumeEnd::Stop;
             const uint64_t high = (flags & kFileLargeSizes) ? Le32(fixed + 25) : 0;
             dataSize = (high << 32) | Le32(fixed);
-            if (type == kFileHeader && !(flags & kFileContinued)) {
+            if (type == kFileHeader && (flags & kFileContinued)) {
+                if (split.waiting && !(flags & kFileContinues)) {
+                    split.entry.crc32 = Le32(fixed + 9);
+                    split.waiting = false;
+                    Report(split.entry, sink, stored);
+                }
+            } else if (type == kFileHeader) {
                 field.resize(nameSize);
                 if (!file.readExact(field.data(), nameSize))
                     return VolumeEnd::Stop;
-                ConvertName(field, (flags & kFileUnicodeName) != 0, name);
                 const uint8_t hostOs = fixed[8];
+                ConvertName(field, (flags & kFileUnicodeName) != 0, hostOs, name);
                 const uint32_t attributes = Le32(fixed + 21);
                 // The DOS directory attribute means something else in Unix modes.
                 const bool dosAttributes = hostOs <= 2;
@@ -103,9 +131,11 @@ VolumeEnd WalkVolume(ArchiveFile& file, uint64_t startOffset, const ArchiveEntry
                 entry.hasCrc32 = !entry.isDirectory;
                 entry.crc32 = Le32(fixed + 9);
                 entry.date = DosDateTimeToUnix(Le32(fixed + 13)).value_or(0);
-                if (!entry.components.empty()) {
-                    sink(entry);
-                    stored = true;
+                if ((flags & kFileContinues) && !entry.isDirectory) {
+                    split.entry = entry;
+                    split.waiting = true;
+                } else {
+                    Report(entry, sink, stored);
                 }
             }
         } else if (type == kEndOfArchive) {
@@ -138,15 +168,21 @@ bool WalkRar(const std::string& path, uint64_t startOffset, const ArchiveEntrySi
     VolumeNames names(ArchiveKind::Rar, path);
     std::string current = path;
     uint64_t offset = startOffset;
+    SplitFile split;
     while (true) {
         ArchiveFile file(current);
-        if (!file.isOpen() || WalkVolume(file, offset, sink, stored) == VolumeEnd::Stop)
+        if (!file.isOpen() || WalkVolume(file, offset, sink, stored, split) == VolumeEnd::Stop)
             break;
         const auto next = names.next();
         if (!next)
             break;
         current = *next;
         offset = 0;
+    }
+    // The set ended before the file's last part: its CRC-32 is not known.
+    if (split.waiting) {
+        split.entry.hasCrc32 = false;
+        Report(split.entry, sink, stored);
     }
     return stored;
 }

@@ -9,6 +9,7 @@
 #include "reading/archive/DosTime.h"
 #include "reading/archive/NameText.h"
 #include "reading/archive/VolumeNames.h"
+#include "reading/details/Crc32.h"
 
 namespace shelfmark::archive {
 namespace {
@@ -142,6 +143,30 @@ bool ApplyZip64Extra(const std::string& extra, uint64_t& uncompressed, uint64_t&
     return false;
 }
 
+// Info-ZIP's Unicode Path extra field: the UTF-8 form of a name stored in an OEM page, valid
+// while the CRC-32 of the stored name still matches.
+bool UnicodePathExtra(const std::string& extra, const std::string& name, std::string& out) {
+    const auto* p = reinterpret_cast<const unsigned char*>(extra.data());
+    size_t pos = 0;
+    while (pos + 4 <= extra.size()) {
+        const uint16_t id = Le16(p + pos);
+        const uint16_t length = Le16(p + pos + 2);
+        pos += 4;
+        if (length > extra.size() - pos)
+            return false;
+        if (id == 0x7075 && length >= 5 && p[pos] == 1 &&
+            Le32(p + pos + 1) == Crc32Update(0, name.data(), name.size())) {
+            const std::string_view unicode(extra.data() + pos + 5, length - 5);
+            if (!text::IsValidUtf8(unicode))
+                return false;
+            out.assign(unicode);
+            return true;
+        }
+        pos += length;
+    }
+    return false;
+}
+
 }  // namespace
 
 bool WalkZip(const std::string& path, uint64_t startOffset, const ArchiveEntrySink& sink) {
@@ -207,7 +232,7 @@ bool WalkZip(const std::string& path, uint64_t startOffset, const ArchiveEntrySi
         converted.clear();
         if ((flags & kFlagUtf8Name) && text::IsValidUtf8(name))
             converted = name;
-        else
+        else if (!UnicodePathExtra(extra, name, converted))
             AppendCp437AsUtf8(converted, name);
         entry.isDirectory = SplitPath(converted, '/', entry.components);
         entry.date = *date;
