@@ -26,8 +26,9 @@ class DigestContext {
     std::vector<unsigned char> buffer_;
 };
 
-// Both checksums in one pass over the file, for a read that wants both: the file is read once
-// instead of twice. A checksum not asked for, or not produced, is absent.
+// Both checksums in one pass over the file. Each checksum read drops from the page cache the
+// pages it brought in, so a read that wants both should ask here: the file then comes off the
+// disc once instead of twice. A checksum not asked for, or not produced, is absent.
 struct FileChecksums {
     std::optional<uint32_t> crc32;
     std::optional<std::string> md5;
