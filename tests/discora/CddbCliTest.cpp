@@ -10,7 +10,7 @@ namespace shelfmark::testing {
 namespace {
 
 class CddbCli : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         std::filesystem::create_directories(root_ / "rock");
         WriteFile(root_ / "rock/04018e02",
