@@ -3,12 +3,14 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 #include <algorithm>
 #include <array>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <map>
 
@@ -153,6 +155,21 @@ std::string LimitLabel(std::string label) {
     return label;
 }
 
+// Without access to the device: these file systems derive the id statfs reports from their
+// UUID, so its two halves folded together are as stable as the UUID itself.
+uint32_t FileSystemIdFold(const Volume& volume) {
+    constexpr std::array kUuidDerived = {"ext2", "ext3", "ext4", "xfs", "btrfs"};
+    if (!InList(kUuidDerived, volume.fsType))
+        return 0;
+    struct statfs info {};
+    if (::statfs(volume.mountPoint.c_str(), &info) != 0)
+        return 0;
+    int halves[2];
+    static_assert(sizeof halves == sizeof info.f_fsid);
+    std::memcpy(halves, &info.f_fsid, sizeof halves);
+    return static_cast<uint32_t>(halves[0]) ^ static_cast<uint32_t>(halves[1]);
+}
+
 void FillIdentity(Volume& volume, const std::map<std::string, std::string>& labels,
                   const std::map<std::string, std::string>& uuids) {
     const std::string node = volume.device.empty() ? std::string() : RealPath(volume.device);
@@ -176,6 +193,8 @@ void FillIdentity(Volume& volume, const std::map<std::string, std::string>& labe
     // cannot be read.
     volume.serial =
         iso && probed && probed->fsType == "iso9660" ? probed->serial : SerialFromUuid(volume.uuid);
+    if (volume.uuid.empty() && !probed)
+        volume.serial = FileSystemIdFold(volume);
     volume.label = LimitLabel(volume.label);
 }
 

@@ -1,22 +1,13 @@
 // The disk item's set-up before a read, and the drive facts it is made from.
-#include <dirent.h>
-
 #include <algorithm>
 #include <ctime>
 
-#include "foundation/Utf8Text.h"
 #include "reading/details/MediaFacts.h"
 #include "reading/engine/ReadJob.h"
 
 namespace shelfmark {
 
 namespace {
-
-// The extension of a name in lower case: the text after the last '.', "" when there is none.
-std::string LowerExtension(std::string_view name) {
-    const size_t dot = name.rfind('.');
-    return dot == std::string_view::npos ? std::string() : text::FoldCase(name.substr(dot + 1));
-}
 
 // Catalog paths separate their components with a backslash.
 std::string CatalogPathForm(std::string path) {
@@ -25,25 +16,6 @@ std::string CatalogPathForm(std::string path) {
 }
 
 }  // namespace
-
-bool RootHoldsData(const std::string& root) {
-    DIR* dir = ::opendir(root.c_str());
-    if (dir == nullptr)
-        return false;
-    bool data = false;
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string_view name = entry->d_name;
-        if (name == "." || name == "..")
-            continue;
-        const bool directory = entry->d_type == DT_DIR;
-        if (directory || LowerExtension(name) != "cda") {
-            data = true;
-            break;
-        }
-    }
-    ::closedir(dir);
-    return data;
-}
 
 std::optional<DriveFacts> CollectDriveFacts(const std::string& root) {
     const std::optional<ReadRoot> where = ResolveReadRoot(root);

@@ -47,10 +47,6 @@ struct DriveFacts {
 // a directory that can be read. The audio disc is for the caller to add.
 std::optional<DriveFacts> CollectDriveFacts(const std::string& root);
 
-// True when a root holds an entry that is a directory, has no extension or an extension other
-// than "cda": with audio tracks, a mixed-mode disc.
-bool RootHoldsData(const std::string& root);
-
 // The fields of the disk (the General page).
 struct DiskFields {
     std::string name;

@@ -309,7 +309,6 @@ TEST(ReadEngineAudio, MixedModeCdsFollowTheExtraOptions) {
     fs::create_directories(root / "DATA");
     testing::WriteFile(root / "DATA" / "setup.txt", "s");
     testing::WriteFile(root / "autorun.inf", "a");
-    ASSERT_TRUE(RootHoldsData(root.string()));
 
     auto read = [&](bool data, bool audio) {
         ReadSetup setup;
@@ -331,16 +330,6 @@ TEST(ReadEngineAudio, MixedModeCdsFollowTheExtraOptions) {
     EXPECT_EQ(read(true, false), "1;d DATA;f DATA/setup.txt;f autorun.inf");
     EXPECT_EQ(read(true, true),
               "2;d DATA;f DATA/setup.txt;f Track01.cda;f Track02.cda;f autorun.inf");
-}
-
-TEST(ReadEngineAudio, OnlyCdaEntriesMeanNoData) {
-    TempDir dir;
-    fs::create_directories(dir / "cd");
-    testing::WriteFile(dir / "cd" / "Track01.CDA", "");
-    testing::WriteFile(dir / "cd" / "Track02.cda", "");
-    EXPECT_FALSE(RootHoldsData((dir / "cd").string()));
-    testing::WriteFile(dir / "cd" / "NOEXT", "");
-    EXPECT_TRUE(RootHoldsData((dir / "cd").string()));
 }
 
 }  // namespace

@@ -1,0 +1,559 @@
+// read, update, drives: cataloguing a mounted volume or a folder as a disk, reading a disk
+// again, and the drives the program sees.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <csignal>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "catalog/CatalogDocument.h"
+#include "catalog/TreeWalk.h"
+#include "cli/ArgParser.h"
+#include "cli/Command.h"
+#include "foundation/LanguageTexts.h"
+#include "foundation/Prompter.h"
+#include "foundation/StringFormat.h"
+#include "foundation/Utf8Text.h"
+#include "platform/volumes/VolumeIdentity.h"
+#include "platform/volumes/Volumes.h"
+#include "reading/archive/ArchiveReaders.h"
+#include "reading/audio/AudioDisc.h"
+#include "reading/engine/ReadJob.h"
+#include "reading/profiles/ReadProfiles.h"
+
+namespace shelfmark::cli {
+
+namespace {
+
+constexpr int kMessageCannotEnterRoot = 119;
+
+int RunRead(const std::vector<std::string>& args);
+int RunUpdate(const std::vector<std::string>& args);
+int RunDrives(const std::vector<std::string>& args);
+
+#define SHELFMARK_READ_OPTIONS_HELP                                                            \
+    "Options (defaults come from the read profile \"Default\", or from --profile):\n"          \
+    "  --name NAME            the disk's name (default: the volume label for a mount point,\n" \
+    "                         else the folder's last component)\n"                             \
+    "  --id N                 the Disk ID, 1 to 65535 (default: the next one the catalog "     \
+    "offers)\n"                                                                                \
+    "  --description TEXT     the disk's description\n"                                        \
+    "  --category ID          a category id (1-255) for the disk; up to four times\n"          \
+    "  --media KIND           cd, audio, vcd, removable, hdd or network instead of the type\n" \
+    "                         the drive gives\n"                                               \
+    "  --rewritable           the medium is rewritable\n"                                      \
+    "  --profile NAME         take the options of read profile NAME\n"                         \
+    "  --save-profile NAME    store the options used under read profile NAME\n"                \
+    "  --crc32, --md5         compute the CRC-32 / MD5 of every file\n"                        \
+    "  --crc32-max-kb N       no CRC-32 for files of N KB or more (also --md5-max-kb N)\n"     \
+    "  --archives LIST        read the contents of archives: zip,jar,rar,cab,ace,arj or all\n" \
+    "  --sfx                  look for archives inside .exe files\n"                           \
+    "  --archive-crc32        store the CRC-32 of the files inside archives\n"                 \
+    "  --no-files             store directories only (their sizes still count every file)\n"   \
+    "  --no-empty-dirs        do not store empty directories\n"                                \
+    "  --ext LIST             only files with these extensions, '.'-separated: jpg.png\n"      \
+    "\n"                                                                                       \
+    "A disk is one volume: mount points below ROOT are not entered. Symbolic links are\n"      \
+    "stored as files and never followed; sockets, FIFOs and device nodes are left out.\n"      \
+    "Ctrl-C cancels: a new disk is not added and the file is not written; a cancelled\n"       \
+    "update keeps what it had read so far.\n"
+
+const CommandRegistration kRead({
+    "read",
+    "read a mounted volume or a folder into a catalog as a new disk",
+    "Usage: shelfmark-cli read FILE ROOT [options]\n"
+    "\n"
+    "Reads the directory tree of ROOT (a mount point, or any folder) into the catalog FILE as a\n"
+    "new disk, and saves FILE (created when missing).\n"
+    "\n"
+    "  --folder PATH          the catalog folder to insert the disk in (\"Music\\Jazz\"; default:\n"
+    "                         the catalog's top)\n"
+    "  --parents              create the folders of --folder that are "
+    "missing\n" SHELFMARK_READ_OPTIONS_HELP,
+    RunRead,
+});
+
+const CommandRegistration kUpdate({
+    "update",
+    "read a disk of a catalog again from its volume or folder",
+    "Usage: shelfmark-cli update FILE DISK ROOT [options]\n"
+    "\n"
+    "Reads ROOT again into the disk DISK of the catalog FILE, named by its catalog path\n"
+    "(\"Backups\\Photos 2003\") or by its Disk ID. Items found again keep what was stored on them\n"
+    "(descriptions, checksums, extra information); items no longer there are removed.\n"
+    "The disk keeps its name, Disk ID, description and categories unless options change them.\n"
+    "\n" SHELFMARK_READ_OPTIONS_HELP,
+    RunUpdate,
+});
+
+const CommandRegistration kDrives({
+    "drives",
+    "list the drives (mounted volumes) the program can read",
+    "Usage: shelfmark-cli drives\n"
+    "\n"
+    "Lists the mounted volumes that hold real file systems, in drive index order: the index,\n"
+    "mount point, drive type (fixed, removable, CD-ROM, remote), volume serial number, free\n"
+    "space and volume label.\n",
+    RunDrives,
+});
+
+// Messages of the read go to standard error; questions get their default answer.
+class StderrPrompter final : public Prompter {
+  public:
+    PromptAnswer show(const PromptMessage& message) override {
+        std::string text = message.text;
+        std::replace(text.begin(), text.end(), '\n', ' ');
+        for (size_t at; (at = text.find("  ")) != std::string::npos;)
+            text.erase(at, 1);
+        clearProgress();
+        std::cerr << "shelfmark-cli: " << text << '\n';
+        return DefaultAnswer(message.buttons);
+    }
+    PromptAnswer showHint(PromptHint& hint) override { return show(hint.message); }
+    std::optional<std::string> askText(const TextRequest&) override { return std::nullopt; }
+
+    // The progress line, on a terminal only.
+    void progress(const ReadProgress& progress) {
+        if (!terminal_)
+            return;
+        std::string line = StringPrintf("%llu directories, %llu files, %llu bytes  ",
+                                        static_cast<unsigned long long>(progress.directories),
+                                        static_cast<unsigned long long>(progress.files),
+                                        static_cast<unsigned long long>(progress.bytes));
+        std::string path = progress.directory ? *progress.directory : std::string();
+        const size_t room = line.size() < 79 ? 79 - line.size() : 0;
+        if (path.size() > room)
+            path =
+                "..." + path.substr(path.size() - std::min(path.size(), room > 3 ? room - 3 : 0));
+        line += path;
+        std::fprintf(stderr, "\r%-79s", line.c_str());
+        std::fflush(stderr);
+        shown_ = true;
+    }
+    void clearProgress() {
+        if (shown_)
+            std::fprintf(stderr, "\r%79s\r", "");
+        shown_ = false;
+    }
+
+  private:
+    bool terminal_ = ::isatty(STDERR_FILENO) == 1;
+    bool shown_ = false;
+};
+
+// Ctrl-C sets the read's cancel flag; the read ends at its next entry or checksum block.
+std::atomic<CancelFlag*> gCancelOnInterrupt{nullptr};
+
+extern "C" void OnInterrupt(int) {
+    if (CancelFlag* flag = gCancelOnInterrupt.load())
+        flag->request();
+}
+
+class InterruptCancels {
+  public:
+    explicit InterruptCancels(CancelFlag& flag) {
+        gCancelOnInterrupt.store(&flag);
+        struct sigaction action {};
+        action.sa_handler = OnInterrupt;
+        sigemptyset(&action.sa_mask);
+        ::sigaction(SIGINT, &action, &previous_);
+        ::sigaction(SIGTERM, &action, &previousTerm_);
+    }
+    ~InterruptCancels() {
+        ::sigaction(SIGINT, &previous_, nullptr);
+        ::sigaction(SIGTERM, &previousTerm_, nullptr);
+        gCancelOnInterrupt.store(nullptr);
+    }
+    InterruptCancels(const InterruptCancels&) = delete;
+    InterruptCancels& operator=(const InterruptCancels&) = delete;
+
+  private:
+    struct sigaction previous_ {};
+    struct sigaction previousTerm_ {};
+};
+
+ArgParser ReadArguments(bool newDisk) {
+    ArgParser parser;
+    for (const char* option : {"name", "id", "description", "category", "media", "profile",
+                               "save-profile", "crc32-max-kb", "md5-max-kb", "archives", "ext"})
+        parser.option(option);
+    for (const char* flag :
+         {"rewritable", "crc32", "md5", "sfx", "archive-crc32", "no-files", "no-empty-dirs"})
+        parser.flag(flag);
+    if (newDisk) {
+        parser.option("folder");
+        parser.flag("parents");
+    }
+    return parser;
+}
+
+std::optional<MediaType> ParseMedia(std::string_view text) {
+    if (text == "cd")
+        return MediaType::CdRom;
+    if (text == "audio")
+        return MediaType::AudioCd;
+    if (text == "vcd")
+        return MediaType::VideoCd;
+    if (text == "removable")
+        return MediaType::Removable;
+    if (text == "hdd")
+        return MediaType::HardDisk;
+    if (text == "network")
+        return MediaType::Network;
+    return std::nullopt;
+}
+
+// Applies the option switches on top of the profile's values; false with `error` set on a bad
+// value.
+bool ApplyOptions(ArgParser& parser, ReadOptions& options, std::string& error) {
+    options.bCalcCRC32 = options.bCalcCRC32 || parser.has("crc32");
+    options.bCalcMD5 = options.bCalcMD5 || parser.has("md5");
+    options.bCheckEXEs = options.bCheckEXEs || parser.has("sfx");
+    options.bStoreArchiveCRC32 = options.bStoreArchiveCRC32 || parser.has("archive-crc32");
+    options.bNoFiles = options.bNoFiles || parser.has("no-files");
+    options.bNoEmptyDirs = options.bNoEmptyDirs || parser.has("no-empty-dirs");
+    uint64_t kb = 0;
+    if (parser.has("crc32-max-kb")) {
+        if (!parser.number("crc32-max-kb", kb) || kb > INT32_MAX) {
+            error = "--crc32-max-kb wants a number of KB";
+            return false;
+        }
+        options.bCalcCRC32 = true;
+        options.bLimitCRC32Size = true;
+        options.MaxCRC32Size = static_cast<int>(kb);
+    }
+    if (parser.has("md5-max-kb")) {
+        if (!parser.number("md5-max-kb", kb) || kb > INT32_MAX) {
+            error = "--md5-max-kb wants a number of KB";
+            return false;
+        }
+        options.bCalcMD5 = true;
+        options.bLimitMD5Size = true;
+        options.MaxMD5Size = static_cast<int>(kb);
+    }
+    if (auto list = parser.value("archives")) {
+        std::string rest = *list;
+        while (!rest.empty()) {
+            const size_t comma = rest.find(',');
+            const std::string kind = text::FoldCase(rest.substr(0, comma));
+            rest = comma == std::string::npos ? std::string() : rest.substr(comma + 1);
+            const bool all = kind == "all";
+            bool known = all;
+            auto take = [&](const char* name, bool& option) {
+                if (all || kind == name) {
+                    option = true;
+                    known = true;
+                }
+            };
+            take("zip", options.bReadZIPs);
+            take("jar", options.bReadJARs);
+            take("rar", options.bReadRARs);
+            take("cab", options.bReadCABs);
+            take("ace", options.bReadACEs);
+            take("arj", options.bReadARJs);
+            if (!known && !kind.empty()) {
+                error = "unknown archive kind '" + kind + "' (zip, jar, rar, cab, ace, arj or all)";
+                return false;
+            }
+        }
+    }
+    if (auto ext = parser.value("ext"))
+        options.ExtList = ExtensionList(*ext);
+    return true;
+}
+
+// The disk fields the options give; false with `error` set on a bad value.
+bool ApplyFields(ArgParser& parser, DiskFields& fields, std::string& error) {
+    if (auto name = parser.value("name"))
+        fields.name = *name;
+    if (parser.has("id")) {
+        uint64_t id = 0;
+        if (!parser.number("id", id) || id < 1 || id > 65535) {
+            error = "--id wants a number from 1 to 65535";
+            return false;
+        }
+        fields.diskId = static_cast<uint32_t>(id);
+    }
+    if (auto description = parser.value("description"))
+        fields.description = *description;
+    const std::vector<std::string> categories = parser.values("category");
+    if (!categories.empty()) {
+        if (categories.size() > 4) {
+            error = "at most four categories";
+            return false;
+        }
+        fields.categories = 0;
+        int shift = 0;
+        for (const std::string& text : categories) {
+            char* end = nullptr;
+            const unsigned long id = std::strtoul(text.c_str(), &end, 10);
+            if (text.empty() || *end != '\0' || id < 1 || id > 255) {
+                error = "--category wants a category id from 1 to 255";
+                return false;
+            }
+            fields.categories |= static_cast<uint32_t>(id) << shift;
+            shift += 8;
+        }
+    }
+    if (auto media = parser.value("media")) {
+        fields.mediaOverride = ParseMedia(*media);
+        if (!fields.mediaOverride) {
+            error = "--media wants cd, audio, vcd, removable, hdd or network";
+            return false;
+        }
+    }
+    fields.rewritable = fields.rewritable || parser.has("rewritable");
+    return true;
+}
+
+// Reads the disc's tracks when the root is the mount point of a CD drive with audio tracks.
+void AddAudioFacts(const std::string& root, DriveFacts& drive, Prompter& prompter) {
+    if (drive.type != DriveType::CdRom || !drive.baseDirectory.empty())
+        return;
+    const std::optional<ReadRoot> where = ResolveReadRoot(root);
+    if (!where || where->volume.device.empty())
+        return;
+    CdDrive cd;
+    cd.device = where->volume.device;
+    std::optional<AudioDisc> disc = ReadAudioDiscForToc(cd, prompter);
+    if (!disc || !disc->hasAudio())
+        return;
+    drive.hasData = HasDataFiles(*disc, root);
+    drive.audio = std::move(disc);
+}
+
+ReadServices ArchiveServices() {
+    ReadServices services;
+    services.probeSfx = SfxProbe;
+    services.readArchive = ReadArchiveDirectory;
+    return services;
+}
+
+std::string LastComponent(const std::string& path) {
+    const std::string name = std::filesystem::path(path).filename().string();
+    return name.empty() ? path : name;
+}
+
+// Opens the catalog FILE, or starts a new one when the file does not exist yet.
+bool OpenOrCreate(CatalogDocument& document, const std::string& path, bool mustExist) {
+    std::error_code error;
+    if (std::filesystem::exists(path, error))
+        return document.openCatalogFile(path);
+    if (mustExist)
+        return false;
+    document.newCatalog();
+    return true;
+}
+
+// The catalog folder of a path ("A\B" or "A/B"), created with `parents`; null when missing.
+CatalogItem* FindFolder(CatalogTree& tree, const std::string& path, bool parents,
+                        std::string& error) {
+    CatalogItem* folder = tree.root();
+    std::string rest = path;
+    std::replace(rest.begin(), rest.end(), '/', '\\');
+    while (!rest.empty()) {
+        const size_t cut = rest.find('\\');
+        const std::string name = rest.substr(0, cut);
+        rest = cut == std::string::npos ? std::string() : rest.substr(cut + 1);
+        if (name.empty())
+            continue;
+        CatalogItem* next = nullptr;
+        for (CatalogItem* child = folder->firstChild(); child; child = child->next())
+            if (text::EqualsNoCase(child->name(), name)) {
+                next = child;
+                break;
+            }
+        if (next == nullptr && parents)
+            next = tree.createItem(name, folder, Sorted, itemflag::Folder);
+        if (next == nullptr || !next->isFolder()) {
+            error = next == nullptr
+                        ? "no catalog folder '" + path + "' (use --parents to create it)"
+                        : "'" + name + "' is not a folder";
+            return nullptr;
+        }
+        folder = next;
+    }
+    return folder;
+}
+
+// A disk by its catalog path or by its Disk ID.
+CatalogItem* FindDisk(CatalogTree& tree, const std::string& text, std::string& error) {
+    std::string path = text;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    if (CatalogItem* item = tree.resolvePath(path, nullptr)) {
+        if (CatalogItem* target = item->isShortcut() ? tree.resolveShortcut(item, nullptr) : item;
+            target && target->isDisk())
+            return target;
+        error = "'" + text + "' is not a disk";
+        return nullptr;
+    }
+    char* end = nullptr;
+    const unsigned long id = std::strtoul(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0') {
+        error = "no disk '" + text + "' in the catalog";
+        return nullptr;
+    }
+    std::vector<CatalogItem*> disks;
+    WalkBelow(
+        tree.root(), [](const CatalogItem& item) { return item.isFolder(); },
+        [&](CatalogItem& item) {
+            if (item.isDisk() && item.numberAttribute(attr::DiskId) == id)
+                disks.push_back(&item);
+            return true;
+        });
+    if (disks.size() == 1)
+        return disks.front();
+    error = disks.empty() ? "no disk with Disk ID " + text
+                          : "several disks carry Disk ID " + text + "; name the disk by its path";
+    return nullptr;
+}
+
+struct ReadRequest {
+    std::string file;
+    std::string root;
+    std::string diskText;  // update: the disk
+    bool update = false;
+};
+
+int RunReadCommand(const Command& command, const std::vector<std::string>& args, bool update) {
+    ArgParser parser = ReadArguments(!update);
+    if (!parser.parse(args))
+        return UsageError(command, parser.error());
+    const std::vector<std::string>& positionals = parser.positionals();
+    if (positionals.size() != (update ? 3u : 2u))
+        return UsageError(command,
+                          update ? "FILE, DISK and ROOT are needed" : "FILE and ROOT are needed");
+    ReadRequest request;
+    request.file = positionals[0];
+    request.root = positionals.back();
+    request.update = update;
+    if (update)
+        request.diskText = positionals[1];
+
+    StderrPrompter prompter;
+    CatalogDocument document(prompter);
+    if (!OpenOrCreate(document, request.file, update))
+        return update ? Fail("cannot read the catalog '" + request.file + "'") : kExitFailure;
+    CatalogTree& tree = document.tree();
+
+    ReadJob job;
+    job.catalog = &tree;
+    job.prompter = &prompter;
+    job.services = ArchiveServices();
+    std::string error;
+
+    // Options: the profile, then the switches.
+    ReadProfileStore profiles;
+    const std::string database =
+        document.path().empty() ? std::string(kDefaultProfileSection) : document.title();
+    job.options =
+        profiles.load(parser.valueOr("profile", kDefaultProfileSection), database).options;
+    if (!ApplyOptions(parser, job.options, error))
+        return UsageError(command, error);
+
+    // The drive facts of the root.
+    std::optional<DriveFacts> drive = CollectDriveFacts(request.root);
+    if (!drive) {
+        const std::string message =
+            StringPrintf(Str(kMessageCannotEnterRoot).c_str(), request.root.c_str());
+        prompter.error(message.empty() ? "cannot read '" + request.root + "'" : message);
+        return kExitFailure;
+    }
+    job.drive = std::move(*drive);
+    AddAudioFacts(job.drive.root, job.drive, prompter);
+
+    // The disk's fields.
+    CatalogItem* top = tree.root();
+    if (update) {
+        CatalogItem* disk = FindDisk(tree, request.diskText, error);
+        if (disk == nullptr)
+            return Fail(error);
+        job.fields.diskToUpdate = disk;
+        job.fields.name = std::string(disk->name());
+        job.fields.diskId = disk->numberAttribute(attr::DiskId).value_or(1);
+        job.fields.description = std::string(disk->textAttribute(attr::Description).value_or(""));
+        job.fields.categories = disk->numberAttribute(attr::Categories).value_or(0);
+        job.fields.rewritable = (disk->flags() & itemflag::ReWritable) != 0;
+    } else {
+        job.fields.name = job.drive.baseDirectory.empty() && !job.drive.label.empty()
+                              ? job.drive.label
+                              : LastComponent(job.drive.root);
+        job.fields.diskId = std::max<uint32_t>(1, top->numberAttribute(attr::DiskId).value_or(1));
+        job.fields.folder =
+            FindFolder(tree, parser.valueOr("folder", ""), parser.has("parents"), error);
+        if (job.fields.folder == nullptr)
+            return Fail(error);
+    }
+    if (!ApplyFields(parser, job.fields, error))
+        return UsageError(command, error);
+    if (job.fields.name.empty())
+        return Fail("Please fill out this field correctly. (--name)");
+
+    if (!document.lockForEditing())
+        return kExitFailure;
+    if (auto name = parser.value("save-profile");
+        name && !profiles.save(*name, database, job.options))
+        prompter.warning("cannot store the read profile '" + *name + "'");
+
+    job.progress = [&prompter](const ReadProgress& progress) { prompter.progress(progress); };
+    ReadOutcome outcome = ReadOutcome::Cancelled;
+    {
+        InterruptCancels interrupt(job.cancel);
+        if (!PrepareDisk(job))
+            return Fail("cannot prepare the disk");
+        outcome = ReadThread(job);
+    }
+    prompter.clearProgress();
+    if (outcome == ReadOutcome::Cancelled && !update)
+        return Fail("read cancelled; the catalog was not changed");
+    document.setModified();
+    if (!document.saveCatalogFile(request.file))
+        return kExitFailure;
+    if (outcome == ReadOutcome::Cancelled)
+        return Fail("update cancelled; the disk keeps what was read so far");
+
+    const CatalogStatistics stats = tree.gatherStatistics(job.disk, false);
+    std::printf("%s '%s' (Disk ID %04u): %llu directories, %llu files, %llu bytes\n",
+                update ? "Updated" : "Read", std::string(job.disk->name()).c_str(),
+                job.disk->numberAttribute(attr::DiskId).value_or(0),
+                static_cast<unsigned long long>(stats.directories),
+                static_cast<unsigned long long>(stats.files),
+                static_cast<unsigned long long>(job.disk->size()));
+    return kExitSuccess;
+}
+
+int RunRead(const std::vector<std::string>& args) {
+    return RunReadCommand(*FindCommand("read"), args, false);
+}
+int RunUpdate(const std::vector<std::string>& args) {
+    return RunReadCommand(*FindCommand("update"), args, true);
+}
+
+int RunDrives(const std::vector<std::string>& args) {
+    if (!args.empty())
+        return UsageError(*FindCommand("drives"), "no arguments expected");
+    const std::vector<Volume> drives = ListDrives();
+    std::printf("%-5s %-9s %-9s %16s  %-20s %s\n", "Index", "Type", "Serial", "Free bytes", "Label",
+                "Mount point");
+    for (size_t i = 0; i < drives.size(); ++i) {
+        const Volume& volume = drives[i];
+        std::printf("%-5zu %-9s %-9s %16llu  %-20s %s\n", i,
+                    std::string(DriveTypeName(volume.type)).c_str(),
+                    FormatVolumeSerial(volume.serial).c_str(),
+                    static_cast<unsigned long long>(FreeBytes(volume.mountPoint)),
+                    volume.label.c_str(), volume.mountPoint.c_str());
+    }
+    return kExitSuccess;
+}
+
+}  // namespace
+
+}  // namespace shelfmark::cli
