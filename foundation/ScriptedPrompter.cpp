@@ -4,7 +4,7 @@ namespace shelfmark {
 
 PromptAnswer ScriptedPrompter::show(const PromptMessage& message) {
     PromptAnswer answer = DefaultAnswer(message.buttons);
-    if (!answers_.empty()) {
+    if (!answers_.empty() && IsOffered(message.buttons, answers_.front())) {
         answer = answers_.front();
         answers_.pop_front();
     }
