@@ -1,0 +1,521 @@
+// Catalog file commands: new, info, tree, dump, export-db, mkdir.
+#include <cinttypes>
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "catalog/CatalogDocument.h"
+#include "catalog/CatalogFile.h"
+#include "catalog/FileText.h"
+#include "catalog/TreeWalk.h"
+#include "cli/ArgParser.h"
+#include "cli/Command.h"
+#include "foundation/Prompter.h"
+#include "foundation/Utf8Text.h"
+
+namespace shelfmark::cli {
+namespace {
+
+// Messages go to standard error; nobody is there to answer, so every question gets its
+// default (No / Cancel).
+class TerminalPrompter : public Prompter {
+  public:
+    PromptAnswer show(const PromptMessage& message) override {
+        std::string text = message.text;
+        for (char& c : text) {
+            if (c == '\n')
+                c = ' ';
+        }
+        std::cerr << "shelfmark-cli: " << text << '\n';
+        return DefaultAnswer(message.buttons);
+    }
+    PromptAnswer showHint(PromptHint& hint) override { return show(hint.message); }
+    std::optional<std::string> askText(const TextRequest&) override { return std::nullopt; }
+};
+
+// A catalog path as the commands take it: names separated by "\" or "/".
+std::string CatalogPath(std::string path) {
+    for (char& c : path) {
+        if (c == '/')
+            c = '\\';
+    }
+    return path;
+}
+
+// Loads a catalog for reading only; the old-format hint is not shown (info tells the version).
+bool LoadCatalog(const std::string& path, CatalogTree& tree, CatalogReadResult& result) {
+    TerminalPrompter prompter;
+    CatalogReadOptions options;
+    options.showConvertHint = kConvertHintSuppressed;
+    result = ReadCatalogFile(path, tree, prompter, options);
+    if (result.status == CatalogReadStatus::CannotOpen)
+        Fail("cannot open '" + path + "': " + result.systemError);
+    if (!result.ok())
+        return false;
+    tree.setName(tree.root(), FileNameOf(path));
+    return true;
+}
+
+const CatalogItem* FindItem(const CatalogTree& tree, const std::string& path) {
+    const std::string catalogPath = CatalogPath(path);
+    if (catalogPath.find_first_not_of('\\') == std::string::npos)
+        return tree.root();
+    return tree.resolvePath(catalogPath, nullptr);
+}
+
+// The path of an item below the root: plain names joined by "\".
+std::string ItemPath(const CatalogItem& item) {
+    std::vector<std::string_view> names;
+    for (const CatalogItem* step = &item; step && step->parent(); step = step->parent())
+        names.push_back(step->name());
+    std::string path;
+    for (auto name = names.rbegin(); name != names.rend(); ++name) {
+        if (!path.empty())
+            path += '\\';
+        path += *name;
+    }
+    return path;
+}
+
+const char* KindName(const CatalogItem& item) {
+    if (item.isShortcut())
+        return "shortcut";
+    if (item.isFolder())
+        return "folder";
+    if (item.isDisk())
+        return "disk";
+    if (item.isDirectory())
+        return "directory";
+    if (item.isArchive())
+        return "archive";
+    return "file";
+}
+
+std::string VersionText(uint8_t version) {
+    return std::to_string(version >> 4) + "." + std::to_string(version & 15);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+int RunNew(const std::vector<std::string>& args);
+const Command kNewCommand{
+    "new", "create an empty catalog file",
+    "Usage: shelfmark-cli new FILE [--force]\n"
+    "\n"
+    "Writes an empty catalog (only its root) to FILE. An existing FILE is kept\n"
+    "unless --force is given.\n",
+    RunNew};
+const CommandRegistration kNew(kNewCommand);
+
+int RunNew(const std::vector<std::string>& args) {
+    ArgParser parser;
+    parser.flag("force");
+    if (!parser.parse(args))
+        return UsageError(kNewCommand, parser.error());
+    if (parser.positionals().size() != 1)
+        return UsageError(kNewCommand, "expected one FILE");
+    const std::string& path = parser.positionals()[0];
+    if (!parser.has("force") && StampOfFile(path))
+        return Fail("'" + path + "' already exists (use --force to replace it)");
+    TerminalPrompter prompter;
+    CatalogDocument document(prompter);
+    return document.saveCatalogFile(path) ? kExitSuccess : kExitFailure;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+int RunInfo(const std::vector<std::string>& args);
+const Command kInfoCommand{
+    "info", "show a catalog's name, format and counts",
+    "Usage: shelfmark-cli info FILE [--archives]\n"
+    "\n"
+    "Prints the catalog's root name, the file's format version, the numbers of\n"
+    "folders, disks, directories and files and the total size of the files in\n"
+    "bytes. --archives counts the entries of archives as files too.\n",
+    RunInfo};
+const CommandRegistration kInfo(kInfoCommand);
+
+int RunInfo(const std::vector<std::string>& args) {
+    ArgParser parser;
+    parser.flag("archives");
+    if (!parser.parse(args))
+        return UsageError(kInfoCommand, parser.error());
+    if (parser.positionals().size() != 1)
+        return UsageError(kInfoCommand, "expected one FILE");
+    CatalogTree tree;
+    CatalogReadResult result;
+    if (!LoadCatalog(parser.positionals()[0], tree, result))
+        return kExitFailure;
+    const CatalogStatistics statistics = tree.gatherStatistics(tree.root(), parser.has("archives"));
+    std::cout << "Name: " << tree.root()->name() << '\n'
+              << "Format: " << VersionText(result.version)
+              << (result.version < kCatalogVersion ? " (written as 3.0 when saved)" : "") << '\n'
+              << "Items: " << result.records << '\n'
+              << "Folders: " << statistics.folders << '\n'
+              << "Disks: " << statistics.disks << '\n'
+              << "Directories: " << statistics.directories << '\n'
+              << "Files: " << statistics.files << '\n'
+              << "Total size: " << statistics.totalSize << '\n';
+    return kExitSuccess;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+int RunTree(const std::vector<std::string>& args);
+const Command kTreeCommand{
+    "tree", "print a catalog's items as an indented tree",
+    "Usage: shelfmark-cli tree FILE [PATH] [--depth N]\n"
+    "\n"
+    "Prints the item at the catalog PATH (names separated by \\ or /, the root\n"
+    "when omitted) and everything below it, two spaces per level. Containers\n"
+    "(folders, disks, directories, archives) end in \"\\\"; a disk shows its type\n"
+    "in brackets; a locked (password-protected) item shows \"(locked)\" and its\n"
+    "contents are not listed. --depth N stops N levels below PATH.\n",
+    RunTree};
+const CommandRegistration kTree(kTreeCommand);
+
+int RunTree(const std::vector<std::string>& args) {
+    ArgParser parser;
+    parser.option("depth");
+    if (!parser.parse(args))
+        return UsageError(kTreeCommand, parser.error());
+    if (parser.positionals().empty() || parser.positionals().size() > 2)
+        return UsageError(kTreeCommand, "expected FILE and at most one PATH");
+    uint64_t maxDepth = UINT64_MAX;
+    if (parser.has("depth") && !parser.number("depth", maxDepth))
+        return UsageError(kTreeCommand, parser.error());
+    CatalogTree tree;
+    CatalogReadResult result;
+    if (!LoadCatalog(parser.positionals()[0], tree, result))
+        return kExitFailure;
+    const std::string path =
+        parser.positionals().size() == 2 ? parser.positionals()[1] : std::string();
+    const CatalogItem* start = FindItem(tree, path);
+    if (!start)
+        return Fail("no item '" + path + "' in the catalog");
+
+    std::string out;
+    auto line = [&](const CatalogItem& item, uint64_t depth) {
+        out.append(size_t(depth) * 2, ' ');
+        out += item.name();
+        if (item.isContainer() && !item.isShortcut())
+            out += '\\';
+        if (item.isDisk())
+            out += " [" + tree.typeText(&item) + "]";
+        if (item.isShortcut())
+            out += " -> " + std::string(item.textAttribute(attr::ShortcutTarget).value_or(""));
+        if (item.isLocked())
+            out += " (locked)";
+        out += '\n';
+    };
+    auto depthOf = [start](const CatalogItem& item) {
+        uint64_t depth = 0;
+        for (const CatalogItem* step = &item; step != start; step = step->parent())
+            ++depth;
+        return depth;
+    };
+    line(*start, 0);
+    if (!start->isLocked()) {
+        WalkBelow(
+            start,
+            [&](const CatalogItem& item) {
+                return item.isContainer() && !item.isShortcut() && !item.isLocked() &&
+                       depthOf(item) < maxDepth;
+            },
+            [&](CatalogItem& item) {
+                line(item, depthOf(item));
+                if (out.size() > (1 << 16)) {
+                    std::cout << out;
+                    out.clear();
+                }
+                return true;
+            });
+    }
+    std::cout << out;
+    return kExitSuccess;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+void AppendJsonString(std::string& out, std::string_view value) {
+    const std::string valid =
+        text::IsValidUtf8(value) ? std::string(value) : FileBytesToUtf8(value);
+    out += '"';
+    for (char c : valid) {
+        switch (c) {
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            default:
+                if (static_cast<unsigned char>(c) < 0x20) {
+                    char escape[8];
+                    std::snprintf(escape, sizeof escape, "\\u%04x",
+                                  unsigned(static_cast<unsigned char>(c)));
+                    out += escape;
+                } else {
+                    out += c;
+                }
+        }
+    }
+    out += '"';
+}
+
+std::string Base64(std::span<const uint8_t> bytes) {
+    static constexpr char kDigits[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    out.reserve((bytes.size() + 2) / 3 * 4);
+    size_t i = 0;
+    for (; i + 2 < bytes.size(); i += 3) {
+        const uint32_t v = uint32_t(bytes[i]) << 16 | uint32_t(bytes[i + 1]) << 8 | bytes[i + 2];
+        out += kDigits[v >> 18];
+        out += kDigits[(v >> 12) & 63];
+        out += kDigits[(v >> 6) & 63];
+        out += kDigits[v & 63];
+    }
+    if (i < bytes.size()) {
+        const bool two = i + 1 < bytes.size();
+        const uint32_t v = uint32_t(bytes[i]) << 16 | (two ? uint32_t(bytes[i + 1]) << 8 : 0);
+        out += kDigits[v >> 18];
+        out += kDigits[(v >> 12) & 63];
+        out += two ? kDigits[(v >> 6) & 63] : '=';
+        out += '=';
+    }
+    return out;
+}
+
+std::string KeyText(uint8_t key) {
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%02X", key);
+    return text;
+}
+
+void AppendJsonAttributes(std::string& out, const CatalogItem& item) {
+    out += "{";
+    bool first = true;
+    for (const ItemAttribute& attribute : item.attributes()) {
+        if (attribute.key() < 0x40)
+            continue;
+        if (!first)
+            out += ", ";
+        first = false;
+        out += '"' + KeyText(attribute.key()) + "\": ";
+        switch (attribute.valueClass()) {
+            case AttributeClass::Number:
+                out += std::to_string(attribute.number());
+                break;
+            case AttributeClass::Text:
+                AppendJsonString(out, attribute.text());
+                break;
+            default:
+                out += '"' + Base64(attribute.block()) + '"';
+                break;
+        }
+    }
+    out += "}";
+}
+
+void AppendTextAttributes(std::string& out, const CatalogItem& item) {
+    for (const ItemAttribute& attribute : item.attributes()) {
+        if (attribute.key() < 0x40)
+            continue;
+        out += "    " + KeyText(attribute.key()) + " = ";
+        switch (attribute.valueClass()) {
+            case AttributeClass::Number:
+                out += std::to_string(attribute.number());
+                break;
+            case AttributeClass::Text:
+                AppendJsonString(out, attribute.text());
+                break;
+            default:
+                out += "base64:" + Base64(attribute.block());
+                break;
+        }
+        out += '\n';
+    }
+}
+
+int RunDump(const std::vector<std::string>& args);
+const Command kDumpCommand{
+    "dump", "print every item of a catalog with all its stored fields",
+    "Usage: shelfmark-cli dump FILE [--format json|text]\n"
+    "\n"
+    "Prints the catalog root's attributes and then every item the file holds, depth-first in\n"
+    "file order: its catalog path, kind, flag word, name, size, date and every stored\n"
+    "attribute by key. The JSON shape is described in docs/cli.md. --format text (the default\n"
+    "is json) prints one line per item and one indented line per attribute.\n",
+    RunDump};
+const CommandRegistration kDump(kDumpCommand);
+
+int RunDump(const std::vector<std::string>& args) {
+    ArgParser parser;
+    parser.option("format");
+    if (!parser.parse(args))
+        return UsageError(kDumpCommand, parser.error());
+    if (parser.positionals().size() != 1)
+        return UsageError(kDumpCommand, "expected one FILE");
+    const std::string format = parser.valueOr("format", "json");
+    if (format != "json" && format != "text")
+        return UsageError(kDumpCommand, "--format must be json or text");
+    CatalogTree tree;
+    CatalogReadResult result;
+    if (!LoadCatalog(parser.positionals()[0], tree, result))
+        return kExitFailure;
+    const CatalogItem* root = tree.root();
+    const bool json = format == "json";
+
+    std::string out;
+    auto flush = [&out] {
+        std::cout << out;
+        out.clear();
+    };
+    if (json) {
+        out += "{\n  \"name\": ";
+        AppendJsonString(out, root->name());
+        out += ",\n  \"version\": \"" + VersionText(result.version) + "\",\n  \"attributes\": ";
+        AppendJsonAttributes(out, *root);
+        out += ",\n  \"items\": [";
+    } else {
+        out += "catalog ";
+        AppendJsonString(out, root->name());
+        out += " version " + VersionText(result.version) + '\n';
+        AppendTextAttributes(out, *root);
+    }
+    bool first = true;
+    WalkBelow(root, EnterContainers, [&](CatalogItem& item) {
+        char flags[8];
+        std::snprintf(flags, sizeof flags, "0x%04X", item.flags());
+        if (json) {
+            out += first ? "\n    {\"path\": " : ",\n    {\"path\": ";
+            AppendJsonString(out, ItemPath(item));
+            out += std::string(", \"kind\": \"") + KindName(item) +
+                   "\", \"flags\": " + std::to_string(item.flags()) + ", \"name\": ";
+            AppendJsonString(out, item.name());
+            out += ", \"size\": " + std::to_string(item.size()) +
+                   ", \"date\": " + std::to_string(item.date()) + ", \"attributes\": ";
+            AppendJsonAttributes(out, item);
+            out += "}";
+        } else {
+            AppendJsonString(out, ItemPath(item));
+            out += std::string(" ") + KindName(item) + " flags=" + flags +
+                   " size=" + std::to_string(item.size()) + " date=" + std::to_string(item.date()) +
+                   '\n';
+            AppendTextAttributes(out, item);
+        }
+        first = false;
+        if (out.size() > (1 << 16))
+            flush();
+        return true;
+    });
+    if (json)
+        out += first ? "]\n}\n" : "\n  ]\n}\n";
+    flush();
+    return kExitSuccess;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+int RunExportDb(const std::vector<std::string>& args);
+const Command kExportDbCommand{
+    "export-db", "write chosen items of a catalog to a new catalog file",
+    "Usage: shelfmark-cli export-db FILE PATH... -o NEW\n"
+    "\n"
+    "Writes the items at the catalog PATHs (names separated by \\ or /), each\n"
+    "with everything below it, as the top-level items of a new catalog NEW.\n"
+    "NEW carries no category or extra-information definitions.\n",
+    RunExportDb};
+const CommandRegistration kExportDb(kExportDbCommand);
+
+int RunExportDb(const std::vector<std::string>& args) {
+    ArgParser parser;
+    parser.option("o").option("output");
+    std::vector<std::string> normalized;
+    for (const std::string& arg : args)
+        normalized.push_back(arg == "-o" ? "--o" : arg);
+    if (!parser.parse(normalized))
+        return UsageError(kExportDbCommand, parser.error());
+    const std::optional<std::string> output =
+        parser.has("o") ? parser.value("o") : parser.value("output");
+    if (!output)
+        return UsageError(kExportDbCommand, "-o NEW is required");
+    if (parser.positionals().size() < 2)
+        return UsageError(kExportDbCommand, "expected FILE and at least one PATH");
+    CatalogTree tree;
+    CatalogReadResult result;
+    if (!LoadCatalog(parser.positionals()[0], tree, result))
+        return kExitFailure;
+    std::vector<const CatalogItem*> items;
+    for (size_t i = 1; i < parser.positionals().size(); ++i) {
+        const CatalogItem* item = FindItem(tree, parser.positionals()[i]);
+        if (!item || item == tree.root())
+            return Fail("no item '" + parser.positionals()[i] + "' in the catalog");
+        items.push_back(item);
+    }
+    TerminalPrompter prompter;
+    CatalogDocument document(prompter);
+    return document.exportSelection(items, *output) ? kExitSuccess : kExitFailure;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+int RunMkdir(const std::vector<std::string>& args);
+const Command kMkdirCommand{
+    "mkdir", "add a folder to a catalog file",
+    "Usage: shelfmark-cli mkdir FILE PARENT NAME\n"
+    "\n"
+    "Adds a folder NAME under the folder at the catalog path PARENT (\"\" or \"/\"\n"
+    "for the root) in sorted position and saves FILE. Fails when PARENT is not a\n"
+    "folder, when it already holds an item of that name, or when another\n"
+    "Shelfmark process has unsaved changes in FILE.\n",
+    RunMkdir};
+const CommandRegistration kMkdir(kMkdirCommand);
+
+int RunMkdir(const std::vector<std::string>& args) {
+    ArgParser parser;
+    if (!parser.parse(args))
+        return UsageError(kMkdirCommand, parser.error());
+    if (parser.positionals().size() != 3)
+        return UsageError(kMkdirCommand, "expected FILE, PARENT and NAME");
+    const std::string& path = parser.positionals()[0];
+    const std::string& name = parser.positionals()[2];
+    if (name.empty() || name.find_first_of("\\/") != std::string::npos)
+        return Fail("a folder name must not be empty or hold \\ or /");
+    TerminalPrompter prompter;
+    CatalogDocument document(prompter);
+    document.setShowConvertHint(kConvertHintSuppressed);
+    if (!document.openCatalogFile(path))
+        return kExitFailure;
+    CatalogTree& tree = document.tree();
+    CatalogItem* parent = const_cast<CatalogItem*>(FindItem(tree, parser.positionals()[1]));
+    if (!parent)
+        return Fail("no item '" + parser.positionals()[1] + "' in the catalog");
+    if (!parent->isFolder() || parent->isShortcut())
+        return Fail("'" + parser.positionals()[1] + "' is not a folder");
+    if (parent->isLocked())
+        return Fail("'" + parser.positionals()[1] + "' is password-protected");
+    for (const CatalogItem* child = parent->firstChild(); child; child = child->next()) {
+        if (text::EqualsNoCase(child->name(), name))
+            return Fail("'" + name + "' already exists there");
+    }
+    if (!document.lockForEditing())
+        return kExitFailure;
+    tree.createItem(name, parent, Sorted, itemflag::Folder);
+    document.setModified();
+    return document.saveCatalogFile(path) ? kExitSuccess : kExitFailure;
+}
+
+}  // namespace
+}  // namespace shelfmark::cli
