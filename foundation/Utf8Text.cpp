@@ -168,8 +168,19 @@ std::string FoldCase(std::string_view text) {
 size_t FindNoCase(std::string_view haystack, std::string_view needle) {
     if (needle.empty())
         return 0;
+    // An ASCII byte folds to one byte, so it can start a match only when that byte is the first
+    // byte of the folded needle; that test skips most positions cheaply.
+    const unsigned char first = FoldedBytes(needle).next();
     size_t pos = 0;
     while (pos < haystack.size()) {
+        const unsigned char c = static_cast<unsigned char>(haystack[pos]);
+        if (c < 0x80) {
+            if (FoldAscii(c) == first &&
+                CompareFolded(FoldedBytes(haystack, pos), FoldedBytes(needle), true) == 0)
+                return pos;
+            ++pos;
+            continue;
+        }
         if (CompareFolded(FoldedBytes(haystack, pos), FoldedBytes(needle), true) == 0)
             return pos;
         // Step to the next code point (or past one stray byte).
