@@ -10,10 +10,6 @@ cli="$build/cli/shelfmark-cli"
 catalog="$build/sample.tkd"
 rm -f "$catalog"
 "$cli" --version
-if "$cli" help read >/dev/null 2>&1; then
-    "$cli" read "$catalog" "$root/samples/disk" --name "Sample Disk"
-    "$cli" info "$catalog"
-    "$cli" tree "$catalog"
-else
-    "$cli" --help
-fi
+"$cli" read "$catalog" "$root/samples/disk" --name "Sample Disk"
+"$cli" info "$catalog"
+"$cli" tree "$catalog"

@@ -186,6 +186,30 @@ TEST_F(ReadCli, InterruptCancelsANewReadWithoutWritingTheFile) {
     EXPECT_EQ(testing::ReadFile(file), before);
 }
 
+// A real system folder, end to end: the catalog it gives is read back by info, tree and dump.
+TEST_F(ReadCli, ReadsUsrShareAndTheCatalogPassesInfoTreeAndDump) {
+    const fs::path share = "/usr/share";
+    if (!fs::is_directory(share))
+        GTEST_SKIP() << "/usr/share is not there";
+    const std::string file = ShellQuote((dir / "share.tkd").string());
+    ASSERT_EQ(CliStatus("read " + file + " /usr/share"), 0);
+    const auto info = RunCommand(Cli() + " info " + file);
+    ASSERT_EQ(info.exitCode, 0);
+    auto count = [](const std::string& command) {
+        return std::stoull(RunCommand(command + " | wc -l").out);
+    };
+    const uint64_t files =
+        count("find /usr/share -mindepth 1 -maxdepth 40 -xdev \\( -type f -o -type l \\)");
+    const uint64_t directories = count("find /usr/share -mindepth 1 -maxdepth 39 -xdev -type d");
+    EXPECT_NE(info.out.find("Files: " + std::to_string(files) + "\n"), std::string::npos)
+        << info.out;
+    EXPECT_NE(info.out.find("Directories: " + std::to_string(directories) + "\n"),
+              std::string::npos)
+        << info.out;
+    EXPECT_EQ(CliStatus("tree " + file), 0);
+    EXPECT_EQ(CliStatus("dump " + file), 0);
+}
+
 TEST_F(ReadCli, ListsDrives) {
     const auto result = RunCommand(Cli() + " drives");
     ASSERT_EQ(result.exitCode, 0);
