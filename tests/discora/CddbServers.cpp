@@ -65,6 +65,18 @@ CddbTestServer::~CddbTestServer() {
     }
 }
 
+bool CddbTestServer::exitsWithin(std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (pid_ > 0 && std::chrono::steady_clock::now() < deadline) {
+        if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
+            pid_ = -1;
+            return true;
+        }
+        usleep(50000);
+    }
+    return pid_ <= 0;
+}
+
 ScriptedServer::ScriptedServer(Script script, bool ipv6) : script_(std::move(script)) {
     listener_ = socket(ipv6 ? AF_INET6 : AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_storage address{};

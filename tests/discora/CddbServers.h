@@ -5,6 +5,7 @@
 #include <sys/types.h>
 
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <mutex>
@@ -28,6 +29,8 @@ class CddbTestServer {
     bool running() const { return cddbpPort_ != 0 && httpPort_ != 0; }
     int cddbpPort() const { return cddbpPort_; }
     int httpPort() const { return httpPort_; }
+    // True when the server ends by itself within the time (it does after its idle time-out).
+    bool exitsWithin(std::chrono::milliseconds limit);
 
   private:
     pid_t pid_ = -1;

@@ -351,6 +351,14 @@ TEST_P(DiscoraServer, Ipv6Loopback) {
     EXPECT_STREQ(result.GetDiscGenre(0), "rock");
 }
 
+TEST(CddbTestServerProcess, StopsAfterItsIdleTime) {
+    TempDir root;
+    TempDir logs;
+    CddbTestServer server(root.path(), logs / "log", {"--idle-timeout", "1"});
+    ASSERT_TRUE(server.running());
+    EXPECT_TRUE(server.exitsWithin(std::chrono::seconds(5)));
+}
+
 INSTANTIATE_TEST_SUITE_P(Transports, DiscoraServer, ::testing::Values("cddbp", "http"),
                          [](const auto& info) { return std::string(info.param); });
 INSTANTIATE_TEST_SUITE_P(Http, DiscoraProxy, ::testing::Values("http"),
