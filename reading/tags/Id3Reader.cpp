@@ -36,7 +36,8 @@ class MemorySource final : public TagSource {
     bool read(uint64_t offset, std::span<uint8_t> out) override {
         if (offset > bytes_.size() || out.size() > bytes_.size() - offset)
             return false;
-        std::memcpy(out.data(), bytes_.data() + offset, out.size());
+        if (!out.empty())  // an empty frame body has no storage to copy into
+            std::memcpy(out.data(), bytes_.data() + offset, out.size());
         return true;
     }
 
