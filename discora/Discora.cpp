@@ -22,6 +22,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -1048,6 +1049,21 @@ Result Guarded(Result failure, Body&& body) noexcept {
 }
 
 }  // namespace
+
+// The inline accessors are exported as well: taking their addresses here makes the compiler emit
+// them, and the classes' default visibility exports them.
+[[gnu::used]] static const auto kExportedAccessors = std::make_tuple(
+    &CDiscoraTrack::GetFrameOffset, &CDiscoraTrack::GetArtist, &CDiscoraTrack::GetTitle,
+    &CDiscoraTrack::GetExtended, &CDiscoraDisc::GetDiscLength, &CDiscoraDisc::GetCategory,
+    &CDiscoraDisc::GetArtist, &CDiscoraDisc::GetTitle, &CDiscoraDisc::GetRevision,
+    &CDiscoraDisc::GetDiscID, &CDiscoraDisc::GetYear, &CDiscoraDisc::GetGenre,
+    &CDiscoraDisc::GetExtended, &CDiscoraDisc::GetPlayOrder, &CDiscoraDisc::GetTrackCount,
+    &CDiscoraQueryResult::GetMatchCount, &CDiscoraQueryResult::MatchFound,
+    &CDiscoraQueryResult::IsExactMatch, &CDiscoraSite::GetHost, &CDiscoraSite::GetProtocol,
+    &CDiscoraSite::GetPort, &CDiscoraSite::GetAddress, &CDiscoraSite::GetSubmitAddress,
+    &CDiscoraSite::GetLatitude, &CDiscoraSite::GetLongitude, &CDiscoraSite::GetDescription,
+    &CDiscoraSite::GetDisplayText, &CDiscora::GetSiteCount, &CDiscora::GetProtocolLevel,
+    &CDiscora::GetCategoryCount);
 
 // ---- CDiscoraTrack --------------------------------------------------------------------------
 
