@@ -178,6 +178,7 @@ ItemAttribute* CatalogTree::attributeSlot(CatalogItem* item, uint8_t key) {
     }
     ItemAttribute* slot = new (&item->attributes_[item->attributeCount_++]) ItemAttribute;
     slot->key_ = key;
+    slot->value_.block = nullptr;  // all 8 bytes: arena memory is reused, not zeroed
     return slot;
 }
 
@@ -195,7 +196,7 @@ void CatalogTree::freeAttributeValue(ItemAttribute& attribute) {
         default:
             break;
     }
-    attribute.value_.number = 0;
+    attribute.value_.block = nullptr;
 }
 
 bool CatalogTree::setNumberAttribute(CatalogItem* item, uint8_t key, uint32_t value) {

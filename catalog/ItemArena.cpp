@@ -1,5 +1,7 @@
 #include "catalog/ItemArena.h"
 
+#include <algorithm>
+
 namespace shelfmark {
 
 void* ItemArena::allocate(size_t bytes) {
@@ -18,10 +20,12 @@ void* ItemArena::allocate(size_t bytes) {
         return piece;
     }
     if (size_t(end_ - cursor_) < size) {
-        chunks_.push_back(std::make_unique_for_overwrite<std::byte[]>(kChunkBytes));
+        const size_t chunkBytes =
+            std::min(kLargestChunkBytes, kFirstChunkBytes << std::min<size_t>(chunks_.size(), 6));
+        chunks_.push_back(std::make_unique_for_overwrite<std::byte[]>(chunkBytes));
         cursor_ = chunks_.back().get();
-        end_ = cursor_ + kChunkBytes;
-        reserved_ += kChunkBytes;
+        end_ = cursor_ + chunkBytes;
+        reserved_ += chunkBytes;
     }
     void* piece = cursor_;
     cursor_ += size;

@@ -29,7 +29,9 @@ class ItemArena {
   private:
     static constexpr size_t kGranule = 8;
     static constexpr size_t kLargestSmall = 1024;
-    static constexpr size_t kChunkBytes = size_t(1) << 20;
+    // Chunks grow from 16 KiB to 1 MiB, so that small trees (an import, a test) stay small.
+    static constexpr size_t kFirstChunkBytes = size_t(1) << 14;
+    static constexpr size_t kLargestChunkBytes = size_t(1) << 20;
 
     static size_t roundUp(size_t bytes) { return (bytes + kGranule - 1) & ~(kGranule - 1); }
 

@@ -515,3 +515,27 @@ TEST(CatalogTree, ItemRecordIsCompact) {
 
 }  // namespace
 }  // namespace shelfmark
+
+namespace shelfmark {
+namespace {
+
+// Freed attribute arrays go back to the arena's free lists with old pointers still in them; a
+// new attribute must not take those for its value.
+TEST(CatalogTree, ReusedMemoryStartsClean) {
+    CatalogTree tree;
+    CatalogItem* root = tree.resetToNewCatalog();
+    for (int round = 0; round < 100; ++round) {
+        CatalogItem* old = tree.createItem("old", root, Last, 0);
+        tree.setTextAttribute(old, attr::Description, "some text");
+        tree.setTextAttribute(old, attr::Volume, "more text");
+        tree.removeItem(old, false);
+        CatalogItem* fresh = tree.createItem("new", root, Last, 0);
+        tree.setTextAttribute(fresh, attr::Artist, "artist");
+        tree.setBlockAttribute(fresh, attr::Thumbnail, std::vector<uint8_t>(3, 1));
+        EXPECT_EQ(fresh->textAttribute(attr::Artist), "artist");
+        tree.removeItem(fresh, false);
+    }
+}
+
+}  // namespace
+}  // namespace shelfmark
