@@ -27,7 +27,10 @@
 #include "reading/archive/ArchiveReaders.h"
 #include "reading/audio/AudioDisc.h"
 #include "reading/engine/ReadJob.h"
+#include "reading/imaging/Imaging.h"
 #include "reading/profiles/ReadProfiles.h"
+#include "reading/providers/DescribeFile.h"
+#include "reading/providers/DescriptionProviders.h"
 
 namespace shelfmark::cli {
 
@@ -60,6 +63,8 @@ int RunDrives(const std::vector<std::string>& args);
     "  --no-files             store directories only (their sizes still count every file)\n"   \
     "  --no-empty-dirs        do not store empty directories\n"                                \
     "  --ext LIST             only files with these extensions, '.'-separated: jpg.png\n"      \
+    "  --describe LIST        have the description providers describe the files with these\n"  \
+    "                         extensions (mp3,exe or all; default: the profile's choice)\n"    \
     "\n"                                                                                       \
     "A disk is one volume: mount points below ROOT are not entered. Symbolic links are\n"      \
     "stored as files and never followed; sockets, FIFOs and device nodes are left out.\n"      \
@@ -182,8 +187,9 @@ class InterruptCancels {
 
 ArgParser ReadArguments(bool newDisk) {
     ArgParser parser;
-    for (const char* option : {"name", "id", "description", "category", "media", "profile",
-                               "save-profile", "crc32-max-kb", "md5-max-kb", "archives", "ext"})
+    for (const char* option :
+         {"name", "id", "description", "category", "media", "profile", "save-profile",
+          "crc32-max-kb", "md5-max-kb", "archives", "ext", "describe"})
         parser.option(option);
     for (const char* flag :
          {"rewritable", "crc32", "md5", "sfx", "archive-crc32", "no-files", "no-empty-dirs"})
@@ -450,14 +456,25 @@ int RunReadCommand(const Command& command, const std::vector<std::string>& args,
     job.services = ArchiveServices();
     std::string error;
 
-    // Options: the profile, then the switches.
+    // Options: the profile, then the switches. The providers' selection is part of the profile.
+    DescriptionProviders providers;
+    providers.discoverPlugins(PluginDirectories());
     ReadProfileStore profiles;
     const std::string database =
         document.path().empty() ? std::string(kDefaultProfileSection) : document.title();
-    job.options =
-        profiles.load(parser.valueOr("profile", kDefaultProfileSection), database).options;
+    job.options = profiles
+                      .load(parser.valueOr("profile", kDefaultProfileSection), database,
+                            providers.pluginModuleNames())
+                      .options;
     if (!ApplyOptions(parser, job.options, error))
         return UsageError(command, error);
+    providers.applySelection(job.options);
+    if (auto list = parser.value("describe")) {
+        providers.activateExtensions(*list);
+        providers.storeSelection(job.options);
+    }
+    StartImaging();
+    UseDescriptionProviders(job.services, providers, ThumbnailOptions{});
 
     // The drive facts of the root.
     std::optional<DriveFacts> drive = CollectDriveFacts(request.root);
