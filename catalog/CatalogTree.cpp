@@ -581,9 +581,12 @@ CatalogItem* CatalogTree::findDiskByNumber(uint32_t number, const CatalogItem* s
     if (!start)
         return nullptr;
     CatalogItem* found = nullptr;
-    auto enter = [](const CatalogItem& item) { return item.isFolder() && !item.isLocked(); };
+    auto enter = [](const CatalogItem& item) {
+        return item.isFolder() && !item.isShortcut() && !item.isLocked();
+    };
     WalkBelow(start, enter, [&](CatalogItem& item) {
-        if (item.isDisk() && item.numberAttribute(attr::DiskNumber) == number) {
+        if (item.isDisk() && !item.isShortcut() &&
+            item.numberAttribute(attr::DiskNumber) == number) {
             found = &item;
             return false;
         }
@@ -644,28 +647,31 @@ void CatalogTree::assignMissingDiskNumbers(CatalogItem* scope, bool renumberAll)
     CatalogItem* top = root();
     if (!top || !scope)
         return;
-    uint32_t next = std::max<uint32_t>(1, top->numberAttribute(attr::DiskNumber).value_or(1));
-    auto enterFolders = [](const CatalogItem& item) { return item.isFolder(); };
+    uint64_t next = std::max<uint32_t>(1, top->numberAttribute(attr::DiskNumber).value_or(1));
+    auto enterFolders = [](const CatalogItem& item) {
+        return item.isFolder() && !item.isShortcut();
+    };
     // Numbers already present elsewhere stay unique: continue after the highest one. (A file
     // written from a selection carries no counter on its root.)
     if (!renumberAll || scope != top) {
         WalkBelow(top, enterFolders, [&next](CatalogItem& item) {
             if (auto number = item.numberAttribute(attr::DiskNumber);
-                item.isDisk() && number && *number >= next)
-                next = *number + 1;
+                item.isDisk() && !item.isShortcut() && number && *number >= next)
+                next = uint64_t(*number) + 1;
             return true;
         });
     }
     auto give = [&](CatalogItem& item) {
-        if (item.isDisk() && (renumberAll || !item.hasAttribute(attr::DiskNumber)))
-            setNumberAttribute(&item, attr::DiskNumber, next++);
+        if (item.isDisk() && !item.isShortcut() &&
+            (renumberAll || !item.hasAttribute(attr::DiskNumber)))
+            setNumberAttribute(&item, attr::DiskNumber, uint32_t(next++));
         return true;
     };
     if (scope != top && scope->isDisk())
         give(*scope);
     else
         WalkBelow(scope, enterFolders, give);
-    setNumberAttribute(top, attr::DiskNumber, next);
+    setNumberAttribute(top, attr::DiskNumber, uint32_t(next));
 }
 
 size_t CatalogTree::memoryUsage() const {

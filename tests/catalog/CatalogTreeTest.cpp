@@ -539,3 +539,21 @@ TEST(CatalogTree, ReusedMemoryStartsClean) {
 
 }  // namespace
 }  // namespace shelfmark
+
+namespace shelfmark {
+namespace {
+
+TEST(CatalogTree, ShortcutToADiskIsNoDisk) {
+    CatalogTree tree;
+    CatalogItem* root = tree.resetToNewCatalog();
+    CatalogItem* disk = tree.createItem("disk", root, Last, DiskFlags(MediaType::CdRom));
+    CatalogItem* link = tree.createItem("link", root, Last, DiskFlags(MediaType::CdRom) | itemflag::Shortcut);
+    tree.assignMissingDiskNumbers(root, false);
+    EXPECT_EQ(disk->numberAttribute(attr::DiskNumber), 1u);
+    EXPECT_FALSE(link->hasAttribute(attr::DiskNumber));
+    tree.setNumberAttribute(link, attr::DiskNumber, 9);
+    EXPECT_EQ(tree.findDiskByNumber(9), nullptr);
+}
+
+}  // namespace
+}  // namespace shelfmark
