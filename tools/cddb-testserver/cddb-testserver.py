@@ -323,7 +323,8 @@ def main():
                         help="highest protocol level (5: an ISO-8859-1 server)")
     parser.add_argument("--no-sites", action="store_true", help="answer 'sites' with 401")
     parser.add_argument("--idle-timeout", type=float, default=120,
-                        help="stop after this many seconds without a request")
+                        help="stop after this many seconds without a request (0: never, for a "
+                             "local mirror)")
     args = parser.parse_args()
 
     database = Database(args)
@@ -337,8 +338,12 @@ def main():
     print(f"cddbp {database.ports['cddbp']}", flush=True)
     print(f"http {database.ports['http']}", flush=True)
 
-    while time.monotonic() - database.last_activity < args.idle_timeout:
-        time.sleep(0.2)
+    try:
+        while args.idle_timeout <= 0 or \
+                time.monotonic() - database.last_activity < args.idle_timeout:
+            time.sleep(0.2)
+    except KeyboardInterrupt:
+        pass
     for server in servers.values():
         server.shutdown()
         server.server_close()
