@@ -30,11 +30,23 @@ bool DescribeFile(DescriptionProviders& providers, const std::string& path,
     if (!answer.answered)
         return false;
     StoreProviderResults(tree, item, answer.results);
-    if (answer.bitmap) {
+    if (answer.bitmap && thumbnails.ThumbnailSize > 0) {
         if (const auto jpeg = MakeThumbnail(*answer.bitmap, thumbnails))
             tree.setBlockAttribute(item, kThumbnailKey, *jpeg);
     }
     return true;
+}
+
+void UseDescriptionProviders(ReadServices& services, DescriptionProviders& providers,
+                             const ThumbnailOptions& thumbnails) {
+    services.hasProvider = [&providers](std::string_view extension) {
+        return providers.providerFor(extension) != nullptr;
+    };
+    services.describe = [&providers, thumbnails](std::string_view extension,
+                                                 const std::string& path, CatalogTree& tree,
+                                                 CatalogItem* item) {
+        DescribeFile(providers, path, extension, tree, item, thumbnails);
+    };
 }
 
 }  // namespace shelfmark
