@@ -153,19 +153,21 @@ int StatusOf(const std::optional<std::string>& response) {
     return static_cast<int>(LeadingInteger(*response));
 }
 
+// Takes the first line (without its CR LF) off the text.
+std::string_view NextLine(std::string_view& text) {
+    const size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    text = end == text.npos ? std::string_view() : text.substr(end + 1);
+    if (!line.empty() && line.back() == '\r')
+        line.remove_suffix(1);
+    return line;
+}
+
 // Splits a text into lines at LF, dropping one CR before each LF.
 std::vector<std::string_view> SplitLines(std::string_view text) {
     std::vector<std::string_view> lines;
-    while (!text.empty()) {
-        size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        lines.push_back(line);
-        if (end == text.npos)
-            break;
-        text.remove_prefix(end + 1);
-    }
+    while (!text.empty())
+        lines.push_back(NextLine(text));
     return lines;
 }
 
@@ -538,12 +540,10 @@ struct CDiscoraInternals {
 
     static int ParseDiscRecord(std::string_view text, CDiscoraDisc& disc) {
         disc.Clear();
-        const size_t statusEnd = text.find('\n');
-        if (statusEnd == text.npos)
+        if (text.find('\n') == text.npos)
             return 0;
-        std::string_view status = text.substr(0, statusEnd);
-        if (!status.empty() && status.back() == '\r')
-            status.remove_suffix(1);
+        std::string_view rest = text;
+        const std::string_view status = NextLine(rest);
         const size_t firstBlank = status.find(' ');
         const size_t secondBlank =
             firstBlank == status.npos ? status.npos : status.find(' ', firstBlank + 1);
@@ -554,29 +554,16 @@ struct CDiscoraInternals {
             return 0;
         disc.m_dwDiscID = LeadingHex(status.substr(secondBlank + 1));
 
-        std::string_view rest = text.substr(statusEnd + 1);
-        std::vector<std::string_view> lines;
-        std::vector<std::string_view> tails;  // the text from each line on
-        while (!rest.empty()) {
-            tails.push_back(rest);
-            const size_t end = rest.find('\n');
-            std::string_view line = rest.substr(0, end);
-            if (!line.empty() && line.back() == '\r')
-                line.remove_suffix(1);
-            lines.push_back(line);
-            rest = end == rest.npos ? std::string_view() : rest.substr(end + 1);
-        }
-        if (lines.empty())
-            return 0;
-        const std::string_view marker = SkipBlanks(lines[0].substr(lines[0].empty() ? 0 : 1));
-        if (lines[0].empty() || lines[0][0] != '#' || marker.substr(0, 4) != "xmcd")
+        const std::string_view marker = NextLine(rest);
+        if (marker.empty() || marker[0] != '#' ||
+            SkipBlanks(marker.substr(1)).substr(0, 4) != "xmcd")
             return 0;
 
         bool inOffsets = false;
-        for (size_t i = 1; i < lines.size(); ++i) {
-            if (tails[i] == ".\r\n" || tails[i] == ".\n")
+        while (!rest.empty()) {
+            if (rest == ".\r\n" || rest == ".\n")
                 return 1;
-            const std::string_view line = lines[i];
+            const std::string_view line = NextLine(rest);
             if (!line.empty() && line[0] == '#') {
                 const std::string_view comment = SkipBlanks(line.substr(1));
                 if (StartsWithNoCase(comment, "Track frame offsets:")) {
