@@ -12,7 +12,6 @@ namespace shelfmark::archive {
 namespace {
 
 constexpr size_t kMaxCabName = 256;
-constexpr uint16_t kNameIsUtf8 = 0x80;
 
 }  // namespace
 
@@ -47,10 +46,12 @@ bool WalkCab(const std::string& path, uint64_t startOffset, const ArchiveEntrySi
             std::string_view(name).substr(slash == std::string::npos ? 0 : slash + 1);
         if (last.empty())
             continue;
-        // Names are kept as stored; bytes that are not UTF-8 are the ANSI code page's.
+        // Names are kept as stored (UTF-8 when the attribute says so, and in practice whenever
+        // they decode as UTF-8); other bytes, also of a name wrongly marked UTF-8, are the ANSI
+        // code page's.
         std::string& component = entry.components.front();
         component.clear();
-        if ((Le16(record + 14) & kNameIsUtf8) || text::IsValidUtf8(last))
+        if (text::IsValidUtf8(last))
             component.assign(last);
         else
             AppendWindows1252AsUtf8(component, last);

@@ -189,6 +189,35 @@ TEST_F(Layout, SfxProbeFindsRarAt70000ButNotAt140000) {
     EXPECT_EQ(SfxProbe(ace.string(), 0xFF)->second, 100u);
 }
 
+TEST_F(Layout, CabinetNamesAreUtf8EvenWhenWronglyMarkedSo) {
+    std::string cab("MSCF", 4);
+    PutLe32(cab, 0);
+    PutLe32(cab, 0);
+    PutLe32(cab, 0);
+    PutLe32(cab, 36);  // the file table right after the header
+    PutLe32(cab, 0);
+    PutLe16(cab, 0x0103);
+    PutLe16(cab, 0);
+    PutLe16(cab, 2);  // two files
+    PutLe16(cab, 0);
+    PutLe32(cab, 0);
+    for (const std::string name : {"dir\\caf\xE9.txt", "\xC3\xA9t\xC3\xA9"}) {
+        PutLe32(cab, 9);
+        PutLe32(cab, 0);
+        PutLe16(cab, 0);
+        PutLe16(cab, 0x5022);
+        PutLe16(cab, 0x1863);
+        PutLe16(cab, 0x80);  // "name is UTF-8", true only for the second
+        cab += name + '\0';
+    }
+    const auto entries = Collect(ArchiveKind::Cab, write("n.cab", cab));
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(Joined(entries[0]), "caf\xC3\xA9.txt");  // Windows-1252, folder dropped
+    EXPECT_EQ(Joined(entries[1]), "\xC3\xA9t\xC3\xA9");
+    EXPECT_EQ(entries[0].date, k20200102030306);
+    EXPECT_EQ(entries[0].size, 9u);
+}
+
 TEST_F(Layout, EveryTruncationEndsQuietly) {
     const std::string rar = RarMarker() + RarMainHeader(0) + RarFileHeader({"a\\b", "12345"}) +
                             RarFileHeader({"c", "6"}) + RarEnd();
