@@ -18,8 +18,9 @@ using testing::RunCommand;
 using testing::ShellQuote;
 using testing::TempDir;
 
+// Where the build puts hvsm_images.so.
 fs::path PluginFolder() {
-    return testing::BinaryDir() / "plugins";
+    return SHELFMARK_PLUGIN_BUILD_DIR;
 }
 
 std::string Trimmed(std::string text) {

@@ -25,7 +25,7 @@ const CatalogItem* Child(const CatalogItem* parent, std::string_view name) {
 }
 
 TEST(ReadWithProviders, PicturesAndMp3FilesAreDescribed) {
-    const fs::path plugins = testing::BinaryDir() / "plugins";
+    const fs::path plugins = SHELFMARK_PLUGIN_BUILD_DIR;
     if (!fs::exists(plugins / "hvsm_images.so"))
         GTEST_SKIP() << "hvsm_images.so was not built";
     SHELFMARK_REQUIRE_PROGRAM("convert");
