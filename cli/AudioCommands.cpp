@@ -115,7 +115,8 @@ int RunCdInfo(const std::vector<std::string>& args) {
     const std::string root = parser.valueOr("root", DiscDataRoot(drive, disc));
     std::printf("Audio tracks: %s\n", disc.hasAudio() ? "yes" : "no");
     if (!root.empty())
-        std::printf("Data files: %s (%s)\n", HasDataFiles(disc, root) ? "yes" : "no", root.c_str());
+        std::printf("Mixed mode (CD Extra): %s (data part %s)\n",
+                    HasDataFiles(disc, root) ? "yes" : "no", root.c_str());
     PrintTracks(disc);
     PrintToc(disc);
     const uint32_t key = CdPlayerKey(disc);

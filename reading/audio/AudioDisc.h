@@ -102,7 +102,8 @@ struct AudioDisc {
         values.push_back(length().frameCount() + values[1] + 1);
         return values;
     }
-    // The same record as the bytes stored under key 0xC0.
+    // The same record as bytes. Its leading byte count is the count a block attribute carries,
+    // so the block stored under key 0xC0 holds the bytes after it.
     std::vector<uint8_t> tocRecord() const {
         std::vector<uint8_t> bytes;
         for (uint32_t value : tocRecordValues())

@@ -38,7 +38,7 @@ TEST(CdInfoCommand, MixedSampleFromTheEnvironmentWithCdPlayerIni) {
         RunCommand("SHELFMARK_CDROM_SIM=" + Sample("mixed-cd.ini") + " " + Cli("cdinfo"));
     ASSERT_EQ(result.exitCode, 0);
     EXPECT_TRUE(Contains(result.out, "Label: TIDEWATER_EXTRA\nSerial: 3C1F-09A2\n"));
-    EXPECT_TRUE(Contains(result.out, "Data files: yes"));
+    EXPECT_TRUE(Contains(result.out, "Mixed mode (CD Extra): yes"));
     EXPECT_TRUE(Contains(result.out, "   5  data   24:58:20"));
     EXPECT_TRUE(Contains(result.out, "CD-Text: none\n"));
     EXPECT_TRUE(Contains(result.out,
