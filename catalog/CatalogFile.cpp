@@ -148,6 +148,20 @@ struct DamagedFile {
     const char* reason;
 };
 
+// Eight bytes at a time: nearly every name in a catalog is plain ASCII.
+bool IsAscii(std::string_view text) {
+    size_t i = 0;
+    uint64_t high = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, text.data() + i, 8);
+        high |= word;
+    }
+    for (; i < text.size(); ++i)
+        high |= static_cast<unsigned char>(text[i]);
+    return (high & 0x8080808080808080ull) == 0;
+}
+
 class FileCursor {
   public:
     explicit FileCursor(std::string_view bytes)
@@ -200,11 +214,9 @@ class FileCursor {
             return scratch;
         }
         const std::string_view raw(reinterpret_cast<const char*>(take(n)), n);
-        for (char c : raw) {
-            if (static_cast<unsigned char>(c) >= 0x80) {
-                scratch = FileBytesToUtf8(raw);
-                return scratch;
-            }
+        if (!IsAscii(raw)) {
+            scratch = FileBytesToUtf8(raw);
+            return scratch;
         }
         return raw;
     }
@@ -268,6 +280,9 @@ class CatalogReader {
 
 void CatalogReader::readAttributes(CatalogItem* item) {
     const uint8_t count = in_.u8();
+    if (count > in_.remaining() / 2)
+        throw DamagedFile{"more attributes than the file holds"};
+    tree_.reserveAttributes(item, count);
     for (uint8_t i = 0; i < count; ++i) {
         const uint8_t key = in_.u8();
         switch (ClassOfKey(key)) {

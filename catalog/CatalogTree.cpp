@@ -164,22 +164,30 @@ ItemAttribute* CatalogTree::attributeSlot(CatalogItem* item, uint8_t key) {
     }
     if (item->attributeCount_ == kMaxAttributes)
         return nullptr;
-    if (item->attributeCount_ == item->attributeCapacity_) {
-        const unsigned capacity = std::min<unsigned>(
-            kMaxAttributes, item->attributeCapacity_ ? item->attributeCapacity_ * 2u : 2u);
-        auto* grown =
-            static_cast<ItemAttribute*>(arena_->allocate(capacity * sizeof(ItemAttribute)));
-        if (item->attributeCount_)
-            std::memcpy(static_cast<void*>(grown), item->attributes_,
-                        item->attributeCount_ * sizeof(ItemAttribute));
-        arena_->release(item->attributes_, item->attributeCapacity_ * sizeof(ItemAttribute));
-        item->attributes_ = grown;
-        item->attributeCapacity_ = uint8_t(capacity);
-    }
+    if (item->attributeCount_ == item->attributeCapacity_)
+        resizeAttributeArray(
+            item,
+            std::min<unsigned>(kMaxAttributes,
+                               item->attributeCapacity_ ? item->attributeCapacity_ * 2u : 2u));
     ItemAttribute* slot = new (&item->attributes_[item->attributeCount_++]) ItemAttribute;
     slot->key_ = key;
     slot->value_.block = nullptr;  // all 8 bytes: arena memory is reused, not zeroed
     return slot;
+}
+
+void CatalogTree::resizeAttributeArray(CatalogItem* item, unsigned capacity) {
+    auto* grown = static_cast<ItemAttribute*>(arena_->allocate(capacity * sizeof(ItemAttribute)));
+    if (item->attributeCount_)
+        std::memcpy(static_cast<void*>(grown), item->attributes_,
+                    item->attributeCount_ * sizeof(ItemAttribute));
+    arena_->release(item->attributes_, item->attributeCapacity_ * sizeof(ItemAttribute));
+    item->attributes_ = grown;
+    item->attributeCapacity_ = uint8_t(capacity);
+}
+
+void CatalogTree::reserveAttributes(CatalogItem* item, uint8_t count) {
+    if (count > item->attributeCapacity_)
+        resizeAttributeArray(item, count);
 }
 
 void CatalogTree::freeAttributeValue(ItemAttribute& attribute) {

@@ -124,6 +124,9 @@ class CatalogTree {
     bool setBlockAttribute(CatalogItem* item, uint8_t key, std::span<const uint8_t> bytes);
     // Copies an attribute of another item (any class) onto this one.
     bool setAttribute(CatalogItem* item, const ItemAttribute& attribute);
+    // Makes room for `count` attributes in all, so that adding them does not grow the array
+    // step by step (the file reader knows the count in advance).
+    void reserveAttributes(CatalogItem* item, uint8_t count);
     // RemoveAttribute: removes the key (if present) and frees its value.
     void removeAttribute(CatalogItem* item, uint8_t key);
 
@@ -202,6 +205,7 @@ class CatalogTree {
     void freeSubtree(CatalogItem* item);
     void freeAttributeValue(ItemAttribute& attribute);
     ItemAttribute* attributeSlot(CatalogItem* item, uint8_t key);
+    void resizeAttributeArray(CatalogItem* item, unsigned capacity);
 
     std::unique_ptr<ItemArena> arena_;
     CatalogItem* topLevel_ = nullptr;
