@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <regex>
+#include <cstring>
 
 #include "foundation/BuiltinTexts.h"
 #include "foundation/LanguageTexts.h"
@@ -17,14 +17,29 @@ std::string GermanPath() {
     return (testing::SourceDir() / "foundation/lang/Deutsch.lng").string();
 }
 
+bool OneOf(char c, const char* set) {
+    return c != '\0' && std::strchr(set, c) != nullptr;
+}
+
+// The printf conversions ("%s", "%04X", "%%") and numbered placeholders ("%1") in order.
 std::vector<std::string> Placeholders(std::string_view text) {
-    static const std::regex pattern(
-        R"(%%|%[-+ #0]*[0-9]*(\.[0-9]+)?(l|ll|h)?[diouxXcsfeg]|%[1-9])");
     std::vector<std::string> found;
-    const std::string copy(text);
-    for (auto it = std::sregex_iterator(copy.begin(), copy.end(), pattern);
-         it != std::sregex_iterator(); ++it)
-        found.push_back(it->str());
+    for (size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != '%')
+            continue;
+        size_t end = i + 1;
+        while (end < text.size() && OneOf(text[end], "-+#0123456789."))
+            ++end;
+        while (end < text.size() && OneOf(text[end], "lh"))
+            ++end;
+        if (end < text.size() && OneOf(text[end], "diouxXcsfeg%")) {
+            found.emplace_back(text.substr(i, end + 1 - i));
+            i = end;
+        } else if (text[i + 1] >= '1' && text[i + 1] <= '9') {
+            found.emplace_back(text.substr(i, 2));
+            i += 1;
+        }
+    }
     return found;
 }
 

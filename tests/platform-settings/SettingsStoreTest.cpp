@@ -74,7 +74,8 @@ TEST(SettingsStore, DestructionSavesPendingChanges) {
 TEST(SettingsStore, TextsWithLineBreaksCannotBreakTheFile) {
     TempDir dir;
     const std::string path = (dir / "settings.ini").string();
-    const std::string tricky = std::string("one\r\n[Passwords]\r\nX=01 \\n\\\\ end\0!", 36);
+    const char raw[] = "one\r\n[Passwords]\r\nX=01 \\n\\\\ end\0!";
+    const std::string tricky(raw, sizeof raw - 1);
     {
         SettingsStore store(path);
         ASSERT_TRUE(store.setText(kRecentSearchListSubKey, "0", tricky));
