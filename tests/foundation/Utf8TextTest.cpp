@@ -10,24 +10,11 @@
 namespace shelfmark::text {
 namespace {
 
-std::string Utf8(char32_t cp) {
-    std::string out;
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-    return out;
+std::string FromHex(const std::string& hex) {
+    std::string bytes;
+    for (size_t i = 0; i + 1 < hex.size(); i += 2)
+        bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+    return bytes;
 }
 
 TEST(Utf8Text, AsciiComparisonIgnoresCase) {
@@ -129,7 +116,7 @@ TEST(Utf8Text, AgreesWithPythonCasefold) {
         "    c = chr(cp)\n"
         "    if unicodedata.category(c) == 'Cn': continue\n"
         "    f = c.casefold()\n"
-        "    if len(f) == 1: print('%X %X' % (cp, ord(f)))\n";
+        "    if len(f) == 1: print(c.encode().hex(), f.encode().hex())\n";
     const testing::CommandResult result =
         testing::RunCommand("python3 -c " + testing::ShellQuote(script));
     ASSERT_EQ(result.exitCode, 0);
@@ -137,11 +124,9 @@ TEST(Utf8Text, AgreesWithPythonCasefold) {
     std::string from, to;
     size_t checked = 0, changed = 0;
     while (lines >> from >> to) {
-        const auto cp = static_cast<char32_t>(std::stoul(from, nullptr, 16));
-        const auto folded = static_cast<char32_t>(std::stoul(to, nullptr, 16));
-        ASSERT_EQ(FoldCase(Utf8(cp)), Utf8(folded)) << "U+" << from;
+        ASSERT_EQ(FoldCase(FromHex(from)), FromHex(to)) << "UTF-8 " << from;
         ++checked;
-        changed += cp != folded;
+        changed += from != to;
     }
     EXPECT_GT(checked, 100000u);
     EXPECT_GT(changed, 1300u);
