@@ -9,7 +9,8 @@
 
 namespace shelfmark {
 
-enum class StartMode : int32_t {
+// The values of StartMode.
+enum class StartAction : int32_t {
     CreateEmptyDatabase = 0,
     OpenLastDatabase = 1,
     ShowOpenDialog = 2,
@@ -39,7 +40,7 @@ struct AppSettings {
     bool bProportionalThumbnails = true;
     int32_t ThumbnailSize = 64;  // pixels: a multiple of 32 from 32 to 128
     bool bOpenLastFile = true;
-    int32_t StartMode = 1;  // a StartMode value; defaults to bOpenLastFile
+    int32_t StartMode = 1;  // a StartAction value; defaults to bOpenLastFile
     std::string LastFile;
     int32_t GdiplusHint = 0;  // 2: never show the thumbnail-support warning again
     std::string OpenDirectory;
@@ -56,12 +57,13 @@ struct AppSettings {
 // Rounded down to a multiple of 32 and clamped to 32..128 (100 -> 96, 20 -> 32, 200 -> 128).
 int32_t NormalizeThumbnailSize(int32_t size);
 
-enum class ClickMode : int32_t { SingleClick = 0, DoubleClick = 1 };
-enum class UnderlineMode : int32_t { AsInBrowser = 0, OnPointingOnly = 1 };
+// The values of ClickMode and UnderlineMode.
+enum class ClickAction : int32_t { SingleClick = 0, DoubleClick = 1 };
+enum class UnderlineStyle : int32_t { AsInBrowser = 0, OnPointingOnly = 1 };
 
 struct WindowSettings {
-    int32_t ClickMode = 1;
-    int32_t UnderlineMode = 0;
+    int32_t ClickMode = 1;      // a ClickAction value
+    int32_t UnderlineMode = 0;  // an UnderlineStyle value
     bool bMaximized = true;
     bool bAsWebPage = false;
     std::string WindowPos;  // "%d/%d-%d/%d": left/top-right/bottom; empty until first saved

@@ -37,7 +37,7 @@ TEST(AppSettings, DefaultsOfAnEmptyStore) {
     EXPECT_TRUE(s.bProportionalThumbnails);
     EXPECT_EQ(s.ThumbnailSize, 64);
     EXPECT_TRUE(s.bOpenLastFile);
-    EXPECT_EQ(s.StartMode, 1);
+    EXPECT_EQ(s.StartMode, static_cast<int32_t>(StartAction::OpenLastDatabase));
     EXPECT_EQ(s.LastFile, "");
     EXPECT_EQ(s.GdiplusHint, 0);
     EXPECT_EQ(s.OpenDirectory, "");
@@ -94,7 +94,7 @@ TEST(WindowSettings, DefaultsAndRoundTrip) {
     TempDir dir;
     const std::string path = (dir / "settings.ini").string();
     WindowSettings w = WindowSettings::Load(SettingsStore(path));
-    EXPECT_EQ(w.ClickMode, 1);
+    EXPECT_EQ(w.ClickMode, static_cast<int32_t>(ClickAction::DoubleClick));
     EXPECT_EQ(w.UnderlineMode, 0);
     EXPECT_TRUE(w.bMaximized);
     w.bMaximized = false;
