@@ -4,6 +4,8 @@
 
 #include <sys/stat.h>
 
+#include <cstdlib>
+
 #include "tests/support/TestSupport.h"
 
 namespace shelfmark {
@@ -112,6 +114,15 @@ TEST(ProfileFile, GetIntFollowsAtoi) {
     EXPECT_EQ(file.getInt("N", "h", 9), 0);
     EXPECT_EQ(file.getInt("N", "i", 9), 0);
     EXPECT_EQ(ParseLeadingInt("\t\n 5"), 5);
+}
+
+TEST(ProfileFile, ParseLeadingIntAgreesWithAtoi) {
+    const char* samples[] = {"0",           "7",    "-7",  "+7",   "  42", "\t\n-3x",
+                             "12 34",       "x1",   "-",   "+",    "",     "2147483647",
+                             "-2147483648", "0009", "1e5", "- 5",  "\v9",  "\f8",
+                             "3.9",         "-0",   "+-1", "99abc"};
+    for (const char* sample : samples)
+        EXPECT_EQ(ParseLeadingInt(sample), std::atoi(sample)) << '"' << sample << '"';
 }
 
 TEST(ProfileFile, SetIntWritesDecimal) {

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <sstream>
+
+#include "tests/support/TestSupport.h"
 
 namespace shelfmark {
 namespace {
@@ -29,6 +32,28 @@ TEST(NumberFormat, GroupsDigits) {
     german.grouping = {3};
     EXPECT_EQ(german.format(uint64_t{10485760}), "10.485.760");
     EXPECT_EQ(german.formatDecimalText("4.66", 2), "4,66");
+}
+
+// Python's "{:,}" format is an independent source of three-digit grouping.
+TEST(NumberFormat, CommaGroupingAgreesWithPython) {
+    SHELFMARK_REQUIRE_PROGRAM("python3");
+    std::vector<uint64_t> values = {0, 1, 12, 123, 1234, 12345, 999999, 1000000, UINT64_MAX};
+    uint64_t value = 7;
+    for (int i = 0; i < 40; ++i, value = value * 31 + 17)
+        values.push_back(value);
+    std::string arguments;
+    for (uint64_t v : values)
+        arguments += " " + std::to_string(v);
+    const testing::CommandResult result = testing::RunCommand(
+        "python3 -c 'import sys; print(\"\\n\".join(f\"{int(a):,}\" for a in sys.argv[1:]))'" +
+        arguments);
+    ASSERT_EQ(result.exitCode, 0);
+    std::istringstream lines(result.out);
+    std::string expected;
+    for (uint64_t v : values) {
+        ASSERT_TRUE(std::getline(lines, expected));
+        EXPECT_EQ(kComma.format(v), expected);
+    }
 }
 
 TEST(NumberFormat, RoundsDecimalTextHalfUp) {
