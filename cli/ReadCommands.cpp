@@ -26,6 +26,7 @@
 #include "platform/volumes/Volumes.h"
 #include "reading/archive/ArchiveReaders.h"
 #include "reading/audio/AudioDisc.h"
+#include "reading/audio/DiscInformation.h"
 #include "reading/engine/ReadJob.h"
 #include "reading/imaging/Imaging.h"
 #include "reading/profiles/ReadProfiles.h"
@@ -42,33 +43,39 @@ int RunRead(const std::vector<std::string>& args);
 int RunUpdate(const std::vector<std::string>& args);
 int RunDrives(const std::vector<std::string>& args);
 
-#define SHELFMARK_READ_OPTIONS_HELP                                                            \
-    "Options (defaults come from the read profile \"Default\", or from --profile):\n"          \
-    "  --name NAME            the disk's name (default: the volume label for a mount point,\n" \
-    "                         else the folder's last component)\n"                             \
-    "  --id N                 the Disk ID, 1 to 65535 (default: the next one the catalog "     \
-    "offers)\n"                                                                                \
-    "  --description TEXT     the disk's description\n"                                        \
-    "  --category ID          a category id (1-255) for the disk; up to four times\n"          \
-    "  --media KIND           cd, audio, vcd, removable, hdd or network instead of the type\n" \
-    "                         the drive gives\n"                                               \
-    "  --rewritable           the medium is rewritable\n"                                      \
-    "  --profile NAME         take the options of read profile NAME\n"                         \
-    "  --save-profile NAME    store the options used under read profile NAME\n"                \
-    "  --crc32, --md5         compute the CRC-32 / MD5 of every file\n"                        \
-    "  --crc32-max-kb N       no CRC-32 for files of N KB or more (also --md5-max-kb N)\n"     \
-    "  --archives LIST        read the contents of archives: zip,jar,rar,cab,ace,arj or all\n" \
-    "  --sfx                  look for archives inside .exe files\n"                           \
-    "  --archive-crc32        store the CRC-32 of the files inside archives\n"                 \
-    "  --no-files             store directories only (their sizes still count every file)\n"   \
-    "  --no-empty-dirs        do not store empty directories\n"                                \
-    "  --ext LIST             only files with these extensions, '.'-separated: jpg.png\n"      \
-    "  --describe LIST        have the description providers describe the files with these\n"  \
-    "                         extensions (mp3,exe or all; default: the profile's choice)\n"    \
-    "\n"                                                                                       \
-    "A disk is one volume: mount points below ROOT are not entered. Symbolic links are\n"      \
-    "stored as files and never followed; sockets, FIFOs and device nodes are left out.\n"      \
-    "Ctrl-C cancels: a new disk is not added and the file is not written; a cancelled\n"       \
+#define SHELFMARK_READ_OPTIONS_HELP                                                               \
+    "Options (defaults come from the read profile \"Default\", or from --profile):\n"             \
+    "  --name NAME            the disk's name (default: the volume label for a mount point,\n"    \
+    "                         else the folder's last component)\n"                                \
+    "  --id N                 the Disk ID, 1 to 65535 (default: the next one the catalog "        \
+    "offers)\n"                                                                                   \
+    "  --description TEXT     the disk's description\n"                                           \
+    "  --category ID          a category id (1-255) for the disk; up to four times\n"             \
+    "  --media KIND           cd, audio, vcd, removable, hdd or network instead of the type\n"    \
+    "                         the drive gives\n"                                                  \
+    "  --rewritable           the medium is rewritable\n"                                         \
+    "  --profile NAME         take the options of read profile NAME\n"                            \
+    "  --save-profile NAME    store the options used under read profile NAME\n"                   \
+    "  --crc32, --md5         compute the CRC-32 / MD5 of every file\n"                           \
+    "  --crc32-max-kb N       no CRC-32 for files of N KB or more (also --md5-max-kb N)\n"        \
+    "  --archives LIST        read the contents of archives: zip,jar,rar,cab,ace,arj or all\n"    \
+    "  --sfx                  look for archives inside .exe files\n"                              \
+    "  --archive-crc32        store the CRC-32 of the files inside archives\n"                    \
+    "  --no-files             store directories only (their sizes still count every file)\n"      \
+    "  --no-empty-dirs        do not store empty directories\n"                                   \
+    "  --ext LIST             only files with these extensions, '.'-separated: jpg.png\n"         \
+    "  --describe LIST        have the description providers describe the files with these\n"     \
+    "                         extensions (mp3,exe or all; default: the profile's choice)\n"       \
+    "\n"                                                                                          \
+    "  --cd-text              name an audio CD and its tracks from CD-Text when it has some\n"    \
+    "  --cdrom-sim FILE       read the simulated CD drive FILE describes (see samples/cdrom/);\n" \
+    "                         ROOT is left out then\n"                                            \
+    "\n"                                                                                          \
+    "ROOT may also be a CD drive's device node (/dev/sr0): an audio CD gets one item per\n"       \
+    "track; the data part of a mixed-mode disc is read from the drive's mount point.\n"           \
+    "A disk is one volume: mount points below ROOT are not entered. Symbolic links are\n"         \
+    "stored as files and never followed; sockets, FIFOs and device nodes are left out.\n"         \
+    "Ctrl-C cancels: a new disk is not added and the file is not written; a cancelled\n"          \
     "update keeps what it had read so far.\n"
 
 const CommandRegistration kRead({
@@ -191,9 +198,10 @@ ArgParser ReadArguments(bool newDisk) {
          {"name", "id", "description", "category", "media", "profile", "save-profile",
           "crc32-max-kb", "md5-max-kb", "archives", "ext", "describe"})
         parser.option(option);
-    for (const char* flag :
-         {"rewritable", "crc32", "md5", "sfx", "archive-crc32", "no-files", "no-empty-dirs"})
+    for (const char* flag : {"rewritable", "crc32", "md5", "sfx", "archive-crc32", "no-files",
+                             "no-empty-dirs", "cd-text"})
         parser.flag(flag);
+    parser.option("cdrom-sim");
     if (newDisk) {
         parser.option("folder");
         parser.flag("parents");
@@ -226,6 +234,7 @@ bool ApplyOptions(ArgParser& parser, ReadOptions& options, std::string& error) {
     options.bStoreArchiveCRC32 = options.bStoreArchiveCRC32 || parser.has("archive-crc32");
     options.bNoFiles = options.bNoFiles || parser.has("no-files");
     options.bNoEmptyDirs = options.bNoEmptyDirs || parser.has("no-empty-dirs");
+    options.bEnableCDText = options.bEnableCDText || parser.has("cd-text");
     uint64_t kb = 0;
     if (parser.has("crc32-max-kb")) {
         if (!parser.number("crc32-max-kb", kb) || kb > INT32_MAX) {
@@ -321,10 +330,10 @@ bool ApplyFields(ArgParser& parser, DiskFields& fields, std::string& error) {
 }
 
 // Reads the disc's tracks when the root is the mount point of a CD drive with audio tracks.
-void AddAudioFacts(const std::string& root, DriveFacts& drive, Prompter& prompter) {
+void AddAudioFacts(DriveFacts& drive, Prompter& prompter) {
     if (drive.type != DriveType::CdRom || !drive.baseDirectory.empty())
         return;
-    const std::optional<ReadRoot> where = ResolveReadRoot(root);
+    const std::optional<ReadRoot> where = ResolveReadRoot(drive.root);
     if (!where || where->volume.device.empty())
         return;
     CdDrive cd;
@@ -332,8 +341,38 @@ void AddAudioFacts(const std::string& root, DriveFacts& drive, Prompter& prompte
     std::optional<AudioDisc> disc = ReadAudioDiscForToc(cd, prompter);
     if (!disc || !disc->hasAudio())
         return;
-    drive.hasData = HasDataFiles(*disc, root);
+    drive.hasData = HasDataFiles(*disc, drive.root);
     drive.audio = std::move(disc);
+}
+
+// The facts of a CD drive named by its device node or by a simulation file: the disc's tracks,
+// and its data part (the device's mount point, or the simulated data folder) as the root.
+std::optional<DriveFacts> CdDriveFacts(const CdDrive& cd, Prompter& prompter) {
+    std::optional<AudioDisc> disc = ReadAudioDiscForToc(cd, prompter);
+    if (!disc)
+        return std::nullopt;
+    DriveFacts facts;
+    if (const std::string data = DiscDataRoot(cd, *disc); !data.empty()) {
+        if (std::optional<DriveFacts> mounted = CollectDriveFacts(data))
+            facts = std::move(*mounted);
+    }
+    facts.type = DriveType::CdRom;
+    if (disc->simulated) {
+        facts.label = disc->simulated->label;
+        facts.serial = disc->simulated->serial;
+        facts.driveIndex.reset();
+        facts.baseDirectory.clear();
+    }
+    if (disc->hasAudio()) {
+        facts.hasData = HasDataFiles(*disc, facts.root);
+        facts.audio = std::move(disc);
+    }
+    return facts;
+}
+
+bool IsBlockDevice(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISBLK(info.st_mode);
 }
 
 ReadServices ArchiveServices() {
@@ -434,12 +473,14 @@ int RunReadCommand(const Command& command, const std::vector<std::string>& args,
     if (!parser.parse(args))
         return UsageError(command, parser.error());
     const std::vector<std::string>& positionals = parser.positionals();
-    if (positionals.size() != (update ? 3u : 2u))
+    const std::optional<std::string> simulation = parser.value("cdrom-sim");
+    const size_t needed = (update ? 3u : 2u) - (simulation ? 1u : 0u);
+    if (positionals.size() != needed)
         return UsageError(command,
                           update ? "FILE, DISK and ROOT are needed" : "FILE and ROOT are needed");
     ReadRequest request;
     request.file = positionals[0];
-    request.root = positionals.back();
+    request.root = simulation ? std::string() : positionals.back();
     request.update = update;
     if (update)
         request.diskText = positionals[1];
@@ -476,16 +517,37 @@ int RunReadCommand(const Command& command, const std::vector<std::string>& args,
     StartImaging();
     UseDescriptionProviders(job.services, providers, ThumbnailOptions{});
 
-    // The drive facts of the root.
-    std::optional<DriveFacts> drive = CollectDriveFacts(request.root);
-    if (!drive) {
-        const std::string message =
-            StringPrintf(Str(kMessageCannotEnterRoot).c_str(), request.root.c_str());
-        prompter.error(message.empty() ? "cannot read '" + request.root + "'" : message);
-        return kExitFailure;
+    // The drive facts: of a folder or mount point, or of a CD drive and the disc in it.
+    std::optional<DriveFacts> drive;
+    if (simulation || IsBlockDevice(request.root)) {
+        CdDrive cd;
+        if (simulation)
+            cd.simulationFile = *simulation;
+        else
+            cd.device = request.root;
+        drive = CdDriveFacts(cd, prompter);
+        if (!drive)
+            return Fail("no disc can be read in '" + (simulation ? *simulation : request.root) +
+                        "'");
+    } else {
+        drive = CollectDriveFacts(request.root);
+        if (!drive) {
+            const std::string message =
+                StringPrintf(Str(kMessageCannotEnterRoot).c_str(), request.root.c_str());
+            prompter.error(message.empty() ? "cannot read '" + request.root + "'" : message);
+            return kExitFailure;
+        }
+        AddAudioFacts(*drive, prompter);
     }
     job.drive = std::move(*drive);
-    AddAudioFacts(job.drive.root, job.drive, prompter);
+    // An audio CD's name and its tracks' names come from CD-Text or cdplayer.ini.
+    std::string discName;
+    if (job.drive.hasAudio()) {
+        DiscInformation information;
+        if (LookUpDiscInformation(*job.drive.audio, job.options.bEnableCDText, information))
+            discName = ProposeAudioDiscName(information, false, {});
+        SetCurrentDiscInformation(std::move(information));
+    }
 
     // The disk's fields.
     CatalogItem* top = tree.root();
@@ -500,9 +562,13 @@ int RunReadCommand(const Command& command, const std::vector<std::string>& args,
         job.fields.categories = disk->numberAttribute(attr::Categories).value_or(0);
         job.fields.rewritable = (disk->flags() & itemflag::ReWritable) != 0;
     } else {
-        job.fields.name = job.drive.baseDirectory.empty() && !job.drive.label.empty()
-                              ? job.drive.label
-                              : LastComponent(job.drive.root);
+        if (!discName.empty())
+            job.fields.name = discName;
+        else if (job.drive.baseDirectory.empty() && !job.drive.label.empty())
+            job.fields.name = job.drive.label;
+        else
+            job.fields.name =
+                job.drive.root.empty() ? std::string("Audio CD") : LastComponent(job.drive.root);
         job.fields.diskId = std::max<uint32_t>(1, top->numberAttribute(attr::DiskId).value_or(1));
         job.fields.folder =
             FindFolder(tree, parser.valueOr("folder", ""), parser.has("parents"), error);

@@ -127,43 +127,42 @@ std::optional<VolumeIdentity> ProbeIso9660(Bytes b) {
     return id;
 }
 
+// The file systems that keep a 16-byte UUID and a fixed-width label in their superblock.
+VolumeIdentity UuidVolume(std::string fsType, Bytes b, size_t uuidAt, size_t labelAt,
+                          size_t labelSize) {
+    VolumeIdentity id;
+    id.fsType = std::move(fsType);
+    id.uuid = UuidText(b, uuidAt);
+    id.label = FieldText(b, labelAt, labelSize);
+    id.serial = SerialFromUuid(id.uuid);
+    return id;
+}
+
 std::optional<VolumeIdentity> ProbeExt(Bytes b) {
     const size_t at = 1024;
     if (!Has(b, at, 1024) || Le16(b, at + 56) != 0xEF53)
         return std::nullopt;
-    VolumeIdentity id;
     // ext4 marks itself by its incompatible features (extents, 64-bit, flex groups), ext3 by a
-    // journal; what matters here is the UUID and label, shared by all three.
+    // journal; the UUID and label are where all three keep them.
     const uint32_t compat = Le32(b, at + 92);
     const uint32_t incompat = Le32(b, at + 96);
-    id.fsType = (incompat & 0x2C0) ? "ext4" : (compat & 0x4) ? "ext3" : "ext2";
-    id.uuid = UuidText(b, at + 104);
-    id.label = FieldText(b, at + 120, 16);
-    id.serial = SerialFromUuid(id.uuid);
-    return id;
+    return UuidVolume((incompat & 0x2C0) ? "ext4"
+                      : (compat & 0x4)   ? "ext3"
+                                         : "ext2",
+                      b, at + 104, at + 120, 16);
 }
 
 std::optional<VolumeIdentity> ProbeXfs(Bytes b) {
     if (!Has(b, 0, 120) || !Matches(b, 0, "XFSB"))
         return std::nullopt;
-    VolumeIdentity id;
-    id.fsType = "xfs";
-    id.uuid = UuidText(b, 32);
-    id.label = FieldText(b, 108, 12);
-    id.serial = SerialFromUuid(id.uuid);
-    return id;
+    return UuidVolume("xfs", b, 32, 108, 12);
 }
 
 std::optional<VolumeIdentity> ProbeBtrfs(Bytes b) {
     const size_t at = 64 * 1024;
     if (!Has(b, at, 0x12B + 256) || !Matches(b, at + 64, "_BHRfS_M"))
         return std::nullopt;
-    VolumeIdentity id;
-    id.fsType = "btrfs";
-    id.uuid = UuidText(b, at + 32);
-    id.label = FieldText(b, at + 0x12B, 256);
-    id.serial = SerialFromUuid(id.uuid);
-    return id;
+    return UuidVolume("btrfs", b, at + 32, at + 0x12B, 256);
 }
 
 int HexValue(char c) {

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <climits>
 #include <sstream>
 #include <vector>
@@ -78,6 +81,12 @@ CatalogItem* FindItem(CatalogItem* disk, const std::string& slashPath) {
         return true;
     });
     return found;
+}
+
+void SetTime(const fs::path& path, long long seconds) {
+    const timespec times[2] = {{static_cast<time_t>(seconds), 0},
+                               {static_cast<time_t>(seconds), 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << path;
 }
 
 std::string DateText(long long seconds) {

@@ -41,6 +41,9 @@ Listing FindListing(const std::filesystem::path& root, int maxDepth = 39);
 // The total of all file sizes below the root, from find.
 uint64_t FindTotal(const std::filesystem::path& root);
 
+// Sets a file's (or a link's own) modification time.
+void SetTime(const std::filesystem::path& path, long long seconds);
+
 // The stored date for a time: itself when it fits 32 signed bits, else 0.
 std::string DateText(long long seconds);
 

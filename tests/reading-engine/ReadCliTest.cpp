@@ -210,6 +210,33 @@ TEST_F(ReadCli, ReadsUsrShareAndTheCatalogPassesInfoTreeAndDump) {
     EXPECT_EQ(CliStatus("dump " + file), 0);
 }
 
+TEST_F(ReadCli, ReadsTheTracksOfASimulatedAudioCd) {
+    const fs::path simulation = testing::SourceDir() / "samples" / "cdrom" / "audio-cd.ini";
+    if (!fs::exists(simulation))
+        GTEST_SKIP() << "no simulated drive sample";
+    const fs::path file = dir / "cd.tkd";
+    ASSERT_EQ(CliStatus("read " + ShellQuote(file.string()) + " --cdrom-sim " +
+                        ShellQuote(simulation.string()) + " --cd-text"),
+              0);
+    CatalogTree tree;
+    SilentPrompter prompter;
+    ASSERT_TRUE(ReadCatalogFile(file.string(), tree, prompter).ok());
+    const CatalogItem* disk = tree.root()->firstChild();
+    ASSERT_NE(disk, nullptr);
+    EXPECT_EQ(disk->mediaType(), MediaType::AudioCd);
+    EXPECT_EQ(disk->name(), "The Tidewater Band - Harbour Lights");  // from the disc's CD-Text
+    int tracks = 0;
+    for (const CatalogItem* track = disk->firstChild(); track; track = track->next()) {
+        ++tracks;
+        EXPECT_EQ(track->name(), "Track0" + std::to_string(tracks) + ".cda");
+        EXPECT_EQ(track->size(), 44u);
+        EXPECT_EQ(track->numberAttribute(attr::TrackNumber), static_cast<uint32_t>(tracks));
+    }
+    EXPECT_EQ(tracks, 5);
+    // Five track starts and the lead-out.
+    EXPECT_EQ(disk->blockAttribute(attr::Toc)->size(), 6u * 4);
+}
+
 TEST_F(ReadCli, ListsDrives) {
     const auto result = RunCommand(Cli() + " drives");
     ASSERT_EQ(result.exitCode, 0);

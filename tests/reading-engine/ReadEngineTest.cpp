@@ -19,13 +19,9 @@ using testing::FindItem;
 using testing::FindListing;
 using testing::ReadSetup;
 using testing::RunCommand;
+using testing::SetTime;
 using testing::ShellQuote;
 using testing::TempDir;
-
-void SetTime(const fs::path& path, time_t seconds) {
-    const timespec times[2] = {{seconds, 0}, {seconds, 0}};
-    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << path;
-}
 
 void MakeSparse(const fs::path& path, uint64_t size) {
     const int fd = ::open(path.c_str(), O_CREAT | O_WRONLY, 0644);
