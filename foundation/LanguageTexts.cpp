@@ -1,6 +1,5 @@
 #include "foundation/LanguageTexts.h"
 
-#include <unistd.h>
 #include <algorithm>
 #include <filesystem>
 #include <mutex>
@@ -206,7 +205,7 @@ bool LanguageTexts::textByNumber(std::string& out, int key, std::string_view sec
 
 std::string LanguageTexts::text(std::string_view section, int key) const {
     std::string out;
-    textByNumber(out, key, section.empty() ? kStringsSection : section);
+    textByNumber(out, key, section);
     return out;
 }
 
