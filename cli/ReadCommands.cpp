@@ -329,20 +329,21 @@ bool ApplyFields(ArgParser& parser, DiskFields& fields, std::string& error) {
     return true;
 }
 
-// Reads the disc's tracks when the root is the mount point of a CD drive with audio tracks.
-void AddAudioFacts(DriveFacts& drive, Prompter& prompter) {
+// When the root is the mount point of a CD drive: the drive, and its disc's audio tracks.
+std::optional<CdDrive> AddAudioFacts(DriveFacts& drive, Prompter& prompter) {
     if (drive.type != DriveType::CdRom || !drive.baseDirectory.empty())
-        return;
+        return std::nullopt;
     const std::optional<ReadRoot> where = ResolveReadRoot(drive.root);
     if (!where || where->volume.device.empty())
-        return;
+        return std::nullopt;
     CdDrive cd;
     cd.device = where->volume.device;
     std::optional<AudioDisc> disc = ReadAudioDiscForToc(cd, prompter);
-    if (!disc || !disc->hasAudio())
-        return;
-    drive.hasData = HasDataFiles(*disc, drive.root);
-    drive.audio = std::move(disc);
+    if (disc && disc->hasAudio()) {
+        drive.hasData = HasDataFiles(*disc, drive.root);
+        drive.audio = std::move(disc);
+    }
+    return cd;
 }
 
 // The facts of a CD drive named by its device node or by a simulation file: the disc's tracks,
@@ -519,6 +520,7 @@ int RunReadCommand(const Command& command, const std::vector<std::string>& args,
 
     // The drive facts: of a folder or mount point, or of a CD drive and the disc in it.
     std::optional<DriveFacts> drive;
+    std::optional<CdDrive> cdDrive;
     if (simulation || IsBlockDevice(request.root)) {
         CdDrive cd;
         if (simulation)
@@ -526,6 +528,7 @@ int RunReadCommand(const Command& command, const std::vector<std::string>& args,
         else
             cd.device = request.root;
         drive = CdDriveFacts(cd, prompter);
+        cdDrive = cd;
         if (!drive)
             return Fail("no disc can be read in '" + (simulation ? *simulation : request.root) +
                         "'");
@@ -537,7 +540,7 @@ int RunReadCommand(const Command& command, const std::vector<std::string>& args,
             prompter.error(message.empty() ? "cannot read '" + request.root + "'" : message);
             return kExitFailure;
         }
-        AddAudioFacts(*drive, prompter);
+        cdDrive = AddAudioFacts(*drive, prompter);
     }
     job.drive = std::move(*drive);
     // An audio CD's name and its tracks' names come from CD-Text or cdplayer.ini.
@@ -603,6 +606,8 @@ int RunReadCommand(const Command& command, const std::vector<std::string>& args,
     if (outcome == ReadOutcome::Cancelled)
         return Fail("update cancelled; the disk keeps what was read so far");
 
+    if (job.options.bEjectDisk && cdDrive && !EjectDisc(*cdDrive))
+        prompter.warning("cannot open the drive's door");
     const CatalogStatistics stats = tree.gatherStatistics(job.disk, false);
     std::printf("%s '%s' (Disk ID %04u): %llu directories, %llu files, %llu bytes\n",
                 update ? "Updated" : "Read", std::string(job.disk->name()).c_str(),

@@ -111,6 +111,10 @@ bool PrepareDisk(ReadJob& job) {
         const std::vector<uint8_t> toc = job.drive.audio->tocRecord();
         if (toc.size() > 4)
             tree.setBlockAttribute(disk, attr::Toc, std::span<const uint8_t>(toc).subspan(4));
+    } else {
+        // An updated disk that held an audio CD before keeps no stale disc facts.
+        tree.removeAttribute(disk, attr::Toc);
+        tree.removeAttribute(disk, attr::Length);
     }
     return true;
 }
