@@ -74,17 +74,6 @@ ProviderImage* HandOver(Bitmap bitmap) {
     return &owned.release()->image;
 }
 
-bool AddNumber(ProviderRequest& request, uint8_t key, uint32_t value) {
-    auto& describe = request.u.describe;
-    if (!describe.results || describe.count >= describe.capacity)
-        return false;
-    ResultEntry& entry = describe.results[describe.count++];
-    entry.key = key;
-    entry.value = value;
-    entry.textLength = 0;
-    return true;
-}
-
 std::optional<DecodedImage> Decode(uint16_t extension, std::span<const uint8_t> file,
                                    uint32_t edge) {
     const bool wantPixels = edge > 0;
@@ -116,9 +105,9 @@ int Describe(ProviderRequest& request) {
         Decode(request.extensionIndex, *file, describe.thumbnailEdge);
     if (!image)
         return 0;
-    AddNumber(request, kWidthKey, image->width);
-    AddNumber(request, kHeightKey, image->height);
-    AddNumber(request, kBitDepthKey, static_cast<uint32_t>(image->bitDepth));
+    ShelfmarkAddNumberResult(&request, kWidthKey, image->width);
+    ShelfmarkAddNumberResult(&request, kHeightKey, image->height);
+    ShelfmarkAddNumberResult(&request, kBitDepthKey, static_cast<uint32_t>(image->bitDepth));
     if (image->bitmap && !image->bitmap->empty())
         describe.bitmap = HandOver(std::move(*image->bitmap));
     return 1;

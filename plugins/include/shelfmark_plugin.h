@@ -50,6 +50,7 @@
 
 #include <stddef.h>
 #include <stdint.h>
+#include <string.h>
 
 #ifdef __cplusplus
 extern "C" {
@@ -113,6 +114,37 @@ typedef struct ProviderRequest {
 } ProviderRequest;
 
 typedef int (*HVSMPluginCommandFunction)(ProviderRequest* request);
+
+/* Adds a number result to a describe request; 0 when the array is full. */
+static inline int ShelfmarkAddNumberResult(ProviderRequest* request, uint8_t key, uint32_t value) {
+    ResultEntry* entry;
+    if (!request->u.describe.results || request->u.describe.count >= request->u.describe.capacity)
+        return 0;
+    entry = &request->u.describe.results[request->u.describe.count++];
+    entry->key = key;
+    entry->value = value;
+    entry->textLength = 0;
+    return 1;
+}
+
+/* Adds a text result, cut to the maximum length, into the buffer the caller lent for it; 0 when
+ * the array is full. */
+static inline int ShelfmarkAddTextResult(ProviderRequest* request, uint8_t key, const char* text,
+                                         size_t length) {
+    ResultEntry* entry;
+    if (!request->u.describe.results || request->u.describe.count >= request->u.describe.capacity)
+        return 0;
+    entry = &request->u.describe.results[request->u.describe.count++];
+    if (length > request->u.describe.maxTextLength)
+        length = request->u.describe.maxTextLength;
+    entry->key = key;
+    entry->value = 0;
+    if (length)
+        memcpy(entry->text, text, length);
+    entry->text[length] = '\0';
+    entry->textLength = (uint32_t)length;
+    return 1;
+}
 
 #if defined(__GNUC__)
 #define SHELFMARK_PLUGIN_EXPORT __attribute__((visibility("default")))

@@ -13,6 +13,10 @@ namespace shelfmark {
 
 namespace {
 
+void AddText(ProviderRequest& request, uint8_t key, std::string_view text) {
+    ShelfmarkAddTextResult(&request, key, text.data(), text.size());
+}
+
 // Attribute keys of the results.
 constexpr uint8_t kDescriptionKey = 0x80;
 constexpr uint8_t kArtistKey = 0x85;
@@ -77,11 +81,11 @@ int BuiltinProvider::describe(ProviderRequest& request) const {
         case kDll:
         case kExe:
             // An empty text also removes a description the item had.
-            AddTextResult(request, kDescriptionKey, VersionDescription(path));
+            AddText(request, kDescriptionKey, VersionDescription(path));
             break;
         case kZip:
             if (const auto comment = ReadZipComment(path, request.u.describe.maxTextLength))
-                AddTextResult(request, kDescriptionKey, *comment);
+                AddText(request, kDescriptionKey, *comment);
             break;
         case kMp3:
             describeMp3(request, path);
@@ -95,17 +99,18 @@ void BuiltinProvider::describeMp3(ProviderRequest& request, const std::string& p
     if (!tags)
         return;
     if (mp3_.bMP3EITitle)
-        AddTextResult(request, kTitleKey, tags->title);
+        AddText(request, kTitleKey, tags->title);
     if (mp3_.bMP3EIArtist)
-        AddTextResult(request, kArtistKey, tags->artist);
+        AddText(request, kArtistKey, tags->artist);
     if (mp3_.bMP3EIAlbum)
-        AddTextResult(request, kAlbumKey, tags->album);
+        AddText(request, kAlbumKey, tags->album);
     if (mp3_.bMP3EIComment)
-        AddTextResult(request, kCommentKey, tags->comment);
+        AddText(request, kCommentKey, tags->comment);
     if (mp3_.bMP3EITrackNum && tags->trackNumber != 0)
-        AddNumberResult(request, kTrackNumberKey, static_cast<uint32_t>(tags->trackNumber));
+        ShelfmarkAddNumberResult(&request, kTrackNumberKey,
+                                 static_cast<uint32_t>(tags->trackNumber));
     if (mp3_.bMP3Description)
-        AddTextResult(request, kDescriptionKey, Mp3Description(*tags, mp3_.effectiveFormat()));
+        AddText(request, kDescriptionKey, Mp3Description(*tags, mp3_.effectiveFormat()));
 }
 
 void BuiltinProvider::describeTrack(ProviderRequest& request, const std::string& path) const {
@@ -118,7 +123,7 @@ void BuiltinProvider::describeTrack(ProviderRequest& request, const std::string&
     const std::string description =
         TrackDescription(track, artist, disc.title(index), trackFormat_);
     if (!description.empty())
-        AddTextResult(request, kDescriptionKey, description);
+        AddText(request, kDescriptionKey, description);
 }
 
 }  // namespace shelfmark

@@ -65,29 +65,4 @@ std::optional<Bitmap> TakeProviderImage(ProviderImage* image) {
     return bitmap;
 }
 
-bool AddTextResult(ProviderRequest& request, uint8_t key, std::string_view text) {
-    auto& describe = request.u.describe;
-    if (!describe.results || describe.count >= describe.capacity)
-        return false;
-    ResultEntry& entry = describe.results[describe.count++];
-    const size_t length = std::min<size_t>(text.size(), describe.maxTextLength);
-    entry.key = key;
-    entry.value = 0;
-    std::memcpy(entry.text, text.data(), length);
-    entry.text[length] = '\0';
-    entry.textLength = static_cast<uint32_t>(length);
-    return true;
-}
-
-bool AddNumberResult(ProviderRequest& request, uint8_t key, uint32_t value) {
-    auto& describe = request.u.describe;
-    if (!describe.results || describe.count >= describe.capacity)
-        return false;
-    ResultEntry& entry = describe.results[describe.count++];
-    entry.key = key;
-    entry.value = value;
-    entry.textLength = 0;
-    return true;
-}
-
 }  // namespace shelfmark

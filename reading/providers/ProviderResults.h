@@ -57,9 +57,4 @@ class ResultBuffers {
 // (no pixels, a side of 0 or above 32768 pixels, a stride shorter than a row).
 std::optional<Bitmap> TakeProviderImage(ProviderImage* image);
 
-// Adds a text result to a request as a provider does: cut to the maximum length, ignored when the
-// array is full. For the built-in provider and for tests that play a provider.
-bool AddTextResult(ProviderRequest& request, uint8_t key, std::string_view text);
-bool AddNumberResult(ProviderRequest& request, uint8_t key, uint32_t value);
-
 }  // namespace shelfmark

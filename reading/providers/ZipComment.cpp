@@ -1,15 +1,11 @@
 #include "reading/providers/ZipComment.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <array>
-#include <cerrno>
 #include <cstdint>
 #include <vector>
 
 #include "foundation/Utf8Text.h"
+#include "reading/archive/ArchiveFile.h"
 #include "reading/archive/NameText.h"
 
 namespace shelfmark {
@@ -19,47 +15,8 @@ namespace {
 constexpr size_t kEndRecordSize = 22;
 constexpr size_t kMaxCommentLength = 0xFFFF;
 
-class InputFile {
-  public:
-    explicit InputFile(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
-        struct stat info {};
-        if (fd_ >= 0 && ::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode))
-            size_ = static_cast<uint64_t>(info.st_size);
-    }
-    ~InputFile() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    InputFile(const InputFile&) = delete;
-    InputFile& operator=(const InputFile&) = delete;
-
-    bool isOpen() const { return fd_ >= 0; }
-    uint64_t size() const { return size_; }
-    bool read(uint64_t offset, void* out, size_t count) const {
-        auto* bytes = static_cast<uint8_t*>(out);
-        size_t done = 0;
-        while (done < count) {
-            const ssize_t got =
-                ::pread(fd_, bytes + done, count - done, static_cast<off_t>(offset + done));
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got <= 0)
-                return false;
-            done += static_cast<size_t>(got);
-        }
-        return true;
-    }
-
-  private:
-    int fd_ = -1;
-    uint64_t size_ = 0;
-};
-
-uint16_t Le16(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-uint32_t Le32(const uint8_t* p) {
-    return Le16(p) | (uint32_t(Le16(p + 2)) << 16);
+bool ReadAt(ArchiveFile& file, uint64_t offset, void* out, size_t count) {
+    return file.seek(offset) && file.readExact(out, count);
 }
 
 bool ValidDosDate(uint16_t date) {
@@ -69,19 +26,19 @@ bool ValidDosDate(uint16_t date) {
 }
 
 // The offset of the end record's comment-length field's record, found by the record walk.
-std::optional<uint64_t> WalkToEndRecord(const InputFile& file) {
+std::optional<uint64_t> WalkToEndRecord(ArchiveFile& file) {
     uint64_t offset = 0;
     std::array<uint8_t, 42> fields{};
     for (;;) {
         uint8_t signature[4];
-        if (!file.read(offset, signature, 4) || signature[0] != 'P' || signature[1] != 'K')
+        if (!ReadAt(file, offset, signature, 4) || signature[0] != 'P' || signature[1] != 'K')
             return std::nullopt;
         if (signature[2] == 1 && signature[3] == 2) {
-            if (!file.read(offset + 4, fields.data(), 42))
+            if (!ReadAt(file, offset + 4, fields.data(), 42))
                 return std::nullopt;
             offset += 46 + uint64_t(Le16(&fields[24])) + Le16(&fields[26]) + Le16(&fields[28]);
         } else if (signature[2] == 3 && signature[3] == 4) {
-            if (!file.read(offset + 4, fields.data(), 26))
+            if (!ReadAt(file, offset + 4, fields.data(), 26))
                 return std::nullopt;
             const uint16_t nameLength = Le16(&fields[22]);
             if (nameLength > 260 || Le16(&fields[4]) > 10 || !ValidDosDate(Le16(&fields[8])))
@@ -96,13 +53,13 @@ std::optional<uint64_t> WalkToEndRecord(const InputFile& file) {
 }
 
 // The last end record whose comment reaches exactly to the end of the file.
-std::optional<uint64_t> SearchEndRecord(const InputFile& file) {
+std::optional<uint64_t> SearchEndRecord(ArchiveFile& file) {
     if (file.size() < kEndRecordSize)
         return std::nullopt;
     const uint64_t span = std::min<uint64_t>(file.size(), kEndRecordSize + kMaxCommentLength);
     const uint64_t start = file.size() - span;
     std::vector<uint8_t> tail(span);
-    if (!file.read(start, tail.data(), tail.size()))
+    if (!ReadAt(file, start, tail.data(), tail.size()))
         return std::nullopt;
     for (size_t at = tail.size() - kEndRecordSize + 1; at-- > 0;) {
         if (tail[at] == 'P' && tail[at + 1] == 'K' && tail[at + 2] == 5 && tail[at + 3] == 6 &&
@@ -115,7 +72,7 @@ std::optional<uint64_t> SearchEndRecord(const InputFile& file) {
 }  // namespace
 
 std::optional<std::string> ReadZipComment(const std::string& path, size_t maxLength) {
-    const InputFile file(path);
+    ArchiveFile file(path);
     if (!file.isOpen() || maxLength < 2)
         return std::nullopt;
     std::optional<uint64_t> endRecord = WalkToEndRecord(file);
@@ -124,11 +81,11 @@ std::optional<std::string> ReadZipComment(const std::string& path, size_t maxLen
     if (!endRecord)
         return std::nullopt;
     std::array<uint8_t, 18> fields{};
-    if (!file.read(*endRecord + 4, fields.data(), fields.size()))
+    if (!ReadAt(file, *endRecord + 4, fields.data(), fields.size()))
         return std::nullopt;
     const size_t length = std::min<size_t>(maxLength - 1, Le16(&fields[16]));
     std::string raw(length, '\0');
-    if (length == 0 || !file.read(*endRecord + kEndRecordSize, raw.data(), length))
+    if (length == 0 || !ReadAt(file, *endRecord + kEndRecordSize, raw.data(), length))
         return std::nullopt;
     if (text::IsValidUtf8(raw))
         return raw;

@@ -1,14 +1,11 @@
 #include "reading/tags/Id3Reader.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
 #include <cstring>
 #include <vector>
 
+#include "reading/archive/ArchiveFile.h"
 #include "reading/tags/TagText.h"
 
 namespace shelfmark {
@@ -47,42 +44,15 @@ class MemorySource final : public TagSource {
 
 class FileSource final : public TagSource {
   public:
-    explicit FileSource(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
-        struct stat info {};
-        if (fd_ >= 0 && ::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode))
-            size_ = static_cast<uint64_t>(info.st_size);
-        else
-            close();
-    }
-    ~FileSource() override { close(); }
-    FileSource(const FileSource&) = delete;
-    FileSource& operator=(const FileSource&) = delete;
-
-    bool isOpen() const { return fd_ >= 0; }
-    uint64_t size() const override { return size_; }
+    explicit FileSource(const std::string& path) : file_(path, 8 * 1024) {}
+    bool isOpen() const { return file_.isOpen(); }
+    uint64_t size() const override { return file_.size(); }
     bool read(uint64_t offset, std::span<uint8_t> out) override {
-        size_t done = 0;
-        while (done < out.size()) {
-            const ssize_t got = ::pread(fd_, out.data() + done, out.size() - done,
-                                        static_cast<off_t>(offset + done));
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got <= 0)
-                return false;
-            done += static_cast<size_t>(got);
-        }
-        return true;
+        return file_.seek(offset) && file_.readExact(out.data(), out.size());
     }
 
   private:
-    void close() {
-        if (fd_ >= 0)
-            ::close(fd_);
-        fd_ = -1;
-    }
-
-    int fd_ = -1;
-    uint64_t size_ = 0;
+    ArchiveFile file_;
 };
 
 uint32_t Syncsafe(const uint8_t* p) {

@@ -43,8 +43,8 @@ std::string TrackDescription(int trackNumber, std::string_view artist, std::stri
         return {};
     if (trackFormat.empty())
         return std::string(title);
-    return SubstituteVariables(trackFormat, {StringPrintf("%02d", trackNumber), std::string(artist),
-                                             std::string(title)});
+    return SubstituteVariables(
+        trackFormat, {StringPrintf("%02d", trackNumber), std::string(artist), std::string(title)});
 }
 
 }  // namespace shelfmark
