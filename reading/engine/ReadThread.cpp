@@ -319,8 +319,10 @@ void RemoveUnseen(CatalogTree& tree, CatalogItem* disk) {
 }
 
 // Directories (and archives) without children go, deepest first, so that a directory that
-// held only empty directories goes too. The disk itself stays.
-void RemoveEmptyDirectories(CatalogTree& tree, CatalogItem* disk) {
+// held only empty directories goes too. The disk itself stays. When files are not stored, a
+// directory whose files were counted is not empty: without this, reading only directories would
+// leave no directory at all.
+void RemoveEmptyDirectories(CatalogTree& tree, CatalogItem* disk, bool filesNotStored) {
     auto deepestFirst = [](CatalogItem* item) {
         while (item->isContainer() && item->firstChild(true))
             item = item->firstChild(true);
@@ -330,7 +332,8 @@ void RemoveEmptyDirectories(CatalogTree& tree, CatalogItem* disk) {
     while (item != nullptr && item != disk) {
         CatalogItem* next = item->next();
         CatalogItem* parent = item->parent();
-        if ((item->isDirectory() || item->isArchive()) && !item->firstChild(true))
+        const bool empty = !item->firstChild(true) && !(filesNotStored && item->size() > 0);
+        if ((item->isDirectory() || item->isArchive()) && empty)
             tree.removeItem(item, false);
         item = next ? deepestFirst(next) : parent;
     }
@@ -384,7 +387,7 @@ ReadOutcome ReadThread(ReadJob& job) {
         tree.setNumberAttribute(tree.root(), attr::DiskNumber, job.previousDiskNumber);
     }
     if (job.options.bNoEmptyDirs && job.disk != nullptr)
-        RemoveEmptyDirectories(tree, job.disk);
+        RemoveEmptyDirectories(tree, job.disk, job.options.bNoFiles);
     return outcome;
 }
 

@@ -220,6 +220,21 @@ TEST(ReadEngine, NoEmptyDirsRemovesNestedEmptyDirectories) {
     EXPECT_EQ(job.disk->size(), 3u);  // the filtered file still counts
 }
 
+TEST(ReadEngine, NoEmptyDirsWithOnlyDirectoriesKeepsThoseThatHeldFiles) {
+    TempDir dir;
+    const fs::path root = dir / "v";
+    fs::create_directories(root / "full" / "empty");
+    fs::create_directories(root / "hollow" / "inner");
+    testing::WriteFile(root / "full" / "x.txt", "xyz");
+    ReadSetup setup;
+    ReadJob job;
+    setup.newJob(job, root);
+    job.options.bNoEmptyDirs = true;
+    job.options.bNoFiles = true;
+    testing::RunRead(job);
+    EXPECT_EQ(CatalogListing(job.disk), (testing::Listing{"d full 3"}));
+}
+
 // A size limit in KB: a file of exactly the limit is not checksummed, one byte less is.
 TEST(ReadEngine, ChecksumsAgreeWithStandardToolsAndHonourLimits) {
     SHELFMARK_REQUIRE_PROGRAM("md5sum");
