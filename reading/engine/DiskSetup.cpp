@@ -67,6 +67,11 @@ bool PrepareDisk(ReadJob& job) {
         job.previousDiskSize = disk->size();
         tree.addToFolderSizes(disk->parent(), -static_cast<int64_t>(job.previousDiskSize));
         disk->setFlags(flags);
+        if (!fields.name.empty() && disk->name() != fields.name) {
+            tree.setName(disk, fields.name);
+            if (disk->parent() != nullptr)
+                tree.sortChildren(disk->parent());
+        }
     } else {
         if (fields.folder == nullptr || !fields.folder->isFolder())
             return false;

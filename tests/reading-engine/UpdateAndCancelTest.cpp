@@ -87,9 +87,24 @@ TEST(ReadEngineUpdate, RemovedDirectoryVanishesAndKeptFilesKeepTheirAttributes) 
     EXPECT_EQ(disk->size(), testing::FindTotal(root));
     EXPECT_EQ(setup.folder->size(), disk->size());
     EXPECT_FALSE(AnyUnseen(disk));
+    EXPECT_EQ(disk->name(), "Disk");
     // The update keeps the disk's numbers.
     EXPECT_EQ(setup.tree.root()->numberAttribute(attr::DiskId), 2u);
     EXPECT_EQ(disk->numberAttribute(attr::DiskNumber), 1u);
+}
+
+TEST(ReadEngineUpdate, ANewNameRenamesTheDisk) {
+    TempDir dir;
+    const fs::path root = MakeTree(dir);
+    ReadSetup setup;
+    ReadJob first;
+    setup.newJob(first, root, "Old name");
+    testing::RunRead(first);
+    ReadJob update;
+    setup.updateJob(update, first.disk, root);
+    update.fields.name = "New name";
+    testing::RunRead(update);
+    EXPECT_EQ(first.disk->name(), "New name");
 }
 
 TEST(ReadEngineUpdate, NamesEqualButForCaseKeepTheirOwnItems) {
