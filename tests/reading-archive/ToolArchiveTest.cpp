@@ -138,5 +138,24 @@ TEST_F(ToolArchive, SelfExtractorMadeByPrependingAStub) {
     EXPECT_FALSE(SfxProbe((dir_ / "setup.exe").string(), MaskBit(ArchiveKind::Rar)));
 }
 
+TEST_F(ToolArchive, LsArchivePrintsTheEntriesAndFailsForPlainFiles) {
+    SHELFMARK_REQUIRE_PROGRAM("zip");
+    const fs::path cli = BinaryDir() / "cli" / "shelfmark-cli";
+    if (!fs::exists(cli))
+        GTEST_SKIP() << "shelfmark-cli is not built";
+    Run("cd src && zip -q -r ../l.zip readme.txt docs && echo plain > ../plain.zip");
+    const std::string base = "TZ=UTC " + ShellQuote(cli.string()) + " ls-archive ";
+    const auto listed = RunCommand(base + ShellQuote((dir_ / "l.zip").string()) + " --crc32");
+    EXPECT_EQ(listed.exitCode, 0);
+    // CRCs from zlib.crc32 of the two contents.
+    EXPECT_EQ(listed.out,
+              "f\t8\t2021-03-04 05:06:08\tE5A1A605\treadme.txt\n"
+              "d\t0\t2021-03-04 05:06:08\t00000000\tdocs\n"
+              "f\t5000\t2021-03-04 05:06:08\t50F2159D\tdocs/manual.txt\n");
+    EXPECT_EQ(
+        RunCommand(base + ShellQuote((dir_ / "plain.zip").string()) + " 2>/dev/null").exitCode, 1);
+    EXPECT_EQ(RunCommand(base + "--kind tar x 2>/dev/null").exitCode, 2);
+}
+
 }  // namespace
 }  // namespace shelfmark::testing
