@@ -5,7 +5,7 @@
 #include "reading/archive/ArchiveWalkers.h"
 #include "reading/archive/DosTime.h"
 #include "reading/archive/NameText.h"
-#include "reading/archive/VolumeNames.h"
+#include "reading/archive/WalkSupport.h"
 
 namespace shelfmark::archive {
 namespace {
@@ -15,10 +15,7 @@ constexpr uint16_t kFileContinued = 0x1000;
 constexpr size_t kMainFixedSize = 26;  // counted from the type byte
 constexpr size_t kFileFixedSize = 31;
 
-enum class VolumeEnd { Next, Stop };
-
-VolumeEnd WalkVolume(ArchiveFile& file, uint64_t startOffset, const ArchiveEntrySink& sink,
-                     bool& stored) {
+VolumeEnd WalkVolume(ArchiveFile& file, uint64_t startOffset, EntryReporter& reporter) {
     unsigned char main[14];
     if (!file.seek(startOffset) || !file.readExact(main, sizeof main) || main[4] != 0 ||
         std::memcmp(main + 7, "**ACE**", 7) != 0)
@@ -56,10 +53,7 @@ VolumeEnd WalkVolume(ArchiveFile& file, uint64_t startOffset, const ArchiveEntry
             entry.date = DosDateTimeToUnix(Le32(header + 15)).value_or(0);
             entry.hasCrc32 = !entry.isDirectory;
             entry.crc32 = Le32(header + 23);
-            if (!entry.components.empty()) {
-                sink(entry);
-                stored = true;
-            }
+            reporter.report(entry);
         }
         const uint64_t next = headerStart + 4 + headSize + packedSize;
         if (next > file.size() || !file.seek(next))
@@ -71,21 +65,11 @@ VolumeEnd WalkVolume(ArchiveFile& file, uint64_t startOffset, const ArchiveEntry
 }  // namespace
 
 bool WalkAce(const std::string& path, uint64_t startOffset, const ArchiveEntrySink& sink) {
-    bool stored = false;
-    VolumeNames names(ArchiveKind::Ace, path);
-    std::string current = path;
-    uint64_t offset = startOffset;
-    while (true) {
-        ArchiveFile file(current);
-        if (!file.isOpen() || WalkVolume(file, offset, sink, stored) == VolumeEnd::Stop)
-            break;
-        const auto next = names.next();
-        if (!next)
-            break;
-        current = *next;
-        offset = 0;
-    }
-    return stored;
+    EntryReporter reporter(sink);
+    WalkVolumes(ArchiveKind::Ace, path, startOffset, [&](ArchiveFile& file, uint64_t offset) {
+        return WalkVolume(file, offset, reporter);
+    });
+    return reporter.stored();
 }
 
 }  // namespace shelfmark::archive

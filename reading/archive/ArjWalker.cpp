@@ -4,7 +4,7 @@
 #include "reading/archive/ArchiveWalkers.h"
 #include "reading/archive/DosTime.h"
 #include "reading/archive/NameText.h"
-#include "reading/archive/VolumeNames.h"
+#include "reading/archive/WalkSupport.h"
 
 namespace shelfmark::archive {
 namespace {
@@ -47,24 +47,10 @@ HeaderResult ReadHeader(ArchiveFile& file, std::string& header) {
     }
 }
 
-enum class VolumeEnd { Next, Stop };
-
 // A file split over volumes has one header per part, each with the size and CRC-32 of that part
-// only: the entry waits until its last part has added its size, and keeps no CRC-32.
-struct SplitFile {
-    bool waiting = false;
-    ArchiveEntry entry;
-};
-
-void Report(const ArchiveEntry& entry, const ArchiveEntrySink& sink, bool& stored) {
-    if (entry.components.empty())
-        return;
-    sink(entry);
-    stored = true;
-}
-
-VolumeEnd WalkVolume(ArchiveFile& file, uint64_t startOffset, const ArchiveEntrySink& sink,
-                     bool& stored, bool& previousContinues, SplitFile& split) {
+// only: the entry is held back until its last part has added its size, and keeps no CRC-32.
+VolumeEnd WalkVolume(ArchiveFile& file, uint64_t startOffset, EntryReporter& reporter,
+                     bool& previousContinues) {
     std::string header;
     if (!file.seek(startOffset) || ReadHeader(file, header) != HeaderResult::Read)
         return VolumeEnd::Stop;
@@ -89,12 +75,10 @@ VolumeEnd WalkVolume(ArchiveFile& file, uint64_t startOffset, const ArchiveEntry
         const uint32_t compressed = Le32(fields + 12);
         const bool continues = (flags & kFlagVolume) != 0;
         if (previousContinues) {
-            if (split.waiting) {
-                split.entry.size += Le32(fields + 16);
-                if (!continues) {
-                    split.waiting = false;
-                    Report(split.entry, sink, stored);
-                }
+            if (reporter.holding()) {
+                reporter.held().size += Le32(fields + 16);
+                if (!continues)
+                    reporter.release();
             }
         } else {
             name.clear();
@@ -106,12 +90,10 @@ VolumeEnd WalkVolume(ArchiveFile& file, uint64_t startOffset, const ArchiveEntry
                                                 : DosDateTimeToUnix(Le32(fields + 8)).value_or(0);
             entry.hasCrc32 = !entry.isDirectory && !continues;
             entry.crc32 = Le32(fields + 20);
-            if (continues) {
-                split.entry = entry;
-                split.waiting = true;
-            } else {
-                Report(entry, sink, stored);
-            }
+            if (continues)
+                reporter.hold(entry);
+            else
+                reporter.report(entry);
         }
         previousContinues = continues;
         if (!file.skip(compressed))
@@ -123,26 +105,14 @@ VolumeEnd WalkVolume(ArchiveFile& file, uint64_t startOffset, const ArchiveEntry
 }  // namespace
 
 bool WalkArj(const std::string& path, uint64_t startOffset, const ArchiveEntrySink& sink) {
-    bool stored = false;
+    EntryReporter reporter(sink);
     bool previousContinues = false;
-    VolumeNames names(ArchiveKind::Arj, path);
-    std::string current = path;
-    uint64_t offset = startOffset;
-    SplitFile split;
-    while (true) {
-        ArchiveFile file(current);
-        if (!file.isOpen() ||
-            WalkVolume(file, offset, sink, stored, previousContinues, split) == VolumeEnd::Stop)
-            break;
-        const auto next = names.next();
-        if (!next)
-            break;
-        current = *next;
-        offset = 0;
-    }
-    if (split.waiting)
-        Report(split.entry, sink, stored);
-    return stored;
+    WalkVolumes(ArchiveKind::Arj, path, startOffset, [&](ArchiveFile& file, uint64_t offset) {
+        return WalkVolume(file, offset, reporter, previousContinues);
+    });
+    if (reporter.holding())
+        reporter.release();
+    return reporter.stored();
 }
 
 }  // namespace shelfmark::archive

@@ -7,6 +7,7 @@
 #include "reading/archive/ArchiveWalkers.h"
 #include "reading/archive/DosTime.h"
 #include "reading/archive/NameText.h"
+#include "reading/archive/WalkSupport.h"
 
 namespace shelfmark::archive {
 namespace {
@@ -25,7 +26,7 @@ bool WalkCab(const std::string& path, uint64_t startOffset, const ArchiveEntrySi
         return false;
     const uint16_t fileCount = Le16(header + 28);
 
-    bool stored = false;
+    EntryReporter reporter(sink);
     ArchiveEntry entry;
     entry.components.resize(1);
     std::string name;
@@ -57,10 +58,9 @@ bool WalkCab(const std::string& path, uint64_t startOffset, const ArchiveEntrySi
             AppendWindows1252AsUtf8(component, last);
         entry.size = Le32(record);
         entry.date = DosDateTimeToUnix(Le16(record + 10), Le16(record + 12)).value_or(0);
-        sink(entry);
-        stored = true;
+        reporter.report(entry);
     }
-    return stored;
+    return reporter.stored();
 }
 
 }  // namespace shelfmark::archive

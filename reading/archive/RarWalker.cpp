@@ -7,7 +7,7 @@
 #include "reading/archive/ArchiveWalkers.h"
 #include "reading/archive/DosTime.h"
 #include "reading/archive/NameText.h"
-#include "reading/archive/VolumeNames.h"
+#include "reading/archive/WalkSupport.h"
 
 namespace shelfmark::archive {
 namespace {
@@ -31,8 +31,6 @@ constexpr uint16_t kLongBlock = 0x8000;
 
 constexpr size_t kBaseSize = 7;
 constexpr size_t kFileFixedSize = 32;  // base header and the fields up to ATTR
-
-enum class VolumeEnd { Next, Stop };
 
 constexpr uint8_t kHostUnix = 3;
 
@@ -59,23 +57,10 @@ void ConvertName(const std::string& field, bool unicode, uint8_t hostOs, std::st
     AppendCp437AsUtf8(out, ansi.substr(0, kMaxNameLength));
 }
 
+// One volume from its marker to its end.
 // A file split over volumes keeps in its first header the CRC-32 of its first part only; the
-// whole file's CRC-32 comes with its last part. Until then the entry waits here.
-struct SplitFile {
-    bool waiting = false;
-    ArchiveEntry entry;
-};
-
-void Report(const ArchiveEntry& entry, const ArchiveEntrySink& sink, bool& stored) {
-    if (entry.components.empty())
-        return;
-    sink(entry);
-    stored = true;
-}
-
-// One volume from its marker to its end; reports file entries through `sink`.
-VolumeEnd WalkVolume(ArchiveFile& file, uint64_t startOffset, const ArchiveEntrySink& sink,
-                     bool& stored, SplitFile& split) {
+// whole file's CRC-32 comes with its last part, so the entry is held back until then.
+VolumeEnd WalkVolume(ArchiveFile& file, uint64_t startOffset, EntryReporter& reporter) {
     unsigned char marker[7];
     if (!file.seek(startOffset) || !file.readExact(marker, 7) ||
         std::memcmp(marker, kMarker, 7) != 0)
@@ -109,10 +94,9 @@ VolumeEnd WalkVolume(ArchiveFile& file, uint64_t startOffset, const ArchiveEntry
             const uint64_t high = (flags & kFileLargeSizes) ? Le32(fixed + 25) : 0;
             dataSize = (high << 32) | Le32(fixed);
             if (type == kFileHeader && (flags & kFileContinued)) {
-                if (split.waiting && !(flags & kFileContinues)) {
-                    split.entry.crc32 = Le32(fixed + 9);
-                    split.waiting = false;
-                    Report(split.entry, sink, stored);
+                if (reporter.holding() && !(flags & kFileContinues)) {
+                    reporter.held().crc32 = Le32(fixed + 9);
+                    reporter.release();
                 }
             } else if (type == kFileHeader) {
                 field.resize(nameSize);
@@ -131,12 +115,10 @@ VolumeEnd WalkVolume(ArchiveFile& file, uint64_t startOffset, const ArchiveEntry
                 entry.hasCrc32 = !entry.isDirectory;
                 entry.crc32 = Le32(fixed + 9);
                 entry.date = DosDateTimeToUnix(Le32(fixed + 13)).value_or(0);
-                if ((flags & kFileContinues) && !entry.isDirectory) {
-                    split.entry = entry;
-                    split.waiting = true;
-                } else {
-                    Report(entry, sink, stored);
-                }
+                if ((flags & kFileContinues) && !entry.isDirectory)
+                    reporter.hold(entry);
+                else
+                    reporter.report(entry);
             }
         } else if (type == kEndOfArchive) {
             break;
@@ -164,27 +146,16 @@ VolumeEnd WalkVolume(ArchiveFile& file, uint64_t startOffset, const ArchiveEntry
 }  // namespace
 
 bool WalkRar(const std::string& path, uint64_t startOffset, const ArchiveEntrySink& sink) {
-    bool stored = false;
-    VolumeNames names(ArchiveKind::Rar, path);
-    std::string current = path;
-    uint64_t offset = startOffset;
-    SplitFile split;
-    while (true) {
-        ArchiveFile file(current);
-        if (!file.isOpen() || WalkVolume(file, offset, sink, stored, split) == VolumeEnd::Stop)
-            break;
-        const auto next = names.next();
-        if (!next)
-            break;
-        current = *next;
-        offset = 0;
-    }
+    EntryReporter reporter(sink);
+    WalkVolumes(ArchiveKind::Rar, path, startOffset, [&](ArchiveFile& file, uint64_t offset) {
+        return WalkVolume(file, offset, reporter);
+    });
     // The set ended before the file's last part: its CRC-32 is not known.
-    if (split.waiting) {
-        split.entry.hasCrc32 = false;
-        Report(split.entry, sink, stored);
+    if (reporter.holding()) {
+        reporter.held().hasCrc32 = false;
+        reporter.release();
     }
-    return stored;
+    return reporter.stored();
 }
 
 }  // namespace shelfmark::archive

@@ -2,6 +2,8 @@
 // streamed entries taken from their data descriptors.
 #include <cstring>
 #include <memory>
+#include <optional>
+#include <string_view>
 
 #include "foundation/Utf8Text.h"
 #include "reading/archive/ArchiveFile.h"
@@ -9,6 +11,7 @@
 #include "reading/archive/DosTime.h"
 #include "reading/archive/NameText.h"
 #include "reading/archive/VolumeNames.h"
+#include "reading/archive/WalkSupport.h"
 #include "reading/details/Crc32.h"
 
 namespace shelfmark::archive {
@@ -117,54 +120,50 @@ std::string SplitSetStart(const std::string& path) {
     return {};
 }
 
-// Sizes of an entry whose 32-bit fields are full: the Zip64 extra field holds the real ones, the
-// uncompressed size first, each only when its 32-bit field says so.
-bool ApplyZip64Extra(const std::string& extra, uint64_t& uncompressed, uint64_t& compressed) {
+// The data of the extra field `id`, when the entry has one.
+std::optional<std::string_view> ExtraField(const std::string& extra, uint16_t id) {
     const auto* p = reinterpret_cast<const unsigned char*>(extra.data());
     size_t pos = 0;
     while (pos + 4 <= extra.size()) {
-        const uint16_t id = Le16(p + pos);
         const uint16_t length = Le16(p + pos + 2);
-        pos += 4;
-        if (length > extra.size() - pos)
-            return false;
-        if (id == 0x0001) {
-            size_t field = pos;
-            if (uncompressed == kZip64Marker && field + 8 <= pos + length) {
-                uncompressed = Le64(p + field);
-                field += 8;
-            }
-            if (compressed == kZip64Marker && field + 8 <= pos + length)
-                compressed = Le64(p + field);
-            return true;
-        }
-        pos += length;
+        if (length > extra.size() - pos - 4)
+            return std::nullopt;
+        if (Le16(p + pos) == id)
+            return std::string_view(extra).substr(pos + 4, length);
+        pos += 4 + length;
     }
-    return false;
+    return std::nullopt;
+}
+
+// Sizes of an entry whose 32-bit fields are full: the Zip64 extra field holds the real ones, the
+// uncompressed size first, each only when its 32-bit field says so.
+bool ApplyZip64Extra(const std::string& extra, uint64_t& uncompressed, uint64_t& compressed) {
+    const auto field = ExtraField(extra, 0x0001);
+    if (!field)
+        return false;
+    const auto* p = reinterpret_cast<const unsigned char*>(field->data());
+    size_t pos = 0;
+    if (uncompressed == kZip64Marker && pos + 8 <= field->size()) {
+        uncompressed = Le64(p + pos);
+        pos += 8;
+    }
+    if (compressed == kZip64Marker && pos + 8 <= field->size())
+        compressed = Le64(p + pos);
+    return true;
 }
 
 // Info-ZIP's Unicode Path extra field: the UTF-8 form of a name stored in an OEM page, valid
 // while the CRC-32 of the stored name still matches.
 bool UnicodePathExtra(const std::string& extra, const std::string& name, std::string& out) {
-    const auto* p = reinterpret_cast<const unsigned char*>(extra.data());
-    size_t pos = 0;
-    while (pos + 4 <= extra.size()) {
-        const uint16_t id = Le16(p + pos);
-        const uint16_t length = Le16(p + pos + 2);
-        pos += 4;
-        if (length > extra.size() - pos)
-            return false;
-        if (id == 0x7075 && length >= 5 && p[pos] == 1 &&
-            Le32(p + pos + 1) == Crc32Update(0, name.data(), name.size())) {
-            const std::string_view unicode(extra.data() + pos + 5, length - 5);
-            if (!text::IsValidUtf8(unicode))
-                return false;
-            out.assign(unicode);
-            return true;
-        }
-        pos += length;
-    }
-    return false;
+    const auto field = ExtraField(extra, 0x7075);
+    if (!field || field->size() < 5 || (*field)[0] != 1)
+        return false;
+    const auto* p = reinterpret_cast<const unsigned char*>(field->data());
+    const std::string_view unicode = field->substr(5);
+    if (Le32(p + 1) != Crc32Update(0, name.data(), name.size()) || !text::IsValidUtf8(unicode))
+        return false;
+    out.assign(unicode);
+    return true;
 }
 
 }  // namespace
@@ -183,7 +182,7 @@ bool WalkZip(const std::string& path, uint64_t startOffset, const ArchiveEntrySi
     if (!in.isOpen() || !in.file().seek(startOffset))
         return false;
 
-    bool stored = false;
+    EntryReporter reporter(sink);
     ArchiveEntry entry;
     std::string name;
     std::string extra;
@@ -252,14 +251,11 @@ bool WalkZip(const std::string& path, uint64_t startOffset, const ArchiveEntrySi
         entry.size = entry.isDirectory ? 0 : uncompressed;
         entry.hasCrc32 = !entry.isDirectory;
         entry.crc32 = crc;
-        if (!entry.components.empty()) {
-            sink(entry);
-            stored = true;
-        }
+        reporter.report(entry);
         if (!complete)
             break;
     }
-    return stored;
+    return reporter.stored();
 }
 
 }  // namespace shelfmark::archive
