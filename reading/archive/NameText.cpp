@@ -42,6 +42,16 @@ void AppendCodePoint(std::string& out, uint32_t cp) {
     }
 }
 
+std::vector<uint8_t> LittleEndianBytes(const std::vector<uint16_t>& units) {
+    std::vector<uint8_t> bytes;
+    bytes.reserve(units.size() * 2);
+    for (const uint16_t unit : units) {
+        bytes.push_back(static_cast<uint8_t>(unit));
+        bytes.push_back(static_cast<uint8_t>(unit >> 8));
+    }
+    return bytes;
+}
+
 }  // namespace
 
 void AppendCp437AsUtf8(std::string& out, std::string_view oem) {
@@ -66,27 +76,12 @@ void AppendWindows1252AsUtf8(std::string& out, std::string_view ansi) {
     }
 }
 
-void AppendUtf16AsUtf8(std::string& out, const std::vector<uint16_t>& units) {
-    for (size_t i = 0; i < units.size(); ++i) {
-        const uint32_t unit = units[i];
-        if (unit >= 0xD800 && unit < 0xDC00 && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
-            units[i + 1] < 0xE000) {
-            AppendCodePoint(out, 0x10000 + ((unit - 0xD800) << 10) + (units[i + 1] - 0xDC00));
-            ++i;
-        } else if (unit >= 0xD800 && unit < 0xE000) {
-            AppendCodePoint(out, 0xFFFD);
-        } else {
-            AppendCodePoint(out, unit);
-        }
-    }
-}
-
-std::vector<uint16_t> DecodeRarUnicodeName(std::string_view field, size_t ansiLength) {
+std::vector<uint8_t> DecodeRarUnicodeName(std::string_view field, size_t ansiLength) {
     std::vector<uint16_t> decoded;
     const auto byteAt = [&](size_t i) { return static_cast<unsigned char>(field[i]); };
     size_t pos = ansiLength + 1;
     if (pos >= field.size())
-        return decoded;
+        return {};
     const uint16_t highByte = static_cast<uint16_t>(byteAt(pos++) << 8);
     unsigned flags = 0;
     int flagBits = 0;
@@ -106,7 +101,7 @@ std::vector<uint16_t> DecodeRarUnicodeName(std::string_view field, size_t ansiLe
                 break;
             case 2:
                 if (pos + 1 >= field.size())
-                    return decoded;
+                    return LittleEndianBytes(decoded);
                 decoded.push_back(static_cast<uint16_t>(byteAt(pos) | (byteAt(pos + 1) << 8)));
                 pos += 2;
                 break;
@@ -116,7 +111,7 @@ std::vector<uint16_t> DecodeRarUnicodeName(std::string_view field, size_t ansiLe
                 const bool corrected = (length & 0x80) != 0;
                 if (corrected) {
                     if (pos >= field.size())
-                        return decoded;
+                        return LittleEndianBytes(decoded);
                     correction = byteAt(pos++);
                 }
                 unsigned count = (corrected ? (length & 0x7F) : length) + 2;
@@ -134,7 +129,7 @@ std::vector<uint16_t> DecodeRarUnicodeName(std::string_view field, size_t ansiLe
         flags <<= 2;
         flagBits -= 2;
     }
-    return decoded;
+    return LittleEndianBytes(decoded);
 }
 
 bool SplitPath(std::string_view name, char separator, std::vector<std::string>& components) {

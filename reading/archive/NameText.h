@@ -18,12 +18,11 @@ inline constexpr size_t kMaxNameLength = 1024;
 void AppendCp437AsUtf8(std::string& out, std::string_view oem);
 // ANSI names (Windows-1252) to UTF-8.
 void AppendWindows1252AsUtf8(std::string& out, std::string_view ansi);
-// UTF-16 code units to UTF-8; unpaired surrogates become U+FFFD.
-void AppendUtf16AsUtf8(std::string& out, const std::vector<uint16_t>& units);
 
 // Decodes the encoded Unicode name RAR 3 writes after an ANSI name and its zero byte. `field` is
-// the whole name field, `ansiLength` the length of the ANSI name before the zero byte.
-std::vector<uint16_t> DecodeRarUnicodeName(std::string_view field, size_t ansiLength);
+// the whole name field, `ansiLength` the length of the ANSI name before the zero byte. Gives the
+// name as UTF-16 little-endian bytes.
+std::vector<uint8_t> DecodeRarUnicodeName(std::string_view field, size_t ansiLength);
 
 // Splits a converted name at `separator` into `components`, dropping empty ones. Returns true
 // when the name ends with the separator (a directory entry in ZIP).

@@ -2,6 +2,7 @@
 #include <cstring>
 #include <vector>
 
+#include "catalog/FileText.h"
 #include "foundation/Utf8Text.h"
 #include "reading/archive/ArchiveFile.h"
 #include "reading/archive/ArchiveWalkers.h"
@@ -39,9 +40,9 @@ void ConvertName(const std::string& field, bool unicode, uint8_t hostOs, std::st
     const size_t zero = field.find('\0');
     const std::string_view ansi(field.data(), zero == std::string::npos ? field.size() : zero);
     if (unicode && zero != std::string::npos) {
-        const std::vector<uint16_t> wide = DecodeRarUnicodeName(field, zero);
+        const std::vector<uint8_t> wide = DecodeRarUnicodeName(field, zero);
         if (!wide.empty()) {
-            AppendUtf16AsUtf8(out, wide);
+            out = Utf16LeToUtf8(wide);
             return;
         }
     } else if (unicode && text::IsValidUtf8(ansi)) {
