@@ -252,6 +252,34 @@ struct Level {
     bool lastSiblingSeen = false;
 };
 
+// The reader's nesting: one level per open container, at most kMaxFileLevels.
+class LevelStack {
+  public:
+    explicit LevelStack(CatalogItem* top) { levels_[0].parent = top; }
+
+    // Leaves the levels whose last sibling was read; false when the top level is finished.
+    bool settle() {
+        while (levels_[depth_].lastSiblingSeen) {
+            if (depth_ == 0)
+                return false;
+            --depth_;
+        }
+        return true;
+    }
+    Level& current() { return levels_[depth_]; }
+    // Opens a level below `parent`; false when it would be one too many.
+    bool open(CatalogItem* parent) {
+        if (depth_ + 1 == kMaxFileLevels)
+            return false;
+        levels_[++depth_] = Level{parent, nullptr, false};
+        return true;
+    }
+
+  private:
+    Level levels_[kMaxFileLevels];
+    int depth_ = 0;
+};
+
 class CatalogReader {
   public:
     CatalogReader(std::string_view bytes, CatalogTree& tree, Prompter& prompter,
@@ -323,25 +351,19 @@ void CatalogReader::readCurrent(CatalogItem* scope) {
     const uint64_t total = in_.u32();
     progressStep_ = std::max<uint64_t>(1, (total + 999) / 1000);
 
-    Level levels[kMaxFileLevels];
-    int depth = 0;
-    levels[0].parent = scope;
+    LevelStack levels(scope);
     uint64_t read = 0;
     bool stoppedEarly = false;
     while (read < total) {
-        if (levels[depth].lastSiblingSeen) {
-            if (depth == 0) {
-                stoppedEarly = true;
-                break;
-            }
-            --depth;
-            continue;
+        if (!levels.settle()) {
+            stoppedEarly = true;
+            break;
         }
         const uint16_t stored = in_.u16();
         const std::string_view name = in_.text(scratch_);
         const uint16_t flags = stored & ~(kStructureBits | itemflag::Unseen);
-        CatalogItem* item = addItem(levels[depth], name, flags);
-        levels[depth].lastSiblingSeen = stored & itemflag::LastSibling;
+        CatalogItem* item = addItem(levels.current(), name, flags);
+        levels.current().lastSiblingSeen = stored & itemflag::LastSibling;
         tree_.setSize(item, in_.u32());
         item->setDate(int32_t(in_.u32()));
         readAttributes(item);
@@ -350,11 +372,10 @@ void CatalogReader::readCurrent(CatalogItem* scope) {
             if (!(flags & itemflag::Folder))
                 shortcuts_.push_back(item);
         } else if ((flags & itemflag::ContainerMask) && !(stored & itemflag::NoChildren)) {
-            if (depth + 1 == kMaxFileLevels) {
+            if (!levels.open(item)) {
                 stoppedEarly = true;
                 break;
             }
-            levels[++depth] = Level{item, nullptr, false};
         }
     }
     // Records that close the top level (or nest too deep) early are fine only at the file's end.
@@ -420,19 +441,13 @@ void CatalogReader::readOld(CatalogItem* scope) {
     std::vector<uint32_t> trackStarts;
     uint32_t audioLength = 0;
 
-    Level levels[kMaxFileLevels];
-    int depth = 0;
-    levels[0].parent = scope;
+    LevelStack levels(scope);
     uint64_t read = 0;
     bool stoppedEarly = false;
     while (read < total) {
-        if (levels[depth].lastSiblingSeen) {
-            if (depth == 0) {
-                stoppedEarly = true;
-                break;
-            }
-            --depth;
-            continue;
+        if (!levels.settle()) {
+            stoppedEarly = true;
+            break;
         }
         const std::string name(in_.text(scratch_));
         const uint16_t raw = in_.u16();
@@ -467,8 +482,8 @@ void CatalogReader::readOld(CatalogItem* scope) {
         if (kept & 0x0038)
             kept &= ~itemflag::Archive;
 
-        CatalogItem* item = addItem(levels[depth], name, kept);
-        levels[depth].lastSiblingSeen = structure & itemflag::LastSibling;
+        CatalogItem* item = addItem(levels.current(), name, kept);
+        levels.current().lastSiblingSeen = structure & itemflag::LastSibling;
         tree_.setSize(item, uint64_t(sizeHigh) << 32 | sizeLow);
         item->setDate(date);
 
@@ -529,11 +544,10 @@ void CatalogReader::readOld(CatalogItem* scope) {
         reportProgress(++read, total);
         if (!(kept & itemflag::Shortcut) && (kept & itemflag::ContainerMask) &&
             !(structure & itemflag::NoChildren)) {
-            if (depth + 1 == kMaxFileLevels) {
+            if (!levels.open(item)) {
                 stoppedEarly = true;
                 break;
             }
-            levels[++depth] = Level{item, nullptr, false};
         }
     }
     if (stoppedEarly && !in_.atEnd())
