@@ -30,19 +30,6 @@ std::vector<std::string> Split(std::string_view text, std::string_view separator
     return pieces;
 }
 
-std::vector<std::string> PluginFiles(const std::string& directory) {
-    std::vector<std::string> names;
-    DIR* dir = opendir(directory.c_str());
-    if (!dir)
-        return names;
-    while (const dirent* entry = readdir(dir))
-        if (fnmatch("hvsm_*.so", entry->d_name, 0) == 0)
-            names.emplace_back(entry->d_name);
-    closedir(dir);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 // The indexes of a profile value ("0,4"): decimal numbers 0 to 255 separated by ",".
 std::set<int> ParseIndexes(std::string_view text) {
     std::set<int> indexes;
@@ -55,6 +42,19 @@ std::set<int> ParseIndexes(std::string_view text) {
 }
 
 }  // namespace
+
+std::vector<std::string> PluginFileNames(const std::string& directory) {
+    std::vector<std::string> names;
+    DIR* dir = opendir(directory.c_str());
+    if (!dir)
+        return names;
+    while (const dirent* entry = readdir(dir))
+        if (fnmatch("hvsm_*.so", entry->d_name, 0) == 0)
+            names.emplace_back(entry->d_name);
+    closedir(dir);
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 std::vector<std::string> PluginDirectories() {
     std::vector<std::string> directories;
@@ -93,28 +93,29 @@ bool DescriptionProviders::addProvider(std::string name, ProviderFunction entry,
     return true;
 }
 
+size_t DescriptionProviders::loadPlugin(const std::string& path, std::string name) {
+    std::optional<LoadedModule> module = LoadedModule::open(path);
+    if (!module)
+        return 0;
+    auto* function = reinterpret_cast<HVSMPluginCommandFunction>(module->symbol(kPluginEntryName));
+    if (!function)
+        return 0;
+    const size_t before = rows_.size();
+    auto library = std::make_shared<LoadedModule>(std::move(*module));
+    if (!addProvider(std::move(name), function, path, std::move(library)))
+        return 0;
+    return rows_.size() - before;
+}
+
 size_t DescriptionProviders::discoverPlugins(const std::vector<std::string>& directories) {
     std::set<std::string> seen;
     for (const ProviderModule& module : modules_)
         seen.insert(module.name);
     size_t added = 0;
-    for (const std::string& directory : directories) {
-        for (const std::string& name : PluginFiles(directory)) {
-            if (!seen.insert(name).second)
-                continue;
-            const std::string path = directory + "/" + name;
-            std::optional<LoadedModule> module = LoadedModule::open(path);
-            if (!module)
-                continue;
-            auto* function =
-                reinterpret_cast<HVSMPluginCommandFunction>(module->symbol(kPluginEntryName));
-            if (!function)
-                continue;
-            auto library = std::make_shared<LoadedModule>(std::move(*module));
-            if (addProvider(name, function, path, std::move(library)))
+    for (const std::string& directory : directories)
+        for (const std::string& name : PluginFileNames(directory))
+            if (seen.insert(name).second && loadPlugin(directory + "/" + name, name) > 0)
                 ++added;
-        }
-    }
     return added;
 }
 

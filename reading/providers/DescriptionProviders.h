@@ -54,6 +54,9 @@ struct ProviderAnswer {
 // directory.
 std::vector<std::string> PluginDirectories();
 
+// The plug-in files of a folder ("hvsm_*.so"), sorted by name.
+std::vector<std::string> PluginFileNames(const std::string& directory);
+
 class DescriptionProviders {
   public:
     // `profilePath` is the read profile file the built-in provider takes its MP3 options from
@@ -68,6 +71,10 @@ class DescriptionProviders {
     // HVSMPluginCommand or answers 0 to the query adds no rows and is let go at once. Returns
     // the number of plug-ins that added rows.
     size_t discoverPlugins(const std::vector<std::string>& directories);
+
+    // Loads one plug-in file as discovery does and adds its rows under `name`; the number of
+    // rows added (0 when it does not load, lacks the entry or answers 0 to the query).
+    size_t loadPlugin(const std::string& path, std::string name);
 
     // Sends the query to a provider and adds one row per extension it names. False when it
     // answers 0. Discovery uses it; so do tests with providers of their own.

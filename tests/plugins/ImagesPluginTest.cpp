@@ -8,6 +8,7 @@
 #include "catalog/CatalogTree.h"
 #include "reading/imaging/Imaging.h"
 #include "reading/providers/DescribeFile.h"
+#include "reading/providers/ManualThumbnail.h"
 #include "tests/support/TestSupport.h"
 
 namespace shelfmark {
@@ -215,6 +216,20 @@ TEST(PluginDiscovery, AFileNameFoundTwiceIsLoadedOnce) {
     ASSERT_EQ(providers.modules().size(), 3u);
     EXPECT_EQ(providers.modules()[1].path, (PluginFolder() / "hvsm_images.so").string());
     EXPECT_EQ(providers.modules()[2].name, "hvsm_second.so");
+}
+
+TEST_F(ImagesPlugin, ThumbnailByHandFromTheFirstCapablePlugin) {
+    const std::string picture = make("Holiday.PNG", "-size 300x200 xc:orange");
+    const auto bitmap = ThumbnailFromPlugins(picture, {"/nonexistent", PluginFolder().string()},
+                                             ThumbnailOptions{});
+    ASSERT_TRUE(bitmap);
+    EXPECT_EQ(bitmap->width, 64u);
+    EXPECT_EQ(bitmap->height, 43u);
+    const std::string text = (dir_ / "notes.txt").string();
+    testing::WriteFile(text, "no picture");
+    EXPECT_FALSE(ThumbnailFromPlugins(text, {PluginFolder().string()}, ThumbnailOptions{}));
+    EXPECT_FALSE(ThumbnailFromPlugins((dir_ / "noextension").string(), {PluginFolder().string()},
+                                      ThumbnailOptions{}));
 }
 
 TEST(PluginHeader, CompilesAsPlainC) {
