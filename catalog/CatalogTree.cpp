@@ -324,9 +324,16 @@ void CatalogTree::unlink(CatalogItem* item) {
     item->next_ = nullptr;
 }
 
-void CatalogTree::moveItem(CatalogItem* item, CatalogItem* newParent, CatalogItem* position) {
+bool CatalogTree::moveItem(CatalogItem* item, CatalogItem* newParent, CatalogItem* position) {
+    if (newParent != TopLevel) {
+        for (const CatalogItem* above = newParent; above; above = above->parent_) {
+            if (above == item)
+                return false;
+        }
+    }
     unlink(item);
     link(item, newParent, position);
+    return true;
 }
 
 void CatalogTree::addToFolderSizes(CatalogItem* from, int64_t delta) {
@@ -338,8 +345,7 @@ void CatalogTree::moveItemKeepingSizes(CatalogItem* item, CatalogItem* newParent
     const bool keepsSizes = item->isFolder() || item->isDisk();
     const int64_t size = int64_t(item->size());
     CatalogItem* oldParent = item->parent_;
-    moveItem(item, newParent, Sorted);
-    if (!keepsSizes)
+    if (!moveItem(item, newParent, Sorted) || !keepsSizes)
         return;
     addToFolderSizes(oldParent, -size);
     addToFolderSizes(item->parent_, size);

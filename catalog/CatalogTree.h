@@ -134,8 +134,9 @@ class CatalogTree {
     void setSize(CatalogItem* item, uint64_t size);
 
     // MoveItem: unlinks the item (with its subtree) and links it under newParent (an item,
-    // TopLevel or nullptr = TopLevel) at position. Also puts a detached item back.
-    void moveItem(CatalogItem* item, CatalogItem* newParent, CatalogItem* position);
+    // TopLevel or nullptr = TopLevel) at position. Also puts a detached item back. Refuses
+    // (false, nothing changed) to move an item into its own subtree.
+    bool moveItem(CatalogItem* item, CatalogItem* newParent, CatalogItem* position);
     // MoveItem with position Sorted that keeps folder sizes: when the item is a folder or a disk
     // its size leaves every former ancestor and joins every new one, the top-level item aside.
     void moveItemKeepingSizes(CatalogItem* item, CatalogItem* newParent);

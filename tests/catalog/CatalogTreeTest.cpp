@@ -225,8 +225,13 @@ TEST(CatalogTree, RemoveKeepDetachesAndMoveBack) {
     EXPECT_EQ(a->next(), nullptr);
     EXPECT_EQ(a->firstChild(), inner);
     EXPECT_EQ(ChildNames(root), (std::vector<std::string>{"b"}));
-    tree.moveItem(a, b, Last);
+    EXPECT_TRUE(tree.moveItem(a, b, Last));
     EXPECT_EQ(a->parent(), b);
+    // Never into its own subtree.
+    EXPECT_FALSE(tree.moveItem(b, a, Last));
+    EXPECT_FALSE(tree.moveItem(b, b, Last));
+    EXPECT_EQ(a->parent(), b);
+    EXPECT_EQ(b->parent(), root);
     EXPECT_EQ(ChildNames(b), (std::vector<std::string>{"a"}));
     tree.removeItem(b, false);
     EXPECT_EQ(root->firstChild(), nullptr);
@@ -547,7 +552,8 @@ TEST(CatalogTree, ShortcutToADiskIsNoDisk) {
     CatalogTree tree;
     CatalogItem* root = tree.resetToNewCatalog();
     CatalogItem* disk = tree.createItem("disk", root, Last, DiskFlags(MediaType::CdRom));
-    CatalogItem* link = tree.createItem("link", root, Last, DiskFlags(MediaType::CdRom) | itemflag::Shortcut);
+    CatalogItem* link =
+        tree.createItem("link", root, Last, DiskFlags(MediaType::CdRom) | itemflag::Shortcut);
     tree.assignMissingDiskNumbers(root, false);
     EXPECT_EQ(disk->numberAttribute(attr::DiskNumber), 1u);
     EXPECT_FALSE(link->hasAttribute(attr::DiskNumber));
