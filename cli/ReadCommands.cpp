@@ -235,25 +235,22 @@ bool ApplyOptions(ArgParser& parser, ReadOptions& options, std::string& error) {
     options.bNoFiles = options.bNoFiles || parser.has("no-files");
     options.bNoEmptyDirs = options.bNoEmptyDirs || parser.has("no-empty-dirs");
     options.bEnableCDText = options.bEnableCDText || parser.has("cd-text");
-    uint64_t kb = 0;
-    if (parser.has("crc32-max-kb")) {
-        if (!parser.number("crc32-max-kb", kb) || kb > INT32_MAX) {
-            error = "--crc32-max-kb wants a number of KB";
+    // A size limit turns its checksum on as well.
+    auto limit = [&](const std::string& option, bool& calculate, bool& limited, int& maxKb) {
+        uint64_t kb = 0;
+        if (!parser.has(option))
+            return true;
+        if (!parser.number(option, kb) || kb > INT32_MAX) {
+            error = "--" + option + " wants a number of KB";
             return false;
         }
-        options.bCalcCRC32 = true;
-        options.bLimitCRC32Size = true;
-        options.MaxCRC32Size = static_cast<int>(kb);
-    }
-    if (parser.has("md5-max-kb")) {
-        if (!parser.number("md5-max-kb", kb) || kb > INT32_MAX) {
-            error = "--md5-max-kb wants a number of KB";
-            return false;
-        }
-        options.bCalcMD5 = true;
-        options.bLimitMD5Size = true;
-        options.MaxMD5Size = static_cast<int>(kb);
-    }
+        calculate = limited = true;
+        maxKb = static_cast<int>(kb);
+        return true;
+    };
+    if (!limit("crc32-max-kb", options.bCalcCRC32, options.bLimitCRC32Size, options.MaxCRC32Size) ||
+        !limit("md5-max-kb", options.bCalcMD5, options.bLimitMD5Size, options.MaxMD5Size))
+        return false;
     if (auto list = parser.value("archives")) {
         std::string rest = *list;
         while (!rest.empty()) {
