@@ -90,7 +90,7 @@ VolumeEnd WalkVolume(ArchiveFile& file, uint64_t startOffset, EntryReporter& rep
                                                 : DosDateTimeToUnix(Le32(fields + 8)).value_or(0);
             entry.hasCrc32 = !entry.isDirectory && !continues;
             entry.crc32 = Le32(fields + 20);
-            if (continues)
+            if (continues && !entry.isDirectory)
                 reporter.hold(entry);
             else
                 reporter.report(entry);
