@@ -27,7 +27,8 @@ function(shelfmark_add_library name)
 endfunction()
 
 # shelfmark_add_test(NAME SOURCES ... DEPS ...)
-# A GoogleTest executable registered with CTest; tests run with the source and corpus folders known.
+# A GoogleTest executable registered with CTest; the test support library knows the source and
+# build folders (SourceDir(), BinaryDir()).
 function(shelfmark_add_test name)
     cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
     find_package(GTest REQUIRED)
@@ -35,8 +36,7 @@ function(shelfmark_add_test name)
     target_compile_options(${name} PRIVATE ${SHELFMARK_WARNINGS})
     target_link_libraries(${name} PRIVATE ${ARG_DEPS} shelfmark_test_support GTest::gtest GTest::gmock GTest::gtest_main)
     include(GoogleTest)
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-        PROPERTIES ENVIRONMENT "SHELFMARK_SOURCE_DIR=${PROJECT_SOURCE_DIR};SHELFMARK_BINARY_DIR=${PROJECT_BINARY_DIR}")
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
 endfunction()
 
 # shelfmark_add_fuzzer(NAME SOURCE file DEPS ... )

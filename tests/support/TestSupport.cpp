@@ -60,13 +60,13 @@ fs::path ScopedConfigHome::configDir() const { return home_.path() / "shelfmark"
 fs::path SourceDir() {
     if (const char* dir = std::getenv("SHELFMARK_SOURCE_DIR"))
         return dir;
-    return fs::current_path();
+    return SHELFMARK_TEST_SOURCE_DIR;
 }
 
 fs::path BinaryDir() {
     if (const char* dir = std::getenv("SHELFMARK_BINARY_DIR"))
         return dir;
-    return fs::current_path();
+    return SHELFMARK_TEST_BINARY_DIR;
 }
 
 fs::path CorpusDir() {

@@ -43,9 +43,9 @@ private:
 // The shared corpora folder (../shared/corpora beside the checkout), or empty when absent.
 std::filesystem::path CorpusDir();
 
-// The source tree's root, as CTest passes it in SHELFMARK_SOURCE_DIR.
+// The source tree's root (SHELFMARK_SOURCE_DIR overrides it).
 std::filesystem::path SourceDir();
-// The build tree's root, as CTest passes it in SHELFMARK_BINARY_DIR.
+// The build tree's root (SHELFMARK_BINARY_DIR overrides it).
 std::filesystem::path BinaryDir();
 
 std::string ReadFile(const std::filesystem::path& path);
