@@ -22,6 +22,8 @@
 #include "foundation/Prompter.h"
 #include "foundation/StringFormat.h"
 #include "foundation/Utf8Text.h"
+#include "platform/settings/AppSettings.h"
+#include "platform/settings/SettingsStore.h"
 #include "platform/volumes/VolumeIdentity.h"
 #include "platform/volumes/Volumes.h"
 #include "reading/archive/ArchiveReaders.h"
@@ -66,6 +68,8 @@ int RunDrives(const std::vector<std::string>& args);
     "  --ext LIST             only files with these extensions, '.'-separated: jpg.png\n"         \
     "  --describe LIST        have the description providers describe the files with these\n"     \
     "                         extensions (mp3,exe or all; default: the profile's choice)\n"       \
+    "  --thumbnails           store thumbnails the providers make (ThumbnailSize and\n"          \
+    "                         bProportionalThumbnails of settings.ini)\n"                         \
     "\n"                                                                                          \
     "  --cd-text              name an audio CD and its tracks from CD-Text when it has some\n"    \
     "  --cdrom-sim FILE       read the simulated CD drive FILE describes (see samples/cdrom/);\n" \
@@ -199,7 +203,7 @@ ArgParser ReadArguments(bool newDisk) {
           "crc32-max-kb", "md5-max-kb", "archives", "ext", "describe"})
         parser.option(option);
     for (const char* flag : {"rewritable", "crc32", "md5", "sfx", "archive-crc32", "no-files",
-                             "no-empty-dirs", "cd-text"})
+                             "no-empty-dirs", "cd-text", "thumbnails"})
         parser.flag(flag);
     parser.option("cdrom-sim");
     if (newDisk) {
@@ -512,8 +516,14 @@ int RunReadCommand(const Command& command, const std::vector<std::string>& args,
         providers.activateExtensions(*list);
         providers.storeSelection(job.options);
     }
-    StartImaging();
-    UseDescriptionProviders(job.services, providers, ThumbnailOptions{});
+    // Thumbnail edge and text size come from the user's settings; without --thumbnails the
+    // providers' bitmaps are not stored.
+    const AppSettings settings = AppSettings::Load(SettingsStore());
+    providers.setTextSizeMax(static_cast<uint32_t>(settings.TextSizeMax));
+    ThumbnailOptions thumbnails{0, settings.bProportionalThumbnails};
+    if (parser.has("thumbnails") && StartImaging())
+        thumbnails.ThumbnailSize = static_cast<uint32_t>(settings.ThumbnailSize);
+    UseDescriptionProviders(job.services, providers, thumbnails);
 
     // The drive facts: of a folder or mount point, or of a CD drive and the disc in it.
     std::optional<DriveFacts> drive;
