@@ -7,6 +7,7 @@
 
 #include "cli/ArgParser.h"
 #include "cli/Command.h"
+#include "foundation/Utf8Text.h"
 #include "reading/archive/ArchiveReaders.h"
 #include "reading/archive/ArchiveWalkers.h"
 
@@ -26,17 +27,6 @@ const Command kLsArchiveCommand{
     "Exit status 1 when no entry would be stored (the file stays a plain file).\n",
     RunLsArchive};
 const CommandRegistration kLsArchive(kLsArchiveCommand);
-
-std::string Extension(const std::string& path) {
-    const size_t dot = path.rfind('.');
-    const size_t slash = path.rfind('/');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return {};
-    std::string extension = path.substr(dot + 1);
-    for (char& c : extension)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return extension;
-}
 
 std::string DateText(int64_t date) {
     if (date == 0)
@@ -62,7 +52,7 @@ int RunLsArchive(const std::vector<std::string>& args) {
     std::optional<ArchiveKind> kind;
     uint64_t offset = 0;
     if (kindName == "auto") {
-        const std::string extension = Extension(path);
+        const std::string extension = text::LowerExtension(path);
         if (extension == "exe") {
             if (const auto found = SfxProbe(path, kArchiveMaskAllKinds | kArchiveMaskCheckExes)) {
                 kind = found->first;

@@ -7,6 +7,7 @@
 #include "cli/ArgParser.h"
 #include "cli/Command.h"
 #include "foundation/StringFormat.h"
+#include "foundation/Utf8Text.h"
 #include "reading/imaging/Imaging.h"
 #include "reading/profiles/Mp3Options.h"
 #include "reading/providers/DescriptionProviders.h"
@@ -47,18 +48,6 @@ const Command kDescribeCommand{
     "Exit status 1 when no provider answered for a file.\n",
     RunDescribe};
 const CommandRegistration kDescribe(kDescribeCommand);
-
-std::string LowerExtension(const std::string& path) {
-    const size_t dot = path.rfind('.');
-    const size_t slash = path.rfind('/');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return {};
-    std::string extension = path.substr(dot + 1);
-    for (char& c : extension)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return extension;
-}
 
 int RunTags(const std::vector<std::string>& args) {
     ArgParser parser;
@@ -113,7 +102,7 @@ int RunDescribe(const std::vector<std::string>& args) {
 
     int status = kExitSuccess;
     for (const std::string& path : parser.positionals()) {
-        const DescriptionProvider* row = providers.providerFor(LowerExtension(path));
+        const DescriptionProvider* row = providers.providerFor(text::LowerExtension(path));
         if (!row) {
             status = Fail("no provider for " + path);
             continue;

@@ -203,4 +203,11 @@ bool IsValidUtf8(std::string_view text) {
     return true;
 }
 
+std::string LowerExtension(std::string_view pathOrName) {
+    const size_t slash = pathOrName.rfind('/');
+    const std::string_view name = slash == std::string_view::npos ? pathOrName : pathOrName.substr(slash + 1);
+    const size_t dot = name.rfind('.');
+    return dot == std::string_view::npos ? std::string() : FoldCase(name.substr(dot + 1));
+}
+
 }  // namespace shelfmark::text

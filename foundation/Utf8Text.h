@@ -20,6 +20,10 @@ void AppendFolded(std::string& out, std::string_view text);
 // Position of the first occurrence of `needle` in `haystack` under case folding, or npos.
 size_t FindNoCase(std::string_view haystack, std::string_view needle);
 
+// The case-folded text after the last "." of a file name or of a path's last component; empty
+// when that has no ".". This is how files are matched to archive kinds and providers.
+std::string LowerExtension(std::string_view pathOrName);
+
 // True when `text` is well-formed UTF-8.
 bool IsValidUtf8(std::string_view text);
 

@@ -21,11 +21,6 @@ constexpr int kMaxLevels = 40;
 constexpr uint64_t kTrackItemSize = 44;
 constexpr int kMessageCannotEnterRoot = 119;
 
-std::string LowerExtension(std::string_view name) {
-    const size_t dot = name.rfind('.');
-    return dot == std::string_view::npos ? std::string() : text::FoldCase(name.substr(dot + 1));
-}
-
 bool NameBefore(const CatalogItem* a, const CatalogItem* b) {
     return text::CompareNoCase(a->name(), b->name()) < 0;
 }
@@ -171,7 +166,7 @@ void DiskReader::file(const WalkEntry& entry, int depth) {
     const ReadOptions& options = job_.options;
     if (options.bNoFiles)
         return;
-    const std::string extension = LowerExtension(entry.name);
+    const std::string extension = text::LowerExtension(entry.name);
     if (job_.drive.hasAudio() && (extension == "cda" || !options.bCDExtraData))
         return;
     if (!options.ExtList.empty() && !options.ExtList.contains(extension))

@@ -154,3 +154,18 @@ TEST(Utf8Text, AgreesWithPythonLowerForLatinGreekCyrillic) {
 
 }  // namespace
 }  // namespace shelfmark::text
+
+namespace shelfmark {
+namespace {
+
+TEST(LowerExtension, TakesTheLastDotOfTheLastComponentOnly) {
+    EXPECT_EQ(text::LowerExtension("Setup.EXE"), "exe");
+    EXPECT_EQ(text::LowerExtension("archive.tar.GZ"), "gz");
+    EXPECT_EQ(text::LowerExtension("/music/v1.0/README"), "");
+    EXPECT_EQ(text::LowerExtension("/music/Lied.ÄÖÜ"), "äöü");
+    EXPECT_EQ(text::LowerExtension("trailing."), "");
+    EXPECT_EQ(text::LowerExtension(".hidden"), "hidden");
+}
+
+}  // namespace
+}  // namespace shelfmark
