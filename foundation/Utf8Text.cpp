@@ -205,7 +205,8 @@ bool IsValidUtf8(std::string_view text) {
 
 std::string LowerExtension(std::string_view pathOrName) {
     const size_t slash = pathOrName.rfind('/');
-    const std::string_view name = slash == std::string_view::npos ? pathOrName : pathOrName.substr(slash + 1);
+    const std::string_view name =
+        slash == std::string_view::npos ? pathOrName : pathOrName.substr(slash + 1);
     const size_t dot = name.rfind('.');
     return dot == std::string_view::npos ? std::string() : FoldCase(name.substr(dot + 1));
 }
