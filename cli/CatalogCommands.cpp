@@ -11,28 +11,12 @@
 #include "catalog/TreeWalk.h"
 #include "cli/ArgParser.h"
 #include "cli/Command.h"
+#include "cli/TerminalPrompter.h"
 #include "foundation/Prompter.h"
 #include "foundation/Utf8Text.h"
 
 namespace shelfmark::cli {
 namespace {
-
-// Messages go to standard error; nobody is there to answer, so every question gets its
-// default (No / Cancel).
-class TerminalPrompter : public Prompter {
-  public:
-    PromptAnswer show(const PromptMessage& message) override {
-        std::string text = message.text;
-        for (char& c : text) {
-            if (c == '\n')
-                c = ' ';
-        }
-        std::cerr << "shelfmark-cli: " << text << '\n';
-        return DefaultAnswer(message.buttons);
-    }
-    PromptAnswer showHint(PromptHint& hint) override { return show(hint.message); }
-    std::optional<std::string> askText(const TextRequest&) override { return std::nullopt; }
-};
 
 // A catalog path as the commands take it: names separated by "\" or "/".
 std::string CatalogPath(std::string path) {

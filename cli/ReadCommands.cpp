@@ -18,6 +18,7 @@
 #include "catalog/TreeWalk.h"
 #include "cli/ArgParser.h"
 #include "cli/Command.h"
+#include "cli/TerminalPrompter.h"
 #include "foundation/LanguageTexts.h"
 #include "foundation/Prompter.h"
 #include "foundation/StringFormat.h"
@@ -121,21 +122,10 @@ const CommandRegistration kDrives({
     RunDrives,
 });
 
-// Messages of the read go to standard error; questions get their default answer.
-class StderrPrompter final : public Prompter {
+// Messages of the read go to standard error (clearing the progress line first); questions get
+// their default answer.
+class StderrPrompter final : public TerminalPrompter {
   public:
-    PromptAnswer show(const PromptMessage& message) override {
-        std::string text = message.text;
-        std::replace(text.begin(), text.end(), '\n', ' ');
-        for (size_t at; (at = text.find("  ")) != std::string::npos;)
-            text.erase(at, 1);
-        clearProgress();
-        std::cerr << "shelfmark-cli: " << text << '\n';
-        return DefaultAnswer(message.buttons);
-    }
-    PromptAnswer showHint(PromptHint& hint) override { return show(hint.message); }
-    std::optional<std::string> askText(const TextRequest&) override { return std::nullopt; }
-
     // The progress line, on a terminal only.
     void progress(const ReadProgress& progress) {
         if (!terminal_)
@@ -154,6 +144,7 @@ class StderrPrompter final : public Prompter {
         std::fflush(stderr);
         shown_ = true;
     }
+    void beforeMessage() override { clearProgress(); }
     void clearProgress() {
         if (shown_)
             std::fprintf(stderr, "\r%79s\r", "");
