@@ -64,3 +64,21 @@ function(shelfmark_add_bench name)
     target_compile_options(${name} PRIVATE ${SHELFMARK_WARNINGS})
     target_link_libraries(${name} PRIVATE ${ARG_DEPS} benchmark::benchmark)
 endfunction()
+
+# shelfmark_add_layer(NAME)
+# An INTERFACE library NAME gathering the parts of a layer folder: each sub-folder with a
+# CMakeLists.txt builds its own static library NAME_<folder>, so the parts build and test
+# separately. The folder "ui" is left out: Qt windows build with the desktop program.
+function(shelfmark_add_layer name)
+    add_library(${name} INTERFACE)
+    file(GLOB parts LIST_DIRECTORIES true ${CMAKE_CURRENT_SOURCE_DIR}/*)
+    foreach(part_dir IN LISTS parts)
+        if(IS_DIRECTORY ${part_dir} AND EXISTS ${part_dir}/CMakeLists.txt)
+            get_filename_component(part ${part_dir} NAME)
+            if(NOT part STREQUAL "ui")
+                add_subdirectory(${part})
+                target_link_libraries(${name} INTERFACE ${name}_${part})
+            endif()
+        endif()
+    endforeach()
+endfunction()
