@@ -5,5 +5,11 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${SHELFMARK_BUILD_DIR:-$root/build}
 werror=OFF
 [ "${CI:-}" = "true" ] && werror=ON
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSHELFMARK_WERROR=$werror "$@" >/dev/null
+launcher=()
+if command -v ccache >/dev/null; then
+    # Paths below the checkout's parent hash as relative ones, so checkouts side by side share objects.
+    export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$(dirname "$root")} CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-1}
+    launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSHELFMARK_WERROR=$werror "${launcher[@]}" "$@" >/dev/null
 cmake --build "$build" -j "$(nproc)"
