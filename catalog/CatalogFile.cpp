@@ -690,9 +690,14 @@ CatalogReadResult ReadCatalogFile(const std::string& path, CatalogTree& tree, Pr
         return failed;
     }
     struct stat info {};
-    bool readable = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-    if (!readable)
-        failed.systemError = S_ISDIR(info.st_mode) ? "it is a directory" : std::strerror(errno);
+    const bool examined = ::fstat(fd, &info) == 0;
+    bool readable = examined && S_ISREG(info.st_mode);
+    if (!examined)
+        failed.systemError = std::strerror(errno);
+    else if (S_ISDIR(info.st_mode))
+        failed.systemError = "it is a directory";
+    else if (!readable)
+        failed.systemError = "it is not a regular file";
     if (readable) {
         bytes.resize(size_t(info.st_size));
         size_t done = 0;

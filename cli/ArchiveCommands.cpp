@@ -48,6 +48,8 @@ int RunLsArchive(const std::vector<std::string>& args) {
         return UsageError(kLsArchiveCommand, "expected one PATH");
     const std::string path = parser.positionals().front();
     const std::string kindName = parser.valueOr("kind", "auto");
+    if (const auto reason = CannotReadReason(path))
+        return FailCannotOpen(path, *reason);
 
     std::optional<ArchiveKind> kind;
     uint64_t offset = 0;
@@ -86,7 +88,7 @@ int RunLsArchive(const std::vector<std::string>& args) {
         for (size_t i = 0; i < entry.components.size(); ++i) {
             if (i > 0)
                 line += '/';
-            line += entry.components[i];
+            line += text::ForTerminal(entry.components[i]);
         }
         line += '\n';
         std::fwrite(line.data(), 1, line.size(), stdout);

@@ -6,6 +6,7 @@
 
 #include "cli/ArgParser.h"
 #include "cli/Command.h"
+#include "foundation/Utf8Text.h"
 #include "foundation/StringFormat.h"
 #include "reading/audio/AudioDisc.h"
 #include "reading/audio/AudioDriveDetails.h"
@@ -71,13 +72,14 @@ void PrintToc(const AudioDisc& disc) {
 
 void PrintNames(const DiscInformation& information, const char* source) {
     std::printf("Disc information (%s):\n", source);
-    std::printf("  Disc: %s / %s\n", information.artist(0).c_str(), information.title(0).c_str());
+    std::printf("  Disc: %s / %s\n", text::ForTerminal(information.artist(0)).c_str(),
+                text::ForTerminal(information.title(0)).c_str());
     const size_t count = std::max(information.titles.size(), information.artists.size());
     for (size_t i = 1; i < count; ++i) {
         if (information.title(i).empty() && information.artist(i).empty())
             continue;
-        std::printf("  Track %02zu: %s / %s\n", i, information.artist(i).c_str(),
-                    information.title(i).c_str());
+        std::printf("  Track %02zu: %s / %s\n", i, text::ForTerminal(information.artist(i)).c_str(),
+                    text::ForTerminal(information.title(i)).c_str());
     }
 }
 
@@ -106,17 +108,17 @@ int RunCdInfo(const std::vector<std::string>& args) {
         return Fail(error.empty() ? "cannot read the drive" : error);
 
     if (drive.isSimulated())
-        std::printf("Drive: simulated (%s)\n", drive.simulationFile.c_str());
+        std::printf("Drive: simulated (%s)\n", text::ForTerminal(drive.simulationFile).c_str());
     else
-        std::printf("Drive: %s\n", drive.device.c_str());
+        std::printf("Drive: %s\n", text::ForTerminal(drive.device).c_str());
     if (disc.simulated)
-        std::printf("Label: %s\nSerial: %04X-%04X\n", disc.simulated->label.c_str(),
+        std::printf("Label: %s\nSerial: %04X-%04X\n", text::ForTerminal(disc.simulated->label).c_str(),
                     disc.simulated->serial >> 16, disc.simulated->serial & 0xFFFF);
     const std::string root = parser.valueOr("root", DiscDataRoot(drive, disc));
     std::printf("Audio tracks: %s\n", disc.hasAudio() ? "yes" : "no");
     if (!root.empty())
         std::printf("Mixed mode (CD Extra): %s (data part %s)\n",
-                    HasDataFiles(disc, root) ? "yes" : "no", root.c_str());
+                    HasDataFiles(disc, root) ? "yes" : "no", text::ForTerminal(root).c_str());
     PrintTracks(disc);
     PrintToc(disc);
     const uint32_t key = CdPlayerKey(disc);

@@ -1,7 +1,15 @@
 #include "cli/Command.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <iostream>
+
+#include "foundation/Utf8Text.h"
 
 namespace shelfmark::cli {
 
@@ -27,12 +35,30 @@ const Command* FindCommand(std::string_view name) {
 }
 
 int Fail(std::string_view message) {
-    std::cerr << "shelfmark-cli: " << message << '\n';
+    std::cerr << "shelfmark-cli: " << text::ForTerminal(message) << '\n';
     return kExitFailure;
 }
 
+std::optional<std::string> CannotReadReason(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return std::string(std::strerror(errno));
+    struct stat info {};
+    std::optional<std::string> reason;
+    if (::fstat(fd, &info) != 0)
+        reason = std::strerror(errno);
+    else if (S_ISDIR(info.st_mode))
+        reason = "it is a directory";
+    ::close(fd);
+    return reason;
+}
+
+int FailCannotOpen(const std::string& path, const std::string& reason) {
+    return Fail("cannot open '" + path + "': " + reason);
+}
+
 int UsageError(const Command& command, std::string_view message) {
-    std::cerr << "shelfmark-cli " << command.name << ": " << message << "\n"
+    std::cerr << "shelfmark-cli " << command.name << ": " << text::ForTerminal(message) << "\n"
               << "Try 'shelfmark-cli help " << command.name << "'.\n";
     return kExitUsage;
 }

@@ -2,6 +2,7 @@
 // CommandRegistration, so adding a command touches no shared list.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,8 +27,15 @@ public:
 const std::vector<Command>& AllCommands();
 const Command* FindCommand(std::string_view name);
 
-// Prints "shelfmark-cli: <message>" on standard error and returns kExitFailure.
+// Prints "shelfmark-cli: <message>" on standard error and returns kExitFailure. The message is one
+// line; control characters in it (from names) are shown as escapes.
 int Fail(std::string_view message);
+// Why the input file `path` cannot be read ("No such file or directory", "it is a directory",
+// ...), or none when it opens for reading.
+std::optional<std::string> CannotReadReason(const std::string& path);
+// Fails with "cannot open 'PATH': REASON".
+int FailCannotOpen(const std::string& path, const std::string& reason);
+
 // Prints the message and the command's synopsis hint on standard error and returns kExitUsage.
 int UsageError(const Command& command, std::string_view message);
 

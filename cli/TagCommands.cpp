@@ -65,15 +65,21 @@ int RunTags(const std::vector<std::string>& args) {
 
     int status = kExitSuccess;
     for (const std::string& path : parser.positionals()) {
+        if (const auto reason = CannotReadReason(path)) {
+            status = FailCannotOpen(path, *reason);
+            continue;
+        }
         const std::optional<TagRecord> tags = ReadTags(path, options);
         if (!tags) {
             status = Fail("no ID3 tag in " + path);
             continue;
         }
         std::printf("File: %s\nTitle: %s\nArtist: %s\nAlbum: %s\nComment: %s\nTrack: %d\n",
-                    path.c_str(), tags->title.c_str(), tags->artist.c_str(), tags->album.c_str(),
-                    tags->comment.c_str(), tags->trackNumber);
-        std::printf("Description: %s\n", Mp3Description(*tags, mp3.effectiveFormat()).c_str());
+                    text::ForTerminal(path).c_str(), text::ForTerminal(tags->title).c_str(),
+                    text::ForTerminal(tags->artist).c_str(), text::ForTerminal(tags->album).c_str(),
+                    text::ForTerminal(tags->comment).c_str(), tags->trackNumber);
+        std::printf("Description: %s\n",
+                    text::ForTerminal(Mp3Description(*tags, mp3.effectiveFormat())).c_str());
     }
     return status;
 }
@@ -102,6 +108,10 @@ int RunDescribe(const std::vector<std::string>& args) {
 
     int status = kExitSuccess;
     for (const std::string& path : parser.positionals()) {
+        if (const auto reason = CannotReadReason(path)) {
+            status = FailCannotOpen(path, *reason);
+            continue;
+        }
         const DescriptionProvider* row = providers.providerFor(text::LowerExtension(path));
         if (!row) {
             status = Fail("no provider for " + path);
@@ -112,10 +122,11 @@ int RunDescribe(const std::vector<std::string>& args) {
             status = Fail(providers.modules()[row->module].name + " did not describe " + path);
             continue;
         }
-        std::printf("File: %s (%s)\n", path.c_str(), providers.modules()[row->module].name.c_str());
+        std::printf("File: %s (%s)\n", text::ForTerminal(path).c_str(),
+                    text::ForTerminal(providers.modules()[row->module].name).c_str());
         for (const ProviderResult& result : answer.results) {
             if (result.isText())
-                std::printf("0x%02X\t%s\n", result.key, result.text.c_str());
+                std::printf("0x%02X\t%s\n", result.key, text::ForTerminal(result.text).c_str());
             else
                 std::printf("0x%02X\t%u\n", result.key, result.value);
         }

@@ -2,6 +2,8 @@
 
 #include <iostream>
 
+#include "foundation/Utf8Text.h"
+
 namespace shelfmark::cli {
 
 PromptAnswer TerminalPrompter::show(const PromptMessage& message) {
@@ -15,7 +17,7 @@ PromptAnswer TerminalPrompter::show(const PromptMessage& message) {
         line += shown;
     }
     beforeMessage();
-    std::cerr << "shelfmark-cli: " << line << '\n';
+    std::cerr << "shelfmark-cli: " << text::ForTerminal(line) << '\n';
     return DefaultAnswer(message.buttons);
 }
 

@@ -211,4 +211,46 @@ std::string LowerExtension(std::string_view pathOrName) {
     return dot == std::string_view::npos ? std::string() : FoldCase(name.substr(dot + 1));
 }
 
+namespace {
+
+// Code points a terminal acts on, or that change how the text around them is laid out.
+bool IsUnsafeForTerminal(char32_t cp) {
+    return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F) || cp == 0x2028 || cp == 0x2029 ||
+           (cp >= 0x202A && cp <= 0x202E) || (cp >= 0x2066 && cp <= 0x2069);
+}
+
+void AppendEscapedByte(std::string& out, unsigned char byte) {
+    static constexpr char kLetters[] = "abtnvfr";  // escapes of 0x07-0x0D
+    out += '\\';
+    if (byte >= 0x07 && byte <= 0x0D) {
+        out += kLetters[byte - 0x07];
+        return;
+    }
+    out += static_cast<char>('0' + (byte >> 6));
+    out += static_cast<char>('0' + ((byte >> 3) & 7));
+    out += static_cast<char>('0' + (byte & 7));
+}
+
+}  // namespace
+
+std::string ForTerminal(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    size_t pos = 0;
+    while (pos < text.size()) {
+        char32_t cp = 0;
+        const size_t length = DecodeUtf8(text, pos, cp);
+        if (length == 0 || IsUnsafeForTerminal(cp)) {
+            const size_t bytes = length == 0 ? 1 : length;
+            for (size_t i = 0; i < bytes; ++i)
+                AppendEscapedByte(out, static_cast<unsigned char>(text[pos + i]));
+            pos += bytes;
+        } else {
+            out.append(text, pos, length);
+            pos += length;
+        }
+    }
+    return out;
+}
+
 }  // namespace shelfmark::text

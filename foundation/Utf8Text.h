@@ -27,4 +27,12 @@ std::string LowerExtension(std::string_view pathOrName);
 // True when `text` is well-formed UTF-8.
 bool IsValidUtf8(std::string_view text);
 
+// `text` made safe to print on a terminal, as `ls -b` shows names: control characters (C0, DEL,
+// the C1 range), the characters that reorder or break lines (bidirectional overrides and
+// isolates, U+2028, U+2029) and bytes that are not well-formed UTF-8 become C escapes (`\n`,
+// `\t`, ... or three octal digits such as `\033`, one per byte); everything else, backslashes
+// included, stays as it is. For output meant for people; machine formats (JSON) keep names
+// exact.
+std::string ForTerminal(std::string_view text);
+
 }  // namespace shelfmark::text
