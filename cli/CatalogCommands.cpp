@@ -7,6 +7,7 @@
 
 #include "catalog/CatalogDocument.h"
 #include "catalog/CatalogFile.h"
+#include "catalog/CatalogPath.h"
 #include "catalog/FileText.h"
 #include "catalog/TreeWalk.h"
 #include "cli/ArgParser.h"
@@ -18,15 +19,6 @@
 namespace shelfmark::cli {
 namespace {
 
-// A catalog path as the commands take it: names separated by "\" or "/".
-std::string CatalogPath(std::string path) {
-    for (char& c : path) {
-        if (c == '/')
-            c = '\\';
-    }
-    return path;
-}
-
 // Loads a catalog for reading only; the old-format hint is not shown (info tells the version).
 bool LoadCatalog(const std::string& path, CatalogTree& tree, CatalogReadResult& result) {
     TerminalPrompter prompter;
@@ -34,7 +26,7 @@ bool LoadCatalog(const std::string& path, CatalogTree& tree, CatalogReadResult& 
     options.showConvertHint = kConvertHintSuppressed;
     result = ReadCatalogFile(path, tree, prompter, options);
     if (result.status == CatalogReadStatus::CannotOpen)
-        Fail("cannot open '" + path + "': " + result.systemError);
+        FailCannotOpen(path, result.systemError);
     if (!result.ok())
         return false;
     tree.setName(tree.root(), FileNameOf(path));
@@ -42,24 +34,7 @@ bool LoadCatalog(const std::string& path, CatalogTree& tree, CatalogReadResult& 
 }
 
 const CatalogItem* FindItem(const CatalogTree& tree, const std::string& path) {
-    const std::string catalogPath = CatalogPath(path);
-    if (catalogPath.find_first_not_of('\\') == std::string::npos)
-        return tree.root();
-    return tree.resolvePath(catalogPath, nullptr);
-}
-
-// The path of an item below the root: plain names joined by "\".
-std::string ItemPath(const CatalogItem& item) {
-    std::vector<std::string_view> names;
-    for (const CatalogItem* step = &item; step && step->parent(); step = step->parent())
-        names.push_back(step->name());
-    std::string path;
-    for (auto name = names.rbegin(); name != names.rend(); ++name) {
-        if (!path.empty())
-            path += '\\';
-        path += *name;
-    }
-    return path;
+    return ResolveCatalogPath(tree, path);
 }
 
 const char* KindName(const CatalogItem& item) {
@@ -132,7 +107,7 @@ int RunInfo(const std::vector<std::string>& args) {
     if (!LoadCatalog(parser.positionals()[0], tree, result))
         return kExitFailure;
     const CatalogStatistics statistics = tree.gatherStatistics(tree.root(), parser.has("archives"));
-    std::cout << "Name: " << tree.root()->name() << '\n'
+    std::cout << "Name: " << text::ForTerminal(tree.root()->name()) << '\n'
               << "Format: " << VersionText(result.version)
               << (result.version < kCatalogVersion ? " (written as 3.0 when saved)" : "") << '\n'
               << "Items: " << result.records << '\n'
@@ -182,13 +157,13 @@ int RunTree(const std::vector<std::string>& args) {
     std::string out;
     auto line = [&](const CatalogItem& item, uint64_t depth) {
         out.append(size_t(depth) * 2, ' ');
-        out += item.name();
+        out += text::ForTerminal(item.name());
         if (item.isContainer() && !item.isShortcut())
             out += '\\';
         if (item.isDisk())
             out += " [" + tree.typeText(&item) + "]";
         if (item.isShortcut())
-            out += " -> " + std::string(item.textAttribute(attr::ShortcutTarget).value_or(""));
+            out += " -> " + text::ForTerminal(item.textAttribute(attr::ShortcutTarget).value_or(""));
         if (item.isLocked())
             out += " (locked)";
         out += '\n';
@@ -257,6 +232,11 @@ void AppendJsonString(std::string& out, std::string_view value) {
     out += '"';
 }
 
+// A text in the text dump: quoted, shown as a terminal can show it.
+void AppendQuotedText(std::string& out, std::string_view value) {
+    out += '"' + text::ForTerminal(value) + '"';
+}
+
 std::string Base64(std::span<const uint8_t> bytes) {
     static constexpr char kDigits[] =
         "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
@@ -322,7 +302,7 @@ void AppendTextAttributes(std::string& out, const CatalogItem& item) {
                 out += std::to_string(attribute.number());
                 break;
             case AttributeClass::Text:
-                AppendJsonString(out, attribute.text());
+                AppendQuotedText(out, attribute.text());
                 break;
             default:
                 out += "base64:" + Base64(attribute.block());
@@ -374,7 +354,7 @@ int RunDump(const std::vector<std::string>& args) {
         out += ",\n  \"items\": [";
     } else {
         out += "catalog ";
-        AppendJsonString(out, root->name());
+        AppendQuotedText(out, root->name());
         out += " version " + VersionText(result.version) + '\n';
         AppendTextAttributes(out, *root);
     }
@@ -384,7 +364,7 @@ int RunDump(const std::vector<std::string>& args) {
         std::snprintf(flags, sizeof flags, "0x%04X", item.flags());
         if (json) {
             out += first ? "\n    {\"path\": " : ",\n    {\"path\": ";
-            AppendJsonString(out, ItemPath(item));
+            AppendJsonString(out, CatalogPathOf(item));
             out += std::string(", \"kind\": \"") + KindName(item) +
                    "\", \"flags\": " + std::to_string(item.flags()) + ", \"name\": ";
             AppendJsonString(out, item.name());
@@ -393,7 +373,7 @@ int RunDump(const std::vector<std::string>& args) {
             AppendJsonAttributes(out, item);
             out += "}";
         } else {
-            AppendJsonString(out, ItemPath(item));
+            AppendQuotedText(out, CatalogPathOf(item));
             out += std::string(" ") + KindName(item) + " flags=" + flags +
                    " size=" + std::to_string(item.size()) + " date=" + std::to_string(item.date()) +
                    '\n';
