@@ -23,6 +23,7 @@
 #include "foundation/Prompter.h"
 #include "foundation/StringFormat.h"
 #include "foundation/Utf8Text.h"
+#include "foundation/ValueTexts.h"
 #include "platform/settings/AppSettings.h"
 #include "platform/settings/SettingsStore.h"
 #include "platform/volumes/VolumeIdentity.h"
@@ -118,7 +119,7 @@ const CommandRegistration kDrives({
     "\n"
     "Lists the mounted volumes that hold real file systems, in drive index order: the index,\n"
     "mount point, drive type (fixed, removable, CD-ROM, remote), volume serial number, free\n"
-    "space and volume label.\n",
+    "space (as lists show sizes: \"4.66 GB\", \"10.0 MB\", \"1,000 Bytes\") and volume label.\n",
     RunDrives,
 });
 
@@ -627,15 +628,16 @@ int RunDrives(const std::vector<std::string>& args) {
     if (!args.empty())
         return UsageError(*FindCommand("drives"), "no arguments expected");
     const std::vector<Volume> drives = ListDrives();
-    std::printf("%-5s %-9s %-9s %16s  %-20s %s\n", "Index", "Type", "Serial", "Free bytes", "Label",
+    std::printf("%-5s %-9s %-9s %12s  %-20s %s\n", "Index", "Type", "Serial", "Free", "Label",
                 "Mount point");
     for (size_t i = 0; i < drives.size(); ++i) {
         const Volume& volume = drives[i];
-        std::printf("%-5zu %-9s %-9s %16llu  %-20s %s\n", i,
+        std::printf("%-5zu %-9s %-9s %12s  %-20s %s\n", i,
                     std::string(DriveTypeName(volume.type)).c_str(),
                     FormatVolumeSerial(volume.serial).c_str(),
-                    static_cast<unsigned long long>(FreeBytes(volume.mountPoint)),
-                    volume.label.c_str(), volume.mountPoint.c_str());
+                    SizeText(FreeBytes(volume.mountPoint), SizeTextMode::Automatic).c_str(),
+                    text::ForTerminal(volume.label).c_str(),
+                    text::ForTerminal(volume.mountPoint).c_str());
     }
     return kExitSuccess;
 }
