@@ -8,6 +8,7 @@
 
 #include "cli/ArgParser.h"
 #include "cli/Command.h"
+#include "foundation/Utf8Text.h"
 #include "discora/Discora.h"
 
 namespace shelfmark::cli {
@@ -44,14 +45,21 @@ const char kDefaultSite[] =
 const char kAppName[] = "Halvenmoor Shelfmark";
 const char kAppVersion[] = "3.30.2004";
 
-const char* Text(const char* text) {
-    return text != nullptr ? text : "";
+// A text of the library (from the server or a record file) as it may be printed: "" for none.
+std::string Text(const char* value) {
+    return value != nullptr ? text::ForTerminal(value) : std::string();
 }
 
 std::string IdText(uint32_t id) {
     char text[9];
     std::snprintf(text, sizeof(text), "%08x", id);
     return text;
+}
+
+// Fails with what the operation was and why the library says it failed.
+int FailCddb(const CDiscora& client, const std::string& what) {
+    const std::string reason = client.GetLastError();
+    return Fail(reason.empty() ? what : what + ": " + reason);
 }
 
 // Splits "host:port"; false when the port is missing or not a number from 1 to 65535.
@@ -89,8 +97,9 @@ bool ParseToc(const std::string& text, std::vector<uint32_t>& offsets) {
 
 void PrintDisc(const CDiscoraDisc& disc) {
     std::printf("Category: %s\nDisc ID: %s\nArtist: %s\nTitle: %s\nYear: %s\nGenre: %s\n",
-                Text(disc.GetCategory()), IdText(disc.GetDiscID()).c_str(), Text(disc.GetArtist()),
-                Text(disc.GetTitle()), Text(disc.GetYear()), Text(disc.GetGenre()));
+                Text(disc.GetCategory()).c_str(), IdText(disc.GetDiscID()).c_str(),
+                Text(disc.GetArtist()).c_str(), Text(disc.GetTitle()).c_str(),
+                Text(disc.GetYear()).c_str(), Text(disc.GetGenre()).c_str());
     std::printf("Length: %d\nRevision: %d\nTracks: %d\n", disc.GetDiscLength(), disc.GetRevision(),
                 disc.GetTrackCount());
     for (int i = 1; i <= disc.GetTrackCount(); ++i) {
@@ -99,11 +108,19 @@ void PrintDisc(const CDiscoraDisc& disc) {
             continue;
         std::printf("%02d\t%u\t", i, track.GetFrameOffset());
         if (track.GetArtist() != nullptr)
-            std::printf("%s / ", track.GetArtist());
-        std::printf("%s\n", Text(track.GetTitle()));
+            std::printf("%s / ", Text(track.GetArtist()).c_str());
+        std::printf("%s\n", Text(track.GetTitle()).c_str());
     }
-    if (disc.GetExtended() != nullptr && disc.GetExtended()[0] != '\0')
-        std::printf("Extended:\n%s\n", disc.GetExtended());
+    if (disc.GetExtended() != nullptr && disc.GetExtended()[0] != '\0') {
+        std::printf("Extended:\n");
+        std::istringstream lines(disc.GetExtended());
+        std::string line;
+        while (std::getline(lines, line)) {
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            std::printf("%s\n", text::ForTerminal(line).c_str());
+        }
+    }
 }
 
 // A record file as a "cddb read" answer: status line, CR LF lines, the "." line.
@@ -134,10 +151,10 @@ int Query(CDiscora& client, ArgParser& parser) {
     const int done = client.Connect(0) && client.QueryDisc(tracks, offsets.data(), result);
     client.Disconnect();
     if (!done)
-        return Fail("CDDB query failed");
+        return FailCddb(client, "CDDB query failed");
     for (int i = 0; i < result.GetMatchCount(); ++i)
-        std::printf("%s %s %s\n", Text(result.GetDiscGenre(i)), IdText(result.GetDiscID(i)).c_str(),
-                    Text(result.GetDiscName(i)));
+        std::printf("%s %s %s\n", Text(result.GetDiscGenre(i)).c_str(),
+                    IdText(result.GetDiscID(i)).c_str(), Text(result.GetDiscName(i)).c_str());
     return kExitSuccess;
 }
 
@@ -157,7 +174,7 @@ int Read(CDiscora& client, const std::vector<std::string>& words) {
     const int done = client.Connect(0) && client.ReadDisc(match, disc, 0);
     client.Disconnect();
     if (!done)
-        return Fail("CDDB read failed");
+        return FailCddb(client, "CDDB read failed");
     PrintDisc(disc);
     return kExitSuccess;
 }
@@ -166,9 +183,9 @@ int ListCategories(CDiscora& client) {
     const int done = client.Connect(0) && client.ReadCategoryList();
     client.Disconnect();
     if (!done)
-        return Fail("reading the CDDB category list failed");
+        return FailCddb(client, "reading the CDDB category list failed");
     for (int i = 0; i < client.GetCategoryCount(); ++i)
-        std::printf("%s\n", client.GetCategory(i));
+        std::printf("%s\n", Text(client.GetCategory(i)).c_str());
     return kExitSuccess;
 }
 
@@ -176,14 +193,15 @@ int ListSites(CDiscora& client) {
     const int done = client.Connect(0) && client.ReadSiteList();
     client.Disconnect();
     if (!done)
-        return Fail("reading the CDDB site list failed");
+        return FailCddb(client, "reading the CDDB site list failed");
     for (int i = 0; i < client.GetSiteCount(); ++i) {
         const CDiscoraSite* site = client.GetSite(i);
         if (site->GetHost() == nullptr)
             continue;
-        std::printf("%s %s %u %s %s %s %s\n", site->GetHost(), site->GetProtocol(), site->GetPort(),
-                    site->GetAddress(), site->GetLatitude(), site->GetLongitude(),
-                    site->GetDescription());
+        std::printf("%s %s %u %s %s %s %s\n", Text(site->GetHost()).c_str(),
+                    Text(site->GetProtocol()).c_str(), site->GetPort(),
+                    Text(site->GetAddress()).c_str(), Text(site->GetLatitude()).c_str(),
+                    Text(site->GetLongitude()).c_str(), Text(site->GetDescription()).c_str());
     }
     return kExitSuccess;
 }
@@ -203,8 +221,9 @@ int Submit(CDiscora& client, const std::vector<std::string>& words, ArgParser& p
     const int done = client.Connect(0) && client.SubmitDisc(disc, email.c_str(), mode.c_str());
     client.Disconnect();
     if (!done)
-        return Fail("CDDB submission failed");
-    std::printf("submitted %s %s\n", Text(disc.GetCategory()), IdText(disc.GetDiscID()).c_str());
+        return FailCddb(client, "CDDB submission failed");
+    std::printf("submitted %s %s\n", Text(disc.GetCategory()).c_str(),
+                IdText(disc.GetDiscID()).c_str());
     return kExitSuccess;
 }
 

@@ -34,6 +34,27 @@ constexpr size_t kMaxResponseBytes = 4u << 20;
 constexpr uint16_t kNoSite = 0xFFFF;
 constexpr int kInvalidSocket = -1;
 
+// ---- the reason of the last failure -----------------------------------------------------------
+
+// Objects are used one per thread, so the reason lives per thread and names its object.
+struct LastError {
+    const CDiscora* owner = nullptr;
+    std::string text;
+};
+thread_local LastError t_lastError;
+
+// Starts an exported operation of `client`: forgets the reason of an earlier failure.
+void BeginOperation(const CDiscora& client) {
+    t_lastError.owner = &client;
+    t_lastError.text.clear();
+}
+
+// Records why the running operation fails; the first cause found is the one kept.
+void NoteError(std::string text) {
+    if (t_lastError.text.empty())
+        t_lastError.text = std::move(text);
+}
+
 // ---- texts ----------------------------------------------------------------------------------
 
 char* CopyText(std::string_view text) {
@@ -161,6 +182,18 @@ std::string_view NextLine(std::string_view& text) {
     if (!line.empty() && line.back() == '\r')
         line.remove_suffix(1);
     return line;
+}
+
+// Fails the running operation because of an answer it cannot use; the status line says why.
+int RefusedBy(const std::optional<std::string>& answer) {
+    if (answer) {
+        std::string_view rest = *answer;
+        std::string_view line = NextLine(rest);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        NoteError("the server answered \"" + std::string(line.substr(0, 200)) + "\"");
+    }
+    return 0;
 }
 
 // Splits a text into lines at LF, dropping one CR before each LF.
@@ -340,33 +373,40 @@ void CloseSocket(int& socketHandle) {
 }
 
 // Connects with the read time-out as the limit, so an unreachable host cannot hang the caller.
-bool ConnectWithTimeout(int fd, const sockaddr* address, socklen_t length) {
+// 0, or the errno value of the failure (ETIMEDOUT when the time-out passed).
+int ConnectWithTimeout(int fd, const sockaddr* address, socklen_t length) {
     const int flags = fcntl(fd, F_GETFL, 0);
     if (flags < 0 || fcntl(fd, F_SETFL, flags | O_NONBLOCK) < 0)
-        return false;
+        return errno;
     if (connect(fd, address, length) != 0) {
         if (errno != EINPROGRESS)
-            return false;
+            return errno;
         pollfd waiter{fd, POLLOUT, 0};
         int ready;
         do {
             ready = poll(&waiter, 1, kReadTimeoutMs);
         } while (ready < 0 && errno == EINTR);
-        if (ready <= 0)
-            return false;
+        if (ready < 0)
+            return errno;
+        if (ready == 0)
+            return ETIMEDOUT;
         int error = 0;
         socklen_t errorLength = sizeof(error);
-        if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &errorLength) != 0 || error != 0)
-            return false;
+        if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &errorLength) != 0)
+            return errno;
+        if (error != 0)
+            return error;
     }
-    return fcntl(fd, F_SETFL, flags) == 0;
+    return fcntl(fd, F_SETFL, flags) == 0 ? 0 : errno;
 }
 
 // A dotted IPv4 address is used as given; a name uses its first IPv4 address, or its first IPv6
 // address when it has no IPv4 one.
 int OpenTcpConnection(const char* host, uint16_t port) {
-    if (host == nullptr || host[0] == '\0')
+    if (host == nullptr || host[0] == '\0') {
+        NoteError("no server host is set");
         return kInvalidSocket;
+    }
     sockaddr_storage address{};
     socklen_t length = 0;
     sockaddr_in ipv4{};
@@ -380,8 +420,12 @@ int OpenTcpConnection(const char* host, uint16_t port) {
         hints.ai_family = AF_UNSPEC;
         hints.ai_socktype = SOCK_STREAM;
         addrinfo* found = nullptr;
-        if (getaddrinfo(host, nullptr, &hints, &found) != 0 || found == nullptr)
+        const int resolved = getaddrinfo(host, nullptr, &hints, &found);
+        if (resolved != 0 || found == nullptr) {
+            NoteError("cannot resolve " + std::string(host) + ": " +
+                      (resolved == EAI_SYSTEM ? std::strerror(errno) : gai_strerror(resolved)));
             return kInvalidSocket;
+        }
         const addrinfo* chosen = nullptr;
         for (const addrinfo* entry = found; entry != nullptr && chosen == nullptr;
              entry = entry->ai_next) {
@@ -402,13 +446,20 @@ int OpenTcpConnection(const char* host, uint16_t port) {
                 reinterpret_cast<sockaddr_in6*>(&address)->sin6_port = htons(port);
         }
         freeaddrinfo(found);
-        if (length == 0)
+        if (length == 0) {
+            NoteError("cannot resolve " + std::string(host) + ": no IPv4 or IPv6 address");
             return kInvalidSocket;
+        }
     }
+    const std::string where = std::string(host) + " port " + std::to_string(port);
     int fd = socket(address.ss_family, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
+    if (fd < 0) {
+        NoteError("cannot connect to " + where + ": " + std::strerror(errno));
         return kInvalidSocket;
-    if (!ConnectWithTimeout(fd, reinterpret_cast<const sockaddr*>(&address), length)) {
+    }
+    if (const int error = ConnectWithTimeout(fd, reinterpret_cast<const sockaddr*>(&address), length);
+        error != 0) {
+        NoteError("cannot connect to " + where + ": " + std::strerror(error));
         CloseSocket(fd);
         return kInvalidSocket;
     }
@@ -422,8 +473,11 @@ bool SendText(int fd, std::string_view text) {
         const ssize_t sent = send(fd, text.data(), text.size(), MSG_NOSIGNAL);
         if (sent < 0 && errno == EINTR)
             continue;
-        if (sent <= 0)
+        if (sent <= 0) {
+            NoteError(std::string("cannot send to the server: ") +
+                      (sent < 0 ? std::strerror(errno) : "the connection is closed"));
             return false;
+        }
         text.remove_prefix(static_cast<size_t>(sent));
     }
     return true;
@@ -459,15 +513,27 @@ std::optional<std::string> ReceiveResponse(int fd, int timeoutMs, ResponseEnd en
         const int ready = poll(&waiter, 1, timeoutMs);
         if (ready < 0 && errno == EINTR)
             continue;
-        if (ready <= 0)
+        if (ready <= 0) {
+            if (buffer.empty())
+                NoteError(ready == 0 ? "the server did not answer within " +
+                                           std::to_string(timeoutMs / 1000) + " seconds"
+                                     : std::string("cannot receive: ") + std::strerror(errno));
             break;
+        }
         const ssize_t received = recv(fd, chunk, sizeof(chunk), 0);
         if (received < 0 && errno == EINTR)
             continue;
-        if (received <= 0)
+        if (received <= 0) {
+            if (buffer.empty())
+                NoteError(received == 0 ? std::string("the server closed the connection unanswered")
+                                        : std::string("cannot receive: ") + std::strerror(errno));
             break;
-        if (buffer.size() + static_cast<size_t>(received) > kMaxResponseBytes)
+        }
+        if (buffer.size() + static_cast<size_t>(received) > kMaxResponseBytes) {
+            NoteError("the server's answer is larger than " +
+                      std::to_string(kMaxResponseBytes >> 20) + " MB");
             return std::nullopt;
+        }
         buffer.append(chunk, static_cast<size_t>(received));
         if (end == ResponseEnd::WhenComplete && CddbpResponseComplete(buffer))
             break;
@@ -838,10 +904,19 @@ struct CDiscoraInternals {
 
     static bool OpenCommandConnection(CDiscora& client) {
         const CDiscoraSite* site = ActiveSite(client);
-        if (IsProtocol(site, "cddbp"))
-            return client.m_hSocket != kInvalidSocket;
-        if (!IsProtocol(site, "http"))
+        if (site == nullptr) {
+            NoteError("not connected to a site");
             return false;
+        }
+        if (IsProtocol(site, "cddbp")) {
+            if (client.m_hSocket == kInvalidSocket)
+                NoteError("not connected to a site");
+            return client.m_hSocket != kInvalidSocket;
+        }
+        if (!IsProtocol(site, "http")) {
+            NoteError("the site's protocol is neither cddbp nor http");
+            return false;
+        }
         CloseSocket(client.m_hSocket);
         if (client.m_pszProxyHost != nullptr)
             client.m_hSocket = OpenTcpConnection(client.m_pszProxyHost, client.m_nProxyPort);
@@ -898,8 +973,10 @@ struct CDiscoraInternals {
         if (!OpenCommandConnection(client))
             return exchange;
         if (IsProtocol(site, "cddbp")) {
-            if (submission)
+            if (submission) {
+                NoteError("submissions need an http site");
                 return exchange;
+            }
             exchange.sent = SendText(client.m_hSocket, buildText(client.m_nServerLevel) + "\r\n");
             if (exchange.sent)
                 exchange.answer =
@@ -916,11 +993,19 @@ struct CDiscoraInternals {
                         ReceiveResponse(client.m_hSocket, kReadTimeoutMs, ResponseEnd::AtClose);
                 CloseCommandConnection(client);
                 if (exchange.answer) {
+                    std::string_view rest = *exchange.answer;
+                    const std::string_view statusLine = NextLine(rest);
+                    const size_t blank = statusLine.find(' ');
+                    if (blank == std::string_view::npos ||
+                        LeadingInteger(statusLine.substr(blank + 1)) != 200)
+                        RefusedBy(exchange.answer);  // an HTTP error: its status line says why
                     const size_t bodyStart = exchange.answer->find("\r\n\r\n");
-                    if (bodyStart == std::string::npos)
+                    if (bodyStart == std::string::npos) {
+                        NoteError("the server's answer is not HTTP");
                         exchange.answer.reset();
-                    else
+                    } else {
                         exchange.answer->erase(0, bodyStart + 4);
+                    }
                 }
                 if (level < 6 || StatusOf(exchange.answer) != 501 || !exchange.sent)
                     break;
@@ -948,10 +1033,11 @@ struct CDiscoraInternals {
             return false;
         if (!SendText(client.m_hSocket, std::string(View(client.m_pszHelloCommand)) + "\r\n"))
             return false;
-        const int hello =
-            StatusOf(ReceiveResponse(client.m_hSocket, kReadTimeoutMs, ResponseEnd::WhenComplete));
+        const std::optional<std::string> helloAnswer =
+            ReceiveResponse(client.m_hSocket, kReadTimeoutMs, ResponseEnd::WhenComplete);
+        const int hello = StatusOf(helloAnswer);
         if (hello != 200 && hello != 402)
-            return false;
+            return RefusedBy(helloAnswer) != 0;
         if (client.m_nProtocolLevel < 6)
             return true;
         if (!SendText(client.m_hSocket,
@@ -1339,11 +1425,13 @@ int CDiscora::AddSite(const char* pszSiteLine) {
 }
 
 int CDiscora::ReadSiteList() {
+    BeginOperation(*this);
     return Guarded(0, [&] {
         const CDiscoraInternals::Exchange exchange = CDiscoraInternals::Run(*this, "sites");
         if (!exchange.answer)
             return 0;
-        return CDiscoraInternals::ParseSiteList(*exchange.answer, *this);
+        const int parsed = CDiscoraInternals::ParseSiteList(*exchange.answer, *this);
+        return parsed != 0 ? parsed : RefusedBy(exchange.answer);
     });
 }
 
@@ -1386,8 +1474,11 @@ int CDiscora::SetProtocolLevel(int nLevel) {
 }
 
 int CDiscora::Connect(int nSiteNum) {
-    if (nSiteNum < 0 || nSiteNum >= m_nSiteCount)
+    BeginOperation(*this);
+    if (nSiteNum < 0 || nSiteNum >= m_nSiteCount) {
+        NoteError("there is no site number " + std::to_string(nSiteNum));
         return 0;
+    }
     Disconnect();
     m_nActiveSite = static_cast<uint16_t>(nSiteNum);
     m_nServerLevel = m_nProtocolLevel;
@@ -1410,6 +1501,7 @@ void CDiscora::Disconnect() {
 }
 
 int CDiscora::ReadCategoryList() {
+    BeginOperation(*this);
     return Guarded(0, [&] {
         const CDiscoraInternals::Exchange exchange = CDiscoraInternals::Run(*this, "cddb lscat");
         if (!exchange.sent)
@@ -1417,7 +1509,8 @@ int CDiscora::ReadCategoryList() {
         CDiscoraInternals::ClearCategories(*this);
         if (!exchange.answer)
             return 0;
-        return CDiscoraInternals::ParseCategoryList(*exchange.answer, *this);
+        const int parsed = CDiscoraInternals::ParseCategoryList(*exchange.answer, *this);
+        return parsed != 0 ? parsed : RefusedBy(exchange.answer);
     });
 }
 
@@ -1428,8 +1521,11 @@ const char* CDiscora::GetCategory(int nIndex) const {
 }
 
 int CDiscora::QueryDisc(int nTrackCount, const uint32_t* pOffsets, CDiscoraQueryResult& Result) {
-    if (nTrackCount < 1 || nTrackCount > DISCORA_MAX_TRACKS || pOffsets == nullptr)
+    BeginOperation(*this);
+    if (nTrackCount < 1 || nTrackCount > DISCORA_MAX_TRACKS || pOffsets == nullptr) {
+        NoteError("a query needs 1 to 99 tracks");
         return 0;
+    }
     return Guarded(0, [&] {
         char id[16];
         std::snprintf(id, sizeof(id), "%08x",
@@ -1442,13 +1538,17 @@ int CDiscora::QueryDisc(int nTrackCount, const uint32_t* pOffsets, CDiscoraQuery
         const CDiscoraInternals::Exchange exchange = CDiscoraInternals::Run(*this, command);
         if (!exchange.answer)
             return 0;
-        return CDiscoraInternals::ParseQueryResponse(*exchange.answer, Result);
+        const int parsed = CDiscoraInternals::ParseQueryResponse(*exchange.answer, Result);
+        return parsed != 0 ? parsed : RefusedBy(exchange.answer);
     });
 }
 
 int CDiscora::ReadDisc(CDiscoraQueryResult& Result, CDiscoraDisc& Disc, int nResultNum) {
-    if (nResultNum < 0 || nResultNum >= Result.m_nResultCount)
+    BeginOperation(*this);
+    if (nResultNum < 0 || nResultNum >= Result.m_nResultCount) {
+        NoteError("there is no match number " + std::to_string(nResultNum));
         return 0;
+    }
     return Guarded(0, [&] {
         const DiscoraMatch& match = Result.m_pResults[nResultNum];
         char id[16];
@@ -1456,8 +1556,9 @@ int CDiscora::ReadDisc(CDiscoraQueryResult& Result, CDiscoraDisc& Disc, int nRes
         const std::string command = "cddb read " + std::string(View(match.m_pszGenre)) + " " + id;
         const CDiscoraInternals::Exchange exchange = CDiscoraInternals::Run(*this, command);
         if (StatusOf(exchange.answer) != 210)
-            return 0;
-        return CDiscoraInternals::ParseDiscRecord(*exchange.answer, Disc);
+            return RefusedBy(exchange.answer);
+        const int parsed = CDiscoraInternals::ParseDiscRecord(*exchange.answer, Disc);
+        return parsed != 0 ? parsed : RefusedBy(exchange.answer);
     });
 }
 
@@ -1482,11 +1583,14 @@ int CDiscora::InitSubmitDisc(int nTrackCount, const uint32_t* pOffsets, CDiscora
 }
 
 int CDiscora::SubmitDisc(CDiscoraDisc& Disc, const char* pszUserEmail, const char* pszSubmitMode) {
+    BeginOperation(*this);
     // The header block is line-oriented: a line break in one of its fields would forge headers.
     if (Disc.m_pszCategory == nullptr || Disc.m_pszCategory[0] == '\0' || pszUserEmail == nullptr ||
         pszSubmitMode == nullptr || HasLineBreak(Disc.m_pszCategory) ||
-        HasLineBreak(pszUserEmail) || HasLineBreak(pszSubmitMode))
+        HasLineBreak(pszUserEmail) || HasLineBreak(pszSubmitMode)) {
+        NoteError("a submission needs a category, an e-mail address and a mode, each one line");
         return 0;
+    }
     return Guarded(0, [&] {
         // Checked once before anything is sent; the level only changes the character set.
         std::string text;
@@ -1498,8 +1602,12 @@ int CDiscora::SubmitDisc(CDiscoraDisc& Disc, const char* pszUserEmail, const cha
             return text;
         };
         const CDiscoraInternals::Exchange exchange = CDiscoraInternals::Run(*this, build, true);
-        return StatusOf(exchange.answer) == 200 ? 1 : 0;
+        return StatusOf(exchange.answer) == 200 ? 1 : RefusedBy(exchange.answer);
     });
+}
+
+const char* CDiscora::GetLastError() const {
+    return t_lastError.owner == this ? t_lastError.text.c_str() : "";
 }
 
 uint32_t CDiscora::ComputeDiscID(int nTrackCount, const uint32_t* pOffsets) {

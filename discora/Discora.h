@@ -206,6 +206,13 @@ class DISCORA_EXPORT CDiscora {
     // Sends Disc to the active http site's submit program; 1 when the server answers 200.
     int SubmitDisc(CDiscoraDisc& Disc, const char* pszUserEmail, const char* pszSubmitMode);
 
+    // Why the last Connect, ReadSiteList, ReadCategoryList, QueryDisc, ReadDisc or SubmitDisc of
+    // this object on this thread failed, in English: the resolver's or the system's reason
+    // ("cannot connect to HOST port N: Connection refused"), a time-out, or the server's status
+    // line. Meaningful after a failure only; never null. Valid until the object's next
+    // operation.
+    const char* GetLastError() const;
+
     // The CDDB disc identifier of a table of contents (as QueryDisc sends it).
     static uint32_t ComputeDiscID(int nTrackCount, const uint32_t* pOffsets);
 

@@ -103,5 +103,29 @@ TEST_F(CddbCli, UsageErrorsAndFailures) {
               1);
 }
 
+// A failed exchange says why on standard error, for a person reading it.
+TEST_F(CddbCli, FailuresNameTheReason) {
+    const std::string cli = "LC_ALL=C " + ShellQuote(SHELFMARK_CLI_PATH) + " cddb ";
+    const CommandResult refused = RunCommand(
+        cli + "lscat --site '127.0.0.1 cddbp 1 - N000.00 W000.00 closed' 2>&1 >/dev/null");
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.out,
+              "shelfmark-cli: reading the CDDB category list failed: cannot connect to 127.0.0.1 "
+              "port 1: Connection refused\n");
+    const CommandResult unresolved = RunCommand(
+        cli + "query --toc '150 15000 30000' --site "
+              "'no-such-host.invalid http 80 /~cddb/cddb.cgi N000.00 W000.00 x' 2>&1 >/dev/null");
+    EXPECT_EQ(unresolved.exitCode, 1);
+    EXPECT_EQ(unresolved.out.rfind(
+                  "shelfmark-cli: CDDB query failed: cannot resolve no-such-host.invalid: ", 0),
+              0u)
+        << unresolved.out;
+    const CommandResult unknown =
+        RunCommand(cli + "read rock 0badc0de --site " + ShellQuote(site(false)) + " 2>&1 >/dev/null");
+    EXPECT_EQ(unknown.exitCode, 1);
+    EXPECT_EQ(unknown.out.rfind("shelfmark-cli: CDDB read failed: the server answered \"4", 0), 0u)
+        << unknown.out;
+}
+
 }  // namespace
 }  // namespace shelfmark::testing

@@ -1,7 +1,9 @@
 // The Discora transport against scripted servers that misbehave in the ways real ones do.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <string>
 #include <thread>
 
@@ -65,8 +67,10 @@ TEST(DiscoraTransport, RefusedHelloFailsTheConnection) {
     CDiscora client("app", "1");
     client.AddSite(Site("cddbp", server.port()).c_str());
     EXPECT_EQ(client.Connect(0), 0);
+    EXPECT_STREQ(client.GetLastError(), "the server answered \"431 Handshake not successful.\"");
     CDiscoraQueryResult result;
     EXPECT_EQ(client.QueryDisc(2, kTwoTracks, result), 0);  // no active site any more
+    EXPECT_STREQ(client.GetLastError(), "not connected to a site");
 }
 
 TEST(DiscoraTransport, ListAnswerInPiecesWaitsForTheTerminator) {
@@ -138,6 +142,7 @@ TEST(DiscoraTransport, ResponsesAreCappedAtFourMebibytes) {
     EXPECT_EQ(client.QueryDisc(2, kTwoTracks, result), 1);
     ASSERT_EQ(client.Connect(1), 1);
     EXPECT_EQ(client.QueryDisc(2, kTwoTracks, result), 0);
+    EXPECT_STREQ(client.GetLastError(), "the server's answer is larger than 4 MB");
 }
 
 TEST(DiscoraTransport, ReceiveErrorKeepsTheDataBeforeIt) {
@@ -162,6 +167,7 @@ TEST(DiscoraTransport, HttpAnswerWithoutBlankLineFails) {
     ASSERT_EQ(client.Connect(0), 1);
     CDiscoraQueryResult result;
     EXPECT_EQ(client.QueryDisc(2, kTwoTracks, result), 0);
+    EXPECT_STREQ(client.GetLastError(), "the server's answer is not HTTP");
     EXPECT_EQ(server.connections(), 1);
 }
 
@@ -203,6 +209,44 @@ TEST(DiscoraTransport, NothingListensAtThePort) {
     CDiscora client("app", "1");
     client.AddSite(Site("cddbp", port).c_str());
     EXPECT_EQ(client.Connect(0), 0);
+    EXPECT_EQ(std::string(client.GetLastError()),
+              "cannot connect to 127.0.0.1 port " + std::to_string(port) + ": " +
+                  std::strerror(ECONNREFUSED));
+}
+
+// The reason names what failed: the resolver, the web server's status, the CDDB status; it
+// belongs to the object whose operation failed.
+TEST(DiscoraTransport, FailuresSayWhy) {
+    CDiscora client("app", "1");
+    client.AddSite(Site("http", 80, "no-such-host.invalid").c_str());
+    ASSERT_EQ(client.Connect(0), 1);  // http connects per command
+    CDiscoraQueryResult result;
+    EXPECT_EQ(client.QueryDisc(2, kTwoTracks, result), 0);
+    EXPECT_EQ(std::string(client.GetLastError()).rfind("cannot resolve no-such-host.invalid: ", 0),
+              0u)
+        << client.GetLastError();
+    CDiscora other("app", "1");
+    EXPECT_STREQ(other.GetLastError(), "");
+
+    ScriptedServer missing(HttpAnswer("HTTP/1.0 404 Not Found\r\nContent-Type: text/html\r\n\r\n"
+                                      "<html>gone</html>\r\n"));
+    other.AddSite(Site("http", missing.port()).c_str());
+    ASSERT_EQ(other.Connect(0), 1);
+    EXPECT_EQ(other.ReadCategoryList(), 0);
+    EXPECT_STREQ(other.GetLastError(), "the server answered \"HTTP/1.0 404 Not Found\"");
+    EXPECT_STREQ(client.GetLastError(), "");  // another object's failure
+
+    ScriptedServer noEntry(
+        HttpAnswer(std::string(kHttpHead) + "401 rock 04018e02 No such CD entry in database.\r\n"));
+    CDiscora reader("app", "1");
+    reader.AddSite(Site("http", noEntry.port()).c_str());
+    ASSERT_EQ(reader.Connect(0), 1);
+    CDiscoraQueryResult match;
+    CDiscora::ParseQueryResponse("200 rock 04018e02 A / B\r\n", match);
+    CDiscoraDisc disc;
+    EXPECT_EQ(reader.ReadDisc(match, disc, 0), 0);
+    EXPECT_STREQ(reader.GetLastError(),
+                 "the server answered \"401 rock 04018e02 No such CD entry in database.\"");
 }
 
 }  // namespace
