@@ -79,7 +79,8 @@ TEST_F(CatalogCli, DumpIsValidJsonWithEveryField) {
     EXPECT_EQ(result.out,
               "d.tkd 3.0 2 2\n"
               "disk 9 CD \"1\" 1\n"
-              "CD \"1\"\\ä\\b.txt file 5000000000 -7 'line\\nbreak' 1 aGkh\n");
+              // The name's own backslash is doubled in the path, so the path can be typed back.
+              "CD \"1\"\\ä\\\\b.txt file 5000000000 -7 'line\\nbreak' 1 aGkh\n");
     const std::string text = RunCommand(Cli("dump --format text " + file("d.tkd"))).out;
     EXPECT_NE(text.find("    0xC5 = base64:aGkh\n"), std::string::npos) << text;
 }
