@@ -7,10 +7,11 @@
 
 #include "foundation/BuiltinTexts.h"
 #include "foundation/ConfigDirectory.h"
+#include "foundation/InstallDirectory.h"
 #include "foundation/Utf8Text.h"
 
-#ifndef SHELFMARK_DATA_DIR
-#define SHELFMARK_DATA_DIR "/usr/local/share/shelfmark"
+#ifndef SHELFMARK_LANG_DIR
+#define SHELFMARK_LANG_DIR "share/shelfmark/lang"
 #endif
 
 namespace shelfmark {
@@ -28,12 +29,6 @@ bool ParseKeyNumber(std::string_view key, int& number) {
         number = number * 10 + (c - '0');
     }
     return true;
-}
-
-std::string ExecutableDirectory() {
-    std::error_code error;
-    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::string() : exe.parent_path().string();
 }
 
 }  // namespace
@@ -54,16 +49,8 @@ std::string ResolveEscapes(std::string_view text) {
 
 std::vector<std::string> LanguageFolders() {
     std::vector<std::string> folders{ConfigDirectory()};
-    // An installed tree keeps its language files beside the program: <prefix>/bin/../share.
-    if (const std::string exeDir = ExecutableDirectory(); !exeDir.empty()) {
-        const std::string relative = exeDir + "/../share/shelfmark/lang";
-        std::error_code error;
-        if (std::filesystem::is_directory(relative, error))
-            folders.push_back(std::filesystem::weakly_canonical(relative, error).string());
-    }
-    const std::string installed = std::string(SHELFMARK_DATA_DIR) + "/lang";
-    if (std::find(folders.begin(), folders.end(), installed) == folders.end())
-        folders.push_back(installed);
+    for (std::string& installed : InstalledDirectories(SHELFMARK_LANG_DIR))
+        folders.push_back(std::move(installed));
     return folders;
 }
 

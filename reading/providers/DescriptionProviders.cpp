@@ -8,10 +8,11 @@
 #include <set>
 
 #include "foundation/ConfigDirectory.h"
+#include "foundation/InstallDirectory.h"
 #include "foundation/ProfileFile.h"
 
-#ifndef SHELFMARK_PLUGIN_INSTALL_DIR
-#define SHELFMARK_PLUGIN_INSTALL_DIR "/usr/local/lib/shelfmark/plugins"
+#ifndef SHELFMARK_PLUGIN_DIR
+#define SHELFMARK_PLUGIN_DIR "lib/shelfmark/plugins"
 #endif
 
 namespace shelfmark {
@@ -60,7 +61,8 @@ std::vector<std::string> PluginDirectories() {
     std::vector<std::string> directories;
     if (const char* path = std::getenv(kPluginPathVariable))
         directories = Split(path, ":");
-    directories.emplace_back(SHELFMARK_PLUGIN_INSTALL_DIR);
+    for (std::string& installed : InstalledDirectories(SHELFMARK_PLUGIN_DIR))
+        directories.push_back(std::move(installed));
     directories.push_back(ConfigDirectory() + "/plugins");
     return directories;
 }

@@ -50,8 +50,8 @@ struct ProviderAnswer {
 };
 
 // The folders plug-ins are looked for in, in this order: those of SHELFMARK_PLUGIN_PATH, the
-// installed plug-in folder (<prefix>/lib/shelfmark/plugins), and "plugins" in the configuration
-// directory.
+// installed plug-in folder lib/shelfmark/plugins (below the running program's installation, then
+// below the configured prefix), and "plugins" in the configuration directory.
 std::vector<std::string> PluginDirectories();
 
 // The plug-in files of a folder ("hvsm_*.so"), sorted by name.
