@@ -12,4 +12,7 @@ if command -v ccache >/dev/null; then
     launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSHELFMARK_WERROR=$werror "${launcher[@]}" "$@" >/dev/null
-cmake --build "$build" -j "$(nproc)"
+# SHELFMARK_TARGETS="a b" builds only those targets (and what they need); default: everything.
+targets=()
+for target in ${SHELFMARK_TARGETS:-}; do targets+=(--target "$target"); done
+cmake --build "$build" -j "$(nproc)" "${targets[@]}"

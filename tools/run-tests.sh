@@ -3,6 +3,6 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/tools/install-deps.sh"
-"$root/tools/build.sh" "$@"
+SHELFMARK_TARGETS= "$root/tools/build.sh" "$@"
 build=${SHELFMARK_BUILD_DIR:-$root/build}
 ctest --test-dir "$build" --output-on-failure -j "$(nproc)" --timeout 900
