@@ -48,6 +48,8 @@ int RunLsArchive(const std::vector<std::string>& args) {
         return UsageError(kLsArchiveCommand, "expected one PATH");
     const std::string path = parser.positionals().front();
     const std::string kindName = parser.valueOr("kind", "auto");
+    if (kindName != "auto" && !ArchiveKindForExtension(kindName))
+        return UsageError(kLsArchiveCommand, "unknown kind '" + kindName + "'");
     if (const auto reason = CannotReadReason(path))
         return FailCannotOpen(path, *reason);
 
@@ -67,8 +69,6 @@ int RunLsArchive(const std::vector<std::string>& args) {
             return Fail("'" + path + "' is not an archive the readers know");
     } else {
         kind = ArchiveKindForExtension(kindName);
-        if (!kind)
-            return UsageError(kLsArchiveCommand, "unknown kind '" + kindName + "'");
     }
 
     const bool withCrc = parser.has("crc32") && *kind != ArchiveKind::Cab;
