@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/Command.h"
+#include "foundation/Utf8Text.h"
 
 namespace shelfmark::cli {
 namespace {
@@ -34,7 +35,8 @@ int RunHelp(const std::vector<std::string>& args) {
     }
     const Command* command = FindCommand(args[0]);
     if (!command) {
-        std::cerr << "shelfmark-cli: unknown command '" << args[0] << "'\n";
+        std::cerr << "shelfmark-cli: unknown command '" << shelfmark::text::ForTerminal(args[0])
+                  << "'\n";
         return kExitUsage;
     }
     std::cout << command->usage;
@@ -64,7 +66,8 @@ int main(int argc, char** argv) {
     }
     const Command* command = FindCommand(args[0]);
     if (!command) {
-        std::cerr << "shelfmark-cli: unknown command '" << args[0] << "'\nTry 'shelfmark-cli --help'.\n";
+        std::cerr << "shelfmark-cli: unknown command '" << shelfmark::text::ForTerminal(args[0])
+                  << "'\nTry 'shelfmark-cli --help'.\n";
         return kExitUsage;
     }
     args.erase(args.begin());

@@ -92,6 +92,10 @@ TEST_F(CliOutput, ErrorMessagesEscapeWhatTheyQuote) {
         RunCommand(Cli("tree " + catalog + " \"$(printf 'no\\033[2Jthere')\" 2>&1"));
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_EQ(missing.out, "shelfmark-cli: no item 'no\\033[2Jthere' in the catalog\n");
+    const CommandResult unknown = RunCommand(Cli("\"$(printf 'x\\033]2;t\\a')\" 2>&1"));
+    EXPECT_EQ(unknown.exitCode, 2);
+    EXPECT_EQ(unknown.out.rfind("shelfmark-cli: unknown command 'x\\033]2;t\\a'\n", 0), 0u)
+        << unknown.out;
 }
 
 // The free space of "/" is a size text ("4.66 GB"), near what df reports.
