@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "catalog/CatalogPath.h"
 #include "catalog/FileTypeNames.h"
 #include "catalog/ItemArena.h"
 #include "catalog/TreeWalk.h"
@@ -553,8 +554,14 @@ std::string CatalogTree::pathText(const CatalogItem* item, unsigned mode) const 
         }
     }
     for (auto step = inside.rbegin(); step != inside.rend(); ++step) {
-        relative += '\\';
-        relative += displayName(*step, !display);
+        const std::string name = displayName(*step, !display);
+        if (reference) {  // read back by resolvePath: a backslash inside a name is escaped
+            relative += name.starts_with('\\') ? '/' : '\\';
+            relative += EscapeCatalogPathName(name);
+        } else {
+            relative += '\\';
+            relative += name;
+        }
     }
     if (relative.empty())
         relative = "\\";
@@ -573,21 +580,7 @@ std::string CatalogTree::pathText(const CatalogItem* item, unsigned mode) const 
 }
 
 CatalogItem* CatalogTree::resolvePath(std::string_view path, const CatalogItem* start) const {
-    const CatalogItem* current = start ? start : root();
-    while (current && !path.empty()) {
-        const size_t cut = path.find('\\');
-        std::string_view component = path.substr(0, cut);
-        path = cut == std::string_view::npos ? std::string_view() : path.substr(cut + 1);
-        if (!component.empty() && component.back() == ':')
-            component.remove_suffix(1);
-        if (component.empty())
-            continue;
-        const CatalogItem* child = current->firstChild();
-        while (child && !text::EqualsNoCase(child->name(), component))
-            child = child->next();
-        current = child;
-    }
-    return const_cast<CatalogItem*>(current);
+    return ResolveCatalogPath(*this, path, start);
 }
 
 CatalogItem* CatalogTree::findDiskByNumber(uint32_t number, const CatalogItem* searchRoot) const {

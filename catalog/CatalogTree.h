@@ -173,8 +173,9 @@ class CatalogTree {
     std::string typeText(const CatalogItem* item) const;
     // PathText with pathmode bits.
     std::string pathText(const CatalogItem* item, unsigned mode) const;
-    // ResolvePath: follows "\"-separated names (a trailing ":" on a component is dropped) from
-    // start (or the root) through children honouring locks; null when a name is not found.
+    // ResolvePath: follows a catalog path (CatalogPath.h: names separated by "\" or "/", "\\"
+    // for a backslash inside a name, a trailing ":" dropped) from start (or the root) through
+    // children honouring locks; null when a name is not found.
     CatalogItem* resolvePath(std::string_view path, const CatalogItem* start) const;
     // ResolveShortcut: the final non-shortcut target, or null (a cycle, a missing target). With
     // a prompter a missing target shows "This item was not found." captioned with the 0x84 text.

@@ -86,5 +86,22 @@ TEST_F(CatalogPathTree, NothingBelowALockedItemIsFound) {
     EXPECT_EQ(ResolveCatalogPath(tree, "Photos/Holiday"), nullptr);
 }
 
+// Shortcuts store the target's reference path; it must lead back to a target whose name holds a
+// backslash, and the program's other path lookups (resolvePath) read the same syntax.
+TEST_F(CatalogPathTree, ReferencePathsReachNamesWithBackslashes) {
+    tree.setNumberAttribute(disk, attr::DiskNumber, 42);
+    EXPECT_EQ(tree.pathText(file, pathmode::Reference), "{Disk002A}:\\Scans\\\\2024\\a\\\\b.txt");
+    EXPECT_EQ(tree.pathText(file, pathmode::Plain), "\\Scans\\2024\\a\\b.txt");  // a real path
+    CatalogItem* leading = tree.createItem("\\lead", slashed, Last, 0);
+    EXPECT_EQ(tree.pathText(leading, pathmode::Reference), "{Disk002A}:\\Scans\\\\2024/\\\\lead");
+    for (CatalogItem* target : {file, leading, colon}) {
+        CatalogItem* link = tree.createItem("link", root, Last, itemflag::Shortcut);
+        tree.setTextAttribute(link, attr::ShortcutTarget, tree.pathText(target, pathmode::Reference));
+        EXPECT_EQ(tree.resolveShortcut(link, nullptr), target) << target->name();
+        tree.removeItem(link, false);
+    }
+    EXPECT_EQ(tree.resolvePath("Photos\\Holiday:\\Scans\\\\2024\\a\\\\b.txt", nullptr), file);
+}
+
 }  // namespace
 }  // namespace shelfmark
