@@ -1,0 +1,34 @@
+#include "catalog/DiskOnInsert.h"
+
+#include "catalog/TreeWalk.h"
+
+namespace shelfmark {
+
+const CatalogItem* FindDiskBySerial(const CatalogTree& tree, uint32_t serial) {
+    const CatalogItem* found = nullptr;
+    if (tree.root() == nullptr || tree.root()->isLocked())
+        return nullptr;
+    WalkBelow(
+        tree.root(), [](const CatalogItem& item) { return item.isFolder() && !item.isLocked(); },
+        [&](const CatalogItem& item) {
+            if (item.isDisk() && !item.isShortcut() &&
+                item.numberAttribute(attr::VolumeSerial) == serial) {
+                found = &item;
+                return false;
+            }
+            return true;
+        });
+    return found;
+}
+
+InsertDecision DecideOnInsert(const CatalogTree& tree, const Volume& arrived, bool addDiskOnInsert,
+                              bool readRunning) {
+    const bool medium = arrived.type == DriveType::CdRom || arrived.type == DriveType::Removable;
+    if (!addDiskOnInsert || readRunning || !medium || arrived.serial == 0)
+        return {};
+    if (const CatalogItem* disk = FindDiskBySerial(tree, arrived.serial))
+        return {InsertDecision::Action::Known, disk};
+    return {InsertDecision::Action::Read, nullptr};
+}
+
+}  // namespace shelfmark
