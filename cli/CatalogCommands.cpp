@@ -10,6 +10,7 @@
 #include "catalog/FileText.h"
 #include "catalog/TreeWalk.h"
 #include "cli/ArgParser.h"
+#include "cli/CatalogPaths.h"
 #include "cli/Command.h"
 #include "cli/TerminalPrompter.h"
 #include "foundation/Prompter.h"
@@ -17,15 +18,6 @@
 
 namespace shelfmark::cli {
 namespace {
-
-// A catalog path as the commands take it: names separated by "\" or "/".
-std::string CatalogPath(std::string path) {
-    for (char& c : path) {
-        if (c == '/')
-            c = '\\';
-    }
-    return path;
-}
 
 // Loads a catalog for reading only; the old-format hint is not shown (info tells the version).
 bool LoadCatalog(const std::string& path, CatalogTree& tree, CatalogReadResult& result) {
@@ -39,13 +31,6 @@ bool LoadCatalog(const std::string& path, CatalogTree& tree, CatalogReadResult& 
         return false;
     tree.setName(tree.root(), FileNameOf(path));
     return true;
-}
-
-const CatalogItem* FindItem(const CatalogTree& tree, const std::string& path) {
-    const std::string catalogPath = CatalogPath(path);
-    if (catalogPath.find_first_not_of('\\') == std::string::npos)
-        return tree.root();
-    return tree.resolvePath(catalogPath, nullptr);
 }
 
 // The path of an item below the root: plain names joined by "\".
@@ -483,7 +468,7 @@ int RunMkdir(const std::vector<std::string>& args) {
     if (!document.openCatalogFile(path))
         return kExitFailure;
     CatalogTree& tree = document.tree();
-    CatalogItem* parent = const_cast<CatalogItem*>(FindItem(tree, parser.positionals()[1]));
+    CatalogItem* parent = FindItem(tree, parser.positionals()[1]);
     if (!parent)
         return Fail("no item '" + parser.positionals()[1] + "' in the catalog");
     if (!parent->isFolder() || parent->isShortcut())
