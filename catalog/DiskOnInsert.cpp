@@ -5,20 +5,11 @@
 namespace shelfmark {
 
 const CatalogItem* FindDiskBySerial(const CatalogTree& tree, uint32_t serial) {
-    const CatalogItem* found = nullptr;
     if (tree.root() == nullptr || tree.root()->isLocked())
         return nullptr;
-    WalkBelow(
-        tree.root(), [](const CatalogItem& item) { return item.isFolder() && !item.isLocked(); },
-        [&](const CatalogItem& item) {
-            if (item.isDisk() && !item.isShortcut() &&
-                item.numberAttribute(attr::VolumeSerial) == serial) {
-                found = &item;
-                return false;
-            }
-            return true;
-        });
-    return found;
+    return FindDiskInFolders(tree.root(), [serial](const CatalogItem& disk) {
+        return disk.numberAttribute(attr::VolumeSerial) == serial;
+    });
 }
 
 InsertDecision DecideOnInsert(const CatalogTree& tree, const Volume& arrived, bool addDiskOnInsert,

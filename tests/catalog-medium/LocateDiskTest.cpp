@@ -39,6 +39,12 @@ class ScriptedDialog : public InsertDiskDialog {
     std::function<void(InsertDiskPrompt&)> user_;
 };
 
+// The user ticks the update option and confirms the selected drive.
+void AdoptTheSelectedMedium(InsertDiskPrompt& prompt) {
+    prompt.setUpdateSerial(true);
+    prompt.confirm();
+}
+
 class LocateDiskTest : public ::testing::Test {
   protected:
     LocateDiskTest() : document(prompter) {
@@ -111,10 +117,7 @@ TEST_F(LocateDiskTest, NoDriveListedIsLikeCancel) {
 
 TEST_F(LocateDiskTest, AdoptingTheMediumStoresItsSerial) {
     CatalogItem* cd = disk("Copy", MediaType::CdRom, 0x12345678);
-    ScriptedDialog adopt([](InsertDiskPrompt& prompt) {
-        prompt.setUpdateSerial(true);
-        prompt.confirm();
-    });
+    ScriptedDialog adopt(AdoptTheSelectedMedium);
     const auto located = locate(*cd, &adopt);
     ASSERT_TRUE(located);
     EXPECT_EQ(located->volume.mountPoint, "/media/cd");
@@ -147,10 +150,7 @@ TEST_F(LocateDiskTest, ARefusedLockStillGivesTheMediumButStoresNothing) {
     // Another process holds the edit lock.
     FileLock other;
     ASSERT_TRUE(other.acquire(file));
-    ScriptedDialog adopt([](InsertDiskPrompt& prompt) {
-        prompt.setUpdateSerial(true);
-        prompt.confirm();
-    });
+    ScriptedDialog adopt(AdoptTheSelectedMedium);
     const auto located = locate(*cd, &adopt);
     ASSERT_TRUE(located);
     EXPECT_EQ(located->volume.mountPoint, "/media/cd");
@@ -177,10 +177,7 @@ TEST_F(LocateDiskTest, AReloadWhileLockingFindsTheDiskAgain) {
     CatalogItem* cd = document.tree().resolvePath("Copy", nullptr);
     ASSERT_NE(cd, nullptr);
     prompter.queueAnswer(PromptAnswer::Yes);  // reload the changed file
-    ScriptedDialog adopt([](InsertDiskPrompt& prompt) {
-        prompt.setUpdateSerial(true);
-        prompt.confirm();
-    });
+    ScriptedDialog adopt(AdoptTheSelectedMedium);
     const auto located = locate(*cd, &adopt);
     ASSERT_TRUE(located);
     EXPECT_TRUE(located->catalogReloaded);
