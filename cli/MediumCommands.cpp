@@ -1,6 +1,13 @@
 // Commands that reach the real files of catalogued disks: locate, open.
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "catalog/CatalogDocument.h"
@@ -15,6 +22,7 @@
 #include "cli/TerminalPrompter.h"
 #include "platform/desktop/DesktopOpen.h"
 #include "platform/volumes/VolumeIdentity.h"
+#include "platform/volumes/VolumeWatcher.h"
 
 namespace shelfmark::cli {
 namespace {
@@ -26,14 +34,78 @@ std::string NotMountedText(std::string_view diskName, std::optional<uint32_t> se
     return disk + " (serial number " + FormatVolumeSerial(*serial) + ") is not mounted";
 }
 
-// Nobody can insert a disk at a command line: the prompt ends with Cancel and says which disk
-// was wanted.
-class NoInsertDialog : public InsertDiskDialog {
+// The volume watcher's changes, handed from its thread to the waiting command.
+class ChangeQueue {
+  public:
+    ChangeQueue() : wake_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+    ~ChangeQueue() {
+        if (wake_ >= 0)
+            ::close(wake_);
+    }
+    ChangeQueue(const ChangeQueue&) = delete;
+    ChangeQueue& operator=(const ChangeQueue&) = delete;
+
+    int fd() const { return wake_; }
+    void push(const VolumeChange& change) {
+        const std::lock_guard lock(mutex_);
+        changes_.push_back(change);
+        const uint64_t one = 1;
+        [[maybe_unused]] const ssize_t written = ::write(wake_, &one, sizeof one);
+    }
+    std::vector<VolumeChange> take() {
+        uint64_t count = 0;
+        [[maybe_unused]] const ssize_t got = ::read(wake_, &count, sizeof count);
+        const std::lock_guard lock(mutex_);
+        return std::exchange(changes_, {});
+    }
+
+  private:
+    int wake_;
+    std::mutex mutex_;
+    std::vector<VolumeChange> changes_;
+};
+
+// At a terminal the user can still insert the disk: the prompt watches volumes being mounted
+// until the right medium arrives, and Enter gives up. Without a terminal nobody can insert
+// anything, and the prompt ends with Cancel at once. Either way the wanted disk is named.
+class TerminalInsertDialog : public InsertDiskDialog {
   public:
     bool run(InsertDiskPrompt& prompt) override {
-        Fail(NotMountedText(prompt.request().diskName, prompt.request().wantedSerial));
-        prompt.cancel();
-        return false;
+        const InsertDiskRequest& wanted = prompt.request();
+        if (::isatty(STDIN_FILENO) == 0 || ::isatty(STDERR_FILENO) == 0) {
+            Fail(NotMountedText(wanted.diskName, wanted.wantedSerial));
+            prompt.cancel();
+            return false;
+        }
+        ChangeQueue queue;
+        VolumeWatcher watcher([&queue](const VolumeChange& change) { queue.push(change); });
+        std::string error;
+        if (queue.fd() < 0 || !watcher.start(error)) {
+            Fail(NotMountedText(wanted.diskName, wanted.wantedSerial) + "; " + error);
+            prompt.cancel();
+            return false;
+        }
+        std::fprintf(stderr, "%s\nWaiting for it to be mounted; press Enter to give up.\n",
+                     prompt.explanation().c_str());
+        // A medium mounted since the drives were listed counts as arrived.
+        for (const Volume& volume : watcher.volumes())
+            prompt.volumeArrived(volume);
+        while (prompt.state() == InsertDiskPrompt::State::Open) {
+            pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {queue.fd(), POLLIN, 0}};
+            if (::poll(fds, 2, -1) < 0 && errno != EINTR)
+                break;
+            if (fds[0].revents != 0)
+                break;  // Enter, or the end of the input
+            for (const VolumeChange& change : queue.take()) {
+                if (change.kind == VolumeChange::Kind::Arrived)
+                    prompt.volumeArrived(change.volume);
+                else
+                    prompt.volumeRemoved(change.volume);
+            }
+        }
+        watcher.stop();
+        prompt.cancel();  // still open: the user gave up
+        return prompt.state() == InsertDiskPrompt::State::Ok;
     }
 };
 
@@ -116,8 +188,10 @@ const Command kOpenCommand{
     "\n"
     "Opens the files at the catalog paths PATH from their mounted media with the\n"
     "desktop's default application for their type (xdg-open, else gio open), in\n"
-    "the file's folder. Media are found as by locate; when a disk's medium is not\n"
-    "mounted the command stops there with exit status 1. Directories, disks and\n"
+    "the file's folder. Media are found as by locate. When a disk's medium is not\n"
+    "mounted and the command runs at a terminal, it asks for the disk and waits\n"
+    "until a volume with the disk's serial number is mounted (Enter gives up);\n"
+    "otherwise it stops there with exit status 1. Directories, disks and\n"
     "folders are not opened, nor items inside archives; a file missing from its\n"
     "medium is reported. A shortcut opens its target.\n",
     RunOpen};
@@ -134,7 +208,7 @@ int RunOpen(const std::vector<std::string>& args) {
     std::vector<CatalogItem*> items;
     if (!OpenWithItems(document, parser.positionals(), items))
         return kExitFailure;
-    NoInsertDialog dialog;
+    TerminalInsertDialog dialog;
     const OpenOnMediumResult result =
         OpenOnMedium(document, items, ListDrives(), &dialog,
                      [](const std::string& path, std::string& error) {

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <chrono>
 #include <string>
+#include <thread>
 
 #include "platform/volumes/VolumeIdentity.h"
 #include "tests/support/LoopMount.h"
@@ -39,6 +42,17 @@ class MediumCli : public ::testing::Test {
         return RunCommand(Cli(arguments) + " 2>" + ShellQuote((dir / "err").string()));
     }
     std::string err() const { return testing::ReadFile(dir / "err"); }
+    // A stand-in xdg-open that records where it ran and what it was given; the text to put in
+    // front of a command line so that it is found.
+    std::string fakeOpener() const {
+        const std::string bin = (dir / "bin").string();
+        std::filesystem::create_directories(bin);
+        testing::WriteFile(bin + "/xdg-open",
+                           "#!/bin/sh\necho \"$PWD|$1\" >> " + ShellQuote(record()) + "\n");
+        ::chmod((bin + "/xdg-open").c_str(), 0755);
+        return "PATH=" + ShellQuote(bin) + ":\"$PATH\" ";
+    }
+    std::string record() const { return (dir / "record").string(); }
 
     testing::TempDir dir;
     testing::LoopMount loop{dir.path(), "vol", "STICK"};
@@ -70,19 +84,11 @@ TEST_F(MediumCli, LocateNamesTheDiskWhenItsMediumIsNotMounted) {
 }
 
 TEST_F(MediumCli, OpenHandsTheFileToTheDesktopOpener) {
-    // A stand-in xdg-open records where it ran and what it was given.
-    const std::string bin = (dir / "bin").string();
-    std::filesystem::create_directories(bin);
-    const std::string record = (dir / "record").string();
-    testing::WriteFile(bin + "/xdg-open",
-                       "#!/bin/sh\necho \"$PWD|$1\" >> " + ShellQuote(record) + "\n");
-    ::chmod((bin + "/xdg-open").c_str(), 0755);
-    const std::string env = "PATH=" + ShellQuote(bin) + ":\"$PATH\" ";
-
+    const std::string env = fakeOpener();
     testing::CommandResult result = RunCommand(
         env + Cli("open " + catalog() + " Docs/old/a.txt 'Stick/top file.txt'") + " 2>&1");
     EXPECT_EQ(result.exitCode, 0) << result.out;
-    EXPECT_EQ(testing::ReadFile(record),
+    EXPECT_EQ(testing::ReadFile(record()),
               mnt + "/docs/old|" + mnt + "/docs/old/a.txt\n" + mnt + "|" + mnt + "/top file.txt\n");
 
     // A directory is not opened; a file deleted from the medium is reported.
@@ -99,8 +105,40 @@ TEST_F(MediumCli, OpenHandsTheFileToTheDesktopOpener) {
     EXPECT_EQ(result.out, "shelfmark-cli: disk 'Stick' (serial number " +
                               FormatVolumeSerial(SerialFromUuid(loop.uuid())) +
                               ") is not mounted\n");
-    const std::string recorded = testing::ReadFile(record);
+    const std::string recorded = testing::ReadFile(record());
     EXPECT_EQ(std::count(recorded.begin(), recorded.end(), '\n'), 2);
+}
+
+TEST_F(MediumCli, OpenAtATerminalWaitsForTheDiskToBeMounted) {
+    SHELFMARK_REQUIRE_PROGRAM("script");
+    const std::string env = fakeOpener();
+    loop.unmount();
+    const std::string again = (dir / "again").string();
+    std::filesystem::create_directories(again);
+    const std::string out = (dir / "out").string();
+    // script gives the command a terminal; its input stays open, and empty, for a while.
+    const std::string command =
+        "sleep 4 | script -qec " +
+        ShellQuote(env + Cli("open " + catalog() + " 'Stick/top file.txt'")) + " /dev/null > " +
+        ShellQuote(out) + " 2>&1";
+    testing::CommandResult result;
+    std::thread runner([&] { result = RunCommand(command); });
+    for (int i = 0; i < 100 && testing::ReadFile(out).find("Waiting") == std::string::npos; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const bool mounted = RunCommand("mount -o loop " + ShellQuote(loop.image().string()) + " " +
+                                    ShellQuote(again))
+                             .exitCode == 0;
+    runner.join();
+    if (mounted)
+        ::umount(again.c_str());
+    ASSERT_TRUE(mounted);
+    EXPECT_EQ(result.exitCode, 0);
+    const std::string shown = testing::ReadFile(out);
+    EXPECT_NE(shown.find("Please insert the disk 'Stick' (serial number " +
+                         FormatVolumeSerial(SerialFromUuid(loop.uuid())) + ")"),
+              std::string::npos)
+        << shown;
+    EXPECT_EQ(testing::ReadFile(record()), again + "|" + again + "/top file.txt\n");
 }
 
 }  // namespace

@@ -46,6 +46,7 @@ class LoopMount {
     bool mounted() const { return mounted_; }
     const std::string& why() const { return why_; }
     const std::filesystem::path& mountPoint() const { return mountPoint_; }
+    const std::filesystem::path& image() const { return image_; }
     // The file system's UUID as mkfs.ext2 was told it.
     const std::string& uuid() const { return uuid_; }
 
