@@ -47,7 +47,8 @@ class VolumeWatcher {
     // mount table cannot be watched.
     bool start(std::string& error);
     // Ends the thread promptly (it waits on the mount table and on a wake-up descriptor, never on
-    // a timer); no listener call runs after stop returns. Safe to call when not started.
+    // a timer); no listener call runs after stop returns. Safe to call when not started; not to
+    // be called from the listener.
     void stop();
     bool running() const { return thread_.joinable(); }
 
