@@ -121,8 +121,7 @@ void InsertDiskPrompt::confirm() {
     }
     Entry& entry = entries_[*selected_];
     serialText_.clear();
-    const std::optional<uint32_t> serial =
-        entry.mounted ? readSerial_(entry.volume) : std::nullopt;
+    const std::optional<uint32_t> serial = entry.mounted ? readSerial_(entry.volume) : std::nullopt;
     if (!serial) {
         entry.mounted = false;
         prompter_.error(

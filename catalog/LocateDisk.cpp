@@ -34,7 +34,8 @@ CatalogItem* LockKeepingDisk(CatalogDocument& document, CatalogItem& disk, bool&
 
 }  // namespace
 
-std::optional<Volume> FindMountedMedium(const CatalogItem& disk, const std::vector<Volume>& drives) {
+std::optional<Volume> FindMountedMedium(const CatalogItem& disk,
+                                        const std::vector<Volume>& drives) {
     const std::optional<DriveType> expected = ExpectedDriveType(disk.flags());
     const std::optional<uint32_t> serial = disk.numberAttribute(attr::VolumeSerial);
     if (!disk.isDisk() || !expected || !serial)
@@ -44,9 +45,9 @@ std::optional<Volume> FindMountedMedium(const CatalogItem& disk, const std::vect
     for (const Volume& volume : drives)
         candidates.push_back({volume.type, volume.serial});
     const std::optional<uint32_t> remembered = disk.numberAttribute(attr::DriveIndex);
-    const std::optional<size_t> index = MatchDrive(
-        candidates, *expected,
-        remembered ? std::optional<size_t>(*remembered) : std::nullopt, *serial);
+    const std::optional<size_t> index =
+        MatchDrive(candidates, *expected,
+                   remembered ? std::optional<size_t>(*remembered) : std::nullopt, *serial);
     if (!index)
         return std::nullopt;
     return drives[*index];

@@ -23,7 +23,8 @@ std::vector<std::string> PathOnMedium(const CatalogItem& item) {
         const std::string_view folder = base.substr(0, separator);
         if (!folder.empty())
             baseComponents.push_back(NameOnMedium(folder));
-        base = separator == std::string_view::npos ? std::string_view() : base.substr(separator + 1);
+        base =
+            separator == std::string_view::npos ? std::string_view() : base.substr(separator + 1);
     }
     components.insert(components.end(), baseComponents.rbegin(), baseComponents.rend());
     std::reverse(components.begin(), components.end());

@@ -71,7 +71,8 @@ OpenOnMediumResult OpenOnMedium(CatalogDocument& document, std::span<CatalogItem
 
     // Each disk's paths are taken from the tree before any disk is located.
     for (const DiskFiles& files : disks) {
-        const std::optional<LocatedDisk> located = LocateDisk(document, *files.disk, drives, dialog);
+        const std::optional<LocatedDisk> located =
+            LocateDisk(document, *files.disk, drives, dialog);
         if (!located) {
             result.notFound = true;
             return result;

@@ -22,9 +22,9 @@ struct OpenOnMediumResult {
     // The first container among the items: it is not opened on the medium, the tree view shows
     // it instead. Null when there was none, or when the catalog was reloaded on the way.
     CatalogItem* containerToShow = nullptr;
-    size_t opened = 0;       // files the opener accepted
-    bool refused = false;    // an item was reported and skipped, or a file could not be opened
-    bool notFound = false;   // a disk's medium was not found: the command ended there
+    size_t opened = 0;      // files the opener accepted
+    bool refused = false;   // an item was reported and skipped, or a file could not be opened
+    bool notFound = false;  // a disk's medium was not found: the command ended there
     // The catalog was reloaded while a new serial was stored: the command ended after that
     // disk's files, and no item reference survives.
     bool catalogReloaded = false;

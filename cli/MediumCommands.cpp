@@ -209,11 +209,10 @@ int RunOpen(const std::vector<std::string>& args) {
     if (!OpenWithItems(document, parser.positionals(), items))
         return kExitFailure;
     TerminalInsertDialog dialog;
-    const OpenOnMediumResult result =
-        OpenOnMedium(document, items, ListDrives(), &dialog,
-                     [](const std::string& path, std::string& error) {
-                         return OpenWithDefaultApplication(path, error);
-                     });
+    const OpenOnMediumResult result = OpenOnMedium(
+        document, items, ListDrives(), &dialog, [](const std::string& path, std::string& error) {
+            return OpenWithDefaultApplication(path, error);
+        });
     if (result.containerToShow != nullptr)
         Fail("'" + document.tree().pathText(result.containerToShow, pathmode::Display) +
              "' is not a file; only files are opened (locate prints where it is)");

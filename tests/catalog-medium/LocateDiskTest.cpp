@@ -209,8 +209,8 @@ TEST(LocateDiskOnVolume, FindsTheMountedMediumAndItsFiles) {
     CatalogItem* whole =
         AddDisk(tree, tree.root(), "Whole", MediaType::HardDisk, serial, 0, "", "BACKUP");
     CatalogItem* readme = AddPath(tree, whole, "readme.txt");
-    CatalogItem* photos = AddDisk(
-        tree, tree.root(), "Photos", MediaType::HardDisk, serial, 99, "photos\\2003", "BACKUP");
+    CatalogItem* photos = AddDisk(tree, tree.root(), "Photos", MediaType::HardDisk, serial, 99,
+                                  "photos\\2003", "BACKUP");
     CatalogItem* beach = AddPath(tree, photos, "june\\beach.jpg");
     CatalogItem* missing = AddDisk(tree, tree.root(), "Gone", MediaType::HardDisk, serial ^ 1);
     CatalogItem* gone = AddPath(tree, missing, "x.txt");
@@ -228,9 +228,9 @@ TEST(LocateDiskOnVolume, FindsTheMountedMediumAndItsFiles) {
     EXPECT_EQ(testing::ReadFile(RealPathOnMedium(*beach, located->volume)), "jpeg");
 
     const std::vector<const CatalogItem*> items = {beach, gone, readme, missing};
-    EXPECT_EQ(CopyPathText(tree, items, drives),
-              (mnt / "photos/2003/june/beach.jpg").string() + "\nGone:\\x.txt\n" +
-                  (mnt / "readme.txt").string() + "\nGone:\\");
+    EXPECT_EQ(CopyPathText(tree, items, drives), (mnt / "photos/2003/june/beach.jpg").string() +
+                                                     "\nGone:\\x.txt\n" +
+                                                     (mnt / "readme.txt").string() + "\nGone:\\");
 
     loop.unmount();
     const std::vector<Volume> after = ListDrives();

@@ -40,8 +40,9 @@ inline CatalogItem* AddPath(CatalogTree& tree, CatalogItem* start, std::string_v
         CatalogItem* child = at->firstChild(true);
         while (child != nullptr && (child->name() != name || last))
             child = child->next();
-        at = child != nullptr ? child
-                              : tree.createItem(name, at, Sorted, last ? flags : itemflag::Directory);
+        at = child != nullptr
+                 ? child
+                 : tree.createItem(name, at, Sorted, last ? flags : itemflag::Directory);
         path = last ? std::string_view() : path.substr(separator + 1);
     }
     return at;

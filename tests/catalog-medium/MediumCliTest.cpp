@@ -33,9 +33,9 @@ class MediumCli : public ::testing::Test {
         testing::WriteFile(mnt + "/docs/old/a.txt", "a");
         testing::WriteFile(mnt + "/top file.txt", "t");
         ASSERT_EQ(run("read " + catalog() + " " + ShellQuote(mnt) + " --name Stick").exitCode, 0);
-        ASSERT_EQ(run("read " + catalog() + " " + ShellQuote(mnt + "/docs") + " --name Docs")
-                      .exitCode,
-                  0);
+        ASSERT_EQ(
+            run("read " + catalog() + " " + ShellQuote(mnt + "/docs") + " --name Docs").exitCode,
+            0);
     }
     std::string catalog() const { return ShellQuote((dir / "c.tkd").string()); }
     testing::CommandResult run(const std::string& arguments) {
@@ -60,11 +60,11 @@ class MediumCli : public ::testing::Test {
 };
 
 TEST_F(MediumCli, LocatePrintsRealPaths) {
-    const testing::CommandResult result =
-        run("locate " + catalog() + " 'Stick/top file.txt' Stick/docs/old Docs/old/a.txt Stick Docs");
+    const testing::CommandResult result = run(
+        "locate " + catalog() + " 'Stick/top file.txt' Stick/docs/old Docs/old/a.txt Stick Docs");
     EXPECT_EQ(result.exitCode, 0) << err();
-    EXPECT_EQ(result.out, mnt + "/top file.txt\n" + mnt + "/docs/old\n" + mnt + "/docs/old/a.txt\n" +
-                              mnt + "\n" + mnt + "/docs\n");
+    EXPECT_EQ(result.out, mnt + "/top file.txt\n" + mnt + "/docs/old\n" + mnt +
+                              "/docs/old/a.txt\n" + mnt + "\n" + mnt + "/docs\n");
     EXPECT_EQ(err(), "");
 }
 
@@ -72,8 +72,7 @@ TEST_F(MediumCli, LocateNamesTheDiskWhenItsMediumIsNotMounted) {
     ASSERT_EQ(run("mkdir " + catalog() + " / Shelf").exitCode, 0);
     loop.unmount();
     const std::string serial = FormatVolumeSerial(SerialFromUuid(loop.uuid()));
-    const testing::CommandResult result =
-        run("locate " + catalog() + " Docs/old/a.txt Shelf");
+    const testing::CommandResult result = run("locate " + catalog() + " Docs/old/a.txt Shelf");
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(err(), "shelfmark-cli: disk 'Docs' (serial number " + serial +
@@ -125,9 +124,9 @@ TEST_F(MediumCli, OpenAtATerminalWaitsForTheDiskToBeMounted) {
     std::thread runner([&] { result = RunCommand(command); });
     for (int i = 0; i < 100 && testing::ReadFile(out).find("Waiting") == std::string::npos; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    const bool mounted = RunCommand("mount -o loop " + ShellQuote(loop.image().string()) + " " +
-                                    ShellQuote(again))
-                             .exitCode == 0;
+    const bool mounted =
+        RunCommand("mount -o loop " + ShellQuote(loop.image().string()) + " " + ShellQuote(again))
+            .exitCode == 0;
     runner.join();
     if (mounted)
         ::umount(again.c_str());

@@ -23,7 +23,8 @@ TEST(MediumPath, MountPointBaseDirectoryAndNames) {
     // Linux names may hold a backslash; it is a name's own character, not a separator.
     CatalogItem* odd = tree.createItem("a\\b.txt", file->parent(), Sorted, 0);
 
-    EXPECT_EQ(PathOnMedium(*file), (std::vector<std::string>{"photos", "2003", "june", "beach.jpg"}));
+    EXPECT_EQ(PathOnMedium(*file),
+              (std::vector<std::string>{"photos", "2003", "june", "beach.jpg"}));
     EXPECT_EQ(RealPathOnMedium(*file, MakeVolume("/media/ann/STICK", DriveType::Removable, 5)),
               "/media/ann/STICK/photos/2003/june/beach.jpg");
     EXPECT_EQ(RealPathOnMedium(*file, MakeVolume("/", DriveType::Fixed, 5)),
@@ -93,9 +94,9 @@ TEST(DiskOnInsert, KnownDisksUnknownMediaAndLockedFolders) {
     EXPECT_EQ(DecideOnInsert(tree, cd, true, true).action, Action::Nothing);
     const Volume stick = MakeVolume("/media/stick", DriveType::Removable, 0x2222);
     EXPECT_EQ(DecideOnInsert(tree, stick, true, false).action, Action::Read);
-    EXPECT_EQ(DecideOnInsert(tree, MakeVolume("/media/x", DriveType::Removable, 0), true, false)
-                  .action,
-              Action::Nothing);
+    EXPECT_EQ(
+        DecideOnInsert(tree, MakeVolume("/media/x", DriveType::Removable, 0), true, false).action,
+        Action::Nothing);
     for (DriveType type : {DriveType::Fixed, DriveType::Remote})
         EXPECT_EQ(DecideOnInsert(tree, MakeVolume("/mnt", type, 0x9999), true, false).action,
                   Action::Nothing);

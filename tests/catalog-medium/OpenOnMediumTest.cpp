@@ -33,7 +33,8 @@ class OpenOnMediumTest : public ::testing::Test {
         std::filesystem::create_directories(dir / "base" / "docs");
         testing::WriteFile(dir / "base" / "docs" / "a.txt", "a");
         testing::WriteFile(dir / "base" / "b.txt", "b");
-        drives = {MakeVolume("/", DriveType::Fixed, 1), MakeVolume(mount, DriveType::Removable, 77)};
+        drives = {MakeVolume("/", DriveType::Fixed, 1),
+                  MakeVolume(mount, DriveType::Removable, 77)};
         CatalogTree& tree = document.tree();
         stick = AddDisk(tree, tree.root(), "Stick", MediaType::Removable, 77, 0, "base", "LBL");
         other = AddDisk(tree, tree.root(), "Other", MediaType::Removable, 78);
@@ -66,7 +67,8 @@ TEST_F(OpenOnMediumTest, OpensFilesAtTheirRealPaths) {
     CatalogItem* a = AddPath(tree, stick, "docs\\a.txt");
     CatalogItem* b = AddPath(tree, stick, "b.txt");
     const OpenOnMediumResult result = open({a, b});
-    EXPECT_EQ(opened, (std::vector<std::string>{mount + "/base/docs/a.txt", mount + "/base/b.txt"}));
+    EXPECT_EQ(opened,
+              (std::vector<std::string>{mount + "/base/docs/a.txt", mount + "/base/b.txt"}));
     EXPECT_EQ(result.opened, 2u);
     EXPECT_FALSE(result.refused);
     EXPECT_FALSE(result.notFound);
@@ -103,10 +105,11 @@ TEST_F(OpenOnMediumTest, AFileGoneFromTheMediumIsReported) {
     EXPECT_TRUE(result.refused);
     EXPECT_EQ(result.opened, 0u);
     EXPECT_EQ(opened, (std::vector<std::string>{mount + "/base/fail.txt"}));
-    EXPECT_EQ(prompter.shownTexts(),
-              (std::vector<std::string>{"Path '" + mount + "/base/docs/gone.txt' not found.",
-                                        "Path '" + mount + "/base/b.txt/x' not found.",
-                                        "cannot open '" + mount + "/base/fail.txt': no application"}));
+    EXPECT_EQ(
+        prompter.shownTexts(),
+        (std::vector<std::string>{"Path '" + mount + "/base/docs/gone.txt' not found.",
+                                  "Path '" + mount + "/base/b.txt/x' not found.",
+                                  "cannot open '" + mount + "/base/fail.txt': no application"}));
     EXPECT_EQ(prompter.shown()[2].message.caption, mount + "/base/fail.txt");
 }
 
@@ -125,13 +128,15 @@ TEST_F(OpenOnMediumTest, ADiskNotFoundEndsTheCommand) {
     const OpenOnMediumResult second = open({b, first, a});
     EXPECT_TRUE(second.notFound);
     EXPECT_EQ(second.opened, 2u);
-    EXPECT_EQ(opened, (std::vector<std::string>{mount + "/base/b.txt", mount + "/base/docs/a.txt"}));
+    EXPECT_EQ(opened,
+              (std::vector<std::string>{mount + "/base/b.txt", mount + "/base/docs/a.txt"}));
 }
 
 TEST_F(OpenOnMediumTest, AShortcutOpensItsTarget) {
     CatalogTree& tree = document.tree();
     CatalogItem* b = AddPath(tree, stick, "b.txt");
-    CatalogItem* link = tree.createItem("Shortcut to b.txt", tree.root(), Sorted, itemflag::Shortcut);
+    CatalogItem* link =
+        tree.createItem("Shortcut to b.txt", tree.root(), Sorted, itemflag::Shortcut);
     tree.setTextAttribute(link, attr::ShortcutTarget, tree.pathText(b, pathmode::Reference));
     CatalogItem* broken = tree.createItem("Broken", tree.root(), Sorted, itemflag::Shortcut);
     tree.setTextAttribute(broken, attr::ShortcutTarget, "{Disk00FF}:\\none");

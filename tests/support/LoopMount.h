@@ -75,8 +75,8 @@ class LoopMount {
 }  // namespace shelfmark::testing
 
 // Skips the current test with the reason when the volume could not be mounted.
-#define SHELFMARK_REQUIRE_MOUNT(loop)                                                  \
-    do {                                                                               \
-        if (!(loop).mounted())                                                         \
-            GTEST_SKIP() << (loop).why();                                              \
+#define SHELFMARK_REQUIRE_MOUNT(loop)     \
+    do {                                  \
+        if (!(loop).mounted())            \
+            GTEST_SKIP() << (loop).why(); \
     } while (0)
