@@ -587,19 +587,9 @@ CatalogItem* CatalogTree::findDiskByNumber(uint32_t number, const CatalogItem* s
     const CatalogItem* start = searchRoot ? searchRoot : root();
     if (!start)
         return nullptr;
-    CatalogItem* found = nullptr;
-    auto enter = [](const CatalogItem& item) {
-        return item.isFolder() && !item.isShortcut() && !item.isLocked();
-    };
-    WalkBelow(start, enter, [&](CatalogItem& item) {
-        if (item.isDisk() && !item.isShortcut() &&
-            item.numberAttribute(attr::DiskNumber) == number) {
-            found = &item;
-            return false;
-        }
-        return true;
+    return FindDiskInFolders(start, [number](const CatalogItem& disk) {
+        return disk.numberAttribute(attr::DiskNumber) == number;
     });
-    return found;
 }
 
 CatalogItem* CatalogTree::resolveShortcut(const CatalogItem* item, Prompter* report,

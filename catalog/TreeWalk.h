@@ -39,6 +39,24 @@ inline bool EnterAll(const CatalogItem&) {
     return true;
 }
 
+// The first disk below `start`, depth-first, for which match(disk) holds; the walk enters only
+// folders that are not locked, so it sees the disks a user can reach. Null when none matches.
+template <typename Match>
+CatalogItem* FindDiskInFolders(const CatalogItem* start, Match&& match) {
+    CatalogItem* found = nullptr;
+    auto enter = [](const CatalogItem& item) {
+        return item.isFolder() && !item.isShortcut() && !item.isLocked();
+    };
+    WalkBelow(start, enter, [&](CatalogItem& item) {
+        if (item.isDisk() && !item.isShortcut() && match(static_cast<const CatalogItem&>(item))) {
+            found = &item;
+            return false;
+        }
+        return true;
+    });
+    return found;
+}
+
 // CountItems of one item: the items below it, entering containers only (the records the file
 // writer writes below it); 0 for a non-container.
 inline uint64_t CountItemsBelow(const CatalogItem& item) {

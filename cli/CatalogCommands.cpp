@@ -463,7 +463,7 @@ int RunMkdir(const std::vector<std::string>& args) {
     if (!document.openCatalogFile(path))
         return kExitFailure;
     CatalogTree& tree = document.tree();
-    CatalogItem* parent = const_cast<CatalogItem*>(FindItem(tree, parser.positionals()[1]));
+    CatalogItem* parent = FindItem(tree, parser.positionals()[1]);
     if (!parent)
         return Fail("no item '" + parser.positionals()[1] + "' in the catalog");
     if (!parent->isFolder() || parent->isShortcut())

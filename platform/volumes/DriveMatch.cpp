@@ -21,23 +21,13 @@ std::optional<DriveType> ExpectedDriveType(unsigned mediaTypeBits) {
 
 std::optional<size_t> MatchDrive(std::span<const DriveCandidate> drives, DriveType expected,
                                  std::optional<size_t> rememberedIndex, uint32_t serial) {
-    std::optional<size_t> candidate;
-    if (rememberedIndex && *rememberedIndex < drives.size() &&
-        drives[*rememberedIndex].type == expected) {
-        candidate = rememberedIndex;
-    } else {
-        for (size_t i = 0; i < drives.size() && !candidate; ++i)
-            if (drives[i].type == expected)
-                candidate = i;
-    }
-    if (!candidate)
-        return std::nullopt;
-    if (drives[*candidate].serial == serial)
-        return candidate;
-    if (expected == DriveType::Removable)
-        return std::nullopt;
+    auto matches = [&](size_t i) {
+        return i < drives.size() && drives[i].type == expected && drives[i].serial == serial;
+    };
+    if (rememberedIndex && matches(*rememberedIndex))
+        return rememberedIndex;
     for (size_t i = 0; i < drives.size(); ++i)
-        if (drives[i].type == expected && drives[i].serial == serial)
+        if (matches(i))
             return i;
     return std::nullopt;
 }

@@ -22,9 +22,10 @@ struct DriveCandidate {
 std::optional<DriveType> ExpectedDriveType(unsigned mediaTypeBits);
 
 // The index of the drive that holds the disk, or nothing (the caller then asks for the disk).
-// The remembered drive is tried first when it exists and has the expected type, else the first
-// drive of that type; when its serial differs, every drive of the type is tried in order,
-// except for removable disks, whose drive is fixed by the first choice.
+// The serial decides: the remembered drive is only tried first, when it exists and has the
+// expected type; then every drive of the type in order. Drive indexes are positions among the
+// mounted volumes, so they move as volumes come and go; a removable medium is looked for in
+// every removable drive like any other.
 std::optional<size_t> MatchDrive(std::span<const DriveCandidate> drives, DriveType expected,
                                  std::optional<size_t> rememberedIndex, uint32_t serial);
 

@@ -131,14 +131,28 @@ TEST(DriveMatch, PrefersTheRememberedDriveThenSearchesBySerial) {
     EXPECT_FALSE(MatchDrive(drives, DriveType::Remote, std::nullopt, 0));
 }
 
-TEST(DriveMatch, RemovableDisksAreNotSearchedAcrossDrives) {
+TEST(DriveMatch, RemovableDisksAreFoundInAnyRemovableDrive) {
+    // Drive indexes are positions among the mounted volumes: a stick that was the second volume
+    // when it was read may be the first one now.
     const std::vector<DriveCandidate> drives = {
         {DriveType::Removable, 0x22222222},
         {DriveType::Removable, 0x33333333},
     };
     EXPECT_EQ(MatchDrive(drives, DriveType::Removable, 1, 0x33333333), 1u);
-    EXPECT_FALSE(MatchDrive(drives, DriveType::Removable, 0, 0x33333333));
-    EXPECT_FALSE(MatchDrive(drives, DriveType::Removable, std::nullopt, 0x33333333));
+    EXPECT_EQ(MatchDrive(drives, DriveType::Removable, 0, 0x33333333), 1u);
+    EXPECT_EQ(MatchDrive(drives, DriveType::Removable, std::nullopt, 0x33333333), 1u);
+    EXPECT_FALSE(MatchDrive(drives, DriveType::Removable, 0, 0x44444444));
+}
+
+TEST(DriveMatch, TheRememberedDriveWinsAmongEqualSerials) {
+    const std::vector<DriveCandidate> drives = {
+        {DriveType::CdRom, 0xAAAA0001},
+        {DriveType::CdRom, 0xAAAA0001},
+        {DriveType::Fixed, 0xAAAA0001},
+    };
+    EXPECT_EQ(MatchDrive(drives, DriveType::CdRom, 1, 0xAAAA0001), 1u);
+    EXPECT_EQ(MatchDrive(drives, DriveType::CdRom, 2, 0xAAAA0001), 0u);  // wrong type: a hint only
+    EXPECT_EQ(MatchDrive(drives, DriveType::Fixed, 0, 0xAAAA0001), 2u);
 }
 
 }  // namespace
