@@ -1,4 +1,4 @@
-// Catalog file commands: new, info, tree, dump, export-db, mkdir.
+// Catalog file commands: new, info, tree, dump, export-db.
 #include <cinttypes>
 #include <cstdio>
 #include <iostream>
@@ -10,6 +10,7 @@
 #include "catalog/FileText.h"
 #include "catalog/TreeWalk.h"
 #include "cli/ArgParser.h"
+#include "cli/CatalogPaths.h"
 #include "cli/Command.h"
 #include "cli/TerminalPrompter.h"
 #include "foundation/Prompter.h"
@@ -17,15 +18,6 @@
 
 namespace shelfmark::cli {
 namespace {
-
-// A catalog path as the commands take it: names separated by "\" or "/".
-std::string CatalogPath(std::string path) {
-    for (char& c : path) {
-        if (c == '/')
-            c = '\\';
-    }
-    return path;
-}
 
 // Loads a catalog for reading only; the old-format hint is not shown (info tells the version).
 bool LoadCatalog(const std::string& path, CatalogTree& tree, CatalogReadResult& result) {
@@ -39,13 +31,6 @@ bool LoadCatalog(const std::string& path, CatalogTree& tree, CatalogReadResult& 
         return false;
     tree.setName(tree.root(), FileNameOf(path));
     return true;
-}
-
-const CatalogItem* FindItem(const CatalogTree& tree, const std::string& path) {
-    const std::string catalogPath = CatalogPath(path);
-    if (catalogPath.find_first_not_of('\\') == std::string::npos)
-        return tree.root();
-    return tree.resolvePath(catalogPath, nullptr);
 }
 
 // The path of an item below the root: plain names joined by "\".
@@ -451,54 +436,6 @@ int RunExportDb(const std::vector<std::string>& args) {
     TerminalPrompter prompter;
     CatalogDocument document(prompter);
     return document.exportSelection(items, *output) ? kExitSuccess : kExitFailure;
-}
-
-// ---------------------------------------------------------------------------------------------
-
-int RunMkdir(const std::vector<std::string>& args);
-const Command kMkdirCommand{
-    "mkdir", "add a folder to a catalog file",
-    "Usage: shelfmark-cli mkdir FILE PARENT NAME\n"
-    "\n"
-    "Adds a folder NAME under the folder at the catalog path PARENT (\"\" or \"/\"\n"
-    "for the root) in sorted position and saves FILE. Fails when PARENT is not a\n"
-    "folder, when it already holds an item of that name, or when another\n"
-    "Shelfmark process has unsaved changes in FILE.\n",
-    RunMkdir};
-const CommandRegistration kMkdir(kMkdirCommand);
-
-int RunMkdir(const std::vector<std::string>& args) {
-    ArgParser parser;
-    if (!parser.parse(args))
-        return UsageError(kMkdirCommand, parser.error());
-    if (parser.positionals().size() != 3)
-        return UsageError(kMkdirCommand, "expected FILE, PARENT and NAME");
-    const std::string& path = parser.positionals()[0];
-    const std::string& name = parser.positionals()[2];
-    if (name.empty() || name.find_first_of("\\/") != std::string::npos)
-        return Fail("a folder name must not be empty or hold \\ or /");
-    TerminalPrompter prompter;
-    CatalogDocument document(prompter);
-    document.setShowConvertHint(kConvertHintSuppressed);
-    if (!document.openCatalogFile(path))
-        return kExitFailure;
-    CatalogTree& tree = document.tree();
-    CatalogItem* parent = const_cast<CatalogItem*>(FindItem(tree, parser.positionals()[1]));
-    if (!parent)
-        return Fail("no item '" + parser.positionals()[1] + "' in the catalog");
-    if (!parent->isFolder() || parent->isShortcut())
-        return Fail("'" + parser.positionals()[1] + "' is not a folder");
-    if (parent->isLocked())
-        return Fail("'" + parser.positionals()[1] + "' is password-protected");
-    for (const CatalogItem* child = parent->firstChild(); child; child = child->next()) {
-        if (text::EqualsNoCase(child->name(), name))
-            return Fail("'" + name + "' already exists there");
-    }
-    if (!document.lockForEditing())
-        return kExitFailure;
-    tree.createItem(name, parent, Sorted, itemflag::Folder);
-    document.setModified();
-    return document.saveCatalogFile(path) ? kExitSuccess : kExitFailure;
 }
 
 }  // namespace
