@@ -168,6 +168,30 @@ TEST_F(Operations, ThirtyThreeCommandsLeaveThirtyTwoSteps) {
     EXPECT_EQ(at("Backup")->firstChild()->next(), nullptr);
 }
 
+TEST_F(Operations, DroppedStepsFreeWhatTheyOwn) {
+    // A folder of 2,000 items is copied and the copy deleted, again and again: the delete
+    // steps own the copies and the empty steps own the former children; once the steps fall
+    // off the list their memory is used again, so the catalog stops growing.
+    document.removeObserver(&observer);
+    CatalogItem* big = tree().createItem("Big", at("Backup"), Last, itemflag::Folder);
+    for (int i = 0; i < 2000; ++i)
+        tree().createItem("f" + std::to_string(i), big, First, 0);
+    auto cycle = [&] {
+        std::vector<CatalogItem*> copies;
+        ASSERT_EQ(CopyToFolder(document, std::vector{big}, at("Music"), {}, &copies),
+                  EditStatus::Done);
+        ASSERT_EQ(EmptyItems(document, copies, EmptyWhat::Disks, false), EditStatus::Done);
+        ASSERT_EQ(DeleteItems(document, copies, {.askFirst = false}), EditStatus::Done);
+    };
+    for (int i = 0; i < 40; ++i)
+        cycle();
+    const size_t settled = tree().memoryUsage();
+    for (int i = 0; i < 80; ++i)
+        cycle();
+    EXPECT_LE(tree().memoryUsage(), settled + settled / 10);
+    EXPECT_EQ(document.undoStepCount(), kMaxUndoSteps);
+}
+
 TEST_F(Operations, DeleteAsksFirstUnlessShiftIsHeld) {
     prompter.queueAnswer(PromptAnswer::No);
     EXPECT_EQ(DeleteItems(document, std::vector{at("Music\\Jazz")}), EditStatus::Unchanged);
