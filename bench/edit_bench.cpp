@@ -1,8 +1,9 @@
 // Editing a big catalog: the time of one rename, move, delete and undo (each the mean and the
-// worst of 1,000 runs on different items; undo of each of the three) in a catalog of 10,000 items and in one of 1,000,000
-// items, so that any dependence on the catalog's size shows; then `shelfmark-cli batch` with
-// 10,000 renames on the saved 1,000,000-item catalog, printed next to a plain load and save of
-// the same file in the same run (the least any one-load, one-save edit can take).
+// worst of 1,000 runs on different items; undo of each of the three) in a catalog of 10,000 items
+// and in one of 1,000,000 items, so that any dependence on the catalog's size shows; then
+// `shelfmark-cli batch` with 10,000 renames on the saved 1,000,000-item catalog, printed next to a
+// plain load and save of the same file in the same run (the least any one-load, one-save edit can
+// take).
 #include <unistd.h>
 
 #include <algorithm>
@@ -150,8 +151,8 @@ double RunShell(const std::string& command) {
 
 int main() {
     SilentPrompter prompter(PromptAnswer::Yes);
-    const Shape smallShape{10, 10, 10, 10};   // 11,110 items
-    const Shape bigShape{100, 10, 10, 100};   // 1,011,100 items
+    const Shape smallShape{10, 10, 10, 10};  // 11,110 items
+    const Shape bigShape{100, 10, 10, 100};  // 1,011,100 items
     CatalogDocument small(prompter), big(prompter);
     const uint64_t smallItems = Build(small.tree(), smallShape);
     const uint64_t bigItems = Build(big.tree(), bigShape);
@@ -193,7 +194,8 @@ int main() {
             return 1;
     }
     const double loadSave = Seconds(start);
-    const double batch = RunShell(std::string(SHELFMARK_CLI_PATH) + " batch " + path + " " + script);
+    const double batch =
+        RunShell(std::string(SHELFMARK_CLI_PATH) + " batch " + path + " " + script);
     const double cat = RunShell("cat " + path + " > /dev/null");
     std::printf("batch of %d renames on %llu items: %.3f s\n", kBatchRenames,
                 static_cast<unsigned long long>(bigItems), batch);

@@ -15,12 +15,11 @@ EditStatus DeleteItems(CatalogDocument& document, std::span<CatalogItem* const> 
                        DeleteOptions options) {
     if (!BeginEdit(document))
         return EditStatus::Refused;
-    const std::vector<CatalogItem*> doomed =
-        KeepKinds(document, items, [](const CatalogItem& item) { return item.parent() != nullptr; });
+    const std::vector<CatalogItem*> doomed = KeepKinds(
+        document, items, [](const CatalogItem& item) { return item.parent() != nullptr; });
     if (doomed.empty())
         return EndUnchanged(document);
-    if (options.askFirst &&
-        !document.prompter().askYesNo(DeleteQuestion(document.tree(), doomed)))
+    if (options.askFirst && !document.prompter().askYesNo(DeleteQuestion(document.tree(), doomed)))
         return EndUnchanged(document);
     UndoStep* step = nullptr;
     if (options.undoable) {

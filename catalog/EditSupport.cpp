@@ -24,16 +24,14 @@ std::string MenuText(std::string_view section, int key) {
     return LanguageTexts::Instance().text(section, key);
 }
 
-std::string FillPattern(std::string_view pattern, std::string_view marker,
-                        std::string_view value) {
+std::string FillPattern(std::string_view pattern, std::string_view marker, std::string_view value) {
     std::string out(pattern);
     if (const size_t at = out.find(marker); at != std::string::npos)
         out.replace(at, marker.size(), value);
     return out;
 }
 
-std::vector<CatalogItem*> KeepKinds(CatalogDocument& document,
-                                    std::span<CatalogItem* const> items,
+std::vector<CatalogItem*> KeepKinds(CatalogDocument& document, std::span<CatalogItem* const> items,
                                     const std::function<bool(const CatalogItem&)>& accept) {
     std::vector<CatalogItem*> kept;
     std::unordered_set<const CatalogItem*> seen;

@@ -33,10 +33,9 @@ std::string MenuText(std::string_view section, int key);
 // A message pattern with its first "%s" (or "%d") replaced; the pattern never reaches printf.
 std::string FillPattern(std::string_view pattern, std::string_view marker, std::string_view value);
 
-// The selection check: the items `accept` takes, in order, each once. Each other item is reported with the
-// "wrong kind" message (key 81) captioned with its display path.
-std::vector<CatalogItem*> KeepKinds(CatalogDocument& document,
-                                    std::span<CatalogItem* const> items,
+// The selection check: the items `accept` takes, in order, each once. Each other item is reported
+// with the "wrong kind" message (key 81) captioned with its display path.
+std::vector<CatalogItem*> KeepKinds(CatalogDocument& document, std::span<CatalogItem* const> items,
                                     const std::function<bool(const CatalogItem&)>& accept);
 
 // Folders and disks carry the sizes of what they hold up to their folders; moving, copying or

@@ -62,13 +62,13 @@ EditStatus EmptyItems(CatalogDocument& document, std::span<CatalogItem* const> i
         return EndUnchanged(document);
     if (askFirst && !document.prompter().askYesNo(Str(what == EmptyWhat::Archives ? 187 : 199)))
         return EndUnchanged(document);
-    UndoStep& step = document.recordUndo(UndoKind::SubtreeReplacement, selected,
-                                         MenuText("Menu_Item", what == EmptyWhat::Archives ? 8 : 9));
+    UndoStep& step =
+        document.recordUndo(UndoKind::SubtreeReplacement, selected,
+                            MenuText("Menu_Item", what == EmptyWhat::Archives ? 8 : 9));
     for (size_t i = 0; i < selected.size(); ++i)
         HandChildrenToCopy(document, selected[i], step.copies[i]);
     auto enter = [](const CatalogItem& item) {
-        return !item.isShortcut() && !item.isLocked() &&
-               (item.isFolder() || item.isDirectory());
+        return !item.isShortcut() && !item.isLocked() && (item.isFolder() || item.isDirectory());
     };
     for (CatalogItem* item : selected) {
         if (Empties(*item, what)) {

@@ -60,7 +60,8 @@ EditStatus CreateFolder(CatalogDocument& document, CatalogItem* target,
         return EndUnchanged(document);
     }
     if (HoldsName(folder, *name)) {
-        prompter.error("'" + *name + "' already exists there.", tree.pathText(folder, pathmode::Display));
+        prompter.error("'" + *name + "' already exists there.",
+                       tree.pathText(folder, pathmode::Display));
         return EndUnchanged(document);
     }
     CatalogItem* item = tree.createItem(*name, folder, Sorted, itemflag::Folder);

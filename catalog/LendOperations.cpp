@@ -6,8 +6,9 @@ EditStatus LendDisks(CatalogDocument& document, std::span<CatalogItem* const> it
                      std::optional<LendRequest> request, const AskLend& ask) {
     if (!BeginEdit(document))
         return EditStatus::Refused;
-    const std::vector<CatalogItem*> disks = KeepKinds(
-        document, items, [](const CatalogItem& item) { return item.isDisk() && !item.isShortcut(); });
+    const std::vector<CatalogItem*> disks = KeepKinds(document, items, [](const CatalogItem& item) {
+        return item.isDisk() && !item.isShortcut();
+    });
     if (disks.empty())
         return EndUnchanged(document);
     CatalogTree& tree = document.tree();
@@ -16,9 +17,8 @@ EditStatus LendDisks(CatalogDocument& document, std::span<CatalogItem* const> it
         if (disks.size() > 1)
             names += ", ...";
         const std::string borrower =
-            disks.size() == 1
-                ? std::string(disks[0]->textAttribute(attr::LentTo).value_or(""))
-                : std::string();
+            disks.size() == 1 ? std::string(disks[0]->textAttribute(attr::LentTo).value_or(""))
+                              : std::string();
         request = ask(names, borrower);
     }
     if (!request)

@@ -96,8 +96,7 @@ EditStatus CreateShortcuts(CatalogDocument& document, std::span<CatalogItem* con
             item->isShortcut() ? tree.resolveShortcut(item, &document.prompter()) : item;
         if (!final)
             continue;
-        const uint16_t flags =
-            uint16_t((final->flags() & ~itemflag::Unseen) | itemflag::Shortcut);
+        const uint16_t flags = uint16_t((final->flags() & ~itemflag::Unseen) | itemflag::Shortcut);
         CatalogItem* shortcut =
             tree.createItem(prefix + tree.displayName(final, false), folder, Sorted, flags);
         tree.setTextAttribute(shortcut, attr::ShortcutTarget,

@@ -44,8 +44,8 @@ class EditPrompter : public TerminalPrompter {
         PromptMessage shown = message;
         if (!shown.caption.empty())
             shown.text = shown.caption + ": " + shown.text;
-        const bool question =
-            message.buttons == PromptButtons::YesNo || message.buttons == PromptButtons::YesNoCancel;
+        const bool question = message.buttons == PromptButtons::YesNo ||
+                              message.buttons == PromptButtons::YesNoCancel;
         if (!question || !interactive)
             return TerminalPrompter::show(shown);
         std::cerr << "shelfmark-cli: " << shown.text << " [y/N] " << std::flush;
@@ -152,14 +152,14 @@ const Command kAddDiskCommand{
     "Disk ID and the first 16 characters of NAME as its volume label.\n",
     RunAddDisk};
 const CommandRegistration kAddDisk(kAddDiskCommand);
-const EditCommand kAddDiskEdit{
-    kAddDiskCommand, [](ArgParser& parser) { parser.option("media"); }, ApplyAddDisk};
+const EditCommand kAddDiskEdit{kAddDiskCommand, [](ArgParser& parser) { parser.option("media"); },
+                               ApplyAddDisk};
 
 std::optional<MediaType> MediaTypeNamed(std::string_view name) {
     static constexpr std::pair<std::string_view, MediaType> kNames[] = {
-        {"cd", MediaType::CdRom},         {"audio", MediaType::AudioCd},
-        {"vcd", MediaType::VideoCd},      {"removable", MediaType::Removable},
-        {"hdd", MediaType::HardDisk},     {"network", MediaType::Network}};
+        {"cd", MediaType::CdRom},     {"audio", MediaType::AudioCd},
+        {"vcd", MediaType::VideoCd},  {"removable", MediaType::Removable},
+        {"hdd", MediaType::HardDisk}, {"network", MediaType::Network}};
     for (const auto& [known, type] : kNames) {
         if (known == name)
             return type;
@@ -279,11 +279,10 @@ const Command kMvCommand{
     "follow. An item that holds FOLDER stays where it is.\n",
     RunMv};
 const CommandRegistration kMv(kMvCommand);
-const EditCommand kMvEdit{kMvCommand, DeclareTo,
-                          [](EditSession& session, const ArgParser& parser, Operands operands) {
-                              return ApplyTransfer(session, parser, operands, kMvCommand,
-                                                   Transfer::Move);
-                          }};
+const EditCommand kMvEdit{
+    kMvCommand, DeclareTo, [](EditSession& session, const ArgParser& parser, Operands operands) {
+        return ApplyTransfer(session, parser, operands, kMvCommand, Transfer::Move);
+    }};
 
 int RunCp(const std::vector<std::string>& args);
 const Command kCpCommand{
@@ -295,11 +294,10 @@ const Command kCpCommand{
     "The contents of password-protected items are not copied.\n",
     RunCp};
 const CommandRegistration kCp(kCpCommand);
-const EditCommand kCpEdit{kCpCommand, DeclareTo,
-                          [](EditSession& session, const ArgParser& parser, Operands operands) {
-                              return ApplyTransfer(session, parser, operands, kCpCommand,
-                                                   Transfer::Copy);
-                          }};
+const EditCommand kCpEdit{
+    kCpCommand, DeclareTo, [](EditSession& session, const ArgParser& parser, Operands operands) {
+        return ApplyTransfer(session, parser, operands, kCpCommand, Transfer::Copy);
+    }};
 
 int RunLn(const std::vector<std::string>& args);
 const Command kLnCommand{
@@ -312,11 +310,10 @@ const Command kLnCommand{
     "\"Shortcut to \".\n",
     RunLn};
 const CommandRegistration kLn(kLnCommand);
-const EditCommand kLnEdit{kLnCommand, DeclareTo,
-                          [](EditSession& session, const ArgParser& parser, Operands operands) {
-                              return ApplyTransfer(session, parser, operands, kLnCommand,
-                                                   Transfer::Shortcut);
-                          }};
+const EditCommand kLnEdit{
+    kLnCommand, DeclareTo, [](EditSession& session, const ArgParser& parser, Operands operands) {
+        return ApplyTransfer(session, parser, operands, kLnCommand, Transfer::Shortcut);
+    }};
 
 // ---------------------------------------------------------------------------------------------
 
@@ -324,7 +321,8 @@ const EditCommand kLnEdit{kLnCommand, DeclareTo,
 std::optional<int32_t> ParseDate(const std::string& text) {
     int year = 0, month = 0, day = 0;
     char end = 0;
-    if (text.size() != 10 || std::sscanf(text.c_str(), "%4d-%2d-%2d%c", &year, &month, &day, &end) != 3)
+    if (text.size() != 10 ||
+        std::sscanf(text.c_str(), "%4d-%2d-%2d%c", &year, &month, &day, &end) != 3)
         return std::nullopt;
     std::tm fields{};
     fields.tm_year = year - 1900;
@@ -349,11 +347,9 @@ const Command kLendCommand{
     "can be lent.\n",
     RunLend};
 const CommandRegistration kLend(kLendCommand);
-const EditCommand kLendEdit{kLendCommand,
-                            [](ArgParser& parser) {
-                                parser.option("to").option("date").flag("return");
-                            },
-                            ApplyLend};
+const EditCommand kLendEdit{
+    kLendCommand, [](ArgParser& parser) { parser.option("to").option("date").flag("return"); },
+    ApplyLend};
 
 int ApplyLend(EditSession& session, const ArgParser& parser, Operands operands) {
     const std::optional<std::string> borrower = parser.value("to");
@@ -405,15 +401,16 @@ int ApplyEmpty(EditSession& session, const ArgParser& parser, Operands operands)
         return UsageError(kEmptyCommand, "expected at least one PATH");
     bool askFirst = true;
     if (!MayAsk(session, parser, askFirst))
-        return UsageError(kEmptyCommand, "not on a terminal: give --yes to go ahead without asking");
+        return UsageError(kEmptyCommand,
+                          "not on a terminal: give --yes to go ahead without asking");
     std::vector<CatalogItem*> items;
     if (!Resolve(session, operands, items))
         return kExitFailure;
     const int errors = session.prompter.errors;
-    return StatusOf(session, errors,
-                    EmptyItems(session.document, items,
-                               parser.has("archives") ? EmptyWhat::Archives : EmptyWhat::Disks,
-                               askFirst));
+    return StatusOf(
+        session, errors,
+        EmptyItems(session.document, items,
+                   parser.has("archives") ? EmptyWhat::Archives : EmptyWhat::Disks, askFirst));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -451,8 +448,7 @@ int RunEdit(const EditCommand& edit, const std::vector<std::string>& args) {
     session.prompter.interactive = ::isatty(STDIN_FILENO) == 1;
     if (!OpenForEditing(session, parser.positionals()[0]))
         return kExitFailure;
-    const int status =
-        edit.apply(session, parser, Operands(parser.positionals()).subspan(1));
+    const int status = edit.apply(session, parser, Operands(parser.positionals()).subspan(1));
     if (status != kExitSuccess || !session.document.isModified())
         return status;
     return session.document.saveCatalogFile(session.path) ? kExitSuccess : kExitFailure;
@@ -564,8 +560,7 @@ int RunBatch(const std::vector<std::string>& args) {
     if (fromFile) {
         scriptFile.open(parser.positionals()[1]);
         if (!scriptFile)
-            return Fail("cannot open '" + parser.positionals()[1] + "': " +
-                        std::strerror(errno));
+            return Fail("cannot open '" + parser.positionals()[1] + "': " + std::strerror(errno));
     }
     std::istream& script = fromFile ? static_cast<std::istream&>(scriptFile) : std::cin;
 
@@ -576,8 +571,8 @@ int RunBatch(const std::vector<std::string>& args) {
     std::string line;
     for (uint64_t number = 1; std::getline(script, line); ++number) {
         auto stopped = [&](int status) {
-            std::cerr << "shelfmark-cli: batch stopped at line " << number << "; '"
-                      << session.path << "' is unchanged\n";
+            std::cerr << "shelfmark-cli: batch stopped at line " << number << "; '" << session.path
+                      << "' is unchanged\n";
             return status;
         };
         std::vector<std::string> words;

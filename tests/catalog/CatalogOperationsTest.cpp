@@ -76,37 +76,52 @@ TEST_F(Operations, EveryUndoKindRestoresTheSavedBytes) {
     expectUndoRestores([&] { return CreateFolder(document, at("Music"), "Pop"); },
                        UndoKind::Insert);
     expectUndoRestores(
-        [&] { return DeleteItems(document, std::vector{at("Music\\Rock"), at("Loose")},
-                                 {.askFirst = false}); },
+        [&] {
+            return DeleteItems(document, std::vector{at("Music\\Rock"), at("Loose")},
+                               {.askFirst = false});
+        },
         UndoKind::Delete);
     expectUndoRestores([&] { return RenameItem(document, at("Music\\Jazz"), "Cool Jazz"); },
                        UndoKind::Rename);
     expectUndoRestores(
-        [&] { return MoveToFolder(document, std::vector{at("Music\\Rock"), at("Loose")},
-                                  at("Backup")); },
+        [&] {
+            return MoveToFolder(document, std::vector{at("Music\\Rock"), at("Loose")},
+                                at("Backup"));
+        },
         UndoKind::Move);
     expectUndoRestores(
-        [&] { return LendDisks(document, std::vector{at("Loose"), at("Backup\\B1")},
-                               LendRequest{"Carl", 1'700'000'000}); },
+        [&] {
+            return LendDisks(document, std::vector{at("Loose"), at("Backup\\B1")},
+                             LendRequest{"Carl", 1'700'000'000});
+        },
         UndoKind::AttributeChange);
     expectUndoRestores(
-        [&] { return SetItemCategories(document, std::vector{at("Music"), at("Loose")},
-                                       {3, 0, 9, 0}); },
+        [&] {
+            return SetItemCategories(document, std::vector{at("Music"), at("Loose")}, {3, 0, 9, 0});
+        },
         UndoKind::AttributeChange);
     expectUndoRestores(
-        [&] { return EmptyItems(document, std::vector{tree().root()}, EmptyWhat::Archives, false); },
+        [&] {
+            return EmptyItems(document, std::vector{tree().root()}, EmptyWhat::Archives, false);
+        },
         UndoKind::SubtreeReplacement);
     expectUndoRestores(
-        [&] { return EmptyItems(document, std::vector{at("Music"), at("Music\\Rock")},
-                                EmptyWhat::Disks, false); },
+        [&] {
+            return EmptyItems(document, std::vector{at("Music"), at("Music\\Rock")},
+                              EmptyWhat::Disks, false);
+        },
         UndoKind::SubtreeReplacement);
     expectUndoRestores(
-        [&] { return CopyToFolder(document, std::vector{at("Music"), at("Backup\\B1")},
-                                  at("Music\\Rock")); },
+        [&] {
+            return CopyToFolder(document, std::vector{at("Music"), at("Backup\\B1")},
+                                at("Music\\Rock"));
+        },
         UndoKind::Insert);
     expectUndoRestores(
-        [&] { return CreateShortcuts(document, std::vector{at("Music\\Rock\\Rock One\\cover.jpg")},
-                                     at("Backup"), true); },
+        [&] {
+            return CreateShortcuts(document, std::vector{at("Music\\Rock\\Rock One\\cover.jpg")},
+                                   at("Backup"), true);
+        },
         UndoKind::Insert);
 }
 
@@ -306,8 +321,7 @@ TEST_F(Operations, CopiesStopFortyLevelsDown) {
     };
     EXPECT_EQ(depthBelow(top), 44);
     std::vector<CatalogItem*> copies;
-    ASSERT_EQ(CopyToFolder(document, std::vector{top}, at("Music"), {}, &copies),
-              EditStatus::Done);
+    ASSERT_EQ(CopyToFolder(document, std::vector{top}, at("Music"), {}, &copies), EditStatus::Done);
     EXPECT_EQ(depthBelow(copies[0]), kMaxCopyLevels);
 }
 
@@ -334,8 +348,7 @@ TEST_F(Operations, ShortcutsPointAtTheFinalTarget) {
     EXPECT_EQ(first[0]->textAttribute(attr::ShortcutTarget), "{Disk0003}:\\Album");
     EXPECT_EQ(first[0]->flags(), itemflag::Directory | itemflag::Shortcut);
     // A shortcut to that shortcut points at the album, not at the shortcut.
-    ASSERT_EQ(CreateShortcuts(document, first, at("Music"), false, {}, &second),
-              EditStatus::Done);
+    ASSERT_EQ(CreateShortcuts(document, first, at("Music"), false, {}, &second), EditStatus::Done);
     EXPECT_EQ(second[0]->name(), "Album");
     EXPECT_EQ(second[0]->textAttribute(attr::ShortcutTarget), "{Disk0003}:\\Album");
     EXPECT_EQ(tree().resolveShortcut(second[0], nullptr), at("Music\\Rock\\Rock One\\Album"));
@@ -414,8 +427,7 @@ TEST_F(Operations, EmptyingDisksKeepsTheDisksAndLeavesProtectedOnesAlone) {
     const uint8_t check[] = {9};
     tree().setBlockAttribute(at("Backup\\B1"), attr::PasswordCheck, check);
     prompter.queueAnswer(PromptAnswer::Yes);
-    ASSERT_EQ(EmptyItems(document, std::vector{tree().root()}, EmptyWhat::Disks),
-              EditStatus::Done);
+    ASSERT_EQ(EmptyItems(document, std::vector{tree().root()}, EmptyWhat::Disks), EditStatus::Done);
     EXPECT_EQ(prompter.shownTexts(),
               Strings{"Do you really want to empty all disks within the selected items?"});
     EXPECT_EQ(at("Music\\Rock\\Rock One")->firstChild(true), nullptr);
@@ -519,8 +531,7 @@ TEST_F(Operations, ObserversHearEachChange) {
     };
     ASSERT_EQ(CreateFolder(document, at("Music"), "Pop"), EditStatus::Done);
     EXPECT_EQ(take(), (Strings{"inserted Pop in Music", "modified"}));
-    ASSERT_EQ(MoveToFolder(document, std::vector{at("Loose")}, at("Music\\Pop")),
-              EditStatus::Done);
+    ASSERT_EQ(MoveToFolder(document, std::vector{at("Loose")}, at("Music\\Pop")), EditStatus::Done);
     EXPECT_EQ(take(), (Strings{"moving Loose to Pop", "moved Loose from  "}));
     ASSERT_EQ(RenameItem(document, at("Music\\Pop\\Loose"), "Tight"), EditStatus::Done);
     EXPECT_EQ(take(), Strings{"changed Tight"});
@@ -535,9 +546,9 @@ TEST_F(Operations, ObserversHearEachChange) {
                                "removed from old.zip", "changed old.zip"}));
 
     ASSERT_EQ(document.undo(false), CatalogDocument::UndoResult::Done);
-    EXPECT_EQ(take(), (Strings{"removing Docs", "removed from B1", "removing old.zip",
-                               "removed from B1", "inserted Docs in B1", "inserted old.zip in B1",
-                               "changed B1"}));
+    EXPECT_EQ(take(),
+              (Strings{"removing Docs", "removed from B1", "removing old.zip", "removed from B1",
+                       "inserted Docs in B1", "inserted old.zip in B1", "changed B1"}));
     ASSERT_EQ(document.undo(false), CatalogDocument::UndoResult::Done);
     EXPECT_EQ(take(), Strings{"inserted Jazz in Music"});
     ASSERT_EQ(document.undo(false), CatalogDocument::UndoResult::Done);

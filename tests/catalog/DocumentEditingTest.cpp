@@ -93,8 +93,7 @@ TEST_F(DocumentEditing, AReloadWhileLockingIsReportedAndAnnounced) {
     const uint64_t generation = document.treeGeneration();
     CatalogItem* stale = At(document.tree(), "Loose");
     prompter.queueAnswer(PromptAnswer::Yes);
-    EXPECT_EQ(DeleteItems(document, std::vector{stale}, {.askFirst = false}),
-              EditStatus::Refused);
+    EXPECT_EQ(DeleteItems(document, std::vector{stale}, {.askFirst = false}), EditStatus::Refused);
     EXPECT_NE(document.treeGeneration(), generation);
     EXPECT_EQ(observer.events, (Strings{"reset", "reset"}));
     EXPECT_EQ(document.undoStepCount(), 0u);

@@ -56,8 +56,7 @@ TEST_F(EditCli, EachCommandChangesTheFileAsAsked) {
     ASSERT_EQ(cli("rename", "Music/Pop/'Greatest Hits' Hits").exitCode, 0) << errors();
     ASSERT_EQ(cli("mv", "Loose --to Music/Pop").exitCode, 0) << errors();
     ASSERT_EQ(cli("cp", "Music/Jazz --to Backup").exitCode, 0) << errors();
-    ASSERT_EQ(cli("ln", "'Music\\Rock\\Rock One\\cover.jpg' --to Backup").exitCode, 0)
-        << errors();
+    ASSERT_EQ(cli("ln", "'Music\\Rock\\Rock One\\cover.jpg' --to Backup").exitCode, 0) << errors();
     ASSERT_EQ(cli("rm", "Music/Rock --yes").exitCode, 0) << errors();
     EXPECT_EQ(tree(),
               "c.tkd\\\n"
@@ -86,8 +85,7 @@ TEST_F(EditCli, EachCommandChangesTheFileAsAsked) {
     EXPECT_EQ(testing::At(catalog, "Music\\Pop\\Hits")->numberAttribute(attr::DiskId), 10u);
     EXPECT_EQ(testing::WrongFolderSizes(catalog), std::vector<std::string>{});
 
-    ASSERT_EQ(cli("lend", "Backup/B1 Music/Pop/Hits --to 'Fred F.' --date 2024-02-29").exitCode,
-              0)
+    ASSERT_EQ(cli("lend", "Backup/B1 Music/Pop/Hits --to 'Fred F.' --date 2024-02-29").exitCode, 0)
         << errors();
     CatalogTree lent;
     EXPECT_EQ(load(lent, "Music\\Pop\\Hits")->textAttribute(attr::LentTo), "Fred F.");
