@@ -119,6 +119,27 @@ TEST_F(EditCli, FailuresLeaveTheFileUntouched) {
     EXPECT_EQ(ReadFile(path()), before);
 }
 
+TEST_F(EditCli, OnATerminalTheQuestionIsAsked) {
+    SHELFMARK_REQUIRE_PROGRAM("script");
+    // script(1) gives the command a terminal; the answer comes through it.
+    auto onTerminal = [&](const std::string& answer, const std::string& command) {
+        return RunCommand("printf '" + answer + "\\n' | script -qec " +
+                          ShellQuote(std::string(SHELFMARK_CLI_PATH) + " " + command + " " +
+                                     ShellQuote(path()) + " Music/Jazz") +
+                          " /dev/null");
+    };
+    const std::string before = ReadFile(path());
+    const testing::CommandResult declined = onTerminal("n", "rm");
+    EXPECT_EQ(declined.exitCode, 0);
+    EXPECT_NE(declined.out.find("Do you really want to delete 'Jazz'? [y/N]"), std::string::npos)
+        << declined.out;
+    EXPECT_EQ(ReadFile(path()), before);
+    EXPECT_EQ(onTerminal("y", "empty --disks").exitCode, 0);
+    EXPECT_EQ(tree("Music/Jazz"), "Jazz\\\n  Blue\\ [Audio CD]\n");
+    EXPECT_EQ(onTerminal("y", "rm").exitCode, 0);
+    EXPECT_EQ(tree("Music/Jazz"), "");
+}
+
 TEST_F(EditCli, ALockHeldElsewhereRefusesEveryCommand) {
     const std::string before = ReadFile(path());
     FileLock other;
