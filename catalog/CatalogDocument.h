@@ -119,6 +119,9 @@ class CatalogDocument {
     UndoStep& recordUndo(UndoKind kind, std::span<CatalogItem* const> items,
                          std::optional<std::string_view> label);
     size_t undoStepCount() const { return undoSteps_.size(); }
+    // Frees every step (and what it owns): for a change that older steps could not survive,
+    // such as freeing items without recording it.
+    void clearUndo();
     // The step Undo would revert, or null.
     const UndoStep* newestUndoStep() const {
         return undoSteps_.empty() ? nullptr : undoSteps_.back().get();

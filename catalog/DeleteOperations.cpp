@@ -22,6 +22,8 @@ EditStatus DeleteItems(CatalogDocument& document, std::span<CatalogItem* const> 
     if (options.askFirst && !document.prompter().askYesNo(DeleteQuestion(document.tree(), doomed)))
         return EndUnchanged(document);
     UndoStep* step = nullptr;
+    if (!options.undoable)
+        document.clearUndo();
     if (options.undoable) {
         step = &document.recordUndo(UndoKind::Delete, doomed, MenuText("Menu_Item", 3));
         step->ownsItems = true;

@@ -9,6 +9,8 @@
 namespace shelfmark {
 
 struct DeleteOptions {
+    // Without undo the items are freed at once, and with them every undo step (an older step
+    // could name one of them).
     bool undoable = true;
     // Ask "Do you really want to delete ...?" first (not while Shift is held).
     bool askFirst = true;

@@ -88,6 +88,13 @@ void CatalogDocument::freeStep(UndoStep& step) {
     step.ownsItems = false;
 }
 
+void CatalogDocument::clearUndo() {
+    while (!undoSteps_.empty()) {
+        freeStep(*undoSteps_.back());
+        undoSteps_.pop_back();
+    }
+}
+
 UndoStep& CatalogDocument::recordUndo(UndoKind kind, std::span<CatalogItem* const> items,
                                       std::optional<std::string_view> label) {
     if (undoSteps_.size() >= kMaxUndoSteps) {

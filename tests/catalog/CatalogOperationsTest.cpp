@@ -230,6 +230,17 @@ TEST_F(Operations, DeleteAsksFirstUnlessShiftIsHeld) {
               Strings{"This command cannot be used with an item of this kind."});
 }
 
+TEST_F(Operations, ADeleteWithoutUndoDropsTheStepsThatCouldNameWhatItFrees) {
+    ASSERT_EQ(RenameItem(document, at("Music\\Jazz"), "Cool"), EditStatus::Done);
+    ASSERT_EQ(
+        DeleteItems(document, std::vector{at("Music")}, {.undoable = false, .askFirst = false}),
+        EditStatus::Done);
+    EXPECT_EQ(document.undoStepCount(), 0u);
+    EXPECT_EQ(document.undo(), CatalogDocument::UndoResult::NothingToUndo);
+    EXPECT_EQ(at("Music"), nullptr);
+    EXPECT_EQ(at("Backup")->size(), 5000u);
+}
+
 TEST_F(Operations, UndoOfAnInsertAsksTheDeleteQuestion) {
     ASSERT_EQ(CreateFolder(document, at("Music"), "Pop"), EditStatus::Done);
     prompter.queueAnswer(PromptAnswer::No);
