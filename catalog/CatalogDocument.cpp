@@ -33,11 +33,12 @@ void CatalogDocument::rememberStamp() {
 void CatalogDocument::newCatalog() {
     releaseLock(true);
     tree_.resetToNewCatalog();
+    treeReplaced();
     if (hooks_.emptied)
         hooks_.emptied();
     path_.clear();
     stamp_.reset();
-    modified_ = false;
+    setModified(false);
 }
 
 bool CatalogDocument::openCatalogFile(const std::string& path) {
@@ -52,6 +53,7 @@ bool CatalogDocument::openCatalogFile(const std::string& path) {
         prompter_.error("Cannot open the file '" + path + "': " + result.systemError);
         tree_.resetToNewCatalog();
     }
+    treeReplaced();
     if (!result.ok())
         return false;
     path_ = path;
@@ -77,7 +79,7 @@ bool CatalogDocument::saveCatalogFile(const std::string& path) {
     path_ = path;
     rememberStamp();
     nameRootAfterFile();
-    modified_ = false;
+    setModified(false);
     return true;
 }
 
@@ -138,7 +140,7 @@ bool CatalogDocument::saveModified() {
             return saveCatalogFile(path);
         }
         case PromptAnswer::No:
-            modified_ = false;
+            setModified(false);
             releaseLock(true);
             return true;
         default:

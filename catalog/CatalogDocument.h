@@ -9,14 +9,20 @@
 // The lock is held from the first change until the catalog is saved, discarded or closed.
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "catalog/CatalogFile.h"
 #include "catalog/CatalogTree.h"
+#include "catalog/DocumentObserver.h"
 #include "catalog/FileLock.h"
+#include "catalog/UndoStep.h"
 
 namespace shelfmark {
 
@@ -53,7 +59,8 @@ class CatalogDocument {
     // The file's name after the last "/", or "Untitled" without a file.
     std::string title() const;
     bool isModified() const { return modified_; }
-    void setModified(bool modified = true) { modified_ = modified; }
+    // Observers hear of every change of the flag.
+    void setModified(bool modified = true);
 
     // The `ShowConvertHint` setting (section Settings); the reader raises it when the user
     // ticks the old-format hint's box.
@@ -88,7 +95,68 @@ class CatalogDocument {
     // or the save failed.
     bool saveModified();
 
+    // ---- Undo, change notifications (DocumentUndo.cpp) ----------------------------------------
+    // Catalog operations (the *Operations.h files) follow the editing discipline through these:
+    // lock, recordUndo, change the tree, notify*, setModified.
+
+    // What undoing needs from the password and definitions code.
+    struct UndoHooks {
+        // The root's category or extra-information definitions were put back: reload them.
+        std::function<void()> reloadDefinitions;
+        // Undo of SetPassword: unlock the item with the password and remove its protection.
+        std::function<bool(CatalogItem* item, const std::string& password)> removeProtection;
+        // Undo of RemovePassword: protect the item again, encrypting names when asked.
+        std::function<bool(CatalogItem* item, const std::string& password, bool encryptNames)>
+            protect;
+    };
+    UndoHooks& undoHooks() { return undoHooks_; }
+
+    // RecordUndo: appends a step for `items`, saving by kind what undoing needs: the parents
+    // (Delete, Move), the names (Rename), detached copies without children (AttributeChange,
+    // SubtreeReplacement: the caller gives each copy the item's former children). The oldest
+    // step is freed when there are kMaxUndoSteps already. The caller fills the rest of the step
+    // (password, nameWasEncrypted, ownsItems) before it changes the tree.
+    UndoStep& recordUndo(UndoKind kind, std::span<CatalogItem* const> items,
+                         std::optional<std::string_view> label);
+    size_t undoStepCount() const { return undoSteps_.size(); }
+    // Frees every step (and what it owns): for a change that older steps could not survive,
+    // such as freeing items without recording it.
+    void clearUndo();
+    // The step Undo would revert, or null.
+    const UndoStep* newestUndoStep() const {
+        return undoSteps_.empty() ? nullptr : undoSteps_.back().get();
+    }
+
+    enum class UndoResult { Done, NothingToUndo, Refused, Cancelled };
+    // Undo: reverts the newest step and frees it, then marks the catalog modified. The lock is
+    // taken first (Refused: nothing changed). Undoing an insert deletes the inserted items and
+    // asks the delete question unless askFirst is false; No leaves the step (Cancelled).
+    UndoResult undo(bool askFirst = true);
+
+    void addObserver(DocumentObserver* observer);
+    void removeObserver(DocumentObserver* observer);
+    void notifyInserted(CatalogItem& item);
+    void notifyRemoving(CatalogItem& item);
+    void notifyRemoved(CatalogItem* item, CatalogItem* formerParent);
+    void notifyMoving(CatalogItem& item, CatalogItem* newParent);
+    void notifyMoved(CatalogItem& item, CatalogItem* formerParent);
+    void notifyChanged(CatalogItem& item);
+
+    // Raised whenever the whole tree is replaced (new, open, a reload inside lockForEditing):
+    // a caller that holds item pointers compares it before and after taking the lock.
+    uint64_t treeGeneration() const { return treeGeneration_; }
+
   private:
+    // New tree: the undo steps go (their items went with the old tree) and observers reset.
+    void treeReplaced();
+    void freeStep(UndoStep& step);
+
+    UndoHooks undoHooks_;
+    std::vector<std::unique_ptr<UndoStep>> undoSteps_;
+    std::vector<DocumentObserver*> observers_;
+    uint64_t treeGeneration_ = 0;
+    // ---- end of undo and notifications ------------------------------------------------------
+
     void nameRootAfterFile();
     void rememberStamp();
 

@@ -124,6 +124,7 @@ CatalogTree::CatalogTree() : arena_(std::make_unique<ItemArena>()) {}
 CatalogTree::~CatalogTree() = default;
 
 void CatalogTree::clear() {
+    childRows_.clear();
     arena_->clear();
     topLevel_ = nullptr;
 }
@@ -292,6 +293,7 @@ void CatalogTree::setSize(CatalogItem* item, uint64_t size) {
 void CatalogTree::link(CatalogItem* item, CatalogItem* parent, CatalogItem* position) {
     if (parent == TopLevel)
         parent = nullptr;
+    forgetRows(parent);
     CatalogItem** head = parent ? &parent->firstChild_ : &topLevel_;
     item->parent_ = parent;
     if (position == First || !*head) {
@@ -316,6 +318,7 @@ void CatalogTree::link(CatalogItem* item, CatalogItem* parent, CatalogItem* posi
 }
 
 void CatalogTree::unlink(CatalogItem* item) {
+    forgetRows(item->parent_);
     CatalogItem** slot = item->parent_ ? &item->parent_->firstChild_ : &topLevel_;
     while (*slot && *slot != item)
         slot = &(*slot)->next_;
@@ -361,6 +364,7 @@ void CatalogTree::freeSubtree(CatalogItem* item) {
         CatalogItem* parent = current->parent_;
         CatalogItem* next = current->next_;
         const bool last = current == item;
+        forgetRows(current);
         for (uint8_t i = 0; i < current->attributeCount_; ++i)
             freeAttributeValue(current->attributes_[i]);
         arena_->release(current->attributes_, current->attributeCapacity_ * sizeof(ItemAttribute));
@@ -405,6 +409,7 @@ void CatalogTree::sortChildren(CatalogItem* item) {
     CatalogItem** head = item == TopLevel ? &topLevel_ : &item->firstChild_;
     if (!*head || !(*head)->next_)
         return;
+    forgetRows(item);
     std::vector<CatalogItem*> children;
     for (CatalogItem* child = *head; child; child = child->next_)
         children.push_back(child);
@@ -669,6 +674,63 @@ void CatalogTree::assignMissingDiskNumbers(CatalogItem* scope, bool renumberAll)
     else
         WalkBelow(scope, enterFolders, give);
     setNumberAttribute(top, attr::DiskNumber, uint32_t(next));
+}
+
+void CatalogTree::restoreFields(CatalogItem* item, const CatalogItem& saved) {
+    if (item == &saved)
+        return;
+    if (saved.name_)
+        setName(item, saved.name());
+    item->flags_ = saved.flags_;
+    item->sizeLow_ = saved.sizeLow_;
+    item->date_ = saved.date_;
+    for (uint8_t i = 0; i < item->attributeCount_; ++i)
+        freeAttributeValue(item->attributes_[i]);
+    item->attributeCount_ = 0;
+    reserveAttributes(item, saved.attributeCount_);
+    for (const ItemAttribute& attribute : saved.attributes())
+        setAttribute(item, attribute);
+}
+
+CatalogTree::ChildRows& CatalogTree::childRows(const CatalogItem* parent) const {
+    if (parent == TopLevel)
+        parent = nullptr;
+    auto [entry, added] = childRows_.try_emplace(parent);
+    if (added) {
+        for (CatalogItem* child = parent ? parent->firstChild_ : topLevel_; child;
+             child = child->next_)
+            entry->second.items.push_back(child);
+    }
+    return entry->second;
+}
+
+size_t CatalogTree::childCount(const CatalogItem* parent) const {
+    return childRows(parent).items.size();
+}
+
+CatalogItem* CatalogTree::childAt(const CatalogItem* parent, size_t row) const {
+    const ChildRows& rows = childRows(parent);
+    return row < rows.items.size() ? rows.items[row] : nullptr;
+}
+
+std::optional<size_t> CatalogTree::rowOf(const CatalogItem* item) const {
+    if (!item->parent_ && item != topLevel_) {
+        bool topLevel = false;
+        for (const CatalogItem* top = topLevel_; top && !topLevel; top = top->next_)
+            topLevel = top == item;
+        if (!topLevel)
+            return std::nullopt;
+    }
+    ChildRows& rows = childRows(item->parent_);
+    if (rows.rows.empty()) {
+        rows.rows.reserve(rows.items.size());
+        for (size_t row = 0; row < rows.items.size(); ++row)
+            rows.rows.emplace(rows.items[row], row);
+    }
+    const auto found = rows.rows.find(item);
+    if (found == rows.rows.end())
+        return std::nullopt;
+    return found->second;
 }
 
 size_t CatalogTree::memoryUsage() const {

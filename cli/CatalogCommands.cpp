@@ -1,4 +1,4 @@
-// Catalog file commands: new, info, tree, dump, export-db, mkdir.
+// Catalog file commands: new, info, tree, dump, export-db.
 #include <cinttypes>
 #include <cstdio>
 #include <iostream>
@@ -431,54 +431,6 @@ int RunExportDb(const std::vector<std::string>& args) {
     TerminalPrompter prompter;
     CatalogDocument document(prompter);
     return document.exportSelection(items, *output) ? kExitSuccess : kExitFailure;
-}
-
-// ---------------------------------------------------------------------------------------------
-
-int RunMkdir(const std::vector<std::string>& args);
-const Command kMkdirCommand{
-    "mkdir", "add a folder to a catalog file",
-    "Usage: shelfmark-cli mkdir FILE PARENT NAME\n"
-    "\n"
-    "Adds a folder NAME under the folder at the catalog path PARENT (\"\" or \"/\"\n"
-    "for the root) in sorted position and saves FILE. Fails when PARENT is not a\n"
-    "folder, when it already holds an item of that name, or when another\n"
-    "Shelfmark process has unsaved changes in FILE.\n",
-    RunMkdir};
-const CommandRegistration kMkdir(kMkdirCommand);
-
-int RunMkdir(const std::vector<std::string>& args) {
-    ArgParser parser;
-    if (!parser.parse(args))
-        return UsageError(kMkdirCommand, parser.error());
-    if (parser.positionals().size() != 3)
-        return UsageError(kMkdirCommand, "expected FILE, PARENT and NAME");
-    const std::string& path = parser.positionals()[0];
-    const std::string& name = parser.positionals()[2];
-    if (name.empty() || name.find_first_of("\\/") != std::string::npos)
-        return Fail("a folder name must not be empty or hold \\ or /");
-    TerminalPrompter prompter;
-    CatalogDocument document(prompter);
-    document.setShowConvertHint(kConvertHintSuppressed);
-    if (!document.openCatalogFile(path))
-        return kExitFailure;
-    CatalogTree& tree = document.tree();
-    CatalogItem* parent = FindItem(tree, parser.positionals()[1]);
-    if (!parent)
-        return Fail("no item '" + parser.positionals()[1] + "' in the catalog");
-    if (!parent->isFolder() || parent->isShortcut())
-        return Fail("'" + parser.positionals()[1] + "' is not a folder");
-    if (parent->isLocked())
-        return Fail("'" + parser.positionals()[1] + "' is password-protected");
-    for (const CatalogItem* child = parent->firstChild(); child; child = child->next()) {
-        if (text::EqualsNoCase(child->name(), name))
-            return Fail("'" + name + "' already exists there");
-    }
-    if (!document.lockForEditing())
-        return kExitFailure;
-    tree.createItem(name, parent, Sorted, itemflag::Folder);
-    document.setModified();
-    return document.saveCatalogFile(path) ? kExitSuccess : kExitFailure;
 }
 
 }  // namespace
