@@ -69,14 +69,4 @@ std::optional<FileStamp> FileLock::stamp() const {
     return StampOfDescriptor(fd_);
 }
 
-bool IsFileLockedByOther(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    struct flock range = WholeFile(F_WRLCK);
-    const bool locked = ::fcntl(fd, F_OFD_GETLK, &range) == 0 && range.l_type != F_UNLCK;
-    ::close(fd);
-    return locked;
-}
-
 }  // namespace shelfmark

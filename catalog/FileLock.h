@@ -32,15 +32,9 @@ class FileLock {
     bool held() const { return fd_ >= 0; }
     // The stamp of the locked file (as the descriptor sees it).
     std::optional<FileStamp> stamp() const;
-    // The locked descriptor, for reading the file that is locked; -1 when not held.
-    int descriptor() const { return fd_; }
 
   private:
     int fd_ = -1;
 };
-
-// True when some other open file description holds a lock on the file at `path` (false when
-// the file does not exist or cannot be opened).
-bool IsFileLockedByOther(const std::string& path);
 
 }  // namespace shelfmark
