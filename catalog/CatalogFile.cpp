@@ -139,7 +139,8 @@ class FileWriter {
             return;
         std::string path;
         for (const CatalogItem* step = tooDeep_; step && step->parent(); step = step->parent())
-            path = path.empty() ? std::string(step->name()) : std::string(step->name()) + "\\" + path;
+            path = path.empty() ? std::string(step->name())
+                                : std::string(step->name()) + "\\" + path;
         *error = "'" + path + "' lies more than " + std::to_string(kMaxFileLevels) +
                  " levels below the top of the catalog, deeper than a catalog file can hold";
     }

@@ -132,8 +132,9 @@ TEST(CatalogDocument, SaveOntoADirectorySaysSo) {
     CatalogDocument document(prompter);
     EXPECT_FALSE(document.saveCatalogFile((dir / "folder.tkd").string()));
     ASSERT_EQ(prompter.shown().size(), 1u);
-    EXPECT_EQ(prompter.shown()[0].message.text,
-              Str(102) + "\ncannot replace '" + (dir / "folder.tkd").string() + "': Is a directory");
+    EXPECT_EQ(
+        prompter.shown()[0].message.text,
+        Str(102) + "\ncannot replace '" + (dir / "folder.tkd").string() + "': Is a directory");
     EXPECT_TRUE(std::filesystem::is_directory(dir / "folder.tkd"));
 }
 

@@ -35,8 +35,8 @@ void WriteLargeCatalog(const std::string& path, int files) {
     CatalogItem* directory = nullptr;
     for (int i = 0; i < files; ++i) {
         if (i % 1000 == 0)
-            directory = tree.createItem("dir " + std::to_string(i / 1000), disk, Last,
-                                        itemflag::Directory);
+            directory =
+                tree.createItem("dir " + std::to_string(i / 1000), disk, Last, itemflag::Directory);
         CatalogItem* file =
             tree.createItem("file " + std::to_string(i) + ".dat", directory, Last, 0);
         tree.setSize(file, uint64_t(i) * 7);
@@ -122,9 +122,9 @@ TEST(ConcurrentWritersCli, RetryDuringALongChangeKeepsBoth) {
     ASSERT_EQ(read(ready[0], &c, 1), 1);
     close(ready[0]);
     // Retried while refused, for at most a minute.
-    const auto retried = RunCommand(
-        "for i in $(seq 600); do " + Cli("mkdir " + ShellQuote(path) + " / Retried") +
-        " 2>/dev/null && { echo done; break; }; sleep 0.05; done");
+    const auto retried =
+        RunCommand("for i in $(seq 600); do " + Cli("mkdir " + ShellQuote(path) + " / Retried") +
+                   " 2>/dev/null && { echo done; break; }; sleep 0.05; done");
     int status = 0;
     waitpid(reader, &status, 0);
     ASSERT_TRUE(WIFEXITED(status));

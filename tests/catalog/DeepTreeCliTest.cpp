@@ -51,8 +51,8 @@ TEST_F(DeepTreeCli, DeepTreesAreReadUpToTheCatalogsDeepestLevel) {
         const std::string root = makeTree(levels);
         // At the top, and inside five nested folders: the walk stops earlier there.
         for (int nesting : {0, 5}) {
-            const std::string catalog = "c" + std::to_string(levels) + "-" +
-                                        std::to_string(nesting) + ".tkd";
+            const std::string catalog =
+                "c" + std::to_string(levels) + "-" + std::to_string(nesting) + ".tkd";
             std::string folder;
             for (int i = 0; i < nesting; ++i)
                 folder += "F/";
@@ -86,9 +86,9 @@ TEST_F(DeepTreeCli, NestedFoldersStopAtTheDeepestLevel) {
         } else {
             // The 41st is refused; the ones after it find no parent.
             EXPECT_EQ(made.exitCode, 1) << level;
-            EXPECT_NE(made.out.find(level == 41 ? "levels below the top of the catalog"
-                                                : "no item"),
-                      std::string::npos)
+            EXPECT_NE(
+                made.out.find(level == 41 ? "levels below the top of the catalog" : "no item"),
+                std::string::npos)
                 << made.out;
         }
         parent += "n/";
@@ -131,10 +131,10 @@ TEST_F(DeepTreeCli, ExportDbNeverOverwritesItsSourceOrAnExistingFile) {
         RunCommand(Cli("export-db " + file("a.tkd") + " Music -o " + file("b.tkd") + " 2>&1"));
     EXPECT_EQ(existing.exitCode, 1);
     EXPECT_NE(existing.out.find("already exists"), std::string::npos) << existing.out;
-    EXPECT_EQ(RunCommand(Cli("export-db " + file("a.tkd") + " Music -o " + file("b.tkd") +
-                             " --force"))
-                  .exitCode,
-              0);
+    EXPECT_EQ(
+        RunCommand(Cli("export-db " + file("a.tkd") + " Music -o " + file("b.tkd") + " --force"))
+            .exitCode,
+        0);
     EXPECT_EQ(RunCommand(Cli("tree " + file("b.tkd"))).out, "b.tkd\\\n  Music\\\n");
 }
 
@@ -151,8 +151,8 @@ TEST_F(DeepTreeCli, WriteFailuresNameTheFileAndTheReason) {
     EXPECT_NE(directory.out.find("Is a directory"), std::string::npos) << directory.out;
 
     // A read into a place that cannot be written fails before walking anything.
-    const auto read = RunCommand(Cli("read " + file("none/r.tkd") + " " +
-                                     ShellQuote(makeTree(2)) + " 2>&1"));
+    const auto read =
+        RunCommand(Cli("read " + file("none/r.tkd") + " " + ShellQuote(makeTree(2)) + " 2>&1"));
     EXPECT_EQ(read.exitCode, 1);
     EXPECT_NE(read.out.find("No such file or directory"), std::string::npos) << read.out;
 }

@@ -118,7 +118,8 @@ TEST(DeepTree, ExportCountsDepthFromTheNewTop) {
         item = deeper.createItem("d", item, Last, itemflag::Folder);
     const std::vector<const CatalogItem*> whole{top};
     std::string error;
-    EXPECT_FALSE(WriteSelection(whole, [](std::string_view) { return true; }, &error));
+    EXPECT_FALSE(WriteSelection(
+        whole, [](std::string_view) { return true; }, &error));
     EXPECT_FALSE(error.empty());
 }
 

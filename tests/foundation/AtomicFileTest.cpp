@@ -128,9 +128,9 @@ TEST(AtomicFile, OnlyAbandonedTemporaryFilesAreRemoved) {
 
     EXPECT_EQ(RemoveStaleTemporaryFiles(path), 2);
     EXPECT_EQ(Names(dir),
-              (std::set<std::string>{"c.tkd.tmp-" + live + "-aB3dE9", "c.tkd.tmp-" + dead + "-Locked",
-                                     "c.tkd.tmp-New123", "c.tkd.tmp-notes.txt",
-                                     "other.tkd.tmp-" + dead + "-aB3dE9"}));
+              (std::set<std::string>{"c.tkd.tmp-" + live + "-aB3dE9",
+                                     "c.tkd.tmp-" + dead + "-Locked", "c.tkd.tmp-New123",
+                                     "c.tkd.tmp-notes.txt", "other.tkd.tmp-" + dead + "-aB3dE9"}));
     close(held);
 }
 
