@@ -70,25 +70,40 @@ class CatalogDocument {
     // A new catalog: lock released, tree emptied with a fresh root, no file, not modified.
     void newCatalog();
     // OpenCatalogFile: releases the lock, empties the catalog and reads the file. On success the
-    // root is named after the file and its size and time are remembered. A rejected file leaves
-    // a new, empty catalog (the reader has shown why).
+    // root is named after the file and the file is remembered as it was read (its identity,
+    // size and time, taken from the descriptor the bytes came from). A rejected file leaves a
+    // new, empty catalog (the reader has shown why).
     bool openCatalogFile(const std::string& path);
     // SaveCatalogFile: writes the catalog to `path` through a temporary file in the same
-    // directory that is renamed over it. On failure "Cannot open file for writing." is shown,
-    // the old file is untouched and the catalog stays modified (and locked). On success the
-    // document takes the path, the root is named after the file and the lock is given back.
+    // directory that is renamed over it. The file being replaced is held locked meanwhile: the
+    // document's own file under its edit lock (taken first when not yet held, with the reload
+    // question when the file changed since it was read), another file under a lock of its own,
+    // so a file another process is changing is never written over. On failure "Cannot open
+    // file for writing." is shown with the file and the reason, the old file is untouched and
+    // the catalog stays modified (and locked). On success the document takes the path, the root
+    // is named after the file, the written file is remembered and the lock is given back.
     bool saveCatalogFile(const std::string& path);
-    // ExportSelection: writes the items with their subtrees as a new catalog file.
-    bool exportSelection(std::span<const CatalogItem* const> items, const std::string& path);
+    // Writes the catalog to `path` only when no file is there yet, decided in one step of the
+    // file system; otherwise, or on failure, shows why and answers false. Then as a save.
+    bool createCatalogFile(const std::string& path);
+    // ExportSelection: writes the items with their subtrees as a new catalog file. Refused with
+    // a message: a target that is this catalog's own file (also under another name), a target
+    // another process holds locked, and an existing target unless `replaceExisting`.
+    bool exportSelection(std::span<const CatalogItem* const> items, const std::string& path,
+                         bool replaceExisting = false);
 
     // LockForEditing: whether a change may go ahead. Without a file, or with the lock held: yes.
     // Otherwise the file is locked; when that fails "Cannot lock the file for changes..." is
-    // shown and the change is refused. When the file changed on disk since it was read, the
-    // reload question is asked: No refuses (lock released), Yes reloads the file and goes on.
+    // shown and the change is refused. When the locked file is not the one that was read, or it
+    // changed since (another process saved it), the reload question is asked: No refuses (lock
+    // released), Yes reloads the file under the lock and goes on. A caller that answers Yes must
+    // find the items it changes again after this call: a reload replaces every item.
     bool lockForEditing();
     // ReleaseLock: gives the lock back; without force only while there are no unsaved changes.
     void releaseLock(bool force);
     bool lockHeld() const { return lock_.held(); }
+    // The file as it was last read or written by this document; nothing without a file.
+    const std::optional<FileStamp>& stamp() const { return stamp_; }
 
     // The "Save changes to %1?" step before the catalog is closed or replaced: true when the
     // caller may go on (saved, discarded, or nothing to save); false when the user cancelled
@@ -158,7 +173,10 @@ class CatalogDocument {
     // ---- end of undo and notifications ------------------------------------------------------
 
     void nameRootAfterFile();
-    void rememberStamp();
+    // Empties the tree and reads `path` into it; the lock is left as it is.
+    bool loadFile(const std::string& path);
+    bool save(const std::string& path, Replace replace);
+    void lockRefused(const std::string& path, const std::string& reason);
 
     Prompter& prompter_;
     CatalogTree tree_;

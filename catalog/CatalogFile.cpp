@@ -104,14 +104,45 @@ class FileWriter {
         maybeFlush();
     }
 
-    // The item's subtree below it, as the reader expects it.
-    void subtree(const CatalogItem& item) {
+    // The item's subtree below it, as the reader expects it; `depth` is the item's own depth
+    // in the file. Stops at the first item deeper than the reader accepts.
+    void subtree(const CatalogItem& item, int depth) {
         if (!item.isContainer())
             return;
-        WalkBelow(&item, EnterContainers, [this](CatalogItem& child) {
-            record(child, child.next() == nullptr);
-            return ok_;
-        });
+        const CatalogItem* current = item.firstChild(true);
+        int level = depth + 1;
+        while (current && ok_) {
+            if (level > kMaxFileLevels) {
+                tooDeep_ = current;
+                ok_ = false;
+                return;
+            }
+            record(*current, current->next() == nullptr);
+            if (current->isContainer() && current->firstChild(true)) {
+                current = current->firstChild(true);
+                ++level;
+                continue;
+            }
+            while (!current->next()) {
+                current = current->parent();
+                --level;
+                if (!current || current == &item)
+                    return;
+            }
+            current = current->next();
+        }
+    }
+
+    // Why the writing stopped, when it was an item too deep for the file.
+    void explain(std::string* error) const {
+        if (!error || !tooDeep_)
+            return;
+        std::string path;
+        for (const CatalogItem* step = tooDeep_; step && step->parent(); step = step->parent())
+            path = path.empty() ? std::string(step->name())
+                                : std::string(step->name()) + "\\" + path;
+        *error = "'" + path + "' lies more than " + std::to_string(kMaxFileLevels) +
+                 " levels below the top of the catalog, deeper than a catalog file can hold";
     }
 
     void header() {
@@ -137,6 +168,7 @@ class FileWriter {
 
     const ByteSink& sink_;
     std::string buffer_;
+    const CatalogItem* tooDeep_ = nullptr;
     bool ok_ = true;
 };
 
@@ -698,6 +730,7 @@ CatalogReadResult ReadCatalogFile(const std::string& path, CatalogTree& tree, Pr
         failed.systemError = "it is a directory";
     else if (!readable)
         failed.systemError = "it is not a regular file";
+    const std::optional<FileStamp> stamp = StampOfDescriptor(fd);
     if (readable) {
         bytes.resize(size_t(info.st_size));
         size_t done = 0;
@@ -718,10 +751,12 @@ CatalogReadResult ReadCatalogFile(const std::string& path, CatalogTree& tree, Pr
     ::close(fd);
     if (!readable)
         return failed;
-    return ReadCatalog(bytes, tree, prompter, options, BaseName(path));
+    CatalogReadResult result = ReadCatalog(bytes, tree, prompter, options, BaseName(path));
+    result.stamp = stamp;
+    return result;
 }
 
-bool WriteCatalog(const CatalogTree& tree, const ByteSink& sink) {
+bool WriteCatalog(const CatalogTree& tree, const ByteSink& sink, std::string* error) {
     FileWriter writer(sink);
     writer.header();
     const CatalogItem* root = tree.root();
@@ -735,11 +770,13 @@ bool WriteCatalog(const CatalogTree& tree, const ByteSink& sink) {
     if (count > UINT32_MAX)
         return false;
     writer.u32(uint32_t(count));
-    writer.subtree(*root);
+    writer.subtree(*root, 0);
+    writer.explain(error);
     return writer.finish();
 }
 
-bool WriteSelection(std::span<const CatalogItem* const> items, const ByteSink& sink) {
+bool WriteSelection(std::span<const CatalogItem* const> items, const ByteSink& sink,
+                    std::string* error) {
     uint64_t count = 0;
     for (const CatalogItem* item : items)
         count += 1 + CountItemsBelow(*item);
@@ -751,8 +788,9 @@ bool WriteSelection(std::span<const CatalogItem* const> items, const ByteSink& s
     writer.u32(uint32_t(count));
     for (size_t i = 0; i < items.size(); ++i) {
         writer.record(*items[i], i + 1 == items.size());
-        writer.subtree(*items[i]);
+        writer.subtree(*items[i], 1);
     }
+    writer.explain(error);
     return writer.finish();
 }
 
@@ -776,28 +814,66 @@ std::string SelectionBytes(std::span<const CatalogItem* const> items) {
 
 namespace {
 
-bool SaveThrough(const std::string& path, std::string* error,
-                 const std::function<bool(const ByteSink&)>& write) {
+bool SaveThrough(const std::string& path, std::string* error, std::optional<FileStamp>* written,
+                 Replace replace,
+                 const std::function<bool(const ByteSink&, std::string*)>& write) {
     AtomicFileWriter file(path);
+    std::string reason;
     bool ok = file.isOpen() &&
-              write([&file](std::string_view chunk) { return file.write(chunk); }) && file.commit();
-    if (!ok && error)
-        *error =
-            file.error().empty() ? std::string("the catalog could not be written") : file.error();
+              write([&file](std::string_view chunk) { return file.write(chunk); }, &reason) &&
+              file.commit(replace);
+    if (!ok && error) {
+        if (reason.empty())
+            reason = file.error().empty() ? "'" + path + "' could not be written" : file.error();
+        *error = reason;
+    }
+    if (ok && written)
+        *written = file.committedStamp();
     return ok;
 }
 
 }  // namespace
 
-bool SaveCatalogTo(const std::string& path, const CatalogTree& tree, std::string* error) {
-    return SaveThrough(path, error,
-                       [&tree](const ByteSink& sink) { return WriteCatalog(tree, sink); });
+bool SaveCatalogTo(const std::string& path, const CatalogTree& tree, std::string* error,
+                   std::optional<FileStamp>* written, Replace replace) {
+    return SaveThrough(path, error, written, replace,
+                       [&tree](const ByteSink& sink, std::string* reason) {
+                           return WriteCatalog(tree, sink, reason);
+                       });
 }
 
 bool SaveSelectionTo(const std::string& path, std::span<const CatalogItem* const> items,
-                     std::string* error) {
-    return SaveThrough(path, error,
-                       [items](const ByteSink& sink) { return WriteSelection(items, sink); });
+                     std::string* error, std::optional<FileStamp>* written) {
+    return SaveThrough(path, error, written, Replace::Allowed,
+                       [items](const ByteSink& sink, std::string* reason) {
+                           return WriteSelection(items, sink, reason);
+                       });
+}
+
+size_t RemoveItemsTooDeep(CatalogTree& tree, CatalogItem* top) {
+    const int levelsLeft = kMaxFileLevels - DepthBelowRoot(*top);
+    std::vector<CatalogItem*> tooDeep;
+    std::vector<std::pair<CatalogItem*, int>> pending{{top, 0}};
+    while (!pending.empty()) {
+        const auto [item, below] = pending.back();
+        pending.pop_back();
+        for (CatalogItem* child = item->firstChild(true); child; child = child->next()) {
+            if (below + 1 > levelsLeft)
+                tooDeep.push_back(child);
+            else if (child->firstChild(true))
+                pending.emplace_back(child, below + 1);
+        }
+    }
+    for (CatalogItem* item : tooDeep)
+        tree.removeItem(item, false);
+    return tooDeep.size();
+}
+
+int DepthBelowRoot(const CatalogItem& item) {
+    int depth = 0;
+    for (const CatalogItem* step = item.parent(); step; step = step->parent())
+        ++depth;
+    return depth;
 }
 
 }  // namespace shelfmark

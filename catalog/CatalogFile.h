@@ -13,12 +13,15 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "catalog/CatalogTree.h"
+#include "foundation/AtomicFile.h"
+#include "foundation/FileStamp.h"
 
 namespace shelfmark {
 
@@ -27,8 +30,20 @@ class Prompter;
 inline constexpr std::string_view kCatalogHeader{"Tarnwick Database\r\n\x1A\0", 21};
 inline constexpr std::string_view kOldCatalogHeader{"Old Disk Index\r\n\x1A\0", 18};
 inline constexpr uint8_t kCatalogVersion = 0x30;
-// Deepest nesting of records below the root the file may hold.
+// The one depth rule of a catalog: an item lies at most kMaxFileLevels levels below the root
+// (the root's children are at depth 1), and an item at that depth holds no children. The reader
+// rejects deeper files, so every operation that adds items keeps to it and the writer refuses
+// to write past it.
 inline constexpr int kMaxFileLevels = 40;
+// The depth of an item below the top of its tree: 0 for the root (or another top-level item).
+int DepthBelowRoot(const CatalogItem& item);
+// Whether `item` may hold children: it lies above the deepest level.
+inline bool MayHoldChildren(const CatalogItem& item) {
+    return DepthBelowRoot(item) < kMaxFileLevels;
+}
+// Removes every item below `top` that lies deeper than the rule allows, with its subtree;
+// returns how many were removed (not counting their descendants).
+size_t RemoveItemsTooDeep(CatalogTree& tree, CatalogItem* top);
 // `ShowConvertHint` at or above this value: the old-format hint is not shown.
 inline constexpr int kConvertHintSuppressed = 48;
 
@@ -74,6 +89,7 @@ struct CatalogReadResult {
     int showConvertHint = 16;            // the setting after the hint (unchanged unless ticked)
     std::vector<CatalogItem*> imported;  // import: the items placed (top-level items of the file)
     std::string systemError;             // CannotOpen: the system's reason
+    std::optional<FileStamp> stamp;      // ReadCatalogFile: the file exactly as it was read
     bool ok() const { return status == CatalogReadStatus::Ok; }
 };
 
@@ -93,20 +109,28 @@ CatalogReadResult ReadCatalogFile(const std::string& path, CatalogTree& tree, Pr
 using ByteSink = std::function<bool(std::string_view bytes)>;
 
 // WriteCatalog: the whole catalog (root attributes and every item below the root) as a 3.0
-// file, in one pass over the tree. Never changes the tree. False when the sink failed.
-bool WriteCatalog(const CatalogTree& tree, const ByteSink& sink);
+// file, in one pass over the tree. Never changes the tree. False when the sink failed, or when
+// an item lies deeper than kMaxFileLevels (the file would not load again); `error` says which.
+bool WriteCatalog(const CatalogTree& tree, const ByteSink& sink, std::string* error = nullptr);
 // ExportSelection's content: an empty root attribute list and the given items with their
-// subtrees as the new root's children (LastSibling on the last selected item only).
-bool WriteSelection(std::span<const CatalogItem* const> items, const ByteSink& sink);
+// subtrees as the new root's children (LastSibling on the last selected item only). Depths
+// count from the new root.
+bool WriteSelection(std::span<const CatalogItem* const> items, const ByteSink& sink,
+                    std::string* error = nullptr);
 // The same into memory.
 std::string CatalogBytes(const CatalogTree& tree);
 std::string SelectionBytes(std::span<const CatalogItem* const> items);
 
 // Writes the catalog (or the selection) to `path` safely: a temporary file in the same
 // directory, flushed and synced, renamed over the target in one step, the directory synced. On
-// failure the target is untouched and `error` says why.
-bool SaveCatalogTo(const std::string& path, const CatalogTree& tree, std::string* error = nullptr);
+// failure the target is untouched and `error` says why, naming the file. On success `written`
+// receives the stamp of the new file. With Replace::Never an existing file is kept and the save
+// fails.
+using Replace = AtomicFileWriter::Replace;
+bool SaveCatalogTo(const std::string& path, const CatalogTree& tree, std::string* error = nullptr,
+                   std::optional<FileStamp>* written = nullptr,
+                   Replace replace = Replace::Allowed);
 bool SaveSelectionTo(const std::string& path, std::span<const CatalogItem* const> items,
-                     std::string* error = nullptr);
+                     std::string* error = nullptr, std::optional<FileStamp>* written = nullptr);
 
 }  // namespace shelfmark

@@ -1,16 +1,17 @@
 #include "catalog/FileLock.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 namespace shelfmark {
 namespace {
 
-FileStamp StampFromStat(const struct stat& info) {
-    return {uint64_t(info.st_size),
-            int64_t(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
-}
+// A path replaced this often while we try to lock it is being saved in a tight loop by
+// others; the change is refused rather than waiting for a gap.
+constexpr int kLockAttempts = 100;
 
 struct flock WholeFile(short type) {
     struct flock range {};
@@ -24,25 +25,35 @@ struct flock WholeFile(short type) {
 
 }  // namespace
 
-std::optional<FileStamp> StampOfFile(const std::string& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0)
-        return std::nullopt;
-    return StampFromStat(info);
-}
-
-bool FileLock::acquire(const std::string& path) {
+bool FileLock::acquire(const std::string& path, std::string* error) {
     release();
-    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    struct flock range = WholeFile(F_WRLCK);
-    if (::fcntl(fd, F_OFD_SETLK, &range) != 0) {
+    for (int attempt = 0; attempt < kLockAttempts; ++attempt) {
+        const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+        if (fd < 0) {
+            if (error)
+                *error = std::strerror(errno);
+            return false;
+        }
+        struct flock range = WholeFile(F_WRLCK);
+        if (::fcntl(fd, F_OFD_SETLK, &range) != 0) {
+            if (error)
+                *error = errno == EAGAIN || errno == EACCES ? std::string()
+                                                            : std::string(std::strerror(errno));
+            ::close(fd);
+            return false;
+        }
+        // The path may have been renamed over between open() and the lock.
+        const std::optional<FileStamp> locked = StampOfDescriptor(fd);
+        const std::optional<FileStamp> named = StampOfFile(path);
+        if (locked && named && locked->sameFile(*named)) {
+            fd_ = fd;
+            return true;
+        }
         ::close(fd);
-        return false;
     }
-    fd_ = fd;
-    return true;
+    if (error)
+        *error = "the file is being replaced by another process";
+    return false;
 }
 
 void FileLock::release() {
@@ -55,20 +66,7 @@ void FileLock::release() {
 }
 
 std::optional<FileStamp> FileLock::stamp() const {
-    struct stat info {};
-    if (fd_ < 0 || ::fstat(fd_, &info) != 0)
-        return std::nullopt;
-    return StampFromStat(info);
-}
-
-bool IsFileLockedByOther(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    struct flock range = WholeFile(F_WRLCK);
-    const bool locked = ::fcntl(fd, F_OFD_GETLK, &range) == 0 && range.l_type != F_UNLCK;
-    ::close(fd);
-    return locked;
+    return StampOfDescriptor(fd_);
 }
 
 }  // namespace shelfmark

@@ -3,22 +3,18 @@
 // change the same catalog while this one has unsaved changes. The lock belongs to the open file
 // description, not to the process, so it behaves the same from any thread and is released when
 // the descriptor is closed, also when the process dies.
+//
+// A save renames a new file over the catalog's path, so a lock on the file that was there
+// before guards nothing afterwards: acquire() only succeeds once the locked file is the one the
+// path names.
 #pragma once
 
-#include <cstdint>
 #include <optional>
 #include <string>
 
-namespace shelfmark {
+#include "foundation/FileStamp.h"
 
-// What identifies a version of a file on disk: its size and last modification time.
-struct FileStamp {
-    uint64_t size = 0;
-    int64_t modifiedNs = 0;  // nanoseconds since 1970
-    bool operator==(const FileStamp&) const = default;
-};
-// The stamp of the file at `path`; nothing when it cannot be examined.
-std::optional<FileStamp> StampOfFile(const std::string& path);
+namespace shelfmark {
 
 class FileLock {
   public:
@@ -27,9 +23,11 @@ class FileLock {
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;
 
-    // Opens `path` for writing and takes the write lock over the whole file without waiting.
-    // False when the file cannot be opened for writing or another open file holds a lock.
-    bool acquire(const std::string& path);
+    // Opens `path` for writing and takes the write lock over the whole file without waiting,
+    // then checks that `path` still names the locked file (trying again when it was replaced
+    // meanwhile). False when the file cannot be opened for writing or another open file holds a
+    // lock; `error` then holds the system's reason when there is one.
+    bool acquire(const std::string& path, std::string* error = nullptr);
     void release();
     bool held() const { return fd_ >= 0; }
     // The stamp of the locked file (as the descriptor sees it).
@@ -38,9 +36,5 @@ class FileLock {
   private:
     int fd_ = -1;
 };
-
-// True when some other open file description holds a lock on the file at `path` (false when
-// the file does not exist or cannot be opened).
-bool IsFileLockedByOther(const std::string& path);
 
 }  // namespace shelfmark

@@ -79,7 +79,9 @@ int RunNew(const std::vector<std::string>& args) {
         return Fail("'" + path + "' already exists (use --force to replace it)");
     TerminalPrompter prompter;
     CatalogDocument document(prompter);
-    return document.saveCatalogFile(path) ? kExitSuccess : kExitFailure;
+    const bool saved =
+        parser.has("force") ? document.saveCatalogFile(path) : document.createCatalogFile(path);
+    return saved ? kExitSuccess : kExitFailure;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -395,17 +397,20 @@ int RunDump(const std::vector<std::string>& args) {
 int RunExportDb(const std::vector<std::string>& args);
 const Command kExportDbCommand{
     "export-db", "write chosen items of a catalog to a new catalog file",
-    "Usage: shelfmark-cli export-db FILE PATH... -o NEW\n"
+    "Usage: shelfmark-cli export-db FILE PATH... -o NEW [--force]\n"
     "\n"
     "Writes the items at the catalog PATHs (names separated by \\ or /), each\n"
     "with everything below it, as the top-level items of a new catalog NEW.\n"
-    "NEW carries no category or extra-information definitions.\n",
+    "NEW carries no category or extra-information definitions. An existing NEW\n"
+    "is kept unless --force is given; FILE itself (under any name) and a catalog\n"
+    "another Shelfmark process is changing are never written over.\n",
     RunExportDb};
 const CommandRegistration kExportDb(kExportDbCommand);
 
 int RunExportDb(const std::vector<std::string>& args) {
     ArgParser parser;
     parser.option("o").option("output");
+    parser.flag("force");
     std::vector<std::string> normalized;
     for (const std::string& arg : args)
         normalized.push_back(arg == "-o" ? "--o" : arg);
@@ -417,10 +422,12 @@ int RunExportDb(const std::vector<std::string>& args) {
         return UsageError(kExportDbCommand, "-o NEW is required");
     if (parser.positionals().size() < 2)
         return UsageError(kExportDbCommand, "expected FILE and at least one PATH");
-    CatalogTree tree;
-    CatalogReadResult result;
-    if (!LoadCatalog(parser.positionals()[0], tree, result))
+    TerminalPrompter prompter;
+    CatalogDocument document(prompter);
+    document.setShowConvertHint(kConvertHintSuppressed);
+    if (!document.openCatalogFile(parser.positionals()[0]))
         return kExitFailure;
+    const CatalogTree& tree = document.tree();
     std::vector<const CatalogItem*> items;
     for (size_t i = 1; i < parser.positionals().size(); ++i) {
         const CatalogItem* item = FindItem(tree, parser.positionals()[i]);
@@ -428,9 +435,8 @@ int RunExportDb(const std::vector<std::string>& args) {
             return Fail("no item '" + parser.positionals()[i] + "' in the catalog");
         items.push_back(item);
     }
-    TerminalPrompter prompter;
-    CatalogDocument document(prompter);
-    return document.exportSelection(items, *output) ? kExitSuccess : kExitFailure;
+    return document.exportSelection(items, *output, parser.has("force")) ? kExitSuccess
+                                                                          : kExitFailure;
 }
 
 }  // namespace

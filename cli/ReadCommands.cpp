@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "catalog/CatalogDocument.h"
+#include "catalog/CatalogFile.h"
 #include "catalog/TreeWalk.h"
 #include "cli/ArgParser.h"
 #include "cli/Command.h"
@@ -381,15 +382,49 @@ std::string LastComponent(const std::string& path) {
     return name.empty() ? path : name;
 }
 
-// Opens the catalog FILE, or starts a new one when the file does not exist yet.
-bool OpenOrCreate(CatalogDocument& document, const std::string& path, bool mustExist) {
-    std::error_code error;
-    if (std::filesystem::exists(path, error))
-        return document.openCatalogFile(path);
-    if (mustExist)
-        return false;
-    document.newCatalog();
-    return true;
+// A catalog file this command created empty, removed again unless the command saved into it.
+class CreatedCatalog {
+  public:
+    CreatedCatalog() = default;
+    CreatedCatalog(const CreatedCatalog&) = delete;
+    CreatedCatalog& operator=(const CreatedCatalog&) = delete;
+    ~CreatedCatalog() {
+        // Only while it is still the empty file written here.
+        if (stamp_ && StampOfFile(path_) == stamp_)
+            ::unlink(path_.c_str());
+    }
+    void created(const std::string& path, const std::optional<FileStamp>& stamp) {
+        path_ = path;
+        stamp_ = stamp;
+    }
+    void keep() { stamp_.reset(); }
+
+  private:
+    std::string path_;
+    std::optional<FileStamp> stamp_;
+};
+
+// Opens the catalog FILE. A missing FILE (unless it must exist) is first created as an empty
+// catalog in one step, so that the read works on a file like any change: under its lock, found
+// writable before the walk, and never written over when another process creates it meanwhile
+// (that file is used instead).
+bool OpenOrCreate(CatalogDocument& document, const std::string& path, bool mustExist,
+                  CreatedCatalog& created) {
+    if (!StampOfFile(path)) {
+        if (mustExist)
+            return false;
+        CatalogTree empty;
+        empty.resetToNewCatalog();
+        std::string error;
+        std::optional<FileStamp> written;
+        if (SaveCatalogTo(path, empty, &error, &written, Replace::Never))
+            created.created(path, written);
+        else if (!StampOfFile(path)) {
+            Fail(Str(102) + " " + error);
+            return false;
+        }
+    }
+    return document.openCatalogFile(path);
 }
 
 // The catalog folder of a path ("A\B" or "A/B"), created with `parents`; null when missing.
@@ -410,8 +445,14 @@ CatalogItem* FindFolder(CatalogTree& tree, const std::string& path, bool parents
                 next = child;
                 break;
             }
-        if (next == nullptr && parents)
+        if (next == nullptr && parents) {
+            if (!MayHoldChildren(*folder)) {
+                error = "'" + name + "' would lie more than " + std::to_string(kMaxFileLevels) +
+                        " levels below the top of the catalog";
+                return nullptr;
+            }
             next = tree.createItem(name, folder, Sorted, itemflag::Folder);
+        }
         if (next == nullptr || !next->isFolder()) {
             error = next == nullptr
                         ? "no catalog folder '" + path + "' (use --parents to create it)"
@@ -480,9 +521,15 @@ int RunReadCommand(const Command& command, const std::vector<std::string>& args,
         request.diskText = positionals[1];
 
     StderrPrompter prompter;
+    prompter.reloadChangedCatalogs();
     CatalogDocument document(prompter);
-    if (!OpenOrCreate(document, request.file, update))
+    CreatedCatalog created;
+    if (!OpenOrCreate(document, request.file, update, created))
         return update ? Fail("cannot read the catalog '" + request.file + "'") : kExitFailure;
+    // The lock is held from here until the save, through the whole walk. Taking it may read the
+    // file again (another process saved it), so no item is looked up before.
+    if (!document.lockForEditing())
+        return kExitFailure;
     CatalogTree& tree = document.tree();
 
     ReadJob job;
@@ -582,8 +629,6 @@ int RunReadCommand(const Command& command, const std::vector<std::string>& args,
     if (job.fields.name.empty())
         return Fail("Please fill out this field correctly. (--name)");
 
-    if (!document.lockForEditing())
-        return kExitFailure;
     if (auto name = parser.value("save-profile");
         name && !profiles.save(*name, database, job.options))
         prompter.warning("cannot store the read profile '" + *name + "'");
@@ -602,6 +647,7 @@ int RunReadCommand(const Command& command, const std::vector<std::string>& args,
     document.setModified();
     if (!document.saveCatalogFile(request.file))
         return kExitFailure;
+    created.keep();
     if (outcome == ReadOutcome::Cancelled)
         return Fail("update cancelled; the disk keeps what was read so far");
 

@@ -1,12 +1,12 @@
 #include "platform/settings/SettingsStore.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
 
 #include "foundation/ConfigDirectory.h"
+#include "foundation/ProfileUpdate.h"
 #include "foundation/Utf8Text.h"
 
 namespace shelfmark {
@@ -28,29 +28,6 @@ bool ValidName(std::string_view name) {
     return !name.empty() && name.front() != '[' &&
            name.find_first_of("=\r\n") == std::string_view::npos;
 }
-
-// An exclusive lock on a file beside the settings, held across read-merge-write.
-class FileLock {
-  public:
-    explicit FileLock(const std::string& path) {
-        fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        if (fd_ >= 0) {
-            int result;
-            do
-                result = ::flock(fd_, LOCK_EX);
-            while (result != 0 && errno == EINTR);
-        }
-    }
-    ~FileLock() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    FileLock(const FileLock&) = delete;
-    FileLock& operator=(const FileLock&) = delete;
-
-  private:
-    int fd_ = -1;
-};
 
 }  // namespace
 
@@ -244,7 +221,7 @@ bool SettingsStore::deleteSubKey(std::string_view subKey) {
 }
 
 bool SettingsStore::deleteAll() {
-    FileLock lock(path_ + ".lock");
+    const ProfileUpdateLock lock(path_);
     pending_.clear();
     view_.clear();
     view_.clearPath();
@@ -258,7 +235,7 @@ bool SettingsStore::save() {
         return true;
     if (path_.rfind(ConfigDirectory() + "/", 0) == 0)
         EnsureConfigDirectory();
-    FileLock lock(path_ + ".lock");
+    const ProfileUpdateLock lock(path_);
     const bool existed = ::access(path_.c_str(), F_OK) == 0;
     ProfileFile merged(path_, true);
     for (const Change& change : pending_)

@@ -2,6 +2,9 @@
 #include <algorithm>
 #include <ctime>
 
+#include "catalog/CatalogFile.h"
+#include "foundation/Prompter.h"
+#include "foundation/StringFormat.h"
 #include "reading/details/MediaFacts.h"
 #include "reading/engine/ReadJob.h"
 
@@ -75,6 +78,15 @@ bool PrepareDisk(ReadJob& job) {
     } else {
         if (fields.folder == nullptr || !fields.folder->isFolder())
             return false;
+        // The disk must be able to hold what is read: it may not lie on the deepest level.
+        if (DepthBelowRoot(*fields.folder) + 1 >= kMaxFileLevels) {
+            if (job.prompter)
+                job.prompter->error(StringPrintf(
+                    "The folder '%s' lies too deep in the catalog: a disk in it could hold "
+                    "nothing (a catalog holds items at most %d levels below its top).",
+                    std::string(fields.folder->name()).c_str(), kMaxFileLevels));
+            return false;
+        }
         CatalogItem* root = tree.root();
         job.previousNextDiskId = root->numberAttribute(attr::DiskId).value_or(1);
         job.previousDiskNumber = root->numberAttribute(attr::DiskNumber).value_or(1);

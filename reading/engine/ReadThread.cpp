@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <ctime>
 
+#include "catalog/CatalogFile.h"
 #include "catalog/TreeWalk.h"
 #include "foundation/LanguageTexts.h"
 #include "foundation/Prompter.h"
@@ -16,7 +17,6 @@ namespace shelfmark {
 
 namespace {
 
-constexpr int kMaxLevels = 40;
 // Size stored for an audio track item, as a ".cda" entry of a CD's file system has it.
 constexpr uint64_t kTrackItemSize = 44;
 constexpr int kMessageCannotEnterRoot = 119;
@@ -41,11 +41,13 @@ int64_t TrackEpoch() {
 
 class DiskReader final : public WalkVisitor {
   public:
-    DiskReader(ReadJob& job, const DirectoryWalker& walker)
+    // `maxLevels`: the directory levels the walk enters, the root being level 0.
+    DiskReader(ReadJob& job, const DirectoryWalker& walker, int maxLevels)
         : job_(job),
           tree_(*job.catalog),
           walker_(walker),
-          levels_(kMaxLevels),
+          levels_(size_t(maxLevels)),
+          maxLevels_(maxLevels),
           throttle_(job.progressInterval) {}
 
     bool stopRequested() override { return job_.cancel.isSet(); }
@@ -76,6 +78,7 @@ class DiskReader final : public WalkVisitor {
     CatalogTree& tree_;
     const DirectoryWalker& walker_;
     std::vector<Level> levels_;
+    int maxLevels_;
     DigestContext digest_;
     ProgressThrottle throttle_;
     ReadProgress progress_;
@@ -212,9 +215,16 @@ void DiskReader::readArchive(CatalogItem* item, ArchiveKind kind, const std::str
                              uint64_t offset) {
     const ReadOptions& options = job_.options;
     const bool wanted = (options.archiveMask() & MaskBit(kind)) != 0;
-    if (wanted && job_.services.readArchive &&
-        job_.services.readArchive(kind, path, offset, tree_, item, options.bStoreArchiveCRC32))
+    // An archive on the deepest level of the catalog can hold no entries.
+    if (wanted && MayHoldChildren(*item) && job_.services.readArchive &&
+        job_.services.readArchive(kind, path, offset, tree_, item, options.bStoreArchiveCRC32)) {
+        if (RemoveItemsTooDeep(tree_, item) > 0 && job_.prompter)
+            job_.prompter->warning(StringPrintf(
+                "Entries of the archive '%s' more than %d levels below the top of the catalog "
+                "are not stored.",
+                path.c_str(), kMaxFileLevels));
         return;
+    }
     // Not read: the archive stays a plain file.
     RemoveChildren(tree_, item);
     item->setFlags(0);
@@ -246,7 +256,7 @@ void DiskReader::problem(WalkProblem problem, const std::string& path) {
     else
         job_.prompter->warning(
             StringPrintf("Directories more than %d levels deep are not read, starting with '%s'.",
-                         kMaxLevels - 1, path.c_str()));
+                         maxLevels_ - 1, path.c_str()));
 }
 
 void DiskReader::reportProgress(bool force) {
@@ -342,8 +352,11 @@ ReadOutcome ReadThread(ReadJob& job) {
     if (job.updating())
         MarkUnseen(disk);
 
-    DirectoryWalker walker(kMaxLevels);
-    DiskReader reader(job, walker);
+    // Counted from the catalog's root: the deepest directory entered holds items on the
+    // deepest level a catalog file keeps, so a disk inside nested folders stops earlier.
+    const int maxLevels = std::max(1, kMaxFileLevels - DepthBelowRoot(*disk));
+    DirectoryWalker walker(maxLevels);
+    DiskReader reader(job, walker, maxLevels);
     WalkResult result = WalkResult::Completed;
     if (!job.drive.root.empty()) {
         result = walker.walk(job.drive.root, reader);

@@ -4,6 +4,7 @@
 
 #include "foundation/ConfigDirectory.h"
 #include "foundation/ProfileFile.h"
+#include "foundation/ProfileUpdate.h"
 #include "reading/profiles/ReadProfiles.h"
 
 namespace shelfmark {
@@ -52,13 +53,11 @@ Mp3Options LoadMp3Options(const std::string& profilePath) {
 bool SaveMp3Options(const Mp3Options& options, const std::string& profilePath) {
     if (profilePath.empty())
         EnsureConfigDirectory();
-    ProfileFile file(ProfilePath(profilePath));
-    for (const FlagKey& flag : kFlagKeys)
-        file.setInt(kDefaultProfileSection, flag.key, options.*flag.member ? 1 : 0);
-    file.setString(kDefaultProfileSection, kFormatKey, options.UserMP3ID3Format);
-    const bool saved = file.save();
-    file.clearPath();  // a failed save is not retried on destruction
-    return saved;
+    return UpdateProfileFile(ProfilePath(profilePath), [&](ProfileFile& file) {
+        for (const FlagKey& flag : kFlagKeys)
+            file.setInt(kDefaultProfileSection, flag.key, options.*flag.member ? 1 : 0);
+        file.setString(kDefaultProfileSection, kFormatKey, options.UserMP3ID3Format);
+    });
 }
 
 }  // namespace shelfmark

@@ -4,6 +4,7 @@
 
 #include "foundation/ConfigDirectory.h"
 #include "foundation/ProfileFile.h"
+#include "foundation/ProfileUpdate.h"
 #include "foundation/Utf8Text.h"
 
 namespace shelfmark {
@@ -106,19 +107,17 @@ bool ReadProfileStore::save(std::string_view name, std::string_view databaseName
                             const ReadOptions& options) const {
     if (path_ == ResolveConfigPath(kReadProfileFileName))
         EnsureConfigDirectory();
-    ProfileFile file(path_);
     const std::string section = ProfileSectionName(name);
-    file.setString(kLastProfileSection, databaseName, section);
-    for (const NumberKey& number : kNumberKeys)
-        file.setInt(section, number.key, options.*number.member);
-    for (const FlagKey& flag : kFlagKeys)
-        file.setInt(section, flag.key, options.*flag.member ? 1 : 0);
-    file.setString(section, kExtListKey, options.ExtList.text());
-    for (const ProviderSelection& provider : options.providers)
-        file.setString(section, provider.module, provider.indexes);
-    const bool saved = file.save();
-    file.clearPath();  // a failed save is not retried on destruction
-    return saved;
+    return UpdateProfileFile(path_, [&](ProfileFile& file) {
+        file.setString(kLastProfileSection, databaseName, section);
+        for (const NumberKey& number : kNumberKeys)
+            file.setInt(section, number.key, options.*number.member);
+        for (const FlagKey& flag : kFlagKeys)
+            file.setInt(section, flag.key, options.*flag.member ? 1 : 0);
+        file.setString(section, kExtListKey, options.ExtList.text());
+        for (const ProviderSelection& provider : options.providers)
+            file.setString(section, provider.module, provider.indexes);
+    });
 }
 
 }  // namespace shelfmark

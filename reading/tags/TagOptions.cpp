@@ -2,6 +2,7 @@
 
 #include "foundation/ConfigDirectory.h"
 #include "foundation/ProfileFile.h"
+#include "foundation/ProfileUpdate.h"
 #include "reading/profiles/ReadProfiles.h"
 
 namespace shelfmark {
@@ -26,11 +27,9 @@ TagReadOptions LoadTagReadOptions(const std::string& profilePath) {
 bool SaveTagReadOptions(const TagReadOptions& options, const std::string& profilePath) {
     if (profilePath.empty())
         EnsureConfigDirectory();
-    ProfileFile file(ProfilePath(profilePath));
-    file.setInt(kDefaultProfileSection, kUnicodeKey, options.bMP3Unicode ? 1 : 0);
-    const bool saved = file.save();
-    file.clearPath();  // a failed save is not retried on destruction
-    return saved;
+    return UpdateProfileFile(ProfilePath(profilePath), [&](ProfileFile& file) {
+        file.setInt(kDefaultProfileSection, kUnicodeKey, options.bMP3Unicode ? 1 : 0);
+    });
 }
 
 }  // namespace shelfmark

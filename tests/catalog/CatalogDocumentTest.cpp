@@ -6,8 +6,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "foundation/LanguageTexts.h"
 #include "foundation/ScriptedPrompter.h"
@@ -88,8 +90,12 @@ TEST(CatalogDocument, FailedSaveKeepsOldFileAndModifiedState) {
         };
         setrlimit(RLIMIT_FSIZE, &limit);
         const bool saved = document.saveCatalogFile(path);
-        const bool reported =
-            prompter.shown().size() == 1 && prompter.shown()[0].message.text == Str(102);
+        // The message names the file and the system's reason.
+        const bool reported = prompter.shown().size() == 1 &&
+                              prompter.shown()[0].message.text.starts_with(Str(102) + "\n") &&
+                              prompter.shown()[0].message.text.find("File too large") !=
+                                  std::string::npos &&
+                              prompter.shown()[0].message.text.find(path) != std::string::npos;
         _exit(saved                    ? 11
               : !reported              ? 12
               : !document.isModified() ? 13
@@ -113,7 +119,23 @@ TEST(CatalogDocument, SaveIntoMissingFolderFails) {
     EXPECT_FALSE(document.saveCatalogFile((dir / "no" / "such.tkd").string()));
     EXPECT_TRUE(document.isModified());
     ASSERT_EQ(prompter.shown().size(), 1u);
-    EXPECT_EQ(prompter.shown()[0].message.text, Str(102));
+    EXPECT_EQ(prompter.shown()[0].message.text,
+              Str(102) + "\ncannot create a temporary file in '" + (dir / "no").string() +
+                  "' for '" + (dir / "no" / "such.tkd").string() +
+                  "': No such file or directory");
+}
+
+TEST(CatalogDocument, SaveOntoADirectorySaysSo) {
+    testing::TempDir dir;
+    std::filesystem::create_directory(dir / "folder.tkd");
+    ScriptedPrompter prompter;
+    CatalogDocument document(prompter);
+    EXPECT_FALSE(document.saveCatalogFile((dir / "folder.tkd").string()));
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    EXPECT_EQ(
+        prompter.shown()[0].message.text,
+        Str(102) + "\ncannot replace '" + (dir / "folder.tkd").string() + "': Is a directory");
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "folder.tkd"));
 }
 
 // Runs `body` in a child process that holds the edit lock of `path` until `body` returns.
@@ -169,7 +191,7 @@ TEST(CatalogDocument, SecondProcessIsRefusedTheLock) {
         LockHolder other(path);
         EXPECT_FALSE(document.lockForEditing());
         ASSERT_EQ(prompter.shown().size(), 1u);
-        EXPECT_EQ(prompter.shown()[0].message.text, Str(137));
+        EXPECT_EQ(prompter.shown()[0].message.text, Str(137) + "\n'" + path + "'");
         EXPECT_EQ(prompter.shown()[0].message.icon, PromptIcon::Error);
         // Saving over the file the other process is changing is refused as well.
         document.setModified();
@@ -264,6 +286,109 @@ TEST(CatalogDocument, SaveChangesQuestion) {
     prompter.queueAnswer(PromptAnswer::Yes);
     EXPECT_TRUE(untitled.saveModified());
     EXPECT_EQ(untitled.title(), "u.tkd");
+}
+
+// Another process saves (renames a new file over the path) while this one is still parsing the
+// old file: what this document remembers must be the file it parsed, so the next change asks to
+// reload instead of writing its old content over the other's.
+TEST(CatalogDocument, FileReplacedWhileReadingIsNoticed) {
+    testing::TempDir dir;
+    const std::string path = SavedCatalog(dir, "c.tkd", "first");
+    const std::string newer = SavedCatalog(dir, "newer.tkd", "second");
+    ScriptedPrompter prompter;
+    CatalogDocument document(prompter);
+    bool replaced = false;
+    document.hooks().progress = [&](uint64_t, uint64_t) {
+        if (!replaced)
+            replaced = std::rename(newer.c_str(), path.c_str()) == 0;
+    };
+    ASSERT_TRUE(document.openCatalogFile(path));
+    ASSERT_TRUE(replaced);
+    EXPECT_EQ(document.tree().root()->firstChild()->name(), "first");
+    document.hooks().progress = nullptr;
+
+    prompter.queueAnswer(PromptAnswer::No);
+    EXPECT_FALSE(document.lockForEditing());
+    ASSERT_EQ(prompter.shownTexts(), std::vector<std::string>{Str(138)});
+    prompter.queueAnswer(PromptAnswer::Yes);
+    ASSERT_TRUE(document.lockForEditing());
+    EXPECT_EQ(document.tree().root()->firstChild()->name(), "second");
+}
+
+// Saving a file that was never locked (no change was made) takes its lock first, and so notices
+// when another process saved it meanwhile.
+TEST(CatalogDocument, SavingAnUnlockedFileChecksItFirst) {
+    testing::TempDir dir;
+    const std::string path = SavedCatalog(dir, "c.tkd", "first");
+    ScriptedPrompter prompter;
+    CatalogDocument document(prompter);
+    ASSERT_TRUE(document.openCatalogFile(path));
+    SavedCatalog(dir, "c.tkd", "theirs");
+    EXPECT_FALSE(document.saveCatalogFile(path));
+    EXPECT_EQ(prompter.shownTexts(), std::vector<std::string>{Str(138)});
+    CatalogDocument check(prompter);
+    ASSERT_TRUE(check.openCatalogFile(path));
+    EXPECT_EQ(check.tree().root()->firstChild()->name(), "theirs");
+}
+
+TEST(CatalogDocument, CreateKeepsAnExistingFile) {
+    testing::TempDir dir;
+    const std::string path = SavedCatalog(dir, "c.tkd", "kept");
+    const std::string before = testing::ReadFile(path);
+    ScriptedPrompter prompter;
+    CatalogDocument document(prompter);
+    EXPECT_FALSE(document.createCatalogFile(path));
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    EXPECT_EQ(prompter.shown()[0].message.text,
+              Str(102) + "\ncannot create '" + path + "': File exists");
+    EXPECT_EQ(testing::ReadFile(path), before);
+    EXPECT_TRUE(document.createCatalogFile((dir / "new.tkd").string()));
+    EXPECT_EQ(document.path(), (dir / "new.tkd").string());
+}
+
+TEST(CatalogDocument, ExportNeverOverwritesTheSourceOrALockedCatalog) {
+    testing::TempDir dir;
+    const std::string path = SavedCatalog(dir, "source.tkd", "Music");
+    const std::string before = testing::ReadFile(path);
+    ScriptedPrompter prompter;
+    CatalogDocument document(prompter);
+    ASSERT_TRUE(document.openCatalogFile(path));
+    const CatalogItem* music = document.tree().root()->firstChild();
+    const std::vector<const CatalogItem*> items{music};
+
+    // The source itself, under its own name and under a second name (a hard link).
+    const std::string link = (dir / "link.tkd").string();
+    ASSERT_EQ(::link(path.c_str(), link.c_str()), 0);
+    for (const std::string& target : {path, link}) {
+        prompter.clear();
+        EXPECT_FALSE(document.exportSelection(items, target, true)) << target;
+        ASSERT_EQ(prompter.shown().size(), 1u);
+        EXPECT_EQ(prompter.shown()[0].message.text,
+                  Str(102) + "\n'" + target + "' is the catalog the items are exported from.");
+    }
+    EXPECT_EQ(testing::ReadFile(path), before);
+
+    // A catalog another process is changing.
+    const std::string busy = SavedCatalog(dir, "busy.tkd", "theirs");
+    const std::string busyBefore = testing::ReadFile(busy);
+    {
+        LockHolder other(busy);
+        prompter.clear();
+        EXPECT_FALSE(document.exportSelection(items, busy, true));
+        EXPECT_EQ(prompter.shownTexts(), std::vector<std::string>{Str(137) + "\n'" + busy + "'"});
+    }
+    EXPECT_EQ(testing::ReadFile(busy), busyBefore);
+
+    // An existing file only when asked to replace it.
+    prompter.clear();
+    EXPECT_FALSE(document.exportSelection(items, busy, false));
+    EXPECT_EQ(prompter.shownTexts(),
+              std::vector<std::string>{Str(102) + "\n'" + busy + "' already exists."});
+    EXPECT_EQ(testing::ReadFile(busy), busyBefore);
+    EXPECT_TRUE(document.exportSelection(items, busy, true));
+    CatalogDocument exported(prompter);
+    ASSERT_TRUE(exported.openCatalogFile(busy));
+    EXPECT_EQ(exported.tree().root()->firstChild()->name(), "Music");
 }
 
 }  // namespace

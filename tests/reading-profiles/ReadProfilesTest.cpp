@@ -1,6 +1,11 @@
 // Read profiles in ReadDiskDlg.tkp: listing, loading with defaults, saving and the last
 // profile per database, checked against the file's text.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <vector>
 
 #include "reading/profiles/Mp3Options.h"
 #include "reading/profiles/ReadProfiles.h"
@@ -140,6 +145,40 @@ TEST_F(ReadProfilesTest, SavingKeepsOtherSectionsAndTheMp3Options) {
 TEST_F(ReadProfilesTest, UnwritableFileReportsFailure) {
     const ReadProfileStore store((config_.configDir() / "missing-folder" / "x.tkp").string());
     EXPECT_FALSE(store.save("A", "db", ReadOptions()));
+}
+
+// Processes that save profiles at the same moment (two read dialogs, the command-line tool
+// beside the desktop program) merge their profiles instead of overwriting each other's.
+TEST_F(ReadProfilesTest, ConcurrentSaversLoseNothing) {
+    constexpr int kSavers = 100;
+    std::vector<pid_t> savers;
+    for (int i = 0; i < kSavers; ++i) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ReadOptions options;
+            options.MaxCRC32Size = i;
+            const std::string name = "Profile " + std::to_string(i);
+            const bool saved = ReadProfileStore().save(name, "db" + std::to_string(i),
+                                                           options) &&
+                               (i % 10 != 0 || SaveMp3Options(Mp3Options{}, ""));
+            _exit(saved ? 0 : 1);
+        }
+        savers.push_back(child);
+    }
+    for (pid_t child : savers) {
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    const ReadProfileStore& store = store_;
+    const std::vector<std::string> names = store.list();
+    for (int i = 0; i < kSavers; ++i) {
+        const std::string name = "Profile " + std::to_string(i);
+        EXPECT_NE(std::find(names.begin(), names.end(), name), names.end()) << name;
+        EXPECT_EQ(store.lastProfile("db" + std::to_string(i)), name);
+        EXPECT_EQ(store.load(name, "").options.MaxCRC32Size, i);
+    }
 }
 
 TEST(Mp3OptionsTest, DefaultsAndTheEffectiveFormat) {
