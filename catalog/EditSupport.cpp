@@ -1,8 +1,12 @@
 #include "catalog/EditSupport.h"
 
+#include <algorithm>
 #include <ctime>
 #include <unordered_set>
+#include <utility>
+#include <vector>
 
+#include "catalog/CatalogFile.h"
 #include "foundation/LanguageTexts.h"
 #include "foundation/Prompter.h"
 
@@ -103,6 +107,28 @@ bool MoveWithSizes(CatalogDocument& document, CatalogItem* item, CatalogItem* ne
     return true;
 }
 
+bool RoomBelow(CatalogDocument& document, const CatalogItem& folder, int levels) {
+    if (DepthBelowRoot(folder) + levels <= kMaxFileLevels)
+        return true;
+    document.prompter().error("Nothing can lie more than " + std::to_string(kMaxFileLevels) +
+                                  " levels below the top of the catalog.",
+                              document.tree().pathText(&folder, pathmode::Display));
+    return false;
+}
+
+int LevelsBelow(const CatalogItem& item) {
+    int deepest = 0;
+    std::vector<std::pair<const CatalogItem*, int>> pending{{&item, 0}};
+    while (!pending.empty()) {
+        const auto [parent, below] = pending.back();
+        pending.pop_back();
+        deepest = std::max(deepest, below);
+        for (const CatalogItem* child = parent->firstChild(true); child; child = child->next())
+            pending.emplace_back(child, below + 1);
+    }
+    return deepest;
+}
+
 void CopyChildren(CatalogTree& tree, const CatalogItem* source, CatalogItem* target,
                   bool visibleOnly, const CatalogItem* skip) {
     struct Level {
@@ -120,6 +146,9 @@ void CopyChildren(CatalogTree& tree, const CatalogItem* source, CatalogItem* tar
         return item->firstChild(!visibleOnly);
     };
     Level stack[kMaxCopyLevels];
+    const int levels = std::min(kMaxCopyLevels, kMaxFileLevels - DepthBelowRoot(*target));
+    if (levels <= 0)
+        return;
     int depth = 0;
     stack[0] = {children(source), target, lastChild(target)};
     while (depth >= 0) {
@@ -134,7 +163,7 @@ void CopyChildren(CatalogTree& tree, const CatalogItem* source, CatalogItem* tar
             continue;
         CatalogItem* copy = tree.copyItem(from, level.parent, level.last ? level.last : First);
         level.last = copy;
-        if (depth + 1 < kMaxCopyLevels && children(from))
+        if (depth + 1 < levels && children(from))
             stack[++depth] = {children(from), copy, nullptr};
     }
 }

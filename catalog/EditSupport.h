@@ -59,8 +59,15 @@ void PutBack(CatalogDocument& document, CatalogItem* item, CatalogItem* parent,
 bool MoveWithSizes(CatalogDocument& document, CatalogItem* item, CatalogItem* newParent,
                    CatalogItem* position);
 
+// The catalog's depth rule (kMaxFileLevels): whether `levels` more levels fit below `folder`;
+// when not, the error naming the folder is reported and false returned.
+bool RoomBelow(CatalogDocument& document, const CatalogItem& folder, int levels = 1);
+// How many levels the item's subtree spans below it: 0 for an item without children.
+int LevelsBelow(const CatalogItem& item);
+
 // Copies the children of `source` (and, depth-first, theirs) under `target`, appended after its
-// present children, at most kMaxCopyLevels levels deep. visibleOnly: locked items are copied
+// present children, at most kMaxCopyLevels levels deep and never below the catalog's deepest
+// level. visibleOnly: locked items are copied
 // without their contents. `skip` (may be null) is never entered or copied: the copy being made
 // when a folder is copied into itself.
 void CopyChildren(CatalogTree& tree, const CatalogItem* source, CatalogItem* target,

@@ -47,6 +47,8 @@ EditStatus CreateFolder(CatalogDocument& document, CatalogItem* target,
         prompter.error(Str(81), tree.pathText(folder, pathmode::Display));
         return EditStatus::Unchanged;
     }
+    if (!RoomBelow(document, *folder))
+        return EditStatus::Unchanged;
     if (!BeginEdit(document))
         return EditStatus::Refused;
     const std::string label = MenuText("Menu_Item", 0);
@@ -86,6 +88,8 @@ EditStatus AddDiskByName(CatalogDocument& document, CatalogItem* target, const s
         document.prompter().error(Str(81), tree.pathText(folder, pathmode::Display));
         return EditStatus::Unchanged;
     }
+    if (!RoomBelow(document, *folder))
+        return EditStatus::Unchanged;
     if (!BeginEdit(document))
         return EditStatus::Refused;
     if (auto reason = InvalidNameReason(name)) {

@@ -26,6 +26,8 @@ CatalogItem* TargetFolder(CatalogDocument& document, CatalogItem* target,
         document.prompter().error(Str(81), tree.pathText(folder, pathmode::Display));
         return nullptr;
     }
+    if (folder && !RoomBelow(document, *folder))
+        return nullptr;
     return folder;
 }
 
@@ -41,6 +43,10 @@ EditStatus MoveToFolder(CatalogDocument& document, std::span<CatalogItem* const>
         return EndUnchanged(document);
     // An item that holds the target stays where it is.
     std::erase_if(moving, [folder](const CatalogItem* item) { return Contains(item, folder); });
+    // An item whose contents would end below the deepest level stays too (reported).
+    std::erase_if(moving, [&document, folder](const CatalogItem* item) {
+        return !RoomBelow(document, *folder, 1 + LevelsBelow(*item));
+    });
     if (moving.empty())
         return EndUnchanged(document);
     UndoStep& step = document.recordUndo(UndoKind::Move, moving, MenuText("Menu_Item", 5));

@@ -75,6 +75,9 @@ struct EditCommand {
 // Opens FILE and takes its lock: the catalog may not change behind the commands' back.
 bool OpenForEditing(EditSession& session, const std::string& path) {
     session.path = path;
+    // A catalog another process saved since it was read is read again under the lock, and the
+    // commands work on what is there now.
+    session.prompter.reloadChangedCatalogs();
     session.document.setShowConvertHint(kConvertHintSuppressed);
     return session.document.openCatalogFile(path) && session.document.lockForEditing();
 }
