@@ -61,8 +61,6 @@ bool PrepareDisk(ReadJob& job) {
         disk = fields.diskToUpdate;
         if (!disk->isDisk())
             return false;
-        if (job.recordUndo)
-            job.recordUndo(disk, true);
         // The folders above lose the old size now and get the new one when the read ends.
         job.previousDiskSize = disk->size();
         tree.addToFolderSizes(disk->parent(), -static_cast<int64_t>(job.previousDiskSize));
@@ -81,8 +79,6 @@ bool PrepareDisk(ReadJob& job) {
         disk = tree.createItem(fields.name, fields.folder, Sorted, flags);
         tree.assignDiskNumber(disk);
         tree.setNumberAttribute(root, attr::DiskId, fields.diskId + 1);
-        if (job.recordUndo)
-            job.recordUndo(disk, false);
     }
     job.disk = disk;
 
