@@ -214,7 +214,16 @@ void ReadSession::setProgressHandler(std::function<void(const ReadProgress&)> ha
 }
 
 PrepareResult ReadSession::prepare(const ReadRequest& request) {
-    prepared_ = false;
+    // A fresh job for each attempt; the caller's handlers stay.
+    auto job = std::make_unique<ReadJob>();
+    job->problem = std::move(job_->problem);
+    job->progress = std::move(job_->progress);
+    job_ = std::move(job);
+    staging_.reset();
+    cdDrive_.reset();
+    folder_ = disk_ = nullptr;
+    missingFolders_.clear();
+    prepared_ = ran_ = false;
     job_->prompter = &prompter_;
     job_->options = request.options;
 
@@ -311,7 +320,6 @@ PrepareResult ReadSession::findTarget(const ReadRequest& request) {
     // The folder: existing folders from the root down; the rest is created when the read joins
     // the catalog, so a cancelled read leaves no empty folders behind.
     folder_ = tree.root();
-    missingFolders_.clear();
     std::string rest = CatalogPathForm(request.folder);
     while (!rest.empty()) {
         const size_t cut = rest.find('\\');

@@ -128,12 +128,13 @@ class ReadSession {
 
     // Owning thread. In this order: the catalog file can be written; the root can be read; the
     // file lock; the folder or the disk; an update's volume is the disk's; the fields. Failed
-    // and OtherVolume leave the catalog as it was.
+    // and OtherVolume leave the catalog as it was (and give the lock back); the session may then
+    // prepare again.
     PrepareResult prepare(const ReadRequest& request);
 
     // The job after prepare(): drive facts, fields, options.
     const ReadJob& job() const { return *job_; }
-    // Set from any thread (or a signal handler) to stop the read.
+    // The prepared read's cancel flag: set from any thread (or a signal handler) to stop it.
     CancelFlag& cancelFlag() { return job_->cancel; }
 
     // Any one thread, once, after prepare() answered Ready.

@@ -282,18 +282,26 @@ TEST_F(ReadSessionTest, TargetsThatDoNotExistAreRefused) {
         ReadSession session(document, prompter);
         EXPECT_EQ(session.prepare(NewDisk(root, folder)), PrepareResult::Failed) << folder;
     }
-    for (const char* disk : {"99", "Shelf", "Missing", "Shelf\\volume\\Docs"}) {
-        ReadSession session(document, prompter);
+    // One session through every refusal: each attempt starts afresh.
+    ReadSession session(document, prompter);
+    for (const char* disk : {"99", "Shelf", "Missing", "Shelf\\volume\\Docs", "Shelf\\volume"}) {
         ReadRequest update;
         update.root = root.string();
         update.diskToUpdate = disk;
+        update.name = "";
         EXPECT_EQ(session.prepare(update), PrepareResult::Failed) << disk;
     }
-    ReadSession session(document, prompter);
     ReadRequest request = NewDisk(root);
     request.name = "";
     EXPECT_EQ(session.prepare(request), PrepareResult::Failed);
     EXPECT_EQ(prompter.shownTexts().back(), "Please fill out this field correctly.");
+    request.name = "Second";
+    ASSERT_EQ(session.prepare(request), PrepareResult::Ready);
+    session.run();
+    const ReadResult result = session.commit();
+    EXPECT_FALSE(result.update);
+    EXPECT_EQ(result.disk, document.tree().resolvePath("Shelf\\Second", nullptr));
+    EXPECT_NE(document.tree().resolvePath("Shelf\\volume", nullptr), nullptr);
 }
 
 TEST_F(ReadSessionTest, AnUpdateFromAnotherVolumeIsConfirmedFirst) {
