@@ -438,10 +438,14 @@ ReadResult ReadSession::commit() {
         attachNewDisk(staged);
     tree.removeItem(stagingRoot, false);
     staging_.reset();
-    job_->disk = nullptr;
     ran_ = false;
     document_.setModified();
     result.disk = result.update ? disk_ : staged;
+    // From here on the job describes the read as it lies in the document.
+    job_->catalog = &tree;
+    job_->disk = result.disk;
+    job_->fields.folder = result.update ? nullptr : staged->parent();
+    job_->fields.diskToUpdate = disk_;
 
     if (result.outcome == ReadOutcome::Completed && job_->options.bEjectDisk && cdDrive_ &&
         !EjectDisc(*cdDrive_))

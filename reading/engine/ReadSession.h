@@ -132,7 +132,8 @@ class ReadSession {
     // prepare again.
     PrepareResult prepare(const ReadRequest& request);
 
-    // The job after prepare(): drive facts, fields, options.
+    // The job after prepare(): drive facts, fields, options. Its catalog and items are the
+    // staging tree's until commit(), the document's afterwards.
     const ReadJob& job() const { return *job_; }
     // The prepared read's cancel flag: set from any thread (or a signal handler) to stop it.
     CancelFlag& cancelFlag() { return job_->cancel; }

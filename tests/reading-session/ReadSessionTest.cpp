@@ -107,6 +107,9 @@ TEST_F(ReadSessionTest, ANewDiskJoinsTheCatalogOnlyAtCommit) {
     EXPECT_EQ(result.disk, document.tree().resolvePath("Shelf\\2024\\May\\volume", nullptr));
     EXPECT_EQ(CatalogListing(result.disk), FindListing(root));
     EXPECT_EQ(inserted, std::vector<std::string>{"volume|Read Disk"});
+    EXPECT_EQ(session.job().disk, result.disk);  // the job now speaks of the document's items
+    EXPECT_EQ(session.job().fields.folder, result.disk->parent());
+    EXPECT_EQ(session.job().catalog, &document.tree());
     EXPECT_EQ(changed, 1);
     EXPECT_TRUE(document.isModified());
     // Sizes up to the root's children, counted by find; the counters moved on.
