@@ -850,8 +850,8 @@ bool SaveSelectionTo(const std::string& path, std::span<const CatalogItem* const
                        });
 }
 
-size_t RemoveItemsTooDeep(CatalogTree& tree, CatalogItem* top) {
-    const int levelsLeft = kMaxFileLevels - DepthBelowRoot(*top);
+size_t RemoveItemsTooDeep(CatalogTree& tree, CatalogItem* top, int rootDepth) {
+    const int levelsLeft = kMaxFileLevels - rootDepth - DepthBelowRoot(*top);
     std::vector<CatalogItem*> tooDeep;
     std::vector<std::pair<CatalogItem*, int>> pending{{top, 0}};
     while (!pending.empty()) {

@@ -42,8 +42,9 @@ inline bool MayHoldChildren(const CatalogItem& item) {
     return DepthBelowRoot(item) < kMaxFileLevels;
 }
 // Removes every item below `top` that lies deeper than the rule allows, with its subtree;
-// returns how many were removed (not counting their descendants).
-size_t RemoveItemsTooDeep(CatalogTree& tree, CatalogItem* top);
+// returns how many were removed (not counting their descendants). `rootDepth`: how deep the
+// tree's root lies in the catalog it will join (0: it is that catalog).
+size_t RemoveItemsTooDeep(CatalogTree& tree, CatalogItem* top, int rootDepth = 0);
 // `ShowConvertHint` at or above this value: the old-format hint is not shown.
 inline constexpr int kConvertHintSuppressed = 48;
 

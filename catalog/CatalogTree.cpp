@@ -129,6 +129,19 @@ void CatalogTree::clear() {
     topLevel_ = nullptr;
 }
 
+void CatalogTree::absorb(CatalogTree& other) {
+    if (&other == this)
+        return;
+    arena_->adopt(*other.arena_);
+    for (CatalogItem* item = other.topLevel_; item;) {
+        CatalogItem* next = item->next_;
+        item->parent_ = nullptr;
+        item->next_ = nullptr;
+        item = next;
+    }
+    other.topLevel_ = nullptr;
+}
+
 CatalogItem* CatalogTree::resetToNewCatalog() {
     clear();
     CatalogItem* root = createItem(" ", TopLevel, Last, itemflag::Folder);

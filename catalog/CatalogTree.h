@@ -103,6 +103,11 @@ class CatalogTree {
 
     // Frees every item (detached ones too) and leaves the tree without items.
     void clear();
+    // Takes over every item of `other` without copying: other's top-level items become detached
+    // items of this tree (each keeping its subtree; link them in with moveItem or free them with
+    // removeItem), and `other` is left without items. This is how a tree filled apart (a disk
+    // read on a worker) joins the catalog in one step.
+    void absorb(CatalogTree& other);
     // Empties the tree and creates the root of a new catalog: name " ", flags Folder,
     // DiskId = 1 and DiskNumber = 1. Returns the root.
     CatalogItem* resetToNewCatalog();

@@ -46,6 +46,31 @@ void ItemArena::release(void* piece, size_t bytes) {
     freeLists_[size / kGranule] = freed;
 }
 
+void ItemArena::adopt(ItemArena& other) {
+    if (&other == this)
+        return;
+    for (auto& chunk : other.chunks_)
+        chunks_.push_back(std::move(chunk));
+    for (auto& [piece, block] : other.large_)
+        large_.emplace(piece, std::move(block));
+    for (size_t i = 0; i < freeLists_.size(); ++i) {
+        FreePiece* head = other.freeLists_[i];
+        if (head == nullptr)
+            continue;
+        FreePiece* tail = head;
+        while (tail->next)
+            tail = tail->next;
+        tail->next = freeLists_[i];
+        freeLists_[i] = head;
+    }
+    reserved_ += other.reserved_;
+    other.chunks_.clear();
+    other.large_.clear();
+    other.freeLists_.fill(nullptr);
+    other.cursor_ = other.end_ = nullptr;
+    other.reserved_ = 0;
+}
+
 void ItemArena::clear() {
     chunks_.clear();
     large_.clear();

@@ -23,6 +23,9 @@ class ItemArena {
     void release(void* piece, size_t bytes);
     // Frees everything at once; every piece handed out becomes invalid.
     void clear();
+    // Takes over all of `other`'s memory: its pieces stay valid and become this arena's, to be
+    // released here; `other` is left empty. Its unused chunk space is not reused.
+    void adopt(ItemArena& other);
     // Bytes held from the system (chunks and large pieces).
     size_t bytesReserved() const { return reserved_; }
 

@@ -10,7 +10,9 @@
 namespace shelfmark::cli {
 
 // Exit statuses of the tool.
-enum ExitStatus : int { kExitSuccess = 0, kExitFailure = 1, kExitUsage = 2 };
+// kExitIncomplete: the command did its work but some of its input could not be read (a read
+// that skipped unreadable directories or files); what it wrote is complete otherwise.
+enum ExitStatus : int { kExitSuccess = 0, kExitFailure = 1, kExitUsage = 2, kExitIncomplete = 3 };
 
 struct Command {
     std::string_view name;     // e.g. "info"

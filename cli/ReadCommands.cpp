@@ -1,48 +1,38 @@
 // read, update, drives: cataloguing a mounted volume or a folder as a disk, reading a disk
 // again, and the drives the program sees.
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <iostream>
+#include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "catalog/CatalogDocument.h"
 #include "catalog/CatalogFile.h"
-#include "catalog/TreeWalk.h"
 #include "cli/ArgParser.h"
 #include "cli/Command.h"
 #include "cli/TerminalPrompter.h"
+#include "foundation/FileStamp.h"
 #include "foundation/LanguageTexts.h"
 #include "foundation/Prompter.h"
 #include "foundation/StringFormat.h"
 #include "foundation/Utf8Text.h"
 #include "foundation/ValueTexts.h"
-#include "platform/settings/AppSettings.h"
-#include "platform/settings/SettingsStore.h"
 #include "platform/volumes/VolumeIdentity.h"
 #include "platform/volumes/Volumes.h"
-#include "reading/archive/ArchiveReaders.h"
-#include "reading/audio/AudioDisc.h"
-#include "reading/audio/DiscInformation.h"
-#include "reading/engine/ReadJob.h"
-#include "reading/imaging/Imaging.h"
+#include "reading/engine/ReadSession.h"
 #include "reading/profiles/ReadProfiles.h"
-#include "reading/providers/DescribeFile.h"
-#include "reading/providers/DescriptionProviders.h"
 
 namespace shelfmark::cli {
 
 namespace {
-
-constexpr int kMessageCannotEnterRoot = 119;
 
 int RunRead(const std::vector<std::string>& args);
 int RunUpdate(const std::vector<std::string>& args);
@@ -71,7 +61,7 @@ int RunDrives(const std::vector<std::string>& args);
     "  --ext LIST             only files with these extensions, '.'-separated: jpg.png\n"         \
     "  --describe LIST        have the description providers describe the files with these\n"     \
     "                         extensions (mp3,exe or all; default: the profile's choice)\n"       \
-    "  --thumbnails           store thumbnails the providers make (ThumbnailSize and\n"          \
+    "  --thumbnails           store thumbnails the providers make (ThumbnailSize and\n"           \
     "                         bProportionalThumbnails of settings.ini)\n"                         \
     "\n"                                                                                          \
     "  --cd-text              name an audio CD and its tracks from CD-Text when it has some\n"    \
@@ -83,7 +73,10 @@ int RunDrives(const std::vector<std::string>& args);
     "A disk is one volume: mount points below ROOT are not entered. Symbolic links are\n"         \
     "stored as files and never followed; sockets, FIFOs and device nodes are left out.\n"         \
     "Ctrl-C cancels: a new disk is not added and the file is not written; a cancelled\n"          \
-    "update keeps what it had read so far.\n"
+    "update keeps what it had read so far.\n"                                                     \
+    "Nothing is read when FILE cannot be written. A directory that cannot be entered, or a\n"     \
+    "file that cannot be read for its checksums, is reported on standard error and the read\n"    \
+    "goes on; the catalog is saved and the exit status is then 3.\n"
 
 const CommandRegistration kRead({
     "read",
@@ -109,6 +102,9 @@ const CommandRegistration kUpdate({
     "(\"Backups\\Photos 2003\") or by its Disk ID. Items found again keep what was stored on them\n"
     "(descriptions, checksums, extra information); items no longer there are removed.\n"
     "The disk keeps its name, Disk ID, description and categories unless options change them.\n"
+    "ROOT must lie on the volume the disk was read from (the same volume serial number):\n"
+    "\n"
+    "  --force                update from a volume with another serial number\n"
     "\n" SHELFMARK_READ_OPTIONS_HELP,
     RunUpdate,
 });
@@ -120,7 +116,7 @@ const CommandRegistration kDrives({
     "\n"
     "Lists the mounted volumes that hold real file systems, in drive index order: the index,\n"
     "mount point, drive type (fixed, removable, CD-ROM, remote), volume serial number, free\n"
-    "space (as lists show sizes: \"4.66 GB\", \"10.0 MB\", \"1,000 Bytes\") and volume label.\n",
+    "space and volume label.\n",
     RunDrives,
 });
 
@@ -141,7 +137,7 @@ class StderrPrompter final : public TerminalPrompter {
         if (path.size() > room)
             path =
                 "..." + path.substr(path.size() - std::min(path.size(), room > 3 ? room - 3 : 0));
-        line += path;
+        line += text::ForTerminal(path);
         std::fprintf(stderr, "\r%-79s", line.c_str());
         std::fflush(stderr);
         shown_ = true;
@@ -202,6 +198,8 @@ ArgParser ReadArguments(bool newDisk) {
     if (newDisk) {
         parser.option("folder");
         parser.flag("parents");
+    } else {
+        parser.flag("force");
     }
     return parser;
 }
@@ -280,26 +278,24 @@ bool ApplyOptions(ArgParser& parser, ReadOptions& options, std::string& error) {
 }
 
 // The disk fields the options give; false with `error` set on a bad value.
-bool ApplyFields(ArgParser& parser, DiskFields& fields, std::string& error) {
-    if (auto name = parser.value("name"))
-        fields.name = *name;
+bool ApplyFields(ArgParser& parser, ReadRequest& request, std::string& error) {
+    request.name = parser.value("name");
     if (parser.has("id")) {
         uint64_t id = 0;
         if (!parser.number("id", id) || id < 1 || id > 65535) {
             error = "--id wants a number from 1 to 65535";
             return false;
         }
-        fields.diskId = static_cast<uint32_t>(id);
+        request.diskId = static_cast<uint32_t>(id);
     }
-    if (auto description = parser.value("description"))
-        fields.description = *description;
+    request.description = parser.value("description");
     const std::vector<std::string> categories = parser.values("category");
     if (!categories.empty()) {
         if (categories.size() > 4) {
             error = "at most four categories";
             return false;
         }
-        fields.categories = 0;
+        uint32_t packed = 0;
         int shift = 0;
         for (const std::string& text : categories) {
             char* end = nullptr;
@@ -308,78 +304,20 @@ bool ApplyFields(ArgParser& parser, DiskFields& fields, std::string& error) {
                 error = "--category wants a category id from 1 to 255";
                 return false;
             }
-            fields.categories |= static_cast<uint32_t>(id) << shift;
+            packed |= static_cast<uint32_t>(id) << shift;
             shift += 8;
         }
+        request.categories = packed;
     }
     if (auto media = parser.value("media")) {
-        fields.mediaOverride = ParseMedia(*media);
-        if (!fields.mediaOverride) {
+        request.media = ParseMedia(*media);
+        if (!request.media) {
             error = "--media wants cd, audio, vcd, removable, hdd or network";
             return false;
         }
     }
-    fields.rewritable = fields.rewritable || parser.has("rewritable");
+    request.rewritable = parser.has("rewritable");
     return true;
-}
-
-// When the root is the mount point of a CD drive: the drive, and its disc's audio tracks.
-std::optional<CdDrive> AddAudioFacts(DriveFacts& drive, Prompter& prompter) {
-    if (drive.type != DriveType::CdRom || !drive.baseDirectory.empty())
-        return std::nullopt;
-    const std::optional<ReadRoot> where = ResolveReadRoot(drive.root);
-    if (!where || where->volume.device.empty())
-        return std::nullopt;
-    CdDrive cd;
-    cd.device = where->volume.device;
-    std::optional<AudioDisc> disc = ReadAudioDiscForToc(cd, prompter);
-    if (disc && disc->hasAudio()) {
-        drive.hasData = HasDataFiles(*disc, drive.root);
-        drive.audio = std::move(disc);
-    }
-    return cd;
-}
-
-// The facts of a CD drive named by its device node or by a simulation file: the disc's tracks,
-// and its data part (the device's mount point, or the simulated data folder) as the root.
-std::optional<DriveFacts> CdDriveFacts(const CdDrive& cd, Prompter& prompter) {
-    std::optional<AudioDisc> disc = ReadAudioDiscForToc(cd, prompter);
-    if (!disc)
-        return std::nullopt;
-    DriveFacts facts;
-    if (const std::string data = DiscDataRoot(cd, *disc); !data.empty()) {
-        if (std::optional<DriveFacts> mounted = CollectDriveFacts(data))
-            facts = std::move(*mounted);
-    }
-    facts.type = DriveType::CdRom;
-    if (disc->simulated) {
-        facts.label = disc->simulated->label;
-        facts.serial = disc->simulated->serial;
-        facts.driveIndex.reset();
-        facts.baseDirectory.clear();
-    }
-    if (disc->hasAudio()) {
-        facts.hasData = HasDataFiles(*disc, facts.root);
-        facts.audio = std::move(disc);
-    }
-    return facts;
-}
-
-bool IsBlockDevice(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISBLK(info.st_mode);
-}
-
-ReadServices ArchiveServices() {
-    ReadServices services;
-    services.probeSfx = SfxProbe;
-    services.readArchive = ReadArchiveDirectory;
-    return services;
-}
-
-std::string LastComponent(const std::string& path) {
-    const std::string name = std::filesystem::path(path).filename().string();
-    return name.empty() ? path : name;
 }
 
 // A catalog file this command created empty, removed again unless the command saved into it.
@@ -404,104 +342,23 @@ class CreatedCatalog {
     std::optional<FileStamp> stamp_;
 };
 
-// Opens the catalog FILE. A missing FILE (unless it must exist) is first created as an empty
-// catalog in one step, so that the read works on a file like any change: under its lock, found
-// writable before the walk, and never written over when another process creates it meanwhile
+// A missing catalog is first created empty in one step, so that the read works on a file like
+// any change: under its lock, and never written over when another process creates it meanwhile
 // (that file is used instead).
-bool OpenOrCreate(CatalogDocument& document, const std::string& path, bool mustExist,
-                  CreatedCatalog& created) {
-    if (!StampOfFile(path)) {
-        if (mustExist)
-            return false;
-        CatalogTree empty;
-        empty.resetToNewCatalog();
-        std::string error;
-        std::optional<FileStamp> written;
-        if (SaveCatalogTo(path, empty, &error, &written, Replace::Never))
-            created.created(path, written);
-        else if (!StampOfFile(path)) {
-            Fail(Str(102) + " " + error);
-            return false;
-        }
+bool CreateEmptyCatalog(const std::string& path, CreatedCatalog& created) {
+    CatalogTree empty;
+    empty.resetToNewCatalog();
+    std::string error;
+    std::optional<FileStamp> written;
+    if (SaveCatalogTo(path, empty, &error, &written, Replace::Never)) {
+        created.created(path, written);
+        return true;
     }
-    return document.openCatalogFile(path);
+    if (StampOfFile(path))
+        return true;
+    Fail(Str(102) + " " + error);
+    return false;
 }
-
-// The catalog folder of a path ("A\B" or "A/B"), created with `parents`; null when missing.
-CatalogItem* FindFolder(CatalogTree& tree, const std::string& path, bool parents,
-                        std::string& error) {
-    CatalogItem* folder = tree.root();
-    std::string rest = path;
-    std::replace(rest.begin(), rest.end(), '/', '\\');
-    while (!rest.empty()) {
-        const size_t cut = rest.find('\\');
-        const std::string name = rest.substr(0, cut);
-        rest = cut == std::string::npos ? std::string() : rest.substr(cut + 1);
-        if (name.empty())
-            continue;
-        CatalogItem* next = nullptr;
-        for (CatalogItem* child = folder->firstChild(); child; child = child->next())
-            if (text::EqualsNoCase(child->name(), name)) {
-                next = child;
-                break;
-            }
-        if (next == nullptr && parents) {
-            if (!MayHoldChildren(*folder)) {
-                error = "'" + name + "' would lie more than " + std::to_string(kMaxFileLevels) +
-                        " levels below the top of the catalog";
-                return nullptr;
-            }
-            next = tree.createItem(name, folder, Sorted, itemflag::Folder);
-        }
-        if (next == nullptr || !next->isFolder()) {
-            error = next == nullptr
-                        ? "no catalog folder '" + path + "' (use --parents to create it)"
-                        : "'" + name + "' is not a folder";
-            return nullptr;
-        }
-        folder = next;
-    }
-    return folder;
-}
-
-// A disk by its catalog path or by its Disk ID.
-CatalogItem* FindDisk(CatalogTree& tree, const std::string& text, std::string& error) {
-    std::string path = text;
-    std::replace(path.begin(), path.end(), '/', '\\');
-    if (CatalogItem* item = tree.resolvePath(path, nullptr)) {
-        if (CatalogItem* target = item->isShortcut() ? tree.resolveShortcut(item, nullptr) : item;
-            target && target->isDisk())
-            return target;
-        error = "'" + text + "' is not a disk";
-        return nullptr;
-    }
-    char* end = nullptr;
-    const unsigned long id = std::strtoul(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0') {
-        error = "no disk '" + text + "' in the catalog";
-        return nullptr;
-    }
-    std::vector<CatalogItem*> disks;
-    WalkBelow(
-        tree.root(), [](const CatalogItem& item) { return item.isFolder(); },
-        [&](CatalogItem& item) {
-            if (item.isDisk() && item.numberAttribute(attr::DiskId) == id)
-                disks.push_back(&item);
-            return true;
-        });
-    if (disks.size() == 1)
-        return disks.front();
-    error = disks.empty() ? "no disk with Disk ID " + text
-                          : "several disks carry Disk ID " + text + "; name the disk by its path";
-    return nullptr;
-}
-
-struct ReadRequest {
-    std::string file;
-    std::string root;
-    std::string diskText;  // update: the disk
-    bool update = false;
-};
 
 int RunReadCommand(const Command& command, const std::vector<std::string>& args, bool update) {
     ArgParser parser = ReadArguments(!update);
@@ -513,153 +370,81 @@ int RunReadCommand(const Command& command, const std::vector<std::string>& args,
     if (positionals.size() != needed)
         return UsageError(command,
                           update ? "FILE, DISK and ROOT are needed" : "FILE and ROOT are needed");
+    const std::string file = positionals[0];
+
     ReadRequest request;
-    request.file = positionals[0];
     request.root = simulation ? std::string() : positionals.back();
-    request.update = update;
+    request.cdSimulation = simulation.value_or("");
+    request.catalogPath = file;
     if (update)
-        request.diskText = positionals[1];
+        request.diskToUpdate = positionals[1];
+    request.folder = parser.valueOr("folder", "");
+    request.createFolders = parser.has("parents");
+    request.describeExtensions = parser.value("describe");
+    request.thumbnails = parser.has("thumbnails");
+    request.otherVolume = parser.has("force");
 
     StderrPrompter prompter;
+    // A catalog another process saved since it was read is read again under the lock.
     prompter.reloadChangedCatalogs();
     CatalogDocument document(prompter);
     CreatedCatalog created;
-    if (!OpenOrCreate(document, request.file, update, created))
-        return update ? Fail("cannot read the catalog '" + request.file + "'") : kExitFailure;
-    // The lock is held from here until the save, through the whole walk. Taking it may read the
-    // file again (another process saved it), so no item is looked up before.
-    if (!document.lockForEditing())
-        return kExitFailure;
-    CatalogTree& tree = document.tree();
-
-    ReadJob job;
-    job.catalog = &tree;
-    job.prompter = &prompter;
-    job.services = ArchiveServices();
-    std::string error;
-
-    // Options: the profile, then the switches. The providers' selection is part of the profile.
-    DescriptionProviders providers;
-    providers.discoverPlugins(PluginDirectories());
-    ReadProfileStore profiles;
-    const std::string database =
-        document.path().empty() ? std::string(kDefaultProfileSection) : document.title();
-    job.options = profiles
-                      .load(parser.valueOr("profile", kDefaultProfileSection), database,
-                            providers.pluginModuleNames())
-                      .options;
-    if (!ApplyOptions(parser, job.options, error))
-        return UsageError(command, error);
-    providers.applySelection(job.options);
-    if (auto list = parser.value("describe")) {
-        providers.activateExtensions(*list);
-        providers.storeSelection(job.options);
-    }
-    // Thumbnail edge and text size come from the user's settings; without --thumbnails the
-    // providers' bitmaps are not stored.
-    const AppSettings settings = AppSettings::Load(SettingsStore());
-    providers.setTextSizeMax(static_cast<uint32_t>(settings.TextSizeMax));
-    ThumbnailOptions thumbnails{0, settings.bProportionalThumbnails};
-    if (parser.has("thumbnails") && StartImaging())
-        thumbnails.ThumbnailSize = static_cast<uint32_t>(settings.ThumbnailSize);
-    UseDescriptionProviders(job.services, providers, thumbnails);
-
-    // The drive facts: of a folder or mount point, or of a CD drive and the disc in it.
-    std::optional<DriveFacts> drive;
-    std::optional<CdDrive> cdDrive;
-    if (simulation || IsBlockDevice(request.root)) {
-        CdDrive cd;
-        if (simulation)
-            cd.simulationFile = *simulation;
-        else
-            cd.device = request.root;
-        drive = CdDriveFacts(cd, prompter);
-        cdDrive = cd;
-        if (!drive)
-            return Fail("no disc can be read in '" + (simulation ? *simulation : request.root) +
-                        "'");
-    } else {
-        drive = CollectDriveFacts(request.root);
-        if (!drive) {
-            const std::string message =
-                StringPrintf(Str(kMessageCannotEnterRoot).c_str(), request.root.c_str());
-            prompter.error(message.empty() ? "cannot read '" + request.root + "'" : message);
+    if (!StampOfFile(file)) {
+        if (update)
+            return Fail("cannot read the catalog '" + file + "': " + std::strerror(ENOENT));
+        if (!CreateEmptyCatalog(file, created))
             return kExitFailure;
-        }
-        cdDrive = AddAudioFacts(*drive, prompter);
     }
-    job.drive = std::move(*drive);
-    // An audio CD's name and its tracks' names come from CD-Text or cdplayer.ini.
-    std::string discName;
-    if (job.drive.hasAudio()) {
-        DiscInformation information;
-        if (LookUpDiscInformation(*job.drive.audio, job.options.bEnableCDText, information))
-            discName = ProposeAudioDiscName(information, false, {});
-        SetCurrentDiscInformation(std::move(information));
-    }
+    if (!document.openCatalogFile(file))
+        return kExitFailure;
 
-    // The disk's fields.
-    CatalogItem* top = tree.root();
-    if (update) {
-        CatalogItem* disk = FindDisk(tree, request.diskText, error);
-        if (disk == nullptr)
-            return Fail(error);
-        job.fields.diskToUpdate = disk;
-        job.fields.name = std::string(disk->name());
-        job.fields.diskId = disk->numberAttribute(attr::DiskId).value_or(1);
-        job.fields.description = std::string(disk->textAttribute(attr::Description).value_or(""));
-        job.fields.categories = disk->numberAttribute(attr::Categories).value_or(0);
-        job.fields.rewritable = (disk->flags() & itemflag::ReWritable) != 0;
-    } else {
-        if (!discName.empty())
-            job.fields.name = discName;
-        else if (job.drive.baseDirectory.empty() && !job.drive.label.empty())
-            job.fields.name = job.drive.label;
-        else
-            job.fields.name =
-                job.drive.root.empty() ? std::string("Audio CD") : LastComponent(job.drive.root);
-        job.fields.diskId = std::max<uint32_t>(1, top->numberAttribute(attr::DiskId).value_or(1));
-        job.fields.folder =
-            FindFolder(tree, parser.valueOr("folder", ""), parser.has("parents"), error);
-        if (job.fields.folder == nullptr)
-            return Fail(error);
-    }
-    if (!ApplyFields(parser, job.fields, error))
+    ReadSession session(document, prompter);
+    request.options = session.loadProfile(parser.valueOr("profile", kDefaultProfileSection));
+    std::string error;
+    if (!ApplyOptions(parser, request.options, error) || !ApplyFields(parser, request, error))
         return UsageError(command, error);
-    if (job.fields.name.empty())
-        return Fail("Please fill out this field correctly. (--name)");
 
-    if (auto name = parser.value("save-profile");
-        name && !profiles.save(*name, database, job.options))
+    // Each file or directory that could not be read is one line on standard error.
+    session.setProblemHandler(
+        [&prompter](const ReadProblem& problem) { prompter.warning(problem.message); });
+    session.setProgressHandler(
+        [&prompter](const ReadProgress& progress) { prompter.progress(progress); });
+    switch (session.prepare(request)) {
+        case PrepareResult::Ready:
+            break;
+        case PrepareResult::OtherVolume:
+            return Fail("the disk was not updated (--force updates it from this volume)");
+        case PrepareResult::Failed:
+            return kExitFailure;
+    }
+    if (auto name = parser.value("save-profile"); name && !session.saveProfile(*name))
         prompter.warning("cannot store the read profile '" + *name + "'");
 
-    job.progress = [&prompter](const ReadProgress& progress) { prompter.progress(progress); };
-    ReadOutcome outcome = ReadOutcome::Cancelled;
     {
-        InterruptCancels interrupt(job.cancel);
-        if (!PrepareDisk(job))
-            return Fail("cannot prepare the disk");
-        outcome = ReadThread(job);
+        InterruptCancels interrupt(session.cancelFlag());
+        session.run();
     }
     prompter.clearProgress();
-    if (outcome == ReadOutcome::Cancelled && !update)
+    const ReadResult result = session.commit();
+    if (result.outcome == ReadOutcome::Cancelled && !update)
         return Fail("read cancelled; the catalog was not changed");
-    document.setModified();
-    if (!document.saveCatalogFile(request.file))
+    if (!document.saveCatalogFile(file))
         return kExitFailure;
     created.keep();
-    if (outcome == ReadOutcome::Cancelled)
+    if (result.outcome == ReadOutcome::Cancelled)
         return Fail("update cancelled; the disk keeps what was read so far");
 
-    if (job.options.bEjectDisk && cdDrive && !EjectDisc(*cdDrive))
-        prompter.warning("cannot open the drive's door");
-    const CatalogStatistics stats = tree.gatherStatistics(job.disk, false);
+    const CatalogStatistics stats = document.tree().gatherStatistics(result.disk, false);
     std::printf("%s '%s' (Disk ID %04u): %llu directories, %llu files, %llu bytes\n",
-                update ? "Updated" : "Read", std::string(job.disk->name()).c_str(),
-                job.disk->numberAttribute(attr::DiskId).value_or(0),
+                update ? "Updated" : "Read", text::ForTerminal(result.disk->name()).c_str(),
+                result.disk->numberAttribute(attr::DiskId).value_or(0),
                 static_cast<unsigned long long>(stats.directories),
                 static_cast<unsigned long long>(stats.files),
-                static_cast<unsigned long long>(job.disk->size()));
+                static_cast<unsigned long long>(result.disk->size()));
+    if (result.problems.any()) {
+        prompter.warning(ProblemSummary(result.problems));
+        return kExitIncomplete;
+    }
     return kExitSuccess;
 }
 

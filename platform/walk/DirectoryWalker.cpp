@@ -5,6 +5,8 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 namespace shelfmark {
 
 namespace {
@@ -115,6 +117,7 @@ WalkResult DirectoryWalker::walk(const std::string& root, WalkVisitor& visitor) 
         if (!S_ISDIR(info.stx_mode) || IsMountRoot(info, rootDevice))
             continue;
         if (depth + 1 >= maxLevels_) {
+            problemError_ = 0;
             if (!reportedTooDeep)
                 visitor.problem(WalkProblem::TooDeep, pathOf(name));
             reportedTooDeep = true;
@@ -123,6 +126,7 @@ WalkResult DirectoryWalker::walk(const std::string& root, WalkVisitor& visitor) 
         const int childFd = OpenDirectory(dirFd, name);
         DIR* child = childFd >= 0 ? ::fdopendir(childFd) : nullptr;
         if (child == nullptr) {
+            problemError_ = errno;
             if (childFd >= 0)
                 ::close(childFd);
             visitor.problem(WalkProblem::CannotEnter, pathOf(name));

@@ -61,6 +61,8 @@ class DirectoryWalker {
     // While walking: the path of the directory being listed, and of an entry in it.
     const std::string& currentDirectory() const { return path_; }
     std::string pathOf(std::string_view name) const;
+    // While the visitor handles a problem: the system's error number behind it (0 for TooDeep).
+    int problemError() const { return problemError_; }
 
   private:
     struct Level {
@@ -72,6 +74,7 @@ class DirectoryWalker {
     int maxLevels_;
     std::vector<Level> levels_;
     std::string path_;
+    int problemError_ = 0;
 };
 
 }  // namespace shelfmark

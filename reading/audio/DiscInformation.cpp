@@ -1,7 +1,5 @@
 #include "reading/audio/DiscInformation.h"
 
-#include <mutex>
-
 #include "foundation/ProfileFile.h"
 #include "foundation/StringFormat.h"
 #include "reading/tags/TrackNaming.h"
@@ -13,16 +11,6 @@ namespace {
 const std::string& TextAt(const std::vector<std::string>& texts, size_t index) {
     static const std::string empty;
     return index < texts.size() ? texts[index] : empty;
-}
-
-std::mutex& CurrentMutex() {
-    static std::mutex mutex;
-    return mutex;
-}
-
-DiscInformation& CurrentStore() {
-    static DiscInformation information;
-    return information;
 }
 
 }  // namespace
@@ -90,16 +78,6 @@ std::string ProposeAudioDiscName(const DiscInformation& information, bool useDis
     if (useDiscFormat && !discFormat.empty())
         return SubstituteVariables(discFormat, {artist, title});
     return artist + " - " + title;
-}
-
-void SetCurrentDiscInformation(DiscInformation information) {
-    const std::lock_guard lock(CurrentMutex());
-    CurrentStore() = std::move(information);
-}
-
-DiscInformation CurrentDiscInformation() {
-    const std::lock_guard lock(CurrentMutex());
-    return CurrentStore();
 }
 
 }  // namespace shelfmark

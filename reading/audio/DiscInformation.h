@@ -52,9 +52,4 @@ bool LookUpDiscInformation(const AudioDisc& disc, bool cdTextWanted, DiscInforma
 std::string ProposeAudioDiscName(const DiscInformation& information, bool useDiscFormat,
                                  std::string_view discFormat);
 
-// The process-wide disc information: set when the drive is chosen, read by the track naming of
-// the read (a copy, so a reader on another thread never sees a half-made change).
-void SetCurrentDiscInformation(DiscInformation information);
-DiscInformation CurrentDiscInformation();
-
 }  // namespace shelfmark

@@ -1,5 +1,7 @@
 #include "reading/details/Checksums.h"
 
+#include <cerrno>
+
 #include "platform/crypto/HexText.h"
 #include "platform/crypto/Md5.h"
 #include "reading/details/Crc32.h"
@@ -13,8 +15,10 @@ FileChecksums ChecksumFile(const std::string& path, const CancelFlag& cancel, bo
     if (!wantCrc32 && !wantMd5)
         return result;
     SequentialFile file(path);
-    if (!file.isOpen())
+    if (!file.isOpen()) {
+        result.error = errno;
         return result;
+    }
     DigestContext localContext;
     unsigned char* buffer = (context != nullptr ? context : &localContext)->buffer();
 
@@ -22,8 +26,10 @@ FileChecksums ChecksumFile(const std::string& path, const CancelFlag& cancel, bo
     Md5 md5;
     while (!cancel.isSet()) {
         const ssize_t got = file.readBlock(buffer, kChecksumBlockSize);
-        if (got < 0)
+        if (got < 0) {
+            result.error = errno;
             return result;
+        }
         const size_t size = static_cast<size_t>(got);
         if (wantCrc32)
             crc = Crc32Update(crc, buffer, size);

@@ -32,6 +32,9 @@ class DigestContext {
 struct FileChecksums {
     std::optional<uint32_t> crc32;
     std::optional<std::string> md5;
+    // The system's error number when the file could not be opened or read; 0 otherwise (also
+    // after a cancel).
+    int error = 0;
 };
 FileChecksums ChecksumFile(const std::string& path, const CancelFlag& cancel, bool wantCrc32,
                            bool wantMd5, DigestContext* context = nullptr);

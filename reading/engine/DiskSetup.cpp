@@ -64,8 +64,6 @@ bool PrepareDisk(ReadJob& job) {
         disk = fields.diskToUpdate;
         if (!disk->isDisk())
             return false;
-        if (job.recordUndo)
-            job.recordUndo(disk, true);
         // The folders above lose the old size now and get the new one when the read ends.
         job.previousDiskSize = disk->size();
         tree.addToFolderSizes(disk->parent(), -static_cast<int64_t>(job.previousDiskSize));
@@ -79,7 +77,7 @@ bool PrepareDisk(ReadJob& job) {
         if (fields.folder == nullptr || !fields.folder->isFolder())
             return false;
         // The disk must be able to hold what is read: it may not lie on the deepest level.
-        if (DepthBelowRoot(*fields.folder) + 1 >= kMaxFileLevels) {
+        if (job.rootDepth + DepthBelowRoot(*fields.folder) + 1 >= kMaxFileLevels) {
             if (job.prompter)
                 job.prompter->error(StringPrintf(
                     "The folder '%s' lies too deep in the catalog: a disk in it could hold "
@@ -93,8 +91,6 @@ bool PrepareDisk(ReadJob& job) {
         disk = tree.createItem(fields.name, fields.folder, Sorted, flags);
         tree.assignDiskNumber(disk);
         tree.setNumberAttribute(root, attr::DiskId, fields.diskId + 1);
-        if (job.recordUndo)
-            job.recordUndo(disk, false);
     }
     job.disk = disk;
 

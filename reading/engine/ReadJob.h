@@ -18,6 +18,7 @@
 #include "foundation/CancelFlag.h"
 #include "platform/volumes/Volumes.h"
 #include "reading/audio/AudioDisc.h"
+#include "reading/audio/DiscInformation.h"
 #include "reading/engine/ReadServices.h"
 #include "reading/profiles/ReadOptions.h"
 
@@ -68,6 +69,28 @@ struct ReadProgress {
 
 enum class ReadOutcome { Completed, Cancelled };
 
+// Something on the volume that the read could not take in; the read goes on without it.
+struct ReadProblem {
+    enum class Kind {
+        UnreadableDirectory,  // could not be entered: its contents are missing
+        UnreadableFile,       // could not be read for its checksums: they are missing
+    };
+    Kind kind = Kind::UnreadableFile;
+    std::string path;
+    int error = 0;        // the system's error number
+    std::string message;  // the text for the user, naming the path and the reason
+};
+
+struct ReadProblemCounts {
+    uint64_t files = 0;
+    uint64_t directories = 0;
+    bool any() const { return files != 0 || directories != 0; }
+};
+
+// The closing line of a read with problems: "3 files could not be read", "1 directory could not
+// be read", "2 files and 1 directory could not be read"; empty when there were none.
+std::string ProblemSummary(const ReadProblemCounts& counts);
+
 struct ReadJob {
     CatalogTree* catalog = nullptr;
     ReadOptions options;
@@ -79,14 +102,24 @@ struct ReadJob {
     // checksum block.
     CancelFlag cancel;
 
-    // Messages for the user (a directory that cannot be entered); may be null.
+    // The names of an audio CD's disc and tracks (CD-Text or cdplayer.ini) for the providers
+    // that name tracks; empty for other disks.
+    DiscInformation discInformation;
+
+    // Messages for the user; may be null.
     Prompter* prompter = nullptr;
+    // Each directory or file the read could not take in, on the reading thread. When empty, the
+    // problem's message goes to the prompter.
+    std::function<void(const ReadProblem&)> problem;
     // Called while reading, at most once per interval.
     std::function<void(const ReadProgress&)> progress;
     std::chrono::milliseconds progressInterval{100};
-    // Called before the disk is changed, with the disk and whether it is an update, so that the
-    // editing history can record the insert of a new disk or the replacement of an updated one.
-    std::function<void(CatalogItem* disk, bool update)> recordUndo;
+    // Counted by the read, whoever is told.
+    ReadProblemCounts problems;
+
+    // How deep the item the catalog's root stands for lies in the catalog the read joins later
+    // (0 when the read fills that catalog itself); the depth rule counts from the real root.
+    int rootDepth = 0;
 
     // Set by PrepareDisk: the disk being read, and (new disk) the root's counters before.
     CatalogItem* disk = nullptr;

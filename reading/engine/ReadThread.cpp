@@ -1,6 +1,7 @@
 // The walk of a read: directories and files become items of the disk, in the order the file
 // system lists them; afterwards the audio tracks, the update's clean-up, sizes and sorting.
 #include <algorithm>
+#include <cstring>
 #include <ctime>
 
 #include "catalog/CatalogFile.h"
@@ -73,6 +74,8 @@ class DiskReader final : public WalkVisitor {
     void checksums(CatalogItem* item, uint64_t size, const std::string& path);
     bool hasProvider(std::string_view extension) const;
     void reportProgress(bool force);
+    // Counts a problem and tells the job's problem handler, or else the prompter.
+    void report(ReadProblem::Kind kind, const std::string& path, int error, std::string message);
 
     ReadJob& job_;
     CatalogTree& tree_;
@@ -216,9 +219,10 @@ void DiskReader::readArchive(CatalogItem* item, ArchiveKind kind, const std::str
     const ReadOptions& options = job_.options;
     const bool wanted = (options.archiveMask() & MaskBit(kind)) != 0;
     // An archive on the deepest level of the catalog can hold no entries.
-    if (wanted && MayHoldChildren(*item) && job_.services.readArchive &&
+    const bool roomBelow = job_.rootDepth + DepthBelowRoot(*item) < kMaxFileLevels;
+    if (wanted && roomBelow && job_.services.readArchive &&
         job_.services.readArchive(kind, path, offset, tree_, item, options.bStoreArchiveCRC32)) {
-        if (RemoveItemsTooDeep(tree_, item) > 0 && job_.prompter)
+        if (RemoveItemsTooDeep(tree_, item, job_.rootDepth) > 0 && job_.prompter)
             job_.prompter->warning(StringPrintf(
                 "Entries of the archive '%s' more than %d levels below the top of the catalog "
                 "are not stored.",
@@ -232,14 +236,17 @@ void DiskReader::readArchive(CatalogItem* item, ArchiveKind kind, const std::str
 
 void DiskReader::checksums(CatalogItem* item, uint64_t size, const std::string& path) {
     const ReadOptions& options = job_.options;
-    if (options.wantsCrc32(size)) {
-        if (const uint32_t crc = Crc32File(path, job_.cancel); crc != 0)
-            tree_.setNumberAttribute(item, attr::Crc32, crc);
-    }
-    if (options.wantsMd5(size)) {
-        if (const std::optional<std::string> md5 = Md5File(path, job_.cancel, &digest_))
-            tree_.setTextAttribute(item, attr::Md5, *md5);
-    }
+    const FileChecksums sums =
+        ChecksumFile(path, job_.cancel, options.wantsCrc32(size), options.wantsMd5(size), &digest_);
+    // A CRC-32 of 0 is not stored: the catalog reads a 0 as "none".
+    if (sums.crc32 && *sums.crc32 != 0)
+        tree_.setNumberAttribute(item, attr::Crc32, *sums.crc32);
+    if (sums.md5)
+        tree_.setTextAttribute(item, attr::Md5, *sums.md5);
+    if (sums.error != 0)
+        report(ReadProblem::Kind::UnreadableFile, path, sums.error,
+               StringPrintf("Cannot read '%s' for its checksum: %s", path.c_str(),
+                            std::strerror(sums.error)));
 }
 
 bool DiskReader::hasProvider(std::string_view extension) const {
@@ -248,15 +255,32 @@ bool DiskReader::hasProvider(std::string_view extension) const {
 }
 
 void DiskReader::problem(WalkProblem problem, const std::string& path) {
-    if (job_.prompter == nullptr)
-        return;
-    if (problem == WalkProblem::CannotEnter)
-        job_.prompter->error(StringPrintf(
-            "Error changing to directory '%s'.\n\nDirectory is skipped.", path.c_str()));
-    else
+    if (problem == WalkProblem::CannotEnter) {
+        const int error = walker_.problemError();
+        report(ReadProblem::Kind::UnreadableDirectory, path, error,
+               StringPrintf("Error changing to directory '%s': %s.\n\nDirectory is skipped.",
+                            path.c_str(), std::strerror(error)));
+    } else if (job_.prompter) {
         job_.prompter->warning(
             StringPrintf("Directories more than %d levels deep are not read, starting with '%s'.",
                          maxLevels_ - 1, path.c_str()));
+    }
+}
+
+void DiskReader::report(ReadProblem::Kind kind, const std::string& path, int error,
+                        std::string message) {
+    if (kind == ReadProblem::Kind::UnreadableDirectory)
+        ++job_.problems.directories;
+    else
+        ++job_.problems.files;
+    if (job_.problem) {
+        job_.problem(ReadProblem{kind, path, error, std::move(message)});
+    } else if (job_.prompter) {
+        if (kind == ReadProblem::Kind::UnreadableDirectory)
+            job_.prompter->error(message);
+        else
+            job_.prompter->warning(message);
+    }
 }
 
 void DiskReader::reportProgress(bool force) {
@@ -346,6 +370,21 @@ void RemoveEmptyDirectories(CatalogTree& tree, CatalogItem* disk, bool filesNotS
 
 }  // namespace
 
+std::string ProblemSummary(const ReadProblemCounts& counts) {
+    auto count = [](uint64_t n, const char* one, const char* many) {
+        return std::to_string(n) + " " + (n == 1 ? one : many);
+    };
+    std::string subject;
+    if (counts.files != 0)
+        subject = count(counts.files, "file", "files");
+    if (counts.directories != 0)
+        subject += (subject.empty() ? "" : " and ") +
+                   count(counts.directories, "directory", "directories");
+    if (subject.empty())
+        return subject;
+    return subject + " could not be read";
+}
+
 ReadOutcome ReadThread(ReadJob& job) {
     CatalogTree& tree = *job.catalog;
     CatalogItem* disk = job.disk;
@@ -354,7 +393,7 @@ ReadOutcome ReadThread(ReadJob& job) {
 
     // Counted from the catalog's root: the deepest directory entered holds items on the
     // deepest level a catalog file keeps, so a disk inside nested folders stops earlier.
-    const int maxLevels = std::max(1, kMaxFileLevels - DepthBelowRoot(*disk));
+    const int maxLevels = std::max(1, kMaxFileLevels - job.rootDepth - DepthBelowRoot(*disk));
     DirectoryWalker walker(maxLevels);
     DiskReader reader(job, walker, maxLevels);
     WalkResult result = WalkResult::Completed;

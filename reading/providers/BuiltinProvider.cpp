@@ -117,7 +117,8 @@ void BuiltinProvider::describeTrack(ProviderRequest& request, const std::string&
     const int track = TrackNumberFromPath(path);
     if (track <= 0)
         return;
-    const DiscInformation disc = CurrentDiscInformation();
+    static const DiscInformation kNoNames;
+    const DiscInformation& disc = disc_ != nullptr ? *disc_ : kNoNames;
     const auto index = static_cast<size_t>(track);
     const std::string& artist = disc.artist(index).empty() ? disc.artist(0) : disc.artist(index);
     const std::string description =

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "plugins/include/shelfmark_plugin.h"
+#include "reading/audio/DiscInformation.h"
 #include "reading/profiles/Mp3Options.h"
 #include "reading/tags/Id3Reader.h"
 
@@ -26,6 +27,9 @@ class BuiltinProvider {
 
     // The track format of audio-CD tracks (empty: a track's description is its title).
     void setTrackFormat(std::string format) { trackFormat_ = std::move(format); }
+    // The disc and track names tracks are named from: those of the read's job, which outlives
+    // the read; null for none.
+    void setDiscInformation(const DiscInformation* information) { disc_ = information; }
     // What command 3 (configure) and command 5 (about) do; without them both answer 0. Configure
     // gets the extension index and answers whether the options changed (they are reloaded then).
     void setConfigureHandler(std::function<bool(uint16_t)> handler) {
@@ -47,6 +51,7 @@ class BuiltinProvider {
     Mp3Options mp3_;
     TagReadOptions tagOptions_;
     std::string trackFormat_;
+    const DiscInformation* disc_ = nullptr;
     std::function<bool(uint16_t)> configure_;
     std::function<void()> about_;
 };

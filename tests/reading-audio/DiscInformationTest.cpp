@@ -145,18 +145,5 @@ TEST(DiscName, FormatOrArtistDashTitle) {
     EXPECT_EQ(ProposeAudioDiscName(information, false, {}), " - T");
 }
 
-TEST(DiscInformation, CurrentInformationIsACopy) {
-    DiscInformation information;
-    information.key = 42;
-    information.titles = {"Disc", "Track 1"};
-    SetCurrentDiscInformation(information);
-    information.titles[1] = "changed";
-    const DiscInformation current = CurrentDiscInformation();
-    EXPECT_EQ(current.key, 42u);
-    EXPECT_EQ(current.title(1), "Track 1");
-    SetCurrentDiscInformation({});
-    EXPECT_TRUE(CurrentDiscInformation().titles.empty());
-}
-
 }  // namespace
 }  // namespace shelfmark

@@ -7,6 +7,7 @@
 #include <zlib.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <csignal>
@@ -114,6 +115,21 @@ TEST_F(ChecksumFileTest, UnreadableFileGivesNothing) {
     ::chmod(file.c_str(), 0);
     EXPECT_EQ(Crc32File(file.string(), notCancelled_), 0u);
     EXPECT_FALSE(Md5File(file.string(), notCancelled_).has_value());
+}
+
+// Why there is no checksum: the system's error for a file that cannot be opened or read, none
+// for a cancel or a file that was read.
+TEST_F(ChecksumFileTest, AFailureCarriesTheSystemsError) {
+    EXPECT_EQ(ChecksumFile((dir_ / "missing").string(), notCancelled_, true, true).error, ENOENT);
+    const FileChecksums directory = ChecksumFile(dir_.path().string(), notCancelled_, true, false);
+    EXPECT_EQ(directory.error, EISDIR);
+    EXPECT_FALSE(directory.crc32);
+    const auto file = dir_ / "data";
+    testing::WriteFile(file, "data");
+    EXPECT_EQ(ChecksumFile(file.string(), notCancelled_, true, true).error, 0);
+    CancelFlag cancel;
+    cancel.request();
+    EXPECT_EQ(ChecksumFile(file.string(), cancel, true, true).error, 0);
 }
 
 TEST_F(ChecksumFileTest, CancelledBeforeStartGivesNothing) {

@@ -261,7 +261,7 @@ TEST(ReadEngine, SkipsAndReportsDirectoriesThatCannotBeEntered) {
     });
     const std::string closed = (root / "closed").string();
     EXPECT_EQ(out, "d open 3\nf open/visible.txt 3 1000000000\n! Error changing to directory '" +
-                       closed + "'.\n\nDirectory is skipped.\n");
+                       closed + "': Permission denied.\n\nDirectory is skipped.\n");
 }
 
 AudioDisc ThreeTrackDisc() {

@@ -171,8 +171,8 @@ TEST(BuiltinProvider, CdTrackFromTheDiscInformation) {
     DiscInformation disc;
     disc.titles = {"The Album", "Intro", "Second"};
     disc.artists = {"Band", "", "Guest"};
-    SetCurrentDiscInformation(disc);
     DescriptionProviders providers;
+    providers.builtin().setDiscInformation(&disc);
     ASSERT_TRUE(f.describe(providers, "/media/cdrom/Track01.cda", "cda"));
     EXPECT_EQ(f.text(0x80), "Intro");
     providers.builtin().setTrackFormat("%1 %2 - %3");
@@ -183,7 +183,32 @@ TEST(BuiltinProvider, CdTrackFromTheDiscInformation) {
     // Beyond the list: the disc's artist and no title.
     ASSERT_TRUE(f.describe(providers, "/media/cdrom/Track09.cda", "cda"));
     EXPECT_EQ(f.text(0x80), "09 Band - ");
-    SetCurrentDiscInformation({});
+}
+
+// Each read names its tracks from its own disc: two sets of providers side by side do not see
+// each other's names, and providers without names give a bare track description.
+TEST(BuiltinProvider, EachReadNamesTracksFromItsOwnDisc) {
+    Fixture f;
+    DiscInformation first;
+    first.key = 42;
+    first.titles = {"Disc", "Track 1"};
+    DiscInformation second;
+    second.titles = {"Other", "Opening"};
+    DescriptionProviders a;
+    DescriptionProviders b;
+    DescriptionProviders none;
+    a.builtin().setDiscInformation(&first);
+    b.builtin().setDiscInformation(&second);
+    ASSERT_TRUE(f.describe(a, "/media/cdrom/Track01.cda", "cda"));
+    EXPECT_EQ(f.text(0x80), "Track 1");
+    ASSERT_TRUE(f.describe(b, "/media/cdrom/Track01.cda", "cda"));
+    EXPECT_EQ(f.text(0x80), "Opening");
+    first.titles[1] = "changed";  // the provider reads the job's names as they are now
+    ASSERT_TRUE(f.describe(a, "/media/cdrom/Track01.cda", "cda"));
+    EXPECT_EQ(f.text(0x80), "changed");
+    f.tree.removeAttribute(f.item, 0x80);
+    ASSERT_TRUE(f.describe(none, "/media/cdrom/Track01.cda", "cda"));
+    EXPECT_FALSE(f.item->hasAttribute(0x80));
 }
 
 TEST(BuiltinProvider, ExecutableWithoutVersionRemovesTheDescription) {
