@@ -13,13 +13,6 @@ constexpr size_t kCentralHeaderSize = 46;
 constexpr uint64_t kLongestComment = 65535;
 constexpr uint32_t kFull32 = 0xFFFFFFFF;
 
-struct EndRecord {
-    uint64_t position = 0;  // where the record (Zip64: its Zip64 form) really is
-    uint64_t directorySize = 0;
-    uint64_t directoryOffset = 0;
-    uint64_t entryCount = 0;
-};
-
 bool HasSignature(ArchiveFile& file, uint64_t at, const char* signature) {
     unsigned char bytes[4];
     return file.seek(at) && file.readExact(bytes, 4) && std::memcmp(bytes, signature, 4) == 0;
@@ -27,7 +20,7 @@ bool HasSignature(ArchiveFile& file, uint64_t at, const char* signature) {
 
 // The Zip64 end record the locator in front of the classic record points to. Its offset counts
 // from the archive's start too, so a prefix is found by looking back from the locator.
-bool ReadZip64End(ArchiveFile& file, uint64_t classicAt, EndRecord& end) {
+bool ReadZip64End(ArchiveFile& file, uint64_t classicAt, ZipEndRecord& end) {
     if (classicAt < kLocatorSize)
         return false;
     unsigned char locator[kLocatorSize];
@@ -49,7 +42,41 @@ bool ReadZip64End(ArchiveFile& file, uint64_t classicAt, EndRecord& end) {
     return false;
 }
 
-std::optional<EndRecord> FindEndRecord(ArchiveFile& file) {
+// The Zip64 extra field of a central entry: the full values of the fields that hold 0xFFFFFFFF,
+// in the order uncompressed size, compressed size, local header offset.
+void ApplyZip64(std::string_view extra, ZipCentralEntry& entry, uint64_t& localOffset) {
+    const auto field = ZipExtraField(extra, 0x0001);
+    if (!field)
+        return;
+    const auto* p = reinterpret_cast<const unsigned char*>(field->data());
+    size_t at = 0;
+    for (uint64_t* value : {&entry.uncompressed, &entry.compressed, &localOffset}) {
+        if (*value != kFull32)
+            continue;
+        if (at + 8 > field->size())
+            return;
+        *value = Le64(p + at);
+        at += 8;
+    }
+}
+
+}  // namespace
+
+std::optional<std::string_view> ZipExtraField(std::string_view extra, uint16_t id) {
+    const auto* p = reinterpret_cast<const unsigned char*>(extra.data());
+    size_t pos = 0;
+    while (pos + 4 <= extra.size()) {
+        const uint16_t length = Le16(p + pos + 2);
+        if (length > extra.size() - pos - 4)
+            return std::nullopt;
+        if (Le16(p + pos) == id)
+            return extra.substr(pos + 4, length);
+        pos += 4 + length;
+    }
+    return std::nullopt;
+}
+
+std::optional<ZipEndRecord> FindZipEndRecord(ArchiveFile& file) {
     if (file.size() < kEndRecordSize)
         return std::nullopt;
     const uint64_t tail = std::min<uint64_t>(file.size(), kEndRecordSize + kLongestComment);
@@ -60,53 +87,22 @@ std::optional<EndRecord> FindEndRecord(ArchiveFile& file) {
         if (std::memcmp(bytes.data() + i, "PK\x05\x06", 4) != 0)
             continue;
         const auto* record = reinterpret_cast<const unsigned char*>(bytes.data() + i);
-        EndRecord end;
+        ZipEndRecord end;
         end.position = file.size() - tail + i;
+        end.diskNumber = Le16(record + 4);
         end.entryCount = Le16(record + 10);
         end.directorySize = Le32(record + 12);
         end.directoryOffset = Le32(record + 16);
         if (end.directoryOffset == kFull32 || end.directorySize == kFull32 ||
-            end.entryCount == 0xFFFF) {
-            const uint64_t classicAt = end.position;
-            if (!ReadZip64End(file, classicAt, end))
-                return std::nullopt;
-        }
+            end.entryCount == 0xFFFF)
+            ReadZip64End(file, end.position, end);
         return end;
     }
     return std::nullopt;
 }
 
-// The Zip64 extra field of a central entry: the full values of the fields that hold 0xFFFFFFFF,
-// in the order uncompressed size, compressed size, local header offset.
-void ApplyZip64(const unsigned char* extra, size_t length, ZipCentralEntry& entry,
-                uint64_t& localOffset) {
-    size_t pos = 0;
-    while (pos + 4 <= length) {
-        const uint16_t id = Le16(extra + pos);
-        const uint16_t size = Le16(extra + pos + 2);
-        if (size > length - pos - 4)
-            return;
-        if (id == 0x0001) {
-            const unsigned char* field = extra + pos + 4;
-            size_t at = 0;
-            for (uint64_t* value : {&entry.uncompressed, &entry.compressed, &localOffset}) {
-                if (*value != kFull32)
-                    continue;
-                if (at + 8 > size)
-                    return;
-                *value = Le64(field + at);
-                at += 8;
-            }
-            return;
-        }
-        pos += 4 + size;
-    }
-}
-
-}  // namespace
-
 std::optional<ZipDirectory> ReadZipDirectory(ArchiveFile& file) {
-    const std::optional<EndRecord> end = FindEndRecord(file);
+    const std::optional<ZipEndRecord> end = FindZipEndRecord(file);
     if (!end || end->directorySize > end->position)
         return std::nullopt;
     // Where the directory is, and so how many bytes precede the archive; writers that fixed up
@@ -140,8 +136,7 @@ std::optional<ZipDirectory> ReadZipDirectory(ArchiveFile& file) {
         if (!file.skip(nameLength) || !file.readExact(extra.data(), extra.size()) ||
             !file.skip(commentLength))
             break;
-        ApplyZip64(reinterpret_cast<const unsigned char*>(extra.data()), extra.size(), entry,
-                   localOffset);
+        ApplyZip64(extra, entry, localOffset);
         if (localOffset > file.size() - archiveStart)
             continue;
         const uint64_t at = archiveStart + localOffset;

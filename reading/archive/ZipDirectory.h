@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string_view>
 #include <unordered_map>
 
 #include "reading/archive/ArchiveFile.h"
@@ -30,6 +31,21 @@ struct ZipDirectory {
         return it == entries.end() ? nullptr : &it->second;
     }
 };
+
+// The data of the extra field `id` in an entry's extra fields, when it has one.
+std::optional<std::string_view> ZipExtraField(std::string_view extra, uint16_t id);
+
+struct ZipEndRecord {
+    uint64_t position = 0;    // where the record (its Zip64 form, when there is one) really is
+    uint32_t diskNumber = 0;  // of the disk holding the record: not 0 in the last part of a set
+    uint64_t directorySize = 0;
+    uint64_t directoryOffset = 0;  // counted from the start of the archive
+    uint64_t entryCount = 0;
+};
+
+// The end-of-central-directory record in the last 64 KB of the file (the last one found), with
+// the values of its Zip64 form when the classic fields are full and that form is there.
+std::optional<ZipEndRecord> FindZipEndRecord(ArchiveFile& file);
 
 // Finds the end-of-central-directory record (and its Zip64 form) in the last 64 KB of the file
 // and reads the central directory it points to. Offsets in the directory count from the start of

@@ -108,40 +108,16 @@ std::string SplitSetStart(const std::string& path) {
             return {};
     }
     ArchiveFile file(path);
-    if (!file.isOpen() || file.size() < 22)
+    if (!file.isOpen())
         return {};
-    const uint64_t tail = file.size() < 65557 ? file.size() : 65557;
-    std::string bytes(static_cast<size_t>(tail), '\0');
-    if (!file.seek(file.size() - tail) || !file.readExact(bytes.data(), bytes.size()))
-        return {};
-    for (size_t i = bytes.size() - 22 + 1; i-- > 0;) {
-        if (std::memcmp(bytes.data() + i, "PK\x05\x06", 4) == 0) {
-            const auto* record = reinterpret_cast<const unsigned char*>(bytes.data() + i);
-            return Le16(record + 4) != 0 ? first : std::string();
-        }
-    }
-    return {};
-}
-
-// The data of the extra field `id`, when the entry has one.
-std::optional<std::string_view> ExtraField(const std::string& extra, uint16_t id) {
-    const auto* p = reinterpret_cast<const unsigned char*>(extra.data());
-    size_t pos = 0;
-    while (pos + 4 <= extra.size()) {
-        const uint16_t length = Le16(p + pos + 2);
-        if (length > extra.size() - pos - 4)
-            return std::nullopt;
-        if (Le16(p + pos) == id)
-            return std::string_view(extra).substr(pos + 4, length);
-        pos += 4 + length;
-    }
-    return std::nullopt;
+    const std::optional<ZipEndRecord> end = FindZipEndRecord(file);
+    return end && end->diskNumber != 0 ? first : std::string();
 }
 
 // Sizes of an entry whose 32-bit fields are full: the Zip64 extra field holds the real ones, the
 // uncompressed size first, each only when its 32-bit field says so.
 bool ApplyZip64Extra(const std::string& extra, uint64_t& uncompressed, uint64_t& compressed) {
-    const auto field = ExtraField(extra, 0x0001);
+    const auto field = ZipExtraField(extra, 0x0001);
     if (!field)
         return false;
     const auto* p = reinterpret_cast<const unsigned char*>(field->data());
@@ -158,7 +134,7 @@ bool ApplyZip64Extra(const std::string& extra, uint64_t& uncompressed, uint64_t&
 // Info-ZIP's Unicode Path extra field: the UTF-8 form of a name stored in an OEM page, valid
 // while the CRC-32 of the stored name still matches.
 bool UnicodePathExtra(const std::string& extra, const std::string& name, std::string& out) {
-    const auto field = ExtraField(extra, 0x7075);
+    const auto field = ZipExtraField(extra, 0x7075);
     if (!field || field->size() < 5 || (*field)[0] != 1)
         return false;
     const auto* p = reinterpret_cast<const unsigned char*>(field->data());
