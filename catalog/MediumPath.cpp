@@ -2,11 +2,9 @@
 
 #include <algorithm>
 
-namespace shelfmark {
+#include "catalog/DiskNames.h"
 
-std::string NameOnMedium(std::string_view storedName) {
-    return std::string(storedName);
-}
+namespace shelfmark {
 
 std::vector<std::string> PathOnMedium(const CatalogItem& item) {
     const CatalogItem* disk = item.disk();
@@ -14,7 +12,7 @@ std::vector<std::string> PathOnMedium(const CatalogItem& item) {
         return {};
     std::vector<std::string> components;
     for (const CatalogItem* step = &item; step != disk; step = step->parent())
-        components.push_back(NameOnMedium(step->name()));
+        components.emplace_back(step->name());
     // The base directory is kept in the catalog's own form, "\" between its folders.
     std::string_view base = disk->textAttribute(attr::BaseDirectory).value_or("");
     std::vector<std::string> baseComponents;
@@ -22,7 +20,7 @@ std::vector<std::string> PathOnMedium(const CatalogItem& item) {
         const size_t separator = base.find('\\');
         const std::string_view folder = base.substr(0, separator);
         if (!folder.empty())
-            baseComponents.push_back(NameOnMedium(folder));
+            baseComponents.emplace_back(folder);
         base =
             separator == std::string_view::npos ? std::string_view() : base.substr(separator + 1);
     }
@@ -32,13 +30,7 @@ std::vector<std::string> PathOnMedium(const CatalogItem& item) {
 }
 
 std::string JoinOnMedium(std::string_view mountPoint, const std::vector<std::string>& components) {
-    std::string path(mountPoint);
-    for (const std::string& component : components) {
-        if (path.empty() || path.back() != '/')
-            path += '/';
-        path += component;
-    }
-    return path;
+    return DiskPathOf(std::string(mountPoint), components);
 }
 
 std::string RealPathOnMedium(const CatalogItem& item, const Volume& volume) {

@@ -11,6 +11,7 @@
 #include "reading/imaging/Imaging.h"
 #include "reading/profiles/Mp3Options.h"
 #include "reading/providers/DescriptionProviders.h"
+#include "reading/providers/ResultFields.h"
 #include "reading/tags/Id3Reader.h"
 #include "reading/tags/TagOptions.h"
 #include "reading/tags/TrackNaming.h"
@@ -23,13 +24,13 @@ int RunDescribe(const std::vector<std::string>& args);
 
 const Command kTagsCommand{
     "tags", "print the ID3 tag fields of MP3 files",
-    "Usage: shelfmark-cli tags [--unicode|--latin1] FILE.mp3...\n"
+    "Usage: shelfmark-cli tags [--latin1] FILE.mp3...\n"
     "\n"
     "Reads each file's ID3v2.3/2.4 tag (or its ID3v1/v1.1 tag when there is no ID3v2 tag at\n"
     "the start) and prints title, artist, album, comment, track number and the description the\n"
-    "MP3 options make from them. By default ID3v2 frames count only when they are ISO-8859-1,\n"
-    "unless bMP3Unicode=1 is set in the \"Default\" section of ReadDiskDlg.tkp; --unicode also\n"
-    "reads UTF-16 and UTF-8 frames, --latin1 never does.\n"
+    "MP3 options make from them. ID3v2 frames in ISO-8859-1, UTF-16 and UTF-8 all count;\n"
+    "--latin1 reads ISO-8859-1 frames only, as a read does with bMP3Unicode=0 in the\n"
+    "\"Default\" section of ReadDiskDlg.tkp. (--unicode is accepted and changes nothing.)\n"
     "Exit status 1 when a file has no tag or cannot be read.\n",
     RunTags};
 const CommandRegistration kTags(kTagsCommand);
@@ -42,7 +43,7 @@ const Command kDescribeCommand{
     "Every extension of every provider is active (the built-in provider: cda dll exe zip mp3;\n"
     "plug-ins hvsm_*.so from --plugins folders, SHELFMARK_PLUGIN_PATH, the installed plug-in\n"
     "folder and the configuration directory's plugins/). Prints one line per stored value:\n"
-    "  0xKEY<TAB>number or text\n"
+    "  FIELD: number or text   (Width, Height, Bit depth, Description, Artist, ...)\n"
     "and, when a provider returned a picture, the thumbnail's size (--size, default 64, keeping\n"
     "the aspect ratio unless --no-proportional); --thumbnail-out writes the last one as JPEG.\n"
     "Exit status 1 when no provider answered for a file.\n",
@@ -56,11 +57,8 @@ int RunTags(const std::vector<std::string>& args) {
         return UsageError(kTagsCommand, parser.error());
     if (parser.positionals().empty())
         return UsageError(kTagsCommand, "expected at least one FILE");
-    TagReadOptions options = LoadTagReadOptions();
-    if (parser.has("unicode"))
-        options.bMP3Unicode = true;
-    if (parser.has("latin1"))
-        options.bMP3Unicode = false;
+    TagReadOptions options;
+    options.bMP3Unicode = !parser.has("latin1");
     const Mp3Options mp3 = LoadMp3Options();
 
     int status = kExitSuccess;
@@ -119,17 +117,15 @@ int RunDescribe(const std::vector<std::string>& args) {
         }
         const ProviderAnswer answer = providers.describe(*row, path, thumbnails.ThumbnailSize);
         if (!answer.answered) {
-            status = Fail(providers.modules()[row->module].name + " did not describe " + path);
+            status = Fail("the " + ProviderDisplayName(providers.modules()[row->module]) +
+                          " provider did not describe " + path);
             continue;
         }
         std::printf("File: %s (%s)\n", text::ForTerminal(path).c_str(),
-                    text::ForTerminal(providers.modules()[row->module].name).c_str());
-        for (const ProviderResult& result : answer.results) {
-            if (result.isText())
-                std::printf("0x%02X\t%s\n", result.key, text::ForTerminal(result.text).c_str());
-            else
-                std::printf("0x%02X\t%u\n", result.key, result.value);
-        }
+                    ProviderDisplayName(providers.modules()[row->module]).c_str());
+        for (const ProviderResult& result : answer.results)
+            std::printf("%s: %s\n", ResultFieldName(result.key).c_str(),
+                        text::ForTerminal(ResultValueText(result)).c_str());
         if (!answer.bitmap)
             continue;
         const Bitmap scaled = ScaleToFit(*answer.bitmap, thumbnails.ThumbnailSize,

@@ -46,7 +46,7 @@ VolumeEnd WalkVolume(ArchiveFile& file, uint64_t startOffset, EntryReporter& rep
             break;
         if (!(flags & kFileContinued)) {
             name.clear();
-            AppendCp437AsUtf8(name, std::string_view(rawName).substr(0, kMaxNameLength));
+            AppendOemNameAsUtf8(name, std::string_view(rawName).substr(0, kMaxNameLength));
             SplitPath(name, '\\', entry.components);
             entry.isDirectory = (Le32(header + 19) & 0x10) != 0;
             entry.size = entry.isDirectory ? 0 : Le32(header + 11);

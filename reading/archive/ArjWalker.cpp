@@ -82,7 +82,7 @@ VolumeEnd WalkVolume(ArchiveFile& file, uint64_t startOffset, EntryReporter& rep
             }
         } else {
             name.clear();
-            AppendCp437AsUtf8(name, rawName.substr(0, kMaxNameLength));
+            AppendOemNameAsUtf8(name, rawName.substr(0, kMaxNameLength));
             SplitPath(name, '/', entry.components);
             entry.isDirectory = fields[6] == kTypeDirectory;
             entry.size = entry.isDirectory ? 0 : Le32(fields + 16);

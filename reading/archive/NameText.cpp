@@ -1,5 +1,9 @@
 #include "reading/archive/NameText.h"
 
+#include <algorithm>
+
+#include "foundation/Utf8Text.h"
+
 namespace shelfmark::archive {
 namespace {
 
@@ -62,6 +66,15 @@ void AppendCp437AsUtf8(std::string& out, std::string_view oem) {
         else
             AppendCodePoint(out, kCp437High[byte - 0x80]);
     }
+}
+
+void AppendOemNameAsUtf8(std::string& out, std::string_view name) {
+    const bool multiByte = std::any_of(
+        name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    if (multiByte && text::IsValidUtf8(name))
+        out.append(name);
+    else
+        AppendCp437AsUtf8(out, name);
 }
 
 void AppendWindows1252AsUtf8(std::string& out, std::string_view ansi) {

@@ -16,6 +16,12 @@ inline constexpr size_t kMaxNameLength = 1024;
 
 // OEM names (MS-DOS code page 437) to UTF-8.
 void AppendCp437AsUtf8(std::string& out, std::string_view oem);
+// A name stored without a mark of its encoding, which by the formats' rule is OEM text. Many
+// writers on Unix and macOS store UTF-8 there instead: a name that is valid UTF-8 and holds a
+// multi-byte sequence is taken as UTF-8 (code page 437 text practically never forms one, as its
+// lead and continuation bytes would have to alternate between box-drawing and accented letters),
+// every other name as code page 437.
+void AppendOemNameAsUtf8(std::string& out, std::string_view name);
 // ANSI names (Windows-1252) to UTF-8.
 void AppendWindows1252AsUtf8(std::string& out, std::string_view ansi);
 

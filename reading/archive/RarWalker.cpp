@@ -55,7 +55,7 @@ void ConvertName(const std::string& field, bool unicode, uint8_t hostOs, std::st
         out.assign(ansi.substr(0, kMaxNameLength));
         return;
     }
-    AppendCp437AsUtf8(out, ansi.substr(0, kMaxNameLength));
+    AppendOemNameAsUtf8(out, ansi.substr(0, kMaxNameLength));
 }
 
 // One volume from its marker to its end.

@@ -1,5 +1,7 @@
-// ZIP and JAR: the local headers in sequence (the central directory is not used), with sizes of
-// streamed entries taken from their data descriptors.
+// ZIP and JAR: the local headers in sequence. The central directory, when the file has one, tells
+// where the first local header is when something precedes it, and the sizes of streamed entries
+// (those with data descriptors), so that the walk need not guess where their data ends. Without
+// it (split sets, a damaged end), streamed entries take their sizes from their data descriptors.
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -12,6 +14,7 @@
 #include "reading/archive/NameText.h"
 #include "reading/archive/VolumeNames.h"
 #include "reading/archive/WalkSupport.h"
+#include "reading/archive/ZipDirectory.h"
 #include "reading/details/Crc32.h"
 
 namespace shelfmark::archive {
@@ -105,40 +108,16 @@ std::string SplitSetStart(const std::string& path) {
             return {};
     }
     ArchiveFile file(path);
-    if (!file.isOpen() || file.size() < 22)
+    if (!file.isOpen())
         return {};
-    const uint64_t tail = file.size() < 65557 ? file.size() : 65557;
-    std::string bytes(static_cast<size_t>(tail), '\0');
-    if (!file.seek(file.size() - tail) || !file.readExact(bytes.data(), bytes.size()))
-        return {};
-    for (size_t i = bytes.size() - 22 + 1; i-- > 0;) {
-        if (std::memcmp(bytes.data() + i, "PK\x05\x06", 4) == 0) {
-            const auto* record = reinterpret_cast<const unsigned char*>(bytes.data() + i);
-            return Le16(record + 4) != 0 ? first : std::string();
-        }
-    }
-    return {};
-}
-
-// The data of the extra field `id`, when the entry has one.
-std::optional<std::string_view> ExtraField(const std::string& extra, uint16_t id) {
-    const auto* p = reinterpret_cast<const unsigned char*>(extra.data());
-    size_t pos = 0;
-    while (pos + 4 <= extra.size()) {
-        const uint16_t length = Le16(p + pos + 2);
-        if (length > extra.size() - pos - 4)
-            return std::nullopt;
-        if (Le16(p + pos) == id)
-            return std::string_view(extra).substr(pos + 4, length);
-        pos += 4 + length;
-    }
-    return std::nullopt;
+    const std::optional<ZipEndRecord> end = FindZipEndRecord(file);
+    return end && end->diskNumber != 0 ? first : std::string();
 }
 
 // Sizes of an entry whose 32-bit fields are full: the Zip64 extra field holds the real ones, the
 // uncompressed size first, each only when its 32-bit field says so.
 bool ApplyZip64Extra(const std::string& extra, uint64_t& uncompressed, uint64_t& compressed) {
-    const auto field = ExtraField(extra, 0x0001);
+    const auto field = ZipExtraField(extra, 0x0001);
     if (!field)
         return false;
     const auto* p = reinterpret_cast<const unsigned char*>(field->data());
@@ -155,7 +134,7 @@ bool ApplyZip64Extra(const std::string& extra, uint64_t& uncompressed, uint64_t&
 // Info-ZIP's Unicode Path extra field: the UTF-8 form of a name stored in an OEM page, valid
 // while the CRC-32 of the stored name still matches.
 bool UnicodePathExtra(const std::string& extra, const std::string& name, std::string& out) {
-    const auto field = ExtraField(extra, 0x7075);
+    const auto field = ZipExtraField(extra, 0x7075);
     if (!field || field->size() < 5 || (*field)[0] != 1)
         return false;
     const auto* p = reinterpret_cast<const unsigned char*>(field->data());
@@ -164,6 +143,36 @@ bool UnicodePathExtra(const std::string& extra, const std::string& name, std::st
         return false;
     out.assign(unicode);
     return true;
+}
+
+// True when a ZIP's own first record is at `offset`: a local header, or the marker a split or
+// spanned archive begins with.
+bool StartsLikeZip(ArchiveFile& file, uint64_t offset) {
+    unsigned char signature[4];
+    if (!file.seek(offset) || !file.readExact(signature, 4) || signature[0] != 'P' ||
+        signature[1] != 'K')
+        return false;
+    return (signature[2] == 3 && signature[3] == 4) || (signature[2] == 7 && signature[3] == 8) ||
+           (signature[2] == '0' && signature[3] == '0');
+}
+
+// Moves past the data descriptor after an entry's data, written with or without its signature;
+// an entry whose flag promised one but that has none is left where it is.
+void SkipDataDescriptor(ArchiveFile& file, uint32_t crc, bool zip64) {
+    const uint64_t at = file.position();
+    const size_t sizes = zip64 ? 16 : 8;
+    unsigned char first[4];
+    if (!file.readExact(first, 4))
+        return;
+    if (std::memcmp(first, "PK\x07\x08", 4) == 0) {
+        file.skip(4 + sizes);
+        return;
+    }
+    if (Le32(first) == crc) {
+        file.skip(sizes);
+        return;
+    }
+    file.seek(at);
 }
 
 }  // namespace
@@ -179,7 +188,15 @@ bool WalkZip(const std::string& path, uint64_t startOffset, const ArchiveEntrySi
         }
     }
     SpanningReader in(first, VolumeNames(ArchiveKind::Zip, first, last));
-    if (!in.isOpen() || !in.file().seek(startOffset))
+    if (!in.isOpen())
+        return false;
+    std::optional<ZipDirectory> directory;
+    if (last.empty())
+        directory = ReadZipDirectory(in.file());
+    uint64_t start = startOffset;
+    if (directory && !StartsLikeZip(in.file(), startOffset))
+        start = directory->firstLocalHeader;
+    if (!in.file().seek(start))
         return false;
 
     EntryReporter reporter(sink);
@@ -189,6 +206,7 @@ bool WalkZip(const std::string& path, uint64_t startOffset, const ArchiveEntrySi
     std::string converted;
     bool atStart = true;
     while (true) {
+        const uint64_t headerAt = in.file().position();
         unsigned char signature[4];
         if (!in.readExact(signature, 4) || signature[0] != 'P' || signature[1] != 'K')
             break;
@@ -219,8 +237,18 @@ bool WalkZip(const std::string& path, uint64_t startOffset, const ArchiveEntrySi
         uint64_t uncompressed = Le32(local + 18);
         const uint16_t nameLength = Le16(local + 22);
         const uint16_t extraLength = Le16(local + 24);
-        const auto date = DosDateTimeToUnix(Le16(local + 8), Le16(local + 6));
-        if (nameLength > kMaxZipNameLength || method > kMaxZipMethod || !date)
+        const ZipCentralEntry* central = directory ? directory->find(headerAt) : nullptr;
+        uint16_t dosDate = Le16(local + 8);
+        uint16_t dosTime = Le16(local + 6);
+        // Streaming writers may leave the local time zero and write it in the central directory
+        // only; with neither, the entry has no date.
+        if (dosDate == 0 && dosTime == 0 && central) {
+            dosDate = central->dosDate;
+            dosTime = central->dosTime;
+        }
+        const auto date = DosDateTimeToUnix(dosDate, dosTime);
+        const bool noDate = dosDate == 0 && dosTime == 0;
+        if (nameLength > kMaxZipNameLength || method > kMaxZipMethod || (!date && !noDate))
             break;
         name.resize(nameLength);
         extra.resize(extraLength);
@@ -232,12 +260,21 @@ bool WalkZip(const std::string& path, uint64_t startOffset, const ArchiveEntrySi
         if ((flags & kFlagUtf8Name) && text::IsValidUtf8(name))
             converted = name;
         else if (!UnicodePathExtra(extra, name, converted))
-            AppendCp437AsUtf8(converted, name);
+            AppendOemNameAsUtf8(converted, name);
         entry.isDirectory = SplitPath(converted, '/', entry.components);
-        entry.date = *date;
+        entry.date = date.value_or(0);
 
+        const ZipCentralEntry* known = (flags & kFlagDataDescriptor) ? central : nullptr;
+        if (known) {
+            compressed = known->compressed;
+            uncompressed = known->uncompressed;
+            if (crc == 0)
+                crc = known->crc;
+        }
         bool complete = in.skip(compressed);
-        if (complete && (flags & kFlagDataDescriptor)) {
+        if (complete && known) {
+            SkipDataDescriptor(in.file(), known->crc, zip64);
+        } else if (complete && (flags & kFlagDataDescriptor)) {
             static constexpr unsigned char kDescriptor[4] = {'P', 'K', 7, 8};
             unsigned char descriptor[20];
             const size_t length = zip64 ? 20 : 12;

@@ -5,6 +5,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "foundation/StringFormat.h"
 #include "reading/details/VersionResource.h"
@@ -56,23 +59,39 @@ bool IsTrailingBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
 
-std::string DescribeVersionInfo(const VersionInfo& info) {
-    uint16_t language = 0;
-    uint16_t codePage = 0;
-    if (!info.translations.empty()) {
-        language = info.translations.front().first;
-        codePage = info.translations.front().second;
+constexpr std::string_view kDescriptionName = "FileDescription";
+
+// The description of the first translation's string table. Many files declare one language and
+// keep their strings under another (en-US declared, en-GB stored), which leaves that table
+// without a description: then the other declared translations are asked, and last any table
+// that has one, so that a description the file holds is never lost.
+std::string FindDescription(const VersionInfo& info) {
+    std::vector<std::pair<uint16_t, uint16_t>> translations = info.translations;
+    if (translations.empty())
+        translations.emplace_back(0, 0);
+    for (const auto& [language, codePage] : translations) {
+        if (const std::string* description =
+                info.findString(StringPrintf("%04X%04X", language, codePage), kDescriptionName))
+            return *description;
     }
-    std::string text;
-    if (const std::string* description =
-            info.findString(StringPrintf("%04X%04X", language, codePage), "FileDescription"))
-        text = *description;
+    for (const VersionStringTable& table : info.stringTables) {
+        if (const std::string* description = info.findString(table.key, kDescriptionName))
+            return *description;
+    }
+    return {};
+}
+
+// "Description, v1.2.3.4"; the version alone without a separator in front of it.
+std::string DescribeVersionInfo(const VersionInfo& info) {
+    std::string text = FindDescription(info);
     while (!text.empty() && IsTrailingBlank(text.back()))
         text.pop_back();
     if (info.fileVersion) {
         const auto [most, least] = *info.fileVersion;
+        if (!text.empty())
+            text += ", ";
         text +=
-            StringPrintf(", v%u.%u.%u.%u", most >> 16, most & 0xFFFF, least >> 16, least & 0xFFFF);
+            StringPrintf("v%u.%u.%u.%u", most >> 16, most & 0xFFFF, least >> 16, least & 0xFFFF);
     }
     return text;
 }

@@ -1,6 +1,7 @@
 // The descriptive text of a Windows executable's version resource ("Sample Tool, v2.1.0.15"),
-// read from the PE file itself: the FileDescription string of the first translation and the
-// file version of the fixed file information. Damaged or foreign files give an empty text.
+// read from the PE file itself: the FileDescription string of the first translation (of another
+// table when that one has none) and the file version of the fixed file information ("v2.1.0.15"
+// alone when there is no description). Damaged or foreign files give an empty text.
 #pragma once
 
 #include <cstddef>

@@ -12,6 +12,7 @@
 #include "foundation/Utf8Text.h"
 #include "platform/walk/DirectoryWalker.h"
 #include "reading/details/Checksums.h"
+#include "catalog/DiskNames.h"
 #include "reading/engine/ReadJob.h"
 
 namespace shelfmark {
@@ -69,7 +70,8 @@ class DiskReader final : public WalkVisitor {
 
     void collectExisting(Level& level);
     CatalogItem* findExisting(Level& level, std::string_view name);
-    CatalogItem* findOrCreate(Level& level, std::string_view name, uint16_t flags);
+    // `diskName` as the walk gives it; the item gets its catalog name (DiskNames.h).
+    CatalogItem* findOrCreate(Level& level, std::string_view diskName, uint16_t flags);
     void readArchive(CatalogItem* item, ArchiveKind kind, const std::string& path, uint64_t offset);
     void checksums(CatalogItem* item, uint64_t size, const std::string& path);
     bool hasProvider(std::string_view extension) const;
@@ -121,7 +123,8 @@ CatalogItem* DiskReader::findExisting(Level& level, std::string_view name) {
     return match;
 }
 
-CatalogItem* DiskReader::findOrCreate(Level& level, std::string_view name, uint16_t flags) {
+CatalogItem* DiskReader::findOrCreate(Level& level, std::string_view diskName, uint16_t flags) {
+    const std::string name = CatalogNameOf(diskName);
     if (!level.existing.empty()) {
         if (CatalogItem* item = findExisting(level, name)) {
             // A kept item keeps its attributes; its kind follows what the entry is now.

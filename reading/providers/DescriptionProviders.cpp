@@ -57,6 +57,10 @@ std::vector<std::string> PluginFileNames(const std::string& directory) {
     return names;
 }
 
+std::string ProviderDisplayName(const ProviderModule& module) {
+    return module.name == kBuiltinProviderModule ? "built-in" : module.name;
+}
+
 std::vector<std::string> PluginDirectories() {
     std::vector<std::string> directories;
     if (const char* path = std::getenv(kPluginPathVariable))

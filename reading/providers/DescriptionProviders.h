@@ -49,6 +49,10 @@ struct ProviderAnswer {
     std::optional<Bitmap> bitmap;
 };
 
+// The provider's name for people: "built-in" for the built-in provider (profiles keep storing
+// it under its module name), the plug-in's file name otherwise.
+std::string ProviderDisplayName(const ProviderModule& module);
+
 // The folders plug-ins are looked for in, in this order: those of SHELFMARK_PLUGIN_PATH, the
 // installed plug-in folder lib/shelfmark/plugins (below the running program's installation, then
 // below the configured prefix), and "plugins" in the configuration directory.

@@ -20,7 +20,8 @@ std::string ProfilePath(const std::string& profilePath) {
 TagReadOptions LoadTagReadOptions(const std::string& profilePath) {
     const ProfileFile file(ProfilePath(profilePath));
     TagReadOptions options;
-    options.bMP3Unicode = file.getInt(kDefaultProfileSection, kUnicodeKey, 0) != 0;
+    options.bMP3Unicode =
+        file.getInt(kDefaultProfileSection, kUnicodeKey, kDefaultMp3Unicode ? 1 : 0) != 0;
     return options;
 }
 

@@ -43,22 +43,15 @@ Deviation Renamed(const char* why, const char* theirs, const char* ours) {
 
 const std::map<std::string, Deviation>& Deviations() {
     static const std::map<std::string, Deviation> table = {
-        // ZIP: the reader stops at a method above 10, at an MS-DOS date that does not convert,
-        // and at anything but a "PK" header; it never looks at the central directory.
-        {"zip/Zip.none.datadescriptors.zip", Keep(0, "first entry's MS-DOS date is 0")},
+        // ZIP: the reader stops at a method above 10, at an MS-DOS date that does not convert
+        // (all zeros mean no date), and at anything but a "PK" header.
         {"zip/Zip.none.encrypted.zip", Keep(0, "WinZip AES entries have method 99")},
         {"zip/Zip.deflate.WinzipAES.zip", Keep(2, "third entry has method 99 (AES)")},
         {"zip/Zip.bzip2.zip", Keep(2, "first file entry has method 12 (bzip2)")},
         {"zip/Zip.lzma.zip", Keep(2, "first file entry has method 14 (LZMA)")},
         {"zip/Zip.lzma.empty.zip", Keep(0, "method 14 (LZMA)")},
         {"generated/zip/7z_tzip_aes256.zip", Keep(1, "file entries have method 99 (AES)")},
-        {"zip/test_read_format_zip_encryption_header.zip", Keep(0, "MS-DOS date 0")},
-        {"zip/test_read_format_zip_uncompressed_size_off_by_4gib.zip", Keep(0, "MS-DOS date 0")},
         {"zip/test_compat_zip_2.zip", Keep(1, "junk bytes between the entries end the walk")},
-        {"zip/test_compat_zip_4.zip", Keep(0, "garbage in front: no local header at offset 0")},
-        {"zip/test_read_format_zip_padded1.zip", Keep(0, "padding in front: no local header at 0")},
-        {"zip/test_read_format_zip_with_invalid_traditional_eocd.zip",
-         Keep(1, "flag 0x08 without any data descriptor: the scan runs to the end")},
         {"zip/test_read_format_zip.zip",
          WithoutCrc("data descriptor and central directory disagree on file2's CRC")},
         {"zip/test_read_format_zip_7075_utf8_paths.zip",
@@ -288,6 +281,10 @@ size_t CheckArchive(const CorpusFile& row) {
         sevenZip ? Parse7zListing(*sevenZip) : std::vector<TruthEntry>{};
     if (kind == ArchiveKind::Zip || kind == ArchiveKind::Jar) {
         expected = listed7z;
+        // 7-Zip refuses a ZIP behind a stub whose offsets were not moved; bsdtar lists it.
+        const auto bsdtar = TruthSection(truth, "bsdtar -tvf");
+        if (expected.empty() && bsdtar)
+            expected = ParseBsdtarListing(*bsdtar);
         // 7-Zip shows extended timestamps; the reader stores the MS-DOS time zipinfo shows.
         const auto zipinfo = TruthSection(truth, "zipinfo -v");
         const std::vector<std::string> dos =
@@ -381,6 +378,28 @@ TEST_F(CorpusTruth, EveryArchiveMatchesItsArchiverListing) {
     }
     EXPECT_GT(archives, 200u);
     EXPECT_GT(entries, 600u);
+}
+
+// ZIP files as the common writers (Info-ZIP, 7-Zip, WinZip, WinRAR, Windows, macOS, Go) store
+// names and times, and real odd ones (a stub in front, descriptors with signature, trailing
+// junk): every entry of every one is listed as its archiver lists it, without exceptions.
+TEST_F(CorpusTruth, EveryZipOfTheWritersListsCompletely) {
+    SHELFMARK_REQUIRE_CORPUS();
+    size_t archives = 0;
+    for (const auto& file : fs::directory_iterator(CorpusDir() / "zip" / "go")) {
+        if (file.path().extension() != ".zip")
+            continue;
+        const std::string relative = "zip/go/" + file.path().filename().string();
+        EXPECT_EQ(Deviations().count(relative), 0u) << relative;
+        const auto sevenZip = TruthSection(ReadTruth(file.path()), "7z l -slt");
+        const auto bsdtar = TruthSection(ReadTruth(file.path()), "bsdtar -tvf");
+        ASSERT_TRUE(sevenZip && bsdtar) << relative;
+        const size_t listed = CheckArchive({"zip", relative});
+        EXPECT_GT(listed, 0u) << relative;
+        EXPECT_GE(listed, ParseBsdtarListing(*bsdtar).size()) << relative;
+        ++archives;
+    }
+    EXPECT_EQ(archives, 28u);
 }
 
 }  // namespace

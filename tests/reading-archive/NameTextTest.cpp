@@ -48,6 +48,34 @@ TEST(NameText, Windows1252MatchesPythonsCodecWhereItIsDefined) {
     EXPECT_EQ(ours, python.out);
 }
 
+// Names without a mark of their encoding: UTF-8 with a multi-byte sequence is kept, everything
+// else is code page 437. Bytes written out by hand.
+TEST(NameText, UnmarkedNamesThatAreUtf8StayUtf8) {
+    auto oem = [](std::string_view name) {
+        std::string out;
+        archive::AppendOemNameAsUtf8(out, name);
+        return out;
+    };
+    EXPECT_EQ(oem("Gr\xC3\xB6\xC3\x9F"
+                  "e.txt"),
+              "Gr\xC3\xB6\xC3\x9F"
+              "e.txt");
+    EXPECT_EQ(oem("\xE4\xB8\x96\xE7\x95\x8C"), "\xE4\xB8\x96\xE7\x95\x8C");  // 世界
+    EXPECT_EQ(oem("plain.txt"), "plain.txt");
+    // "Größe" in code page 437 (0x94 ö, 0xE1 ß) is no UTF-8: the code page decides.
+    EXPECT_EQ(oem("Gr\x94\xE1"
+                  "e"),
+              "Gr\xC3\xB6\xC3\x9F"
+              "e");
+    // A lead byte with a broken sequence after it stays code page 437 as a whole.
+    EXPECT_EQ(oem("\xC3\x28"), "\xE2\x94\x9C(");
+    // What the rule gives up: code page 437 text that happens to be UTF-8, such as "é" (C3 A9)
+    // read as box drawing and a sign.
+    std::string ours;
+    archive::AppendCp437AsUtf8(ours, "\xC3\xA9");
+    EXPECT_EQ(ours, "\xE2\x94\x9C\xE2\x8C\x90");  // "├⌐": not a name anyone writes
+}
+
 TEST(NameText, SplitPathDropsEmptyComponents) {
     std::vector<std::string> parts;
     EXPECT_TRUE(archive::SplitPath("/a//b/", '/', parts));

@@ -72,6 +72,46 @@ TEST_F(ToolArchive, StreamedZipTakesSizesFromDataDescriptors) {
     EXPECT_EQ(Collect(ArchiveKind::Zip, dir_ / "streamed.zip")[0].date, k20210304050608);
 }
 
+// Debian's zip stores UTF-8 names without the UTF-8 flag and without the Unicode Path
+// field; they must not turn into code page 437.
+TEST_F(ToolArchive, UnflaggedUtf8NamesFromInfoZip) {
+    SHELFMARK_REQUIRE_PROGRAM("zip");
+    WriteFile(dir_ / "src" /
+                  "Gr\xC3\xB6\xC3\x9F"
+                  "e.txt",
+              "size");
+    Run("cd src && LC_ALL=C.UTF-8 zip -q ../names.zip 'Gr\xC3\xB6\xC3\x9F"
+        "e.txt' readme.txt");
+    const std::string bytes = ReadFile(dir_ / "names.zip");
+    ASSERT_FALSE(static_cast<unsigned char>(bytes[7]) & 0x08) << "the UTF-8 flag is set";
+    ASSERT_EQ(bytes.find("up"), std::string::npos) << "a Unicode Path field is there";
+    const auto entries = Collect(ArchiveKind::Zip, dir_ / "names.zip");
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(Joined(entries[0]),
+              "Gr\xC3\xB6\xC3\x9F"
+              "e.txt");
+    EXPECT_EQ(Joined(entries[1]), "readme.txt");
+}
+
+// A ZIP after a program stub, as `cat stub archive.zip` makes it, its offsets left as they were:
+// found through its end record, with descriptors with and without signature.
+TEST_F(ToolArchive, ZipAfterAStubIsFoundThroughItsEndRecord) {
+    SHELFMARK_REQUIRE_PROGRAM("zip");
+    SHELFMARK_REQUIRE_PROGRAM("7z");
+    Run("cd src && zip -q -r - readme.txt docs random.bin | cat > ../streamed.zip");
+    Run("head -c 5000 /dev/urandom | tr -d 'P' > stub.bin && cat stub.bin streamed.zip > "
+        "prefixed.zip");
+    const auto ours = Collect(ArchiveKind::Zip, dir_ / "prefixed.zip");
+    const auto plain = Collect(ArchiveKind::Zip, dir_ / "streamed.zip");
+    ASSERT_EQ(plain.size(), 4u);
+    ASSERT_EQ(ours.size(), plain.size());
+    for (size_t i = 0; i < ours.size(); ++i) {
+        EXPECT_EQ(Joined(ours[i]), Joined(plain[i]));
+        EXPECT_EQ(ours[i].size, plain[i].size);
+        EXPECT_EQ(ours[i].crc32, plain[i].crc32);
+    }
+}
+
 TEST_F(ToolArchive, SplitZipSetIsReadFromItsLastPart) {
     SHELFMARK_REQUIRE_PROGRAM("zip");
     SHELFMARK_REQUIRE_PROGRAM("7z");

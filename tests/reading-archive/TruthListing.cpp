@@ -108,6 +108,27 @@ std::vector<TruthEntry> Parse7zListing(const std::string& section) {
     return entries;
 }
 
+std::vector<TruthEntry> ParseBsdtarListing(const std::string& section) {
+    static const std::regex kLine(
+        R"(^([-dl])\S{9}\s+\d+\s+\S+\s+\S+\s+(\d+)\s+\w{3}\s+\d+\s+[\d:]+\s(.*)$)");
+    std::vector<TruthEntry> entries;
+    for (const std::string& line : Lines(section)) {
+        std::smatch match;
+        if (!std::regex_match(line, match, kLine))
+            continue;
+        TruthEntry entry;
+        entry.directory = match[1] == "d";
+        entry.size = std::stoull(match[2]);
+        entry.path = match[3];
+        if (match[1] == "l")
+            entry.path = entry.path.substr(0, entry.path.find(" -> "));
+        while (!entry.path.empty() && entry.path.back() == '/')
+            entry.path.pop_back();
+        entries.push_back(entry);
+    }
+    return entries;
+}
+
 std::vector<std::string> ParseZipinfoDosTimes(const std::string& section) {
     static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                           "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
@@ -122,6 +143,10 @@ std::vector<std::string> ParseZipinfoDosTimes(const std::string& section) {
         for (int i = 0; i < 12; ++i)
             if (match[2] == kMonths[i])
                 month = i + 1;
+        if (month == 0) {
+            times.emplace_back();
+            continue;
+        }
         char text[32];
         std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", std::stoi(match[1]),
                       month, std::stoi(match[3]), std::stoi(match[4]), std::stoi(match[5]),

@@ -24,7 +24,10 @@ std::optional<std::string> TruthSection(const std::string& truth, const std::str
 
 // Entries of `7z l -slt`, in the tool's order.
 std::vector<TruthEntry> Parse7zListing(const std::string& section);
-// The MS-DOS times of `zipinfo -v`, one per central directory entry, in order.
+// Entries of `bsdtar -tvf` (path, size, directory mark), in the tool's order.
+std::vector<TruthEntry> ParseBsdtarListing(const std::string& section);
+// The MS-DOS times of `zipinfo -v`, one per central directory entry, in order; empty for a
+// date that names no moment (month 0).
 std::vector<std::string> ParseZipinfoDosTimes(const std::string& section);
 // Entries of `arj v` (paths) or `arj l` (base names only).
 std::vector<TruthEntry> ParseArjListing(const std::string& section, bool verbose);

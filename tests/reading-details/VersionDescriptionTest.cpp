@@ -2,6 +2,7 @@
 // the README there) and of damaged ones.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -33,8 +34,42 @@ TEST(VersionDescriptionTest, TheFirstTranslationChoosesTheStringTable) {
               "en, v10.20.30.40");
 }
 
-TEST(VersionDescriptionTest, FixedInformationOnlyGivesTheVersionPart) {
-    EXPECT_EQ(VersionDescription(SamplePath("bare-version-x64.exe")), ", v1.2.3.4");
+TEST(VersionDescriptionTest, FixedInformationOnlyGivesTheVersionAlone) {
+    EXPECT_EQ(VersionDescription(SamplePath("bare-version-x64.exe")), "v1.2.3.4");
+}
+
+// The sample with its string table's language changed by hand from 0409 to 0809, so that it no
+// longer matches the declared translation (0409): the description is still found.
+TEST(VersionDescriptionTest, AStringTableInAnotherLanguageStillGivesTheDescription) {
+    auto image = ReadBytes(SamplePath("sample-tool-x64.exe"));
+    std::vector<uint8_t> key;
+    for (const char c : std::string("040904"))
+        key.insert(key.end(), {static_cast<uint8_t>(c), 0});
+    const auto found = std::search(image.begin(), image.end(), key.begin(), key.end());
+    ASSERT_NE(found, image.end());
+    *(found + 2) = '8';
+    const auto info = ParseVersionInfo(*FindVersionResource(MemoryByteSource(image)));
+    ASSERT_TRUE(info.has_value());
+    ASSERT_EQ(info->stringTables.size(), 1u);
+    ASSERT_EQ(info->stringTables[0].key.substr(0, 4), "0809");
+    ASSERT_EQ(info->translations.at(0).first, 0x409);
+    EXPECT_EQ(VersionDescriptionFromBytes(image), "Sample Tool, v2.1.0.15");
+}
+
+// pip's Windows launcher declares en-US and stores its strings as en-GB.
+TEST(VersionDescriptionTest, PipLauncherKeepsItsDescription) {
+    const std::string found =
+        testing::RunCommand(
+            "find /usr/lib/python3 /usr/share/python-wheels /root/.pyenv -name w64.exe "
+            "-path '*distlib*' 2>/dev/null | head -n 1")
+            .out;
+    if (found.empty())
+        GTEST_SKIP() << "no pip launcher w64.exe on this system";
+    const std::string path = found.substr(0, found.find('\n'));
+    const std::string strings = testing::RunCommand("strings -el " + testing::ShellQuote(path)).out;
+    ASSERT_NE(strings.find("Simple Launcher Executable"), std::string::npos);
+    const std::string text = VersionDescription(path);
+    EXPECT_EQ(text.rfind("Simple Launcher Executable, v", 0), 0u) << text;
 }
 
 TEST(VersionDescriptionTest, NoVersionResourceGivesEmptyText) {

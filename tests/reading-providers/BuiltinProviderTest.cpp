@@ -105,14 +105,15 @@ TEST(BuiltinProvider, Mp3UnicodeOptionComesFromTheProfile) {
                   .exitCode,
               0);
     {
+        // No profile yet, as on first run: Unicode frames count.
         DescriptionProviders providers;
         ASSERT_TRUE(f.describe(providers, path, "mp3"));
-        EXPECT_EQ(f.text(0x80), " - ");
+        EXPECT_EQ(f.text(0x80), "B\xC3\xA4nd - Song");
     }
-    ASSERT_TRUE(SaveTagReadOptions(TagReadOptions{true}));
+    ASSERT_TRUE(SaveTagReadOptions(TagReadOptions{false}));
     DescriptionProviders providers;
     ASSERT_TRUE(f.describe(providers, path, "mp3"));
-    EXPECT_EQ(f.text(0x80), "B\xC3\xA4nd - Song");
+    EXPECT_EQ(f.text(0x80), " - ");
 }
 
 TEST(BuiltinProvider, ZipCommentBecomesTheDescription) {
