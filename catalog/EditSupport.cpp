@@ -145,8 +145,8 @@ void CopyChildren(CatalogTree& tree, const CatalogItem* source, CatalogItem* tar
     auto children = [visibleOnly](const CatalogItem* item) {
         return item->firstChild(!visibleOnly);
     };
-    Level stack[kMaxCopyLevels];
-    const int levels = std::min(kMaxCopyLevels, kMaxFileLevels - DepthBelowRoot(*target));
+    Level stack[kMaxFileLevels];
+    const int levels = kMaxFileLevels - DepthBelowRoot(*target);
     if (levels <= 0)
         return;
     int depth = 0;

@@ -66,13 +66,11 @@ bool RoomBelow(CatalogDocument& document, const CatalogItem& folder, int levels 
 int LevelsBelow(const CatalogItem& item);
 
 // Copies the children of `source` (and, depth-first, theirs) under `target`, appended after its
-// present children, at most kMaxCopyLevels levels deep and never below the catalog's deepest
-// level. visibleOnly: locked items are copied
-// without their contents. `skip` (may be null) is never entered or copied: the copy being made
+// present children, never below the catalog's deepest level (kMaxFileLevels). visibleOnly:
+// locked items are copied without their contents. `skip` (may be null) is never entered or copied: the copy being made
 // when a folder is copied into itself.
 void CopyChildren(CatalogTree& tree, const CatalogItem* source, CatalogItem* target,
                   bool visibleOnly, const CatalogItem* skip = nullptr);
-inline constexpr int kMaxCopyLevels = 40;
 
 // The time now as an item date.
 int32_t DateNow();

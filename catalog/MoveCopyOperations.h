@@ -20,8 +20,8 @@ using ChooseFolder = std::function<CatalogItem*(const std::string& prompt)>;
 EditStatus MoveToFolder(CatalogDocument& document, std::span<CatalogItem* const> items,
                         CatalogItem* target, const ChooseFolder& choose = {});
 
-// Copy to folder: a deep copy of each item (locked contents left out, at most kMaxCopyLevels
-// deep) appended to the target's children, its size added to the target's folders. Copies keep
+// Copy to folder: a deep copy of each item (locked contents left out, nothing below the
+// catalog's deepest level) appended to the target's children, its size added to the target's folders. Copies keep
 // every attribute, internal disk numbers too. One insert step with the copies.
 EditStatus CopyToFolder(CatalogDocument& document, std::span<CatalogItem* const> items,
                         CatalogItem* target, const ChooseFolder& choose = {},

@@ -341,8 +341,9 @@ PrepareResult ReadSession::findTarget(const ReadRequest& request) {
     }
     // The disk must be able to hold what is read, so it may not lie on the deepest level.
     if (DepthBelowRoot(*folder_) + int(missingFolders_.size()) + 1 >= kMaxFileLevels) {
-        prompter_.error(StringPrintf("The catalog folder '%s' would lie too deep: a catalog holds "
-                                     "items at most %d levels below its top.",
+        prompter_.error(StringPrintf("The catalog folder '%s' lies too deep in the catalog: a disk "
+                                     "in it could hold nothing (a catalog holds items at most %d "
+                                     "levels below its top).",
                                      request.folder.c_str(), kMaxFileLevels));
         return PrepareResult::Failed;
     }
@@ -457,18 +458,19 @@ ReadResult ReadSession::commit() {
 void ReadSession::attachNewDisk(CatalogItem* staged) {
     CatalogTree& tree = document_.tree();
     CatalogItem* folder = folder_;
+    CatalogItem* inserted = staged;  // what undoing the read takes away
     for (const std::string& name : missingFolders_) {
         folder = tree.createItem(name, folder, Sorted, itemflag::Folder);
         folder->setDate(CatalogDate(std::time(nullptr)));
+        if (inserted == staged)
+            inserted = folder;
     }
     tree.moveItem(staged, folder, Sorted);
     tree.assignDiskNumber(staged);
     tree.setNumberAttribute(tree.root(), attr::DiskId, job_->fields.diskId + 1);
     tree.addToFolderSizes(folder, static_cast<int64_t>(staged->size()));
-    if (hooks_.inserted)
-        hooks_.inserted(staged, kReadDiskLabel);
-    if (hooks_.changed)
-        hooks_.changed(staged, false);
+    document_.recordUndo(UndoKind::Insert, {&inserted, 1}, kReadDiskLabel);
+    document_.notifyInserted(*inserted);
 }
 
 // The disk item stays (references to it stay valid); its contents and its own fields are
@@ -477,15 +479,22 @@ void ReadSession::swapInUpdate(CatalogItem* staged) {
     CatalogTree& tree = document_.tree();
     CatalogItem* disk = disk_;
     const uint64_t oldSize = disk->size();
-    if (hooks_.beforeReplace)
-        hooks_.beforeReplace(disk, kUpdateDiskLabel);
-    while (CatalogItem* child = disk->firstChild(true))
-        tree.removeItem(child, false);
+    // The step's copy of the disk takes over its former contents, which undo puts back.
+    UndoStep& step = document_.recordUndo(UndoKind::SubtreeReplacement, {&disk, 1},
+                                          kUpdateDiskLabel);
+    CatalogItem* kept = nullptr;
+    while (CatalogItem* child = disk->firstChild(true)) {
+        document_.notifyRemoving(*child);
+        tree.moveItem(child, step.copies.front(), kept ? kept : First);
+        document_.notifyRemoved(child, disk);
+        kept = child;
+    }
     tree.addToFolderSizes(disk->parent(), -static_cast<int64_t>(oldSize));
 
     CatalogItem* after = First;
     while (CatalogItem* child = staged->firstChild(true)) {
         tree.moveItem(child, disk, after);
+        document_.notifyInserted(*child);
         after = child;
     }
     const bool renamed = disk->name() != staged->name();
@@ -501,8 +510,7 @@ void ReadSession::swapInUpdate(CatalogItem* staged) {
     tree.addToFolderSizes(disk->parent(), static_cast<int64_t>(disk->size()));
     if (renamed && disk->parent() != nullptr)
         tree.sortChildren(disk->parent());
-    if (hooks_.changed)
-        hooks_.changed(disk, true);
+    document_.notifyChanged(*disk);
 }
 
 }  // namespace shelfmark

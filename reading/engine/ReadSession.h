@@ -16,8 +16,10 @@
 // provided nothing changes the tree meanwhile; the read holds the file lock, and the commands
 // that change the catalog stay disabled until commit().
 //
-// History. A new disk is one insert step, an update one subtree-replacement step; commit() calls
-// the hooks at the point where each is recorded, and sets the document modified.
+// History. commit() records a new disk as one insert step (naming the first folder it created
+// for the disk, else the disk) and an update as one subtree-replacement step whose copy keeps
+// the disk's former contents; the document's observers hear of each change, and the document
+// is marked modified.
 #pragma once
 
 #include <cstdint>
@@ -82,18 +84,6 @@ struct ReadResult {
     ReadProblemCounts problems;
 };
 
-// Where a read meets the document's editing history and its observers; each may be empty.
-struct ReadCommitHooks {
-    // Update, before the disk takes over its new contents: record the subtree-replacement step.
-    // A step that takes over the disk's children (with a copy of the disk's own fields) keeps
-    // them; children left on the disk afterwards are freed.
-    std::function<void(CatalogItem* disk, std::string_view label)> beforeReplace;
-    // New disk, after it was linked under its folder: record the insert step.
-    std::function<void(CatalogItem* disk, std::string_view label)> inserted;
-    // After either: the disk (its subtree) and the sizes of the folders above it changed.
-    std::function<void(CatalogItem* disk, bool update)> changed;
-};
-
 // The undo labels of the two commands.
 inline constexpr std::string_view kReadDiskLabel = "Read Disk";
 inline constexpr std::string_view kUpdateDiskLabel = "Update Disk";
@@ -114,7 +104,6 @@ class ReadSession {
 
     // The description providers, with the plug-ins found.
     DescriptionProviders& providers() { return *providers_; }
-    ReadCommitHooks& hooks() { return hooks_; }
 
     // The options of a read profile (empty name: the one last used with this catalog).
     ReadOptions loadProfile(std::string_view name) const;
@@ -162,7 +151,6 @@ class ReadSession {
     std::unique_ptr<DescriptionProviders> providers_;
     std::unique_ptr<ReadJob> job_;
     std::unique_ptr<CatalogTree> staging_;
-    ReadCommitHooks hooks_;
     std::optional<CdDrive> cdDrive_;
     CatalogItem* folder_ = nullptr;            // new disk: the deepest existing folder
     std::vector<std::string> missingFolders_;  // new disk: folders to create below folder_

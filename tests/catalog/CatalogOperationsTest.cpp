@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "catalog/CatalogFile.h"
 #include "catalog/CategoryOperations.h"
 #include "catalog/DeleteOperations.h"
 #include "catalog/EmptyOperations.h"
@@ -14,6 +15,7 @@
 #include "catalog/RenameOperations.h"
 #include "foundation/ScriptedPrompter.h"
 #include "tests/catalog/EditTestCatalog.h"
+#include "tests/support/TestSupport.h"
 
 namespace shelfmark {
 namespace {
@@ -333,7 +335,38 @@ TEST_F(Operations, CopiesStopFortyLevelsDown) {
     EXPECT_EQ(depthBelow(top), 44);
     std::vector<CatalogItem*> copies;
     ASSERT_EQ(CopyToFolder(document, std::vector{top}, at("Music"), {}, &copies), EditStatus::Done);
-    EXPECT_EQ(depthBelow(copies[0]), kMaxCopyLevels);
+    // The copy ends on the catalog's deepest level.
+    EXPECT_EQ(DepthBelowRoot(*copies[0]) + depthBelow(copies[0]), kMaxFileLevels);
+}
+
+TEST_F(Operations, NothingIsMovedOrMadeBelowTheDeepestLevel) {
+    auto chain = [this](CatalogItem* parent, const std::string& name, int levels) {
+        for (int level = 0; level < levels; ++level)
+            parent = tree().createItem(name + std::to_string(level), parent, Last, itemflag::Folder);
+        return parent;
+    };
+    // "Backup" lies at depth 1: its chain ends on depth 31, and a 10-level subtree fits below
+    // depth 30 but not below 31.
+    CatalogItem* deep = chain(at("Backup"), "D", 30);
+    ASSERT_EQ(DepthBelowRoot(*deep), 31);
+    CatalogItem* branch = chain(at("Music"), "B", 1);
+    chain(branch, "C", 9);
+    EXPECT_EQ(MoveToFolder(document, std::vector{branch}, deep), EditStatus::Unchanged);
+    EXPECT_EQ(branch->parent(), at("Music"));
+    EXPECT_EQ(MoveToFolder(document, std::vector{branch}, deep->parent()), EditStatus::Done);
+    EXPECT_EQ(DepthBelowRoot(*branch), 31);
+
+    // A folder on the deepest level holds nothing, and the catalog still saves and opens.
+    CatalogItem* last = chain(deep, "E", kMaxFileLevels - 31);
+    ASSERT_EQ(DepthBelowRoot(*last), kMaxFileLevels);
+    EXPECT_EQ(CreateFolder(document, last, "Deeper"), EditStatus::Unchanged);
+    EXPECT_EQ(last->firstChild(), nullptr);
+    testing::TempDir dir;
+    const std::string path = (dir / "deep.tkd").string();
+    ASSERT_TRUE(document.saveCatalogFile(path));
+    ScriptedPrompter quiet;
+    CatalogDocument reopened(quiet);
+    EXPECT_TRUE(reopened.openCatalogFile(path));
 }
 
 TEST_F(Operations, ProtectedContentsAreNotCopied) {

@@ -95,7 +95,7 @@ TEST_F(DocumentEditing, AReloadWhileLockingIsReportedAndAnnounced) {
     prompter.queueAnswer(PromptAnswer::Yes);
     EXPECT_EQ(DeleteItems(document, std::vector{stale}, {.askFirst = false}), EditStatus::Refused);
     EXPECT_NE(document.treeGeneration(), generation);
-    EXPECT_EQ(observer.events, (Strings{"reset", "reset"}));
+    EXPECT_EQ(observer.events, (Strings{"reset"}));
     EXPECT_EQ(document.undoStepCount(), 0u);
     EXPECT_NE(At(document.tree(), "Elsewhere"), nullptr);
     EXPECT_NE(At(document.tree(), "Loose"), nullptr);

@@ -66,8 +66,8 @@ TEST_F(ReadCliErrors, ACatalogThatCannotBeWrittenStopsTheReadBeforeItStarts) {
     }
     const std::string missing = (dir / "missing" / "x.tkd").string();
     EXPECT_NE(RunCommand(Cli() + " read " + ShellQuote(missing) + " " + Q(root) + " 2>&1")
-                  .out.find("Cannot write the catalog '" + missing +
-                            "': cannot create a temporary file: No such file or directory"),
+                  .out.find("cannot create a temporary file in '" + (dir / "missing").string() +
+                            "' for '" + missing + "': No such file or directory"),
               std::string::npos);
     ::chmod((root / "Closed").c_str(), 0755);
     EXPECT_FALSE(fs::exists(dir / "missing"));

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "catalog/DocumentObserver.h"
 #include "catalog/TreeWalk.h"
 #include "foundation/ScriptedPrompter.h"
 #include "tests/reading-engine/EngineTestSupport.h"
@@ -48,6 +49,12 @@ std::vector<std::string> Snapshot(const CatalogTree& tree) {
     return lines;
 }
 
+// The names of the items observers hear inserted.
+struct InsertRecorder : DocumentObserver {
+    std::vector<std::string> names;
+    void itemInserted(CatalogItem& item) override { names.emplace_back(item.name()); }
+};
+
 class ReadSessionTest : public ::testing::Test {
   protected:
     ReadSessionTest() : document(prompter) {
@@ -81,17 +88,10 @@ class ReadSessionTest : public ::testing::Test {
 TEST_F(ReadSessionTest, ANewDiskJoinsTheCatalogOnlyAtCommit) {
     const fs::path root = MakeVolume(dir);
     const std::vector<std::string> before = Snapshot(document.tree());
-    std::vector<std::string> inserted;
-    int changed = 0;
+    InsertRecorder inserted;
+    document.addObserver(&inserted);
 
     ReadSession session(document, prompter);
-    session.hooks().inserted = [&](CatalogItem* disk, std::string_view label) {
-        inserted.push_back(std::string(disk->name()) + "|" + std::string(label));
-    };
-    session.hooks().changed = [&](CatalogItem*, bool update) {
-        EXPECT_FALSE(update);
-        ++changed;
-    };
     ReadRequest request = NewDisk(root, "Shelf\\2024\\May");
     request.createFolders = true;
     request.diskId = 7;
@@ -106,11 +106,17 @@ TEST_F(ReadSessionTest, ANewDiskJoinsTheCatalogOnlyAtCommit) {
     ASSERT_NE(result.disk, nullptr);
     EXPECT_EQ(result.disk, document.tree().resolvePath("Shelf\\2024\\May\\volume", nullptr));
     EXPECT_EQ(CatalogListing(result.disk), FindListing(root));
-    EXPECT_EQ(inserted, std::vector<std::string>{"volume|Read Disk"});
+    // One insert step names the first folder made for the disk; observers heard of it once.
+    CatalogItem* made = document.tree().resolvePath("Shelf\\2024", nullptr);
+    ASSERT_NE(document.newestUndoStep(), nullptr);
+    EXPECT_EQ(document.newestUndoStep()->kind, UndoKind::Insert);
+    EXPECT_EQ(document.newestUndoStep()->label, "Read Disk");
+    EXPECT_EQ(document.newestUndoStep()->items, std::vector<CatalogItem*>{made});
+    EXPECT_EQ(inserted.names, std::vector<std::string>{"2024"});
+    document.removeObserver(&inserted);
     EXPECT_EQ(session.job().disk, result.disk);  // the job now speaks of the document's items
     EXPECT_EQ(session.job().fields.folder, result.disk->parent());
     EXPECT_EQ(session.job().catalog, &document.tree());
-    EXPECT_EQ(changed, 1);
     EXPECT_TRUE(document.isModified());
     // Sizes up to the root's children, counted by find; the counters moved on.
     const uint64_t total = FindTotal(root);
@@ -161,18 +167,8 @@ TEST_F(ReadSessionTest, AnUpdateSwapsTheNewContentsIntoTheSameDiskItem) {
     fs::remove_all(root / "Docs" / "Old");
     testing::WriteFile(root / "Pics" / "d.jpg", std::string(1000, 'd'));
 
-    // The history's step takes the old children over, as the document's undo list does.
-    CatalogItem* saved = nullptr;
-    std::string label;
+    const std::vector<std::string> beforeUpdate = Snapshot(tree);
     ReadSession session(document, prompter);
-    session.hooks().beforeReplace = [&](CatalogItem* item, std::string_view text) {
-        EXPECT_EQ(item, disk);
-        EXPECT_NE(tree.resolvePath("Shelf\\Work\\Docs\\Old", nullptr), nullptr);  // not yet
-        label = text;
-        saved = tree.copyItem(item, nullptr, nullptr);
-        while (CatalogItem* child = item->firstChild(true))
-            tree.moveItem(child, saved, Last);
-    };
     ReadRequest update;
     update.root = root.string();
     update.diskToUpdate = "4";
@@ -186,7 +182,11 @@ TEST_F(ReadSessionTest, AnUpdateSwapsTheNewContentsIntoTheSameDiskItem) {
 
     EXPECT_TRUE(result.update);
     EXPECT_EQ(result.disk, disk);
-    EXPECT_EQ(label, "Update Disk");
+    const UndoStep* step = document.newestUndoStep();
+    ASSERT_NE(step, nullptr);
+    EXPECT_EQ(step->kind, UndoKind::SubtreeReplacement);
+    EXPECT_EQ(step->label, "Update Disk");
+    EXPECT_EQ(step->items, std::vector<CatalogItem*>{disk});
     EXPECT_EQ(CatalogListing(disk), FindListing(root));
     EXPECT_EQ(disk->textAttribute(attr::Description), "second read");
     EXPECT_EQ(disk->numberAttribute(attr::DiskId), 4u);
@@ -195,15 +195,17 @@ TEST_F(ReadSessionTest, AnUpdateSwapsTheNewContentsIntoTheSameDiskItem) {
         "kept");
     EXPECT_EQ(disk->size(), FindTotal(root));
     EXPECT_EQ(shelf->size(), FindTotal(root));
-    // The step holds the disk as it was, with its former contents.
-    ASSERT_NE(saved, nullptr);
+    // The step holds the disk as it was, with its former contents, and undo puts them back.
+    const CatalogItem* saved = step->copies.front();
     EXPECT_EQ(saved->textAttribute(attr::Description), std::nullopt);
     EXPECT_NE(tree.resolvePath("Docs\\Old\\b.txt", saved), nullptr);
     EXPECT_EQ(tree.resolvePath("Pics\\d.jpg", saved), nullptr);
-    tree.removeItem(saved, false);
+    EXPECT_EQ(document.undo(false), CatalogDocument::UndoResult::Done);
+    EXPECT_EQ(Snapshot(tree), beforeUpdate);
+    EXPECT_EQ(shelf->size(), disk->size());
 }
 
-TEST_F(ReadSessionTest, AnUpdateWithoutHistoryFreesTheOldContentsAndRenamesInOrder) {
+TEST_F(ReadSessionTest, ARenamingUpdateMovesTheDiskToItsSortedPlace) {
     const fs::path root = MakeVolume(dir);
     ReadRequest first = NewDisk(root);
     first.name = "Beta";
