@@ -10,20 +10,14 @@ namespace shelfmark {
 namespace {
 
 // Takes the edit lock. The document reloads the file inside the lock when it changed on disk,
-// which frees every item: that is noticed through the emptied hook, and the disk is looked up
-// again by its internal number and name.
+// which frees every item (the tree's generation moves on); the disk is then looked up again by
+// its internal number and name.
 CatalogItem* LockKeepingDisk(CatalogDocument& document, CatalogItem& disk, bool& reloaded) {
     const std::optional<uint32_t> number = disk.numberAttribute(attr::DiskNumber);
     const std::string name(disk.name());
-    CatalogDocument::Hooks& hooks = document.hooks();
-    const std::function<void()> emptied = hooks.emptied;
-    hooks.emptied = [&reloaded, &emptied] {
-        reloaded = true;
-        if (emptied)
-            emptied();
-    };
+    const uint64_t generation = document.treeGeneration();
     const bool locked = document.lockForEditing();
-    hooks.emptied = emptied;
+    reloaded = document.treeGeneration() != generation;
     if (!locked)
         return nullptr;
     if (!reloaded)
@@ -77,6 +71,7 @@ std::optional<LocatedDisk> LocateDisk(CatalogDocument& document, CatalogItem& di
     if (disk.numberAttribute(attr::VolumeSerial) != prompt.chosenSerial()) {
         if (CatalogItem* target = LockKeepingDisk(document, disk, located.catalogReloaded)) {
             document.tree().setNumberAttribute(target, attr::VolumeSerial, prompt.chosenSerial());
+            document.notifyChanged(*target);
             document.setModified();
         }
     }

@@ -26,6 +26,8 @@
 #include "cli/ArgParser.h"
 #include "cli/Command.h"
 #include "cli/TerminalPrompter.h"
+#include "foundation/ShellWords.h"
+#include "foundation/Utf8Text.h"
 #include "platform/settings/AppSettings.h"
 
 namespace shelfmark::cli {
@@ -487,55 +489,6 @@ int RunEmpty(const std::vector<std::string>& args) {
 
 // ---------------------------------------------------------------------------------------------
 
-// Splits a line into words as a POSIX shell does, without expansions: blanks separate words,
-// '...' keeps everything, "..." keeps everything but \" \\ \$ \` and a backslash outside
-// quotes keeps the next character. False with `error` set on an open quote.
-bool SplitWords(const std::string& line, std::vector<std::string>& words, std::string& error) {
-    std::string word;
-    bool inWord = false;
-    for (size_t i = 0; i < line.size(); ++i) {
-        const char c = line[i];
-        if (c == ' ' || c == '\t' || c == '\r') {
-            if (inWord)
-                words.push_back(std::move(word));
-            word.clear();
-            inWord = false;
-        } else if (c == '\'') {
-            const size_t close = line.find('\'', i + 1);
-            if (close == std::string::npos) {
-                error = "unterminated '";
-                return false;
-            }
-            word.append(line, i + 1, close - i - 1);
-            i = close;
-            inWord = true;
-        } else if (c == '"') {
-            size_t j = i + 1;
-            for (; j < line.size() && line[j] != '"'; ++j) {
-                if (line[j] == '\\' && j + 1 < line.size() &&
-                    std::string_view("\"\\$`").find(line[j + 1]) != std::string_view::npos)
-                    ++j;
-                word += line[j];
-            }
-            if (j >= line.size()) {
-                error = "unterminated \"";
-                return false;
-            }
-            i = j;
-            inWord = true;
-        } else if (c == '\\' && i + 1 < line.size()) {
-            word += line[++i];
-            inWord = true;
-        } else {
-            word += c;
-            inWord = true;
-        }
-    }
-    if (inWord)
-        words.push_back(std::move(word));
-    return true;
-}
-
 int RunBatch(const std::vector<std::string>& args);
 const Command kBatchCommand{
     "batch", "run many edits on one load and one save of a catalog",
@@ -574,14 +527,14 @@ int RunBatch(const std::vector<std::string>& args) {
     std::string line;
     for (uint64_t number = 1; std::getline(script, line); ++number) {
         auto stopped = [&](int status) {
-            std::cerr << "shelfmark-cli: batch stopped at line " << number << "; '" << session.path
-                      << "' is unchanged\n";
+            std::cerr << "shelfmark-cli: batch stopped at line " << number << "; '" << text::ForTerminal(session.path) << "' is unchanged\n";
             return status;
         };
-        std::vector<std::string> words;
         std::string error;
-        if (!SplitWords(line, words, error))
+        const std::optional<std::vector<std::string>> split = text::SplitShellWords(line, error);
+        if (!split)
             return stopped(Fail(error));
+        const std::vector<std::string>& words = *split;
         if (words.empty() || words[0].starts_with('#'))
             continue;
         const EditCommand* edit = nullptr;
