@@ -97,7 +97,7 @@ EditStatus ImportCatalogFiles(CatalogDocument& document, std::span<const std::st
             continue;
         }
         if (result.status == CatalogReadStatus::Discarded) {
-            out.cancelled = true;
+            out.passwordNotGiven = path;
             break;
         }
         if (!result.ok()) {

@@ -27,9 +27,9 @@ struct ImportReport {
     std::vector<std::pair<std::string, std::string>> unreadable;
     // Files the reader rejected (not a catalog, damaged, too old, too new), with its message.
     std::vector<std::string> rejected;
-    // The password of a file's root was not given: that file added nothing, and the files after
-    // it were not read.
-    bool cancelled = false;
+    // The file whose root password was not given: it added nothing, and the files after it were
+    // not read. Empty when every file was read.
+    std::string passwordNotGiven;
 };
 
 // Imports the files, in the order given, into `target` (a folder that is not locked; a shortcut

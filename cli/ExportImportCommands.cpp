@@ -126,6 +126,10 @@ int RunImport(const std::vector<std::string>& args) {
     const EditStatus status = ImportCatalogFiles(document, sources, folder, &report);
     for (const auto& [source, reason] : report.unreadable)
         Fail("cannot open '" + source + "': " + reason + " (skipped)");
+    if (!report.passwordNotGiven.empty())
+        Fail("the catalog root of '" + report.passwordNotGiven +
+             "' is password-protected and its password was not given; it and the files after "
+             "it were not imported");
     if (status == EditStatus::Refused)
         return kExitFailure;
     if (report.imported.empty())
@@ -135,7 +139,8 @@ int RunImport(const std::vector<std::string>& args) {
         return kExitFailure;
     std::cout << report.imported.size() << " item(s) imported\n";
     const bool incomplete =
-        !report.unreadable.empty() || !report.rejected.empty() || report.cancelled;
+        !report.unreadable.empty() || !report.rejected.empty() ||
+                            !report.passwordNotGiven.empty();
     return incomplete ? kExitIncomplete : kExitSuccess;
 }
 

@@ -234,10 +234,12 @@ TEST_F(DatabaseImport, AProtectedRootIsUnlockedAndLosesItsProtection) {
         FakeUnlock(tree, scope, false);
     };
     EXPECT_EQ(import({plain, path, plain}), EditStatus::Done);
-    EXPECT_TRUE(report.cancelled);
     EXPECT_EQ(report.imported.size(), 3u);
     EXPECT_EQ(document.tree().topLevel()->next(), nullptr);
     EXPECT_EQ(diskNumbers().size(), 5u);
+    EXPECT_EQ(report.passwordNotGiven, path);
+    // The numbers the thrown-away disks took are free again.
+    EXPECT_EQ(document.tree().root()->numberAttribute(attr::DiskNumber), 6u);
     ASSERT_EQ(document.undo(false), CatalogDocument::UndoResult::Done);
 
     document.hooks().unlockProtected = [](CatalogTree& tree, CatalogItem* scope) {
