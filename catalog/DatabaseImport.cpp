@@ -34,6 +34,12 @@ void DropRootProtection(CatalogTree& tree, CatalogItem* importFolder) {
     });
 }
 
+void WarnTooDeep(CatalogDocument& document, const std::string& path) {
+    document.prompter().warning("Items of '" + path + "' that would lie more than " +
+                                std::to_string(kMaxFileLevels) +
+                                " levels below the top of the catalog are not imported.");
+}
+
 // Puts what a 3.0 file held into the target; false throws it away (its root stayed locked).
 bool PlaceImported(CatalogDocument& document, CatalogItem* importFolder, CatalogItem* target,
                    const std::string& path) {
@@ -43,9 +49,7 @@ bool PlaceImported(CatalogDocument& document, CatalogItem* importFolder, Catalog
     if (importFolder->isProtected())
         DropRootProtection(tree, importFolder);
     if (RemoveItemsTooDeep(tree, importFolder, DepthBelowRoot(*target)) > 0)
-        document.prompter().warning("Items of '" + path + "' that would lie more than " +
-                                    std::to_string(kMaxFileLevels) +
-                                    " levels below the top of the catalog are not imported.");
+        WarnTooDeep(document, path);
     while (CatalogItem* child = importFolder->firstChild(true))
         tree.moveItemKeepingSizes(child, target);
     return true;
@@ -62,9 +66,7 @@ void SettleOldFormat(CatalogDocument& document, std::span<CatalogItem* const> it
             tree.addToFolderSizes(target, int64_t(item->size()));
     }
     if (removed > 0)
-        document.prompter().warning("Items of '" + path + "' that would lie more than " +
-                                    std::to_string(kMaxFileLevels) +
-                                    " levels below the top of the catalog are not imported.");
+        WarnTooDeep(document, path);
 }
 
 }  // namespace

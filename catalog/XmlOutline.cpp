@@ -1,5 +1,6 @@
 #include "catalog/XmlOutline.h"
 
+#include <functional>
 #include <vector>
 
 #include "catalog/FileText.h"
@@ -56,11 +57,33 @@ std::string ElementNameOf(const CatalogTree& tree, const CatalogItem& item) {
     return XmlElementName(tree.typeText(&item));
 }
 
-void AppendLine(std::string& out, int tabs, std::string_view line) {
-    out.append(size_t(tabs), '\t');
-    out.append(line);
-    out.append("\r\n");
-}
+// Collects lines and hands them to the sink in pieces of about 64 KB, so an outline of a whole
+// catalog is never held in memory at once.
+class LineWriter {
+  public:
+    explicit LineWriter(const std::function<bool(std::string_view)>& sink) : sink_(sink) {}
+    void line(int tabs, std::string_view text) {
+        buffer_.append(size_t(tabs), '\t');
+        buffer_.append(text);
+        buffer_.append("\r\n");
+        if (buffer_.size() >= kPiece)
+            flush();
+    }
+    void raw(std::string_view text) { buffer_.append(text); }
+    // False once the sink refused a piece.
+    bool flush() {
+        if (ok_ && !buffer_.empty())
+            ok_ = sink_(buffer_);
+        buffer_.clear();
+        return ok_;
+    }
+
+  private:
+    static constexpr size_t kPiece = 64 * 1024;
+    const std::function<bool(std::string_view)>& sink_;
+    std::string buffer_;
+    bool ok_ = true;
+};
 
 // The opening or empty-element line of an item, without indentation and line end.
 std::string OpeningLine(const CatalogItem& item, const std::string& element, bool empty,
@@ -74,7 +97,7 @@ std::string OpeningLine(const CatalogItem& item, const std::string& element, boo
 
 // One chosen item and what is visible below it, depth-first with an explicit stack; `indent`
 // tabs go before every line.
-void AppendOutline(std::string& out, const CatalogTree& tree, const CatalogItem& top,
+void AppendOutline(LineWriter& out, const CatalogTree& tree, const CatalogItem& top,
                    int indent, const DateFormat& dates) {
     struct Open {
         const CatalogItem* item;
@@ -87,7 +110,7 @@ void AppendOutline(std::string& out, const CatalogTree& tree, const CatalogItem&
         const std::string element = ElementNameOf(tree, *item);
         // Any child at all makes an opening line; only visible ones are written inside it.
         const bool hasChildren = item->firstChild(true) != nullptr;
-        AppendLine(out, indent + depth, OpeningLine(*item, element, !hasChildren, dates));
+        out.line(indent + depth, OpeningLine(*item, element, !hasChildren, dates));
         const CatalogItem* child =
             hasChildren && depth < kXmlOutlineLevels ? item->firstChild(false) : nullptr;
         if (child) {
@@ -96,11 +119,11 @@ void AppendOutline(std::string& out, const CatalogTree& tree, const CatalogItem&
             continue;
         }
         if (hasChildren)
-            AppendLine(out, indent + depth, "</" + element + ">");
+            out.line(indent + depth, "</" + element + ">");
         // Up until a sibling follows; the chosen item's own siblings are not visited.
         while (!open.empty() && !item->next()) {
             item = open.back().item;
-            AppendLine(out, indent + int(open.size()) - 1, "</" + open.back().element + ">");
+            out.line(indent + int(open.size()) - 1, "</" + open.back().element + ">");
             open.pop_back();
         }
         item = open.empty() ? nullptr : item->next();
@@ -155,25 +178,41 @@ std::string XmlAttributeValue(std::string_view text) {
     return value;
 }
 
-std::string XmlOutlineText(const CatalogTree& tree, std::span<const CatalogItem* const> items,
-                           const DateFormat& dates) {
-    std::string out(kXmlOutlineHead);
+bool WriteXmlOutlineTo(const CatalogTree& tree, std::span<const CatalogItem* const> items,
+                       const std::function<bool(std::string_view)>& sink,
+                       const DateFormat& dates) {
+    LineWriter out(sink);
+    out.raw(kXmlOutlineHead);
     // A document has one root element: several chosen items go inside a common one.
     const bool wrapped = items.size() > 1;
     if (wrapped)
-        AppendLine(out, 0, "<" + std::string(kXmlOutlineWrapper) + ">");
+        out.line(0, "<" + std::string(kXmlOutlineWrapper) + ">");
     for (const CatalogItem* item : items)
         AppendOutline(out, tree, *item, wrapped ? 1 : 0, dates);
     if (wrapped)
-        AppendLine(out, 0, "</" + std::string(kXmlOutlineWrapper) + ">");
-    return out;
+        out.line(0, "</" + std::string(kXmlOutlineWrapper) + ">");
+    return out.flush();
+}
+
+std::string XmlOutlineText(const CatalogTree& tree, std::span<const CatalogItem* const> items,
+                           const DateFormat& dates) {
+    std::string text;
+    WriteXmlOutlineTo(
+        tree, items,
+        [&text](std::string_view piece) {
+            text.append(piece);
+            return true;
+        },
+        dates);
+    return text;
 }
 
 bool WriteXmlOutline(const std::string& path, const CatalogTree& tree,
                      std::span<const CatalogItem* const> items, Prompter& prompter,
                      const DateFormat& dates) {
     AtomicFileWriter writer(path);
-    if (writer.isOpen() && writer.write(XmlOutlineText(tree, items, dates)) && writer.commit())
+    auto sink = [&writer](std::string_view piece) { return writer.write(piece); };
+    if (writer.isOpen() && WriteXmlOutlineTo(tree, items, sink, dates) && writer.commit())
         return true;
     prompter.error("Unable to write to " + path +
                    ", it is read-only or opened by someone else.\n" + writer.error());

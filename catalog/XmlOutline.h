@@ -22,6 +22,7 @@
 // character not allowed in a name (or not in Windows-1252) becomes "_".
 #pragma once
 
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -45,6 +46,11 @@ inline constexpr int kXmlOutlineLevels = 40;
 // Several items are wrapped in one kXmlOutlineWrapper element.
 std::string XmlOutlineText(const CatalogTree& tree, std::span<const CatalogItem* const> items,
                            const DateFormat& dates = DateFormat::User());
+
+// The same handed to `sink` in pieces as it is made; false when the sink refused one.
+bool WriteXmlOutlineTo(const CatalogTree& tree, std::span<const CatalogItem* const> items,
+                       const std::function<bool(std::string_view)>& sink,
+                       const DateFormat& dates = DateFormat::User());
 
 // Writes the outline to `path`, replacing the file. When it cannot be written, "Unable to write
 // to PATH, it is read-only or opened by someone else." is shown with the system's reason, and

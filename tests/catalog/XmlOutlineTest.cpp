@@ -209,6 +209,37 @@ TEST_F(XmlOutline, AnUnwritableTargetIsReportedWithTheReason) {
     EXPECT_NE(text.find("No such file or directory"), std::string::npos) << text;
 }
 
+TEST_F(XmlOutline, ALargeOutlineGoesOutInPiecesAndAFailedPieceStopsIt) {
+    CatalogItem* folder = add(root, "Many", itemflag::Folder);
+    for (int i = 0; i < 5000; ++i)
+        add(folder, "file" + std::to_string(i) + ".dat", 0, uint64_t(i));
+    const std::vector<const CatalogItem*> items = {folder};
+    std::vector<std::string> pieces;
+    ASSERT_TRUE(WriteXmlOutlineTo(
+        tree, items,
+        [&pieces](std::string_view piece) {
+            pieces.emplace_back(piece);
+            return true;
+        },
+        dates));
+    EXPECT_GT(pieces.size(), 2u);
+    std::string joined;
+    for (const std::string& piece : pieces)
+        joined += piece;
+    EXPECT_EQ(joined, outline({folder}));
+    EXPECT_NE(joined.find("\t<DAT-File Name=\"file4999.dat\" Size=\"4999\""), std::string::npos);
+
+    int calls = 0;
+    EXPECT_FALSE(WriteXmlOutlineTo(
+        tree, items,
+        [&calls](std::string_view) {
+            ++calls;
+            return false;
+        },
+        dates));
+    EXPECT_EQ(calls, 1);
+}
+
 TEST_F(XmlOutline, TheDeepestCatalogIsWrittenWhole) {
     CatalogItem* item = root;
     for (int level = 1; level <= 40; ++level)
