@@ -657,8 +657,12 @@ CatalogReadResult CatalogReader::run() {
             }
             result_.status = CatalogReadStatus::Ok;
             finishCurrent(scope);
-            if (result_.status != CatalogReadStatus::Ok)
+            if (result_.status != CatalogReadStatus::Ok) {
+                // Thrown away: the numbers its disks took are free again.
                 result_.imported.clear();
+                if (savedCounter && tree_.root())
+                    tree_.setNumberAttribute(tree_.root(), attr::DiskNumber, *savedCounter);
+            }
             return result_;
         }
         result_.status = CatalogReadStatus::Ok;

@@ -1,5 +1,7 @@
 #include "catalog/FileText.h"
 
+#include <iterator>
+
 #include "foundation/Utf8Text.h"
 
 namespace shelfmark {
@@ -52,6 +54,16 @@ std::string FileBytesToUtf8(std::string_view bytes) {
             AppendCodePoint(out, byte);
     }
     return out;
+}
+
+std::optional<uint8_t> Cp1252Byte(char32_t c) {
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+        return uint8_t(c);
+    for (size_t i = 0; i < std::size(kCp1252High); ++i) {
+        if (c > 0x9F && kCp1252High[i] == c)
+            return uint8_t(0x80 + i);
+    }
+    return std::nullopt;
 }
 
 std::string Utf16LeToUtf8(std::span<const uint8_t> units) {

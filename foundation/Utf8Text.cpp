@@ -18,37 +18,6 @@ char32_t FoldCodePoint(char32_t cp) {
                                  kFoldDelta[block][cp & ((1u << kFoldBlockBits) - 1)]);
 }
 
-// Length of the well-formed sequence at the start of `text` (overlong forms, surrogates and code
-// points above U+10FFFF are not well-formed), or 0; the code point goes to `cp`.
-size_t DecodeUtf8(std::string_view text, size_t pos, char32_t& cp) {
-    const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[pos + i]); };
-    const unsigned char lead = byte(0);
-    size_t length;
-    char32_t min;
-    if (lead < 0x80) {
-        cp = lead;
-        return 1;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2, cp = lead & 0x1Fu, min = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3, cp = lead & 0x0Fu, min = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4, cp = lead & 0x07u, min = 0x10000;
-    } else {
-        return 0;
-    }
-    if (pos + length > text.size())
-        return 0;
-    for (size_t i = 1; i < length; ++i) {
-        if ((byte(i) & 0xC0) != 0x80)
-            return 0;
-        cp = (cp << 6) | (byte(i) & 0x3Fu);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        return 0;
-    return length;
-}
-
 size_t EncodeUtf8(char32_t cp, unsigned char* out) {
     if (cp < 0x80) {
         out[0] = static_cast<unsigned char>(cp);
@@ -127,6 +96,35 @@ int CompareFolded(FoldedBytes a, FoldedBytes b, bool prefixOnly) {
 }
 
 }  // namespace
+
+size_t DecodeUtf8(std::string_view text, size_t pos, char32_t& cp) {
+    const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[pos + i]); };
+    const unsigned char lead = byte(0);
+    size_t length;
+    char32_t min;
+    if (lead < 0x80) {
+        cp = lead;
+        return 1;
+    } else if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2, cp = lead & 0x1Fu, min = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3, cp = lead & 0x0Fu, min = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4, cp = lead & 0x07u, min = 0x10000;
+    } else {
+        return 0;
+    }
+    if (pos + length > text.size())
+        return 0;
+    for (size_t i = 1; i < length; ++i) {
+        if ((byte(i) & 0xC0) != 0x80)
+            return 0;
+        cp = (cp << 6) | (byte(i) & 0x3Fu);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return 0;
+    return length;
+}
 
 int CompareNoCase(std::string_view a, std::string_view b) {
     // ASCII fast path up to the first difference or the first non-ASCII byte.

@@ -24,6 +24,10 @@ size_t FindNoCase(std::string_view haystack, std::string_view needle);
 // when that has no ".". This is how files are matched to archive kinds and providers.
 std::string LowerExtension(std::string_view pathOrName);
 
+// Length of the well-formed UTF-8 sequence at `pos` (overlong forms, surrogates and code points
+// above U+10FFFF are not well-formed), or 0; the code point goes to `cp`. `pos` < text.size().
+size_t DecodeUtf8(std::string_view text, size_t pos, char32_t& cp);
+
 // True when `text` is well-formed UTF-8.
 bool IsValidUtf8(std::string_view text);
 
