@@ -145,6 +145,14 @@ TEST_F(Definitions, MigrationFromTheProfileInFileOrder) {
     EXPECT_EQ(definitions.categoryName(9), "#0009");
 }
 
+TEST_F(Definitions, ANewCatalogTakesTheProfileToo) {
+    testing::WriteFile(dir / "Categories.tkp", "[Categories]\nBooks=2\n");
+    document.newCatalog();
+    EXPECT_EQ(CategoryDefinitionsOf(*root()).entries, (std::vector<CategoryEntry>{{1, 2, "Books"}}));
+    EXPECT_EQ(definitions.categoryName(2), "Books");
+    EXPECT_TRUE(document.isModified());
+}
+
 TEST_F(Definitions, NoProfileGivesAnEmptyBlockAndNoChange) {
     definitions.load(document, (dir / "missing.tkp").string());
     const auto block = root()->blockAttribute(attr::CategoryDefinitions);
