@@ -24,6 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     const std::span<const uint8_t> bytes(data + 1, size - 1);
     CatalogTree tree;
+    tree.resetToNewCatalog();
     if (data[0] & 1) {
         const std::vector<ExtraDefinition> definitions = ParseExtraBlock(bytes);
         Check(definitions.size() <= kMaxExtraDefinitions);

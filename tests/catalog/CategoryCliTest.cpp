@@ -37,11 +37,7 @@ class CategoryCli : public ::testing::Test {
     }
     std::string errors() const { return ReadFile(dir / "stderr"); }
     CatalogItem* load(CatalogTree& tree, const char* at) const {
-        SilentPrompter prompter;
-        CatalogReadOptions options;
-        options.showConvertHint = kConvertHintSuppressed;
-        EXPECT_TRUE(ReadCatalogFile(path(), tree, prompter, options).ok());
-        return testing::At(tree, at);
+        return testing::LoadAt(path(), tree, at);
     }
 
     testing::ScopedConfigHome config;
