@@ -243,8 +243,9 @@ std::optional<uint8_t> ExtraInfoEditor::add(uint8_t first, std::string_view name
         const bool used = std::any_of(definitions_.begin(), definitions_.end(),
                                       [key](const ExtraDefinition& d) { return d.key == key; });
         if (!used) {
+            // A key freed with its values in this session stays marked: the new field starts
+            // without the old field's values.
             definitions_.push_back({uint8_t(key), std::string(name)});
-            std::erase(removedKeys_, uint8_t(key));
             return uint8_t(key);
         }
     }

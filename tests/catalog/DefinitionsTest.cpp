@@ -281,6 +281,14 @@ TEST_F(Definitions, ExtraEditorKeysAndRemovalWithUndo) {
     EXPECT_EQ(SavedBytes(tree()), before);
     EXPECT_EQ(definitions.columns().size(), kBuiltinColumnCount + 1);
     EXPECT_EQ(definitions.extraName(0xB0), "Shelf");
+
+    // A field made again on the freed key does not inherit the old field's values.
+    ExtraInfoEditor again(document);
+    EXPECT_TRUE(again.removeWithoutAsking(0xB0, true));
+    EXPECT_EQ(again.addText("Drawer"), 0xB0);
+    EXPECT_EQ(again.commit(document), EditStatus::Done);
+    EXPECT_FALSE(At(tree(), "Music\\Rock")->hasAttribute(0xB0));
+    EXPECT_EQ(definitions.extraName(0xB0), "Drawer");
 }
 
 TEST_F(Definitions, ApplyRulesForNumbersTextsAndTheThumbnail) {
