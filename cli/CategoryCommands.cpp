@@ -132,6 +132,9 @@ int RunCategories(const std::vector<std::string>& args) {
     if (const auto name = parser.value("add")) {
         if (name->empty())
             return UsageError(kCategoriesCommand, "NAME must not be empty");
+        // Commands name categories: two of one name could not be told apart.
+        if (CategoryNamed(editor.definitions(), *name))
+            return Fail("a category '" + *name + "' exists in " + session.path);
         std::optional<uint8_t> id;
         if (const auto under = parser.value("under")) {
             const auto parent = CategoryNamed(editor.definitions(), *under);
@@ -239,6 +242,12 @@ const CommandRegistration kExtra(kExtraCommand);
 
 int ListOrDefine(Session& session, const ArgParser& parser) {
     ExtraInfoEditor editor(session.document);
+    for (const char* option : {"define-text", "define-number"}) {
+        // --set names fields: two of one name could not be told apart.
+        const auto name = parser.value(option);
+        if (name && session.definitions.extraKeyNamed(*name))
+            return Fail("a field '" + *name + "' exists in " + session.path);
+    }
     if (const auto name = parser.value("define-text")) {
         if (!editor.addText(*name))
             return Fail("all 16 text fields are defined in " + session.path);

@@ -56,6 +56,7 @@ TEST_F(CategoryCli, DefinitionsComeFromTheProfileAndChangeAsAsked) {
               "Music [3]\n  Rock [5]\n  Jazz [9]\nFilms [7]\nNovels [10]\n");
     EXPECT_EQ(cli("categories", "--add X --under Rock").exitCode, 1);
     EXPECT_EQ(cli("categories", "--delete Nothing").exitCode, 1);
+    EXPECT_EQ(cli("categories", "--add ROCK").exitCode, 1);
     EXPECT_EQ(cli("categories", "--under Music").exitCode, 2);
 }
 
@@ -86,6 +87,8 @@ TEST_F(CategoryCli, ExtraFieldsDefinedSetAndDeleted) {
     ASSERT_EQ(cli("extra", "--define-number Rating").exitCode, 0) << errors();
     ASSERT_EQ(cli("extra", "--define-text Shelf").exitCode, 0) << errors();
     EXPECT_EQ(cli("extra", "").out, "Rating\tnumber\t0x70\nShelf\ttext\t0xB0\n");
+    EXPECT_EQ(cli("extra", "--define-text rating").exitCode, 1);
+    EXPECT_EQ(cli("extra", "--define-number Artist").exitCode, 1);
     const char* disk = "Music/Rock/'Rock One'";
     ASSERT_EQ(cli("extra", std::string(disk) +
                                " --set Rating=0x1A --set shelf=B2 --set 'Serial number=S-1'")
