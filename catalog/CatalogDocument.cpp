@@ -45,6 +45,8 @@ void CatalogDocument::newCatalog() {
     path_.clear();
     stamp_.reset();
     setModified(false);
+    if (hooks_.opened)
+        hooks_.opened();
 }
 
 bool CatalogDocument::loadFile(const std::string& path) {

@@ -36,7 +36,8 @@ class CatalogDocument {
         std::function<void()> emptied;
         // After a file was read: unlock protected items or leave them locked.
         std::function<void(CatalogTree&, CatalogItem* scope)> unlockProtected;
-        // After a file was opened: load the category and extra-information definitions.
+        // After a file was opened or a new catalog made: load the category and
+        // extra-information definitions.
         std::function<void()> opened;
         // Loading progress (records read, records in the file), at most 1000 calls.
         std::function<void(uint64_t done, uint64_t total)> progress;

@@ -2,18 +2,6 @@
 
 namespace shelfmark {
 
-uint32_t PackCategoryIds(const CategoryIds& ids) {
-    uint32_t value = 0;
-    int shift = 0;
-    for (uint8_t id : ids) {
-        if (id == 0)
-            continue;
-        value |= uint32_t(id) << shift;
-        shift += 8;
-    }
-    return value;
-}
-
 EditStatus SetItemCategories(CatalogDocument& document, std::span<CatalogItem* const> items,
                              const CategoryIds& ids) {
     if (!BeginEdit(document))

@@ -8,6 +8,7 @@
 #include "catalog/CatalogDocument.h"
 #include "catalog/CatalogFile.h"
 #include "catalog/CatalogPath.h"
+#include "catalog/Definitions.h"
 #include "catalog/FileText.h"
 #include "catalog/TreeWalk.h"
 #include "cli/ArgParser.h"
@@ -314,6 +315,27 @@ void AppendTextAttributes(std::string& out, const CatalogItem& item) {
     }
 }
 
+// The names of an item's categories (from the catalog's own definitions), after its attributes.
+void AppendCategories(std::string& out, const CatalogItem& item,
+                      const CatalogDefinitions& definitions, bool json) {
+    if (!item.hasAttribute(attr::Categories))
+        return;
+    if (!json) {
+        out += "    categories: " + definitions.categoryText(item) + '\n';
+        return;
+    }
+    out += ", \"categories\": [";
+    bool first = true;
+    for (uint8_t id : CategoryIdsOf(item)) {
+        if (id == 0)
+            break;
+        out += first ? "" : ", ";
+        AppendJsonString(out, definitions.categoryName(id));
+        first = false;
+    }
+    out += "]";
+}
+
 int RunDump(const std::vector<std::string>& args);
 const Command kDumpCommand{
     "dump", "print every item of a catalog with all its stored fields",
@@ -321,7 +343,8 @@ const Command kDumpCommand{
     "\n"
     "Prints the catalog root's attributes and then every item the file holds, depth-first in\n"
     "file order: its catalog path, kind, flag word, name, size, date and every stored\n"
-    "attribute by key. The JSON shape is described in docs/cli.md. --format text (the default\n"
+    "attribute by key, then the names of the item's categories. The JSON shape is described\n"
+    "in docs/cli.md. --format text (the default\n"
     "is json) prints one line per item and one indented line per attribute.\n",
     RunDump};
 const CommandRegistration kDump(kDumpCommand);
@@ -342,6 +365,8 @@ int RunDump(const std::vector<std::string>& args) {
         return kExitFailure;
     const CatalogItem* root = tree.root();
     const bool json = format == "json";
+    CatalogDefinitions definitions;
+    definitions.reload(*root);
 
     std::string out;
     auto flush = [&out] {
@@ -373,6 +398,7 @@ int RunDump(const std::vector<std::string>& args) {
             out += ", \"size\": " + std::to_string(item.size()) +
                    ", \"date\": " + std::to_string(item.date()) + ", \"attributes\": ";
             AppendJsonAttributes(out, item);
+            AppendCategories(out, item, definitions, true);
             out += "}";
         } else {
             AppendQuotedText(out, CatalogPathOf(item));
@@ -380,6 +406,7 @@ int RunDump(const std::vector<std::string>& args) {
                    " size=" + std::to_string(item.size()) + " date=" + std::to_string(item.date()) +
                    '\n';
             AppendTextAttributes(out, item);
+            AppendCategories(out, item, definitions, false);
         }
         first = false;
         if (out.size() > (1 << 16))

@@ -39,11 +39,7 @@ class EditCli : public ::testing::Test {
             .out;
     }
     CatalogItem* load(CatalogTree& tree, const char* at) const {
-        SilentPrompter prompter;
-        CatalogReadOptions options;
-        options.showConvertHint = kConvertHintSuppressed;
-        EXPECT_TRUE(ReadCatalogFile(path(), tree, prompter, options).ok());
-        return testing::At(tree, at);
+        return testing::LoadAt(path(), tree, at);
     }
 
     testing::ScopedConfigHome config;

@@ -5,7 +5,10 @@
 #include <cstdio>
 #include <filesystem>
 
+#include <gtest/gtest.h>
+
 #include "catalog/CatalogFile.h"
+#include "foundation/Prompter.h"
 #include "tests/support/TestSupport.h"
 
 namespace shelfmark::testing {
@@ -98,6 +101,14 @@ std::vector<std::string> WrongFolderSizes(const CatalogTree& tree) {
     std::vector<std::string> wrong;
     Recount(*tree.root(), wrong);
     return wrong;
+}
+
+CatalogItem* LoadAt(const std::string& file, CatalogTree& tree, const char* at) {
+    SilentPrompter prompter;
+    CatalogReadOptions options;
+    options.showConvertHint = kConvertHintSuppressed;
+    EXPECT_TRUE(ReadCatalogFile(file, tree, prompter, options).ok());
+    return At(tree, at);
 }
 
 std::string SavedBytes(const CatalogTree& tree) {

@@ -31,6 +31,9 @@ CatalogItem* At(const CatalogTree& tree, const char* path);
 // sizes of the folders and disks directly in it. Returns the paths that do not.
 std::vector<std::string> WrongFolderSizes(const CatalogTree& tree);
 
+// Reads the catalog file into `tree` (a failure is a test failure) and finds the item at `at`.
+CatalogItem* LoadAt(const std::string& file, CatalogTree& tree, const char* at);
+
 // The bytes the catalog writer produces for the tree.
 std::string SavedBytes(const CatalogTree& tree);
 
