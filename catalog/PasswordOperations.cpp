@@ -41,7 +41,7 @@ EditStatus SetPassword(CatalogDocument& document, std::span<CatalogItem* const> 
     step.password = request.password;
     for (CatalogItem* item : chosen) {
         if (request.remember && remembered)
-            remembered->remember(tree.pathText(item, kPasswordPathMode), request.password);
+            remembered->remember(RememberedPasswordName(tree, *item), request.password);
         Protect(tree, item, request.password, request.encryptNames);
         document.notifyChanged(*item);
     }
@@ -66,7 +66,7 @@ EditStatus EnterPassword(CatalogDocument& document, std::span<CatalogItem* const
             const std::optional<EnterPasswordAnswer> answer = ask(pathText, again, rememberTicked);
             if (!answer) {
                 if (rememberTicked && remembered)
-                    remembered->forget(pathText);
+                    remembered->forget(RememberedPasswordName(tree, *item));
                 return changed ? EditStatus::Done : EndUnchanged(document);
             }
             if (!PasswordMatches(*item, answer->password))
@@ -83,7 +83,7 @@ EditStatus EnterPassword(CatalogDocument& document, std::span<CatalogItem* const
             }
             Unlock(tree, item, answer->password, remove);
             if (answer->remember && remembered)
-                remembered->remember(pathText, answer->password);
+                remembered->remember(RememberedPasswordName(tree, *item), answer->password);
             document.notifyChanged(*item);
             if (remove) {
                 document.setModified();

@@ -1,5 +1,6 @@
 #include "catalog/RememberedPasswords.h"
 
+#include "catalog/CatalogTree.h"
 #include "platform/crypto/Md5.h"
 #include "platform/crypto/Rc4.h"
 #include "platform/settings/SettingsStore.h"
@@ -17,6 +18,19 @@ Rc4Key RememberingKey() {
 }
 
 }  // namespace
+
+std::string RememberedPasswordName(const CatalogTree& tree, const CatalogItem& item) {
+    const CatalogItem* root = tree.root();
+    if (&item == root)
+        return "\\";
+    std::string path = tree.pathText(&item, pathmode::Display | pathmode::FolderChain);
+    if (root) {
+        const std::string head = std::string(root->name()) + "\\";
+        if (path.starts_with(head))
+            path.erase(0, head.size());
+    }
+    return path;
+}
 
 std::vector<uint8_t> EncodeRememberedPassword(std::string_view password) {
     std::vector<uint8_t> bytes(password.begin(), password.end());

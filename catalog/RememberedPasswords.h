@@ -13,7 +13,14 @@
 
 namespace shelfmark {
 
+class CatalogItem;
+class CatalogTree;
 class SettingsStore;
+
+// The name an item's password is remembered under: its path text with the folder chain, less
+// the root's name, which is not yet the file's name while the file is being opened. The root
+// itself is "\".
+std::string RememberedPasswordName(const CatalogTree& tree, const CatalogItem& item);
 
 // The stored form of a password, and back. Any bytes decode to some password.
 std::vector<uint8_t> EncodeRememberedPassword(std::string_view password);

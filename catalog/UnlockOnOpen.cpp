@@ -15,7 +15,7 @@ void UnlockOne(CatalogTree& tree, CatalogItem& item, const RememberedPasswords* 
         tree.pathText(&item, pathmode::Display | pathmode::FolderChain);
     std::optional<std::string> password;
     if (remembered)
-        password = remembered->recall(pathText);
+        password = remembered->recall(RememberedPasswordName(tree, item));
     for (;;) {
         if (!password && ask)
             password = ask(pathText);

@@ -61,8 +61,7 @@ TEST_F(PasswordCli, NothingOfALockedSubtreeShowsInAnyCommand) {
         std::string shown;
         for (const std::string& command :
              {"tree " + catalog, "tree " + catalog + " Music", "info " + catalog + " --archives",
-              "dump " + catalog, "locate " + catalog + " 'Music/Rock/Rock One'",
-              "open " + catalog + " 'Music/Rock/Rock One/cover.jpg'"}) {
+              "dump " + catalog}) {
             const testing::CommandResult result = cli(command + password);
             shown += result.out + errors();
         }
@@ -70,6 +69,13 @@ TEST_F(PasswordCli, NothingOfALockedSubtreeShowsInAnyCommand) {
             EXPECT_EQ(shown.find(name), std::string::npos) << name << " in:\n" << shown;
         EXPECT_NE(shown.find("Music"), std::string::npos);
         EXPECT_NE(shown.find("letter.doc"), std::string::npos);
+        // Paths into it name nothing (the message repeats only the path given).
+        for (const std::string& command : {"locate " + catalog + " 'Music/Rock/Rock One'",
+                                           "open " + catalog + " 'Music/Rock/Rock One/cover.jpg'",
+                                           "rename " + catalog + " Music/Jazz Blues"}) {
+            EXPECT_EQ(cli(command + password).exitCode, 1) << command;
+            EXPECT_NE(errors().find("no item 'Music/"), std::string::npos) << errors();
+        }
 
         // An export of the locked folder carries it still protected.
         const std::string out = ShellQuote(file("out.tkd"));

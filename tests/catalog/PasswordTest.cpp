@@ -272,14 +272,14 @@ TEST(RememberedPasswords, StoredEncryptedAndUsedSilentlyOnOpen) {
     testing::TempDir dir;
     SettingsStore store((dir / "settings.ini").string());
     RememberedPasswords remembered(store);
-    EXPECT_EQ(remembered.recall(" \\Music"), std::nullopt);
-    ASSERT_TRUE(remembered.remember(" \\Music", kOuter));
-    const auto stored = store.getBinary(kPasswordsSubKey, " \\Music");
+    EXPECT_EQ(remembered.recall("Music"), std::nullopt);
+    ASSERT_TRUE(remembered.remember("Music", kOuter));
+    const auto stored = store.getBinary(kPasswordsSubKey, "Music");
     ASSERT_TRUE(stored);
     EXPECT_EQ(stored->size(), kOuter.size());
     EXPECT_NE(std::string(stored->begin(), stored->end()), kOuter);
     EXPECT_EQ(testing::ReadFile(dir / "settings.ini").find("Sesam"), std::string::npos);
-    EXPECT_EQ(remembered.recall(" \\Music"), kOuter);
+    EXPECT_EQ(remembered.recall("Music"), kOuter);
     for (const std::string& text : {std::string(), std::string("a"), kMultiByte})
         EXPECT_EQ(DecodeRememberedPassword(EncodeRememberedPassword(text)), text);
 
@@ -289,7 +289,7 @@ TEST(RememberedPasswords, StoredEncryptedAndUsedSilentlyOnOpen) {
     testing::BuildEditCatalog(tree);
     ASSERT_TRUE(Protect(tree, At(tree, "Music"), kOuter, true));
     ASSERT_TRUE(Protect(tree, At(tree, "Backup"), kInner, true));
-    ASSERT_TRUE(remembered.remember(" \\Backup", "no longer right"));
+    ASSERT_TRUE(remembered.remember("Backup", "no longer right"));
     const std::string bytes = SavedBytes(tree);
 
     // Music opens silently; Backup's remembered password fails, so the user is asked.
@@ -307,8 +307,11 @@ TEST(RememberedPasswords, StoredEncryptedAndUsedSilentlyOnOpen) {
     EXPECT_NE(reopened.resolvePath("Music\\Rock\\Rock One\\Album", nullptr), nullptr);
     EXPECT_TRUE(reopened.resolvePath("Backup", nullptr)->isLocked());
 
-    ASSERT_TRUE(remembered.forget(" \\Music"));
-    EXPECT_EQ(remembered.recall(" \\Music"), std::nullopt);
+    EXPECT_EQ(RememberedPasswordName(tree, *At(tree, "Music\\Rock\\Rock One")),
+              "Music\\Rock\\Rock One:\\");
+    EXPECT_EQ(RememberedPasswordName(tree, *tree.root()), "\\");
+    ASSERT_TRUE(remembered.forget("Music"));
+    EXPECT_EQ(remembered.recall("Music"), std::nullopt);
 }
 
 }  // namespace
