@@ -93,7 +93,7 @@ class FileWriter {
         uint16_t flags = item.flags() & ~(kStructureBits | itemflag::Unseen);
         if (lastSibling)
             flags |= itemflag::LastSibling;
-        if (!item.firstChild(true))
+        if (!item.firstChildIgnoringLock())
             flags |= itemflag::NoChildren;
         u16(flags);
         // Encrypted names never reach the file in plain form.
@@ -109,7 +109,7 @@ class FileWriter {
     void subtree(const CatalogItem& item, int depth) {
         if (!item.isContainer())
             return;
-        const CatalogItem* current = item.firstChild(true);
+        const CatalogItem* current = item.firstChildIgnoringLock();
         int level = depth + 1;
         while (current && ok_) {
             if (level > kMaxFileLevels) {
@@ -118,8 +118,8 @@ class FileWriter {
                 return;
             }
             record(*current, current->next() == nullptr);
-            if (current->isContainer() && current->firstChild(true)) {
-                current = current->firstChild(true);
+            if (current->isContainer() && current->firstChildIgnoringLock()) {
+                current = current->firstChildIgnoringLock();
                 ++level;
                 continue;
             }
@@ -434,7 +434,7 @@ void CatalogReader::finishCurrent(CatalogItem* scope) {
         if (options_.placeImported) {
             kept = options_.placeImported(tree_, scope);
         } else {
-            while (CatalogItem* child = scope->firstChild(true))
+            while (CatalogItem* child = scope->firstChildIgnoringLock())
                 tree_.moveItemKeepingSizes(child, options_.importTarget);
         }
         auto insideScope = [scope](const CatalogItem* item) {
@@ -642,7 +642,7 @@ CatalogReadResult CatalogReader::run() {
             if (importing) {
                 // Old files put their items straight under the target, in file order.
                 CatalogItem* previous = nullptr;
-                while (CatalogItem* child = scope->firstChild(true)) {
+                while (CatalogItem* child = scope->firstChildIgnoringLock()) {
                     tree_.moveItem(child, options_.importTarget, previous ? previous : First);
                     result_.imported.push_back(child);
                     previous = child;
@@ -652,7 +652,7 @@ CatalogReadResult CatalogReader::run() {
         } else {
             readCurrent(scope);
             if (importing) {
-                for (CatalogItem* child = scope->firstChild(true); child; child = child->next())
+                for (CatalogItem* child = scope->firstChildIgnoringLock(); child; child = child->next())
                     result_.imported.push_back(child);
             }
             result_.status = CatalogReadStatus::Ok;
@@ -861,10 +861,10 @@ size_t RemoveItemsTooDeep(CatalogTree& tree, CatalogItem* top, int rootDepth) {
     while (!pending.empty()) {
         const auto [item, below] = pending.back();
         pending.pop_back();
-        for (CatalogItem* child = item->firstChild(true); child; child = child->next()) {
+        for (CatalogItem* child = item->firstChildIgnoringLock(); child; child = child->next()) {
             if (below + 1 > levelsLeft)
                 tooDeep.push_back(child);
-            else if (child->firstChild(true))
+            else if (child->firstChildIgnoringLock())
                 pending.emplace_back(child, below + 1);
         }
     }

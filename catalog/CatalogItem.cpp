@@ -18,12 +18,6 @@ std::span<const uint8_t> ItemAttribute::block() const {
     return {value_.block + sizeof count, count};
 }
 
-CatalogItem* CatalogItem::firstChild(bool ignoreLock) const {
-    if (!ignoreLock && firstChild_ && isLocked())
-        return nullptr;
-    return firstChild_;
-}
-
 uint64_t CatalogItem::size() const {
     const uint64_t high = numberAttribute(attr::SizeHigh).value_or(0);
     return high << 32 | sizeLow_;

@@ -143,8 +143,12 @@ class CatalogItem {
     CatalogItem* parent() const { return parent_; }
     CatalogItem* next() const { return next_; }
     // FirstChild: the head of the child list; null when there is none, and also when the item
-    // is locked (password-protected and not unlocked) unless ignoreLock is set.
-    CatalogItem* firstChild(bool ignoreLock = false) const;
+    // is locked (password-protected and not unlocked): a locked item reads as empty.
+    CatalogItem* firstChild() const { return isLocked() ? nullptr : firstChild_; }
+    // The raw child link, locked or not. Only for code that keeps the tree's structure (the file
+    // writer and reader, moves, deletes, undo, password protection itself); nothing that shows,
+    // lists, searches or exports items may use it, or it would reveal a locked subtree.
+    CatalogItem* firstChildIgnoringLock() const { return firstChild_; }
 
     uint16_t flags() const { return flags_; }
     // The plain name (UTF-8). Empty only for an item created without a name.

@@ -443,7 +443,7 @@ void CatalogTree::sortSubtree(CatalogItem* item) {
         return;
     }
     sortChildren(item);
-    WalkBelow(item, EnterAll, [this](CatalogItem& child) {
+    WalkBelowIgnoringLocks(item, EnterAll, [this](CatalogItem& child) {
         sortChildren(&child);
         return true;
     });
@@ -669,7 +669,7 @@ void CatalogTree::assignMissingDiskNumbers(CatalogItem* scope, bool renumberAll)
     // Numbers already present elsewhere stay unique: continue after the highest one. (A file
     // written from a selection carries no counter on its root.)
     if (!renumberAll || scope != top) {
-        WalkBelow(top, enterFolders, [&next](CatalogItem& item) {
+        WalkBelowIgnoringLocks(top, enterFolders, [&next](CatalogItem& item) {
             if (auto number = item.numberAttribute(attr::DiskNumber);
                 item.isDisk() && !item.isShortcut() && number && *number >= next)
                 next = uint64_t(*number) + 1;
@@ -685,7 +685,7 @@ void CatalogTree::assignMissingDiskNumbers(CatalogItem* scope, bool renumberAll)
     if (scope != top && scope->isDisk())
         give(*scope);
     else
-        WalkBelow(scope, enterFolders, give);
+        WalkBelowIgnoringLocks(scope, enterFolders, give);
     setNumberAttribute(top, attr::DiskNumber, uint32_t(next));
 }
 

@@ -182,13 +182,13 @@ CatalogDocument::UndoResult CatalogDocument::undo(bool askFirst) {
                 CatalogItem* copy = step.copies[i];
                 const uint64_t before = item->size();
                 // The sizes of item and its folders come back with the copy's fields below.
-                while (CatalogItem* child = item->firstChild(true)) {
+                while (CatalogItem* child = item->firstChildIgnoringLock()) {
                     notifyRemoving(*child);
                     tree_.removeItem(child, false);
                     notifyRemoved(child, item);
                 }
                 CatalogItem* previous = nullptr;
-                while (CatalogItem* child = copy->firstChild(true)) {
+                while (CatalogItem* child = copy->firstChildIgnoringLock()) {
                     tree_.moveItem(child, item, previous ? previous : First);
                     previous = child;
                 }
@@ -196,18 +196,23 @@ CatalogDocument::UndoResult CatalogDocument::undo(bool askFirst) {
                 const uint64_t after = item->size();
                 if (after != before && CarriesFolderSize(*item))
                     tree_.addToFolderSizes(item->parent(), int64_t(after - before));
-                for (CatalogItem* child = item->firstChild(true); child; child = child->next())
+                for (CatalogItem* child = item->firstChildIgnoringLock(); child; child = child->next())
                     notifyInserted(*child);
                 notifyChanged(*item);
             }
             break;
         case UndoKind::SetPassword:
-            if (undoHooks_.removeProtection && count > 0)
-                undoHooks_.removeProtection(step.items[0], step.password);
+            // Every item the command protected, not only the first.
+            for (CatalogItem* item : step.items) {
+                if (undoHooks_.removeProtection)
+                    undoHooks_.removeProtection(item, step.password);
+            }
             break;
         case UndoKind::RemovePassword:
-            if (undoHooks_.protect && count > 0)
-                undoHooks_.protect(step.items[0], step.password, step.nameWasEncrypted != 0);
+            for (CatalogItem* item : step.items) {
+                if (undoHooks_.protect)
+                    undoHooks_.protect(item, step.password, step.nameWasEncrypted != 0);
+            }
             break;
     }
     freeStep(step);

@@ -56,7 +56,7 @@ bool CarriesFolderSize(const CatalogItem& item) {
 
 CatalogItem* PreviousSibling(const CatalogTree& tree, const CatalogItem* item) {
     CatalogItem* previous = nullptr;
-    CatalogItem* child = item->parent() ? item->parent()->firstChild(true) : tree.topLevel();
+    CatalogItem* child = item->parent() ? item->parent()->firstChildIgnoringLock() : tree.topLevel();
     for (; child && child != item; child = child->next())
         previous = child;
     return child ? previous : nullptr;
@@ -123,7 +123,7 @@ int LevelsBelow(const CatalogItem& item) {
         const auto [parent, below] = pending.back();
         pending.pop_back();
         deepest = std::max(deepest, below);
-        for (const CatalogItem* child = parent->firstChild(true); child; child = child->next())
+        for (const CatalogItem* child = parent->firstChildIgnoringLock(); child; child = child->next())
             pending.emplace_back(child, below + 1);
     }
     return deepest;
@@ -137,13 +137,13 @@ void CopyChildren(CatalogTree& tree, const CatalogItem* source, CatalogItem* tar
         CatalogItem* last;        // the copy's newest child so far
     };
     auto lastChild = [](CatalogItem* parent) {
-        CatalogItem* last = parent->firstChild(true);
+        CatalogItem* last = parent->firstChildIgnoringLock();
         while (last && last->next())
             last = last->next();
         return last;
     };
     auto children = [visibleOnly](const CatalogItem* item) {
-        return item->firstChild(!visibleOnly);
+        return visibleOnly ? item->firstChild() : item->firstChildIgnoringLock();
     };
     Level stack[kMaxFileLevels];
     const int levels = kMaxFileLevels - DepthBelowRoot(*target);

@@ -13,14 +13,14 @@ namespace {
 void HandChildrenToCopy(CatalogDocument& document, CatalogItem* item, CatalogItem* copy) {
     CatalogTree& tree = document.tree();
     CatalogItem* previous = nullptr;
-    while (CatalogItem* child = item->firstChild(true)) {
+    while (CatalogItem* child = item->firstChildIgnoringLock()) {
         document.notifyRemoving(*child);
         tree.moveItem(child, copy, previous ? previous : First);
         document.notifyRemoved(child, item);
         previous = child;
     }
     CopyChildren(tree, copy, item, false);
-    for (CatalogItem* child = item->firstChild(true); child; child = child->next())
+    for (CatalogItem* child = item->firstChildIgnoringLock(); child; child = child->next())
         document.notifyInserted(*child);
 }
 
@@ -32,7 +32,7 @@ bool Empties(const CatalogItem& item, EmptyWhat what) {
 
 void EmptyOne(CatalogDocument& document, CatalogItem* item, EmptyWhat what) {
     CatalogTree& tree = document.tree();
-    while (CatalogItem* child = item->firstChild(true)) {
+    while (CatalogItem* child = item->firstChildIgnoringLock()) {
         document.notifyRemoving(*child);
         tree.removeItem(child, false);
         document.notifyRemoved(child, item);

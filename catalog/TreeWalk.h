@@ -6,19 +6,19 @@
 
 namespace shelfmark {
 
-// Visits every item below `start` (not start itself) in pre-order, children in list order.
-// After visit(item), the walk goes into item's children when enter(item) is true; it reads the
-// raw child links, so a callback that must honour locks tests item.isLocked() in enter.
-// visit returns false to stop the walk; WalkBelow then returns false.
-// visit may reorder or add children of the item it is given, but must not unlink that item.
-template <typename Enter, typename Visit>
-bool WalkBelow(const CatalogItem* start, Enter&& enter, Visit&& visit) {
-    CatalogItem* item = start->firstChild(true);
+namespace detail {
+template <bool IgnoreLocks, typename Enter, typename Visit>
+bool Walk(const CatalogItem* start, Enter&& enter, Visit&& visit) {
+    auto children = [](const CatalogItem* item) {
+        return IgnoreLocks ? item->firstChildIgnoringLock() : item->firstChild();
+    };
+    CatalogItem* item = children(start);
     while (item) {
         if (!visit(*item))
             return false;
-        if (enter(static_cast<const CatalogItem&>(*item)) && item->firstChild(true)) {
-            item = item->firstChild(true);
+        CatalogItem* const inner = children(item);
+        if (inner && enter(static_cast<const CatalogItem&>(*item))) {
+            item = inner;
             continue;
         }
         while (!item->next()) {
@@ -29,6 +29,24 @@ bool WalkBelow(const CatalogItem* start, Enter&& enter, Visit&& visit) {
         item = item->next();
     }
     return true;
+}
+}  // namespace detail
+
+// Visits every item below `start` (not start itself) in pre-order, children in list order.
+// After visit(item), the walk goes into item's children when enter(item) is true. A locked item
+// reads as empty: the walk never shows what lies below one (nor below `start` when it is locked).
+// visit returns false to stop the walk; WalkBelow then returns false.
+// visit may reorder or add children of the item it is given, but must not unlink that item.
+template <typename Enter, typename Visit>
+bool WalkBelow(const CatalogItem* start, Enter&& enter, Visit&& visit) {
+    return detail::Walk<false>(start, enter, visit);
+}
+
+// WalkBelow through the raw child links, into locked items too: only for code that keeps the
+// tree's structure (counting the file's records, sorting, numbering disks, protecting names).
+template <typename Enter, typename Visit>
+bool WalkBelowIgnoringLocks(const CatalogItem* start, Enter&& enter, Visit&& visit) {
+    return detail::Walk<true>(start, enter, visit);
 }
 
 // Enter predicates.
@@ -63,7 +81,7 @@ inline uint64_t CountItemsBelow(const CatalogItem& item) {
     if (!item.isContainer())
         return 0;
     uint64_t count = 0;
-    WalkBelow(&item, EnterContainers, [&count](CatalogItem&) {
+    WalkBelowIgnoringLocks(&item, EnterContainers, [&count](CatalogItem&) {
         ++count;
         return true;
     });

@@ -49,7 +49,7 @@ struct UndoStep {
     // AttributeChange: a detached copy of each item without children. SubtreeReplacement: a
     // detached copy of each item that holds the item's former children.
     std::vector<CatalogItem*> copies;
-    // SetPassword: the password that was set.
+    // SetPassword: the password that was set. RemovePassword: the password that was removed.
     std::string password;
     // Delete: the items are detached and owned by the step (false once they are back).
     bool ownsItems = false;

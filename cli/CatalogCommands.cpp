@@ -12,6 +12,7 @@
 #include "catalog/FileText.h"
 #include "catalog/TreeWalk.h"
 #include "cli/ArgParser.h"
+#include "cli/CatalogPasswords.h"
 #include "cli/Command.h"
 #include "cli/TerminalPrompter.h"
 #include "foundation/Prompter.h"
@@ -25,6 +26,7 @@ bool LoadCatalog(const std::string& path, CatalogTree& tree, CatalogReadResult& 
     TerminalPrompter prompter;
     CatalogReadOptions options;
     options.showConvertHint = kConvertHintSuppressed;
+    options.unlockProtected = CatalogUnlocker();
     result = ReadCatalogFile(path, tree, prompter, options);
     if (result.status == CatalogReadStatus::CannotOpen)
         FailCannotOpen(path, result.systemError);
@@ -451,6 +453,7 @@ int RunExportDb(const std::vector<std::string>& args) {
         return UsageError(kExportDbCommand, "expected FILE and at least one PATH");
     TerminalPrompter prompter;
     CatalogDocument document(prompter);
+    UnlockWhenOpening(document);
     document.setShowConvertHint(kConvertHintSuppressed);
     if (!document.openCatalogFile(parser.positionals()[0]))
         return kExitFailure;

@@ -24,6 +24,7 @@
 #include "catalog/MoveCopyOperations.h"
 #include "catalog/RenameOperations.h"
 #include "cli/ArgParser.h"
+#include "cli/CatalogPasswords.h"
 #include "cli/Command.h"
 #include "cli/TerminalPrompter.h"
 #include "foundation/ShellWords.h"
@@ -81,6 +82,7 @@ bool OpenForEditing(EditSession& session, const std::string& path) {
     // commands work on what is there now.
     session.prompter.reloadChangedCatalogs();
     session.document.setShowConvertHint(kConvertHintSuppressed);
+    UnlockWhenOpening(session.document);
     return session.document.openCatalogFile(path) && session.document.lockForEditing();
 }
 

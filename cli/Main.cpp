@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/CatalogPasswords.h"
 #include "cli/Command.h"
 #include "foundation/Utf8Text.h"
 
@@ -25,6 +26,8 @@ void PrintHelp(std::ostream& out) {
         out << "  " << name << command.summary << '\n';
     }
     out << "\nRun 'shelfmark-cli help COMMAND' for the options of a command.\n"
+           "Every command that opens a catalog takes --password-file FILE (the password on\n"
+           "its first line) for password-protected items; on a terminal it asks instead.\n"
            "Exit status: 0 success, 1 failure (with a message on standard error), 2 usage error.\n";
 }
 
@@ -71,6 +74,10 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
     args.erase(args.begin());
+    if (std::string error; !TakePasswordFileOption(args, error)) {
+        std::cerr << "shelfmark-cli: " << shelfmark::text::ForTerminal(error) << '\n';
+        return kExitFailure;
+    }
     for (const std::string& arg : args) {
         if (arg == "--help" || arg == "-h") {
             std::cout << command->usage;

@@ -18,6 +18,7 @@
 #include "catalog/MediumPath.h"
 #include "catalog/OpenOnMedium.h"
 #include "cli/ArgParser.h"
+#include "cli/CatalogPasswords.h"
 #include "cli/Command.h"
 #include "cli/TerminalPrompter.h"
 #include "platform/desktop/DesktopOpen.h"
@@ -152,6 +153,7 @@ int RunLocate(const std::vector<std::string>& args) {
         return UsageError(kLocateCommand, "expected FILE and at least one PATH");
     TerminalPrompter prompter;
     CatalogDocument document(prompter);
+    UnlockWhenOpening(document);
     std::vector<CatalogItem*> items;
     if (!OpenWithItems(document, parser.positionals(), items))
         return kExitFailure;
@@ -205,6 +207,7 @@ int RunOpen(const std::vector<std::string>& args) {
         return UsageError(kOpenCommand, "expected FILE and at least one PATH");
     TerminalPrompter prompter;
     CatalogDocument document(prompter);
+    UnlockWhenOpening(document);
     std::vector<CatalogItem*> items;
     if (!OpenWithItems(document, parser.positionals(), items))
         return kExitFailure;

@@ -17,6 +17,7 @@
 #include "catalog/CatalogDocument.h"
 #include "catalog/CatalogFile.h"
 #include "cli/ArgParser.h"
+#include "cli/CatalogPasswords.h"
 #include "cli/Command.h"
 #include "cli/TerminalPrompter.h"
 #include "foundation/FileStamp.h"
@@ -388,6 +389,7 @@ int RunReadCommand(const Command& command, const std::vector<std::string>& args,
     // A catalog another process saved since it was read is read again under the lock.
     prompter.reloadChangedCatalogs();
     CatalogDocument document(prompter);
+    UnlockWhenOpening(document);
     CreatedCatalog created;
     if (!StampOfFile(file)) {
         if (update)

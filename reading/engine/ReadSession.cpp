@@ -151,14 +151,14 @@ CatalogItem* CopySubtree(CatalogTree& to, const CatalogItem* source, CatalogItem
     };
     CatalogItem* top = to.copyItem(source, parent, Sorted);
     std::vector<Level> chain{{source, top, nullptr}};
-    WalkBelow(source, EnterAll, [&](CatalogItem& item) {
+    WalkBelowIgnoringLocks(source, EnterAll, [&](CatalogItem& item) {
         while (chain.back().source != item.parent())
             chain.pop_back();
         Level& above = chain.back();
         CatalogItem* copy =
             to.copyItem(&item, above.copy, above.lastChild ? above.lastChild : First);
         above.lastChild = copy;
-        if (item.firstChild(true))
+        if (item.firstChildIgnoringLock())
             chain.push_back({&item, copy, nullptr});
         return true;
     });
@@ -483,7 +483,7 @@ void ReadSession::swapInUpdate(CatalogItem* staged) {
     UndoStep& step = document_.recordUndo(UndoKind::SubtreeReplacement, {&disk, 1},
                                           kUpdateDiskLabel);
     CatalogItem* kept = nullptr;
-    while (CatalogItem* child = disk->firstChild(true)) {
+    while (CatalogItem* child = disk->firstChildIgnoringLock()) {
         document_.notifyRemoving(*child);
         tree.moveItem(child, step.copies.front(), kept ? kept : First);
         document_.notifyRemoved(child, disk);
@@ -492,7 +492,7 @@ void ReadSession::swapInUpdate(CatalogItem* staged) {
     tree.addToFolderSizes(disk->parent(), -static_cast<int64_t>(oldSize));
 
     CatalogItem* after = First;
-    while (CatalogItem* child = staged->firstChild(true)) {
+    while (CatalogItem* child = staged->firstChildIgnoringLock()) {
         tree.moveItem(child, disk, after);
         document_.notifyInserted(*child);
         after = child;

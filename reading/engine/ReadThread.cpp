@@ -28,7 +28,7 @@ bool NameBefore(const CatalogItem* a, const CatalogItem* b) {
 }
 
 void RemoveChildren(CatalogTree& tree, CatalogItem* item) {
-    while (CatalogItem* child = item->firstChild(true))
+    while (CatalogItem* child = item->firstChildIgnoringLock())
         tree.removeItem(child, false);
 }
 
@@ -94,7 +94,7 @@ void DiskReader::collectExisting(Level& level) {
     level.existing.clear();
     if (!job_.updating())
         return;
-    for (CatalogItem* child = level.item->firstChild(true); child; child = child->next())
+    for (CatalogItem* child = level.item->firstChildIgnoringLock(); child; child = child->next())
         level.existing.push_back(child);
     std::sort(level.existing.begin(), level.existing.end(), NameBefore);
 }
@@ -323,14 +323,14 @@ void DiskReader::readAudioTracks() {
 }
 
 void MarkUnseen(CatalogItem* disk) {
-    WalkBelow(disk, EnterAll, [](CatalogItem& item) {
+    WalkBelowIgnoringLocks(disk, EnterAll, [](CatalogItem& item) {
         item.setFlags(item.flags() | itemflag::Unseen);
         return true;
     });
 }
 
 void ClearUnseen(CatalogItem* disk) {
-    WalkBelow(disk, EnterAll, [](CatalogItem& item) {
+    WalkBelowIgnoringLocks(disk, EnterAll, [](CatalogItem& item) {
         item.setFlags(item.flags() & ~itemflag::Unseen);
         return true;
     });
@@ -340,7 +340,7 @@ void ClearUnseen(CatalogItem* disk) {
 void RemoveUnseen(CatalogTree& tree, CatalogItem* disk) {
     std::vector<CatalogItem*> gone;
     auto enter = [](const CatalogItem& item) { return !(item.flags() & itemflag::Unseen); };
-    WalkBelow(disk, enter, [&](CatalogItem& item) {
+    WalkBelowIgnoringLocks(disk, enter, [&](CatalogItem& item) {
         if (item.flags() & itemflag::Unseen)
             gone.push_back(&item);
         return true;
@@ -356,15 +356,15 @@ void RemoveUnseen(CatalogTree& tree, CatalogItem* disk) {
 // leave no directory at all.
 void RemoveEmptyDirectories(CatalogTree& tree, CatalogItem* disk, bool filesNotStored) {
     auto deepestFirst = [](CatalogItem* item) {
-        while (item->isContainer() && item->firstChild(true))
-            item = item->firstChild(true);
+        while (item->isContainer() && item->firstChildIgnoringLock())
+            item = item->firstChildIgnoringLock();
         return item;
     };
-    CatalogItem* item = disk->firstChild(true) ? deepestFirst(disk->firstChild(true)) : nullptr;
+    CatalogItem* item = disk->firstChildIgnoringLock() ? deepestFirst(disk->firstChildIgnoringLock()) : nullptr;
     while (item != nullptr && item != disk) {
         CatalogItem* next = item->next();
         CatalogItem* parent = item->parent();
-        const bool empty = !item->firstChild(true) && !(filesNotStored && item->size() > 0);
+        const bool empty = !item->firstChildIgnoringLock() && !(filesNotStored && item->size() > 0);
         if ((item->isDirectory() || item->isArchive()) && empty)
             tree.removeItem(item, false);
         item = next ? deepestFirst(next) : parent;

@@ -37,7 +37,7 @@ inline CatalogItem* AddPath(CatalogTree& tree, CatalogItem* start, std::string_v
         const size_t separator = path.find('\\');
         const std::string_view name = path.substr(0, separator);
         const bool last = separator == std::string_view::npos;
-        CatalogItem* child = at->firstChild(true);
+        CatalogItem* child = at->firstChildIgnoringLock();
         while (child != nullptr && (child->name() != name || last))
             child = child->next();
         at = child != nullptr

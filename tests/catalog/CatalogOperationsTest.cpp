@@ -379,7 +379,7 @@ TEST_F(Operations, ProtectedContentsAreNotCopied) {
     const CatalogItem* album = At(tree(), "Backup\\Rock\\Rock One\\Album");
     ASSERT_NE(album, nullptr);
     EXPECT_TRUE(album->isLocked());
-    EXPECT_EQ(album->firstChild(true), nullptr);
+    EXPECT_EQ(album->firstChildIgnoringLock(), nullptr);
 }
 
 TEST_F(Operations, ShortcutsPointAtTheFinalTarget) {
@@ -456,7 +456,7 @@ TEST_F(Operations, EmptyingArchivesAndUndoBringBackEntriesAndTheArchiveBit) {
               EditStatus::Done);
     songs = at("Music\\Rock\\Rock One\\songs.zip");
     EXPECT_FALSE(songs->isArchive());
-    EXPECT_EQ(songs->firstChild(true), nullptr);
+    EXPECT_EQ(songs->firstChildIgnoringLock(), nullptr);
     EXPECT_FALSE(at("Backup\\B1\\old.zip")->isArchive());
     EXPECT_EQ(at("Backup\\B1\\old.zip")->size(), 1000u);
     EXPECT_NE(at("Backup\\B1\\Docs\\letter.doc"), nullptr);
@@ -474,11 +474,11 @@ TEST_F(Operations, EmptyingDisksKeepsTheDisksAndLeavesProtectedOnesAlone) {
     ASSERT_EQ(EmptyItems(document, std::vector{tree().root()}, EmptyWhat::Disks), EditStatus::Done);
     EXPECT_EQ(prompter.shownTexts(),
               Strings{"Do you really want to empty all disks within the selected items?"});
-    EXPECT_EQ(at("Music\\Rock\\Rock One")->firstChild(true), nullptr);
+    EXPECT_EQ(at("Music\\Rock\\Rock One")->firstChildIgnoringLock(), nullptr);
     EXPECT_EQ(at("Music\\Rock\\Rock One")->size(), 1000u);
     EXPECT_EQ(at("Music\\Rock\\Rock One")->textAttribute(attr::Volume), "ROCK_ONE");
-    EXPECT_EQ(at("Loose")->firstChild(true), nullptr);
-    EXPECT_NE(at("Backup\\B1")->firstChild(true), nullptr);
+    EXPECT_EQ(at("Loose")->firstChildIgnoringLock(), nullptr);
+    EXPECT_NE(at("Backup\\B1")->firstChildIgnoringLock(), nullptr);
     EXPECT_EQ(WrongFolderSizes(tree()), Strings{});
 }
 

@@ -13,7 +13,7 @@ namespace {
 
 std::vector<std::string> ChildNames(const CatalogItem* parent) {
     std::vector<std::string> names;
-    for (const CatalogItem* child = parent->firstChild(true); child; child = child->next())
+    for (const CatalogItem* child = parent->firstChildIgnoringLock(); child; child = child->next())
         names.emplace_back(child->name());
     return names;
 }
@@ -209,7 +209,7 @@ TEST(CatalogTree, FirstChildOfLockedFolder) {
     tree.setBlockAttribute(folder, attr::PasswordCheck, check);
     EXPECT_TRUE(folder->isLocked());
     EXPECT_EQ(folder->firstChild(), nullptr);
-    EXPECT_EQ(folder->firstChild(true), inside);
+    EXPECT_EQ(folder->firstChildIgnoringLock(), inside);
     tree.setNumberAttribute(folder, attr::Unlocked, 1);
     EXPECT_EQ(folder->firstChild(), inside);
 }

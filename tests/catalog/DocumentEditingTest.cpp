@@ -107,7 +107,7 @@ TEST_F(DocumentEditing, AReloadWhileLockingIsReportedAndAnnounced) {
 // A second, plain listing of the children to compare the row index with.
 Strings ListedNames(const CatalogItem* parent, const CatalogTree& tree) {
     Strings names;
-    for (const CatalogItem* child = parent ? parent->firstChild(true) : tree.topLevel(); child;
+    for (const CatalogItem* child = parent ? parent->firstChildIgnoringLock() : tree.topLevel(); child;
          child = child->next())
         names.emplace_back(child->name());
     return names;

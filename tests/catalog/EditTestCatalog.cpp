@@ -29,7 +29,7 @@ std::string NameOf(const CatalogItem* item) {
 
 uint64_t Recount(const CatalogItem& folder, std::vector<std::string>& wrong) {
     uint64_t sum = 0;
-    for (const CatalogItem* child = folder.firstChild(true); child; child = child->next()) {
+    for (const CatalogItem* child = folder.firstChildIgnoringLock(); child; child = child->next()) {
         if (child->isShortcut())
             continue;
         if (child->isFolder())
