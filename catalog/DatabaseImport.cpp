@@ -50,7 +50,7 @@ bool PlaceImported(CatalogDocument& document, CatalogItem* importFolder, Catalog
         DropRootProtection(tree, importFolder);
     if (RemoveItemsTooDeep(tree, importFolder, DepthBelowRoot(*target)) > 0)
         WarnTooDeep(document, path);
-    while (CatalogItem* child = importFolder->firstChild(true))
+    while (CatalogItem* child = importFolder->firstChildIgnoringLock())
         tree.moveItemKeepingSizes(child, target);
     return true;
 }

@@ -109,10 +109,10 @@ void AppendOutline(LineWriter& out, const CatalogTree& tree, const CatalogItem& 
         const int depth = int(open.size());
         const std::string element = ElementNameOf(tree, *item);
         // Any child at all makes an opening line; only visible ones are written inside it.
-        const bool hasChildren = item->firstChild(true) != nullptr;
+        const bool hasChildren = item->firstChildIgnoringLock() != nullptr;
         out.line(indent + depth, OpeningLine(*item, element, !hasChildren, dates));
         const CatalogItem* child =
-            hasChildren && depth < kXmlOutlineLevels ? item->firstChild(false) : nullptr;
+            hasChildren && depth < kXmlOutlineLevels ? item->firstChild() : nullptr;
         if (child) {
             open.push_back({item, element});
             item = child;

@@ -59,7 +59,7 @@ class DatabaseImport : public ::testing::Test {
     }
     std::vector<std::string> childNames(const CatalogItem* item) const {
         std::vector<std::string> names;
-        for (const CatalogItem* child = item->firstChild(true); child; child = child->next())
+        for (const CatalogItem* child = item->firstChildIgnoringLock(); child; child = child->next())
             names.emplace_back(child->name());
         return names;
     }
@@ -93,7 +93,7 @@ TEST_F(DatabaseImport, TwiceGivesTwoCopiesWithTheirOwnDiskNumbersAndOneUndoTakes
               2);
 
     ASSERT_EQ(document.undo(false), CatalogDocument::UndoResult::Done);
-    EXPECT_EQ(imports->firstChild(true), nullptr);
+    EXPECT_EQ(imports->firstChildIgnoringLock(), nullptr);
     EXPECT_EQ(imports->size(), 0u);
     EXPECT_EQ(document.tree().root()->numberAttribute(attr::DiskNumber), 10u);
 }
@@ -156,7 +156,7 @@ TEST_F(DatabaseImport, TheTargetMustBeAVisibleFolderWithRoomBelow) {
     document.tree().setBlockAttribute(imports, attr::PasswordCheck, check);
     EXPECT_EQ(import({path}), EditStatus::Unchanged);
     EXPECT_EQ(prompter.shown().size(), 2u);
-    EXPECT_EQ(imports->firstChild(true), nullptr);
+    EXPECT_EQ(imports->firstChildIgnoringLock(), nullptr);
 
     // A shortcut to a folder is followed.
     CatalogTree& tree = document.tree();
@@ -181,7 +181,7 @@ TEST_F(DatabaseImport, ItemsThatWouldLieTooDeepAreLeftOut) {
     EXPECT_EQ(prompter.shown()[0].message.icon, PromptIcon::Warning);
     EXPECT_NE(prompter.shown()[0].message.text.find("deep.tkd"), std::string::npos);
     auto child = [](const CatalogItem* item, std::string_view name) -> const CatalogItem* {
-        for (const CatalogItem* c = item ? item->firstChild(true) : nullptr; c; c = c->next()) {
+        for (const CatalogItem* c = item ? item->firstChildIgnoringLock() : nullptr; c; c = c->next()) {
             if (c->name() == name)
                 return c;
         }
@@ -190,7 +190,7 @@ TEST_F(DatabaseImport, ItemsThatWouldLieTooDeepAreLeftOut) {
     const CatalogItem* disk = child(child(child(deep, "Music"), "Rock"), "Rock One");
     ASSERT_NE(disk, nullptr);
     EXPECT_EQ(DepthBelowRoot(*disk), 40);
-    EXPECT_EQ(disk->firstChild(true), nullptr);
+    EXPECT_EQ(disk->firstChildIgnoringLock(), nullptr);
     EXPECT_NE(child(child(deep, "Backup"), "B1"), nullptr);
     // What is left can be saved and read back.
     EXPECT_EQ(testing::SavedBytes(tree).find("save failed"), std::string::npos);
@@ -221,7 +221,7 @@ TEST_F(DatabaseImport, AProtectedRootIsUnlockedAndLosesItsProtection) {
     const std::string path = source("locked.tkd", [](CatalogTree& tree) {
         const uint8_t check[16] = {9};
         tree.setBlockAttribute(At(tree, "Music\\Jazz"), attr::PasswordCheck, check);
-        WalkBelow(tree.root(), EnterAll, [&tree](CatalogItem& item) {
+        WalkBelowIgnoringLocks(tree.root(), EnterAll, [&tree](CatalogItem& item) {
             Encrypt(tree, &item);
             return true;
         });
@@ -253,7 +253,7 @@ TEST_F(DatabaseImport, AProtectedRootIsUnlockedAndLosesItsProtection) {
     ASSERT_NE(jazz, nullptr);
     EXPECT_TRUE(jazz->isLocked());
     EXPECT_FALSE(jazz->hasAttribute(attr::EncryptedName));
-    EXPECT_TRUE(jazz->firstChild(true)->hasAttribute(attr::EncryptedName));
+    EXPECT_TRUE(jazz->firstChildIgnoringLock()->hasAttribute(attr::EncryptedName));
     const CatalogItem* rock = At(document.tree(), "Imports\\Music\\Rock\\Rock One\\cover.jpg");
     ASSERT_NE(rock, nullptr);
     EXPECT_FALSE(rock->hasAttribute(attr::EncryptedName));

@@ -242,7 +242,7 @@ TEST_F(Definitions, LockedSubtreesKeepTheirAssignments) {
     EXPECT_EQ(editor.commit(document), EditStatus::Done);
     EXPECT_FALSE(At(tree(), "Music\\Rock")->hasAttribute(attr::Categories));
     // The path resolver does not enter locked items either: go through the raw links.
-    const CatalogItem* docs = At(tree(), "Backup")->firstChild(true)->firstChild(true);
+    const CatalogItem* docs = At(tree(), "Backup")->firstChildIgnoringLock()->firstChildIgnoringLock();
     EXPECT_EQ(docs->numberAttribute(attr::Categories), 3u);
 }
 
