@@ -1,7 +1,9 @@
 #include "search/SearchSnapshot.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
+#include <optional>
 #include <thread>
 
 #include "catalog/CatalogDocument.h"
@@ -107,14 +109,54 @@ void SearchSnapshot::build(const CatalogTree& tree) {
     nameStart_.push_back(uint32_t(arena_.size()));
 }
 
-bool SearchSnapshot::matches(const PreparedSearch& search, uint32_t index) const {
+// Finds the names that hold one literal word by searching the arena from name to name, so that
+// the names without it are never looked at one by one. Asked about items in ascending order.
+class SearchSnapshot::LiteralCursor {
+  public:
+    LiteralCursor(const std::vector<char>& arena, const std::vector<uint32_t>& nameStart,
+                  std::string_view word)
+        : arena_(arena), nameStart_(nameStart), word_(word) {}
+
+    bool nameHolds(uint32_t index) {
+        const size_t start = nameStart_[index];
+        const size_t end = nameStart_[index + 1];
+        if (end - start < word_.size())
+            return false;
+        if (!searched_ || (hit_ != kNone && hit_ < start)) {
+            searched_ = true;
+            hit_ = find(start);
+        }
+        // A match that runs past this name's end is no hit; look again inside the name.
+        while (hit_ != kNone && hit_ < end && hit_ + word_.size() > end)
+            hit_ = find(hit_ + 1);
+        return hit_ != kNone && hit_ < end;
+    }
+
+  private:
+    static constexpr size_t kNone = SIZE_MAX;
+    size_t find(size_t from) const {
+        const void* at = ::memmem(arena_.data() + from, arena_.size() - from, word_.data(),
+                                  word_.size());
+        return at ? size_t(static_cast<const char*>(at) - arena_.data()) : kNone;
+    }
+
+    const std::vector<char>& arena_;
+    const std::vector<uint32_t>& nameStart_;
+    std::string_view word_;
+    bool searched_ = false;
+    size_t hit_ = kNone;
+};
+
+bool SearchSnapshot::matches(const PreparedSearch& search, uint32_t index,
+                             LiteralCursor* literal) const {
     if (!DateAccepted(search, date_[index]))
         return false;
     if (!SizeAccepted(search, flags_[index], size_[index]))
         return false;
     const CatalogItem& item = *items_[index];
-    bool found = search.caseSensitive ? TextHolds(search, item.name())
-                                      : TextHolds(search, foldedName(index));
+    bool found = literal               ? literal->nameHolds(index)
+                 : search.caseSensitive ? TextHolds(search, item.name())
+                                        : TextHolds(search, foldedName(index));
     if (!found && search.inDescription && (bits_[index] & kHasDescription))
         found = TextHolds(search, ComparableText(search, *item.textAttribute(attr::Description)));
     if (!found && search.inExtraInfo && (bits_[index] & kHasOtherText)) {
@@ -146,6 +188,11 @@ std::vector<const CatalogItem*> SearchSnapshot::scan(const PreparedSearch& searc
         return CategoryState(search, bits_[index] & kHasCategories, categories_[index], parentState);
     };
     std::vector<Level> levels{{end_[startIndex], StartCategoryState(search, *items_[startIndex])}};
+    // One literal word looked for case-insensitively: the arena of folded names is searched.
+    std::optional<LiteralCursor> literal;
+    if (!search.caseSensitive && !search.wholeString && search.words.size() == 1 &&
+        !search.words[0].empty() && search.find == TextRoutine::Substring)
+        literal.emplace(arena_, nameStart_, search.words[0]);
     uint32_t i = from;
     for (auto a = chain.rbegin(); a != chain.rend(); ++a) {
         const bool state = stateOf(*a, levels.back().state);
@@ -159,7 +206,7 @@ std::vector<const CatalogItem*> SearchSnapshot::scan(const PreparedSearch& searc
         while (levels.back().end <= i)
             levels.pop_back();
         const bool state = stateOf(i, levels.back().state);
-        if (state && search.kindOn[size_t(KindOf(flags_[i]))] && matches(search, i))
+        if (state && search.kindOn[size_t(KindOf(flags_[i]))] && matches(search, i, literal ? &*literal : nullptr))
             hits.push_back(items_[i]);
         if (cancel && cancel->isSet()) {
             cancelled = true;

@@ -56,7 +56,8 @@ class SearchSnapshot : public DocumentObserver {
     std::vector<const CatalogItem*> scan(const PreparedSearch& search, uint32_t startIndex,
                                          uint32_t from, uint32_t to,
                                          const CancelFlag* cancel, bool& cancelled) const;
-    bool matches(const PreparedSearch& search, uint32_t index) const;
+    class LiteralCursor;
+    bool matches(const PreparedSearch& search, uint32_t index, LiteralCursor* literal) const;
     std::string_view foldedName(uint32_t index) const {
         return {arena_.data() + nameStart_[index], nameStart_[index + 1] - nameStart_[index]};
     }
