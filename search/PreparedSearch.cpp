@@ -7,14 +7,6 @@
 
 namespace shelfmark::search {
 
-ItemKind KindOf(uint16_t flags) {
-    if (flags & (itemflag::Directory | itemflag::Archive))
-        return (flags & itemflag::MediaType) ? ItemKind::Disk : ItemKind::Directory;
-    if (flags & itemflag::Folder)
-        return ItemKind::Folder;
-    return ItemKind::File;
-}
-
 std::vector<std::string> SplitWords(std::string_view text, WordMode mode) {
     std::vector<std::string> words;
     if (mode == WordMode::Normal) {
@@ -103,26 +95,6 @@ bool TextHolds(const PreparedSearch& search, std::string_view comparable) {
     if (search.allWords)
         return std::all_of(search.words.begin(), search.words.end(), found);
     return std::any_of(search.words.begin(), search.words.end(), found);
-}
-
-bool DateAccepted(const PreparedSearch& search, int32_t date) {
-    return !search.dateTest || (date >= search.dateLow && date <= search.dateHigh);
-}
-
-bool SizeAccepted(const PreparedSearch& search, uint16_t flags, uint64_t size) {
-    if (!search.sizeFilter)
-        return true;
-    if (flags & (itemflag::Directory | itemflag::Folder))
-        return false;
-    switch (search.sizeOperator) {
-        case SizeOperator::EqualTo:
-            return size == search.sizeValue;
-        case SizeOperator::AtLeast:
-            return size >= search.sizeValue;
-        case SizeOperator::AtMost:
-            return size <= search.sizeValue;
-    }
-    return false;
 }
 
 namespace {

@@ -8,12 +8,9 @@
 #include <string_view>
 #include <vector>
 
+#include "catalog/CatalogItem.h"
 #include "search/SearchCriteria.h"
 #include "search/TextRoutines.h"
-
-namespace shelfmark {
-class CatalogItem;
-}
 
 namespace shelfmark::search {
 
@@ -52,7 +49,12 @@ struct PreparedSearch {
 
 // The kinds a search tells apart, from the flag word.
 enum class ItemKind : uint8_t { File = 0, Directory = 1, Disk = 2, Folder = 3 };
-ItemKind KindOf(uint16_t flags);
+// Directory or Archive: a disk when a media type is set, else a directory; then Folder; else a file.
+inline ItemKind KindOf(uint16_t flags) {
+    if (flags & (itemflag::Directory | itemflag::Archive))
+        return (flags & itemflag::MediaType) ? ItemKind::Disk : ItemKind::Directory;
+    return (flags & itemflag::Folder) ? ItemKind::Folder : ItemKind::File;
+}
 
 // The words of a search text: one word in Normal mode; in the other modes the blank-separated
 // pieces, where two adjacent blanks give an empty word (which every text contains).
@@ -68,8 +70,25 @@ std::string ComparableText(const PreparedSearch& search, std::string_view text);
 // the search text under the search's word rule.
 bool TextHolds(const PreparedSearch& search, std::string_view comparable);
 
-bool DateAccepted(const PreparedSearch& search, int32_t date);
-bool SizeAccepted(const PreparedSearch& search, uint16_t flags, uint64_t size);
+inline bool DateAccepted(const PreparedSearch& search, int32_t date) {
+    return !search.dateTest || (date >= search.dateLow && date <= search.dateHigh);
+}
+// Directories, disks and folders never pass a size filter.
+inline bool SizeAccepted(const PreparedSearch& search, uint16_t flags, uint64_t size) {
+    if (!search.sizeFilter)
+        return true;
+    if (flags & (itemflag::Directory | itemflag::Folder))
+        return false;
+    switch (search.sizeOperator) {
+        case SizeOperator::EqualTo:
+            return size == search.sizeValue;
+        case SizeOperator::AtLeast:
+            return size >= search.sizeValue;
+        case SizeOperator::AtMost:
+            return size <= search.sizeValue;
+    }
+    return false;
+}
 // Every condition holds for the item.
 bool ConditionsHold(const PreparedSearch& search, const CatalogItem& item);
 

@@ -19,6 +19,7 @@ constexpr uint32_t kNoParent = std::numeric_limits<uint32_t>::max();
 constexpr uint8_t kHasCategories = 1;
 constexpr uint8_t kHasDescription = 2;
 constexpr uint8_t kHasOtherText = 4;
+constexpr uint8_t kProtected = 8;  // whether it is unlocked is asked of the item at each search
 
 // Below this many items a second thread costs more than it saves.
 constexpr uint32_t kItemsPerThread = 1 << 16;
@@ -54,6 +55,9 @@ void SearchSnapshot::build(const CatalogTree& tree) {
     flags_.clear();
     bits_.clear();
     arena_.clear();
+    describedItems_.clear();
+    descriptionStart_.clear();
+    descriptions_.clear();
     stale_ = false;
     usable_ = true;
 
@@ -82,6 +86,11 @@ void SearchSnapshot::build(const CatalogTree& tree) {
                 categories = attribute.number();
             } else if (attribute.key() == attr::Description) {
                 bits |= kHasDescription | kHasOtherText;
+                describedItems_.push_back(index);
+                descriptionStart_.push_back(descriptions_.size());
+                text::AppendFolded(descriptions_, attribute.text());
+            } else if (attribute.key() == attr::PasswordCheck) {
+                bits |= kProtected;
             } else if (attribute.valueClass() == AttributeClass::Text) {
                 bits |= kHasOtherText;
             }
@@ -107,6 +116,14 @@ void SearchSnapshot::build(const CatalogTree& tree) {
             item = item->next();
     }
     nameStart_.push_back(uint32_t(arena_.size()));
+    descriptionStart_.push_back(descriptions_.size());
+}
+
+std::string_view SearchSnapshot::foldedDescription(uint32_t index) const {
+    const size_t at = size_t(std::lower_bound(describedItems_.begin(), describedItems_.end(), index) -
+                             describedItems_.begin());
+    return std::string_view(descriptions_)
+        .substr(descriptionStart_[at], descriptionStart_[at + 1] - descriptionStart_[at]);
 }
 
 // Finds the names that hold one literal word by searching the arena from name to name, so that
@@ -158,7 +175,8 @@ bool SearchSnapshot::matches(const PreparedSearch& search, uint32_t index,
                  : search.caseSensitive ? TextHolds(search, item.name())
                                         : TextHolds(search, foldedName(index));
     if (!found && search.inDescription && (bits_[index] & kHasDescription))
-        found = TextHolds(search, ComparableText(search, *item.textAttribute(attr::Description)));
+        found = search.caseSensitive ? TextHolds(search, *item.textAttribute(attr::Description))
+                                     : TextHolds(search, foldedDescription(index));
     if (!found && search.inExtraInfo && (bits_[index] & kHasOtherText)) {
         for (const ItemAttribute& attribute : item.attributes()) {
             if (attribute.valueClass() == AttributeClass::Text &&
@@ -169,6 +187,10 @@ bool SearchSnapshot::matches(const PreparedSearch& search, uint32_t index,
         }
     }
     return found && (search.conditions.empty() || ConditionsHold(search, item));
+}
+
+bool SearchSnapshot::locked(uint32_t index) const {
+    return (bits_[index] & kProtected) && items_[index]->isLocked();
 }
 
 std::vector<const CatalogItem*> SearchSnapshot::scan(const PreparedSearch& search,
@@ -184,8 +206,10 @@ std::vector<const CatalogItem*> SearchSnapshot::scan(const PreparedSearch& searc
     std::vector<uint32_t> chain;
     for (uint32_t a = parent_[from]; a != startIndex; a = parent_[a])
         chain.push_back(a);
+    const bool noCategories = search.categories.empty();
     auto stateOf = [&](uint32_t index, bool parentState) {
-        return CategoryState(search, bits_[index] & kHasCategories, categories_[index], parentState);
+        return noCategories || CategoryState(search, bits_[index] & kHasCategories,
+                                             categories_[index], parentState);
     };
     std::vector<Level> levels{{end_[startIndex], StartCategoryState(search, *items_[startIndex])}};
     // One literal word looked for case-insensitively: the arena of folded names is searched.
@@ -196,7 +220,7 @@ std::vector<const CatalogItem*> SearchSnapshot::scan(const PreparedSearch& searc
     uint32_t i = from;
     for (auto a = chain.rbegin(); a != chain.rend(); ++a) {
         const bool state = stateOf(*a, levels.back().state);
-        if (!(flags_[*a] & itemflag::ContainerMask) || items_[*a]->isLocked()) {
+        if (!(flags_[*a] & itemflag::ContainerMask) || locked(*a)) {
             i = end_[*a];  // `from` lies in a subtree the walk does not enter
             break;
         }
@@ -214,7 +238,7 @@ std::vector<const CatalogItem*> SearchSnapshot::scan(const PreparedSearch& searc
         }
         const uint32_t next = i + 1;
         if (end_[i] > next) {
-            if ((flags_[i] & itemflag::ContainerMask) && !items_[i]->isLocked()) {
+            if ((flags_[i] & itemflag::ContainerMask) && !locked(i)) {
                 levels.push_back({end_[i], state});
                 i = next;
             } else {

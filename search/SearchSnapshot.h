@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -40,7 +41,7 @@ class SearchSnapshot : public DocumentObserver {
     size_t itemCount() const { return items_.size(); }
     // Bytes held per item, without the name arena, and the arena's bytes.
     size_t bytesPerItem() const;
-    size_t arenaBytes() const { return arena_.capacity(); }
+    size_t arenaBytes() const { return arena_.capacity() + descriptions_.capacity(); }
 
     void itemInserted(CatalogItem&) override { stale_ = true; }
     void itemRemoving(CatalogItem&) override { stale_ = true; }
@@ -57,6 +58,8 @@ class SearchSnapshot : public DocumentObserver {
                                          uint32_t from, uint32_t to,
                                          const CancelFlag* cancel, bool& cancelled) const;
     class LiteralCursor;
+    bool locked(uint32_t index) const;
+    std::string_view foldedDescription(uint32_t index) const;
     bool matches(const PreparedSearch& search, uint32_t index, LiteralCursor* literal) const;
     std::string_view foldedName(uint32_t index) const {
         return {arena_.data() + nameStart_[index], nameStart_[index + 1] - nameStart_[index]};
@@ -77,6 +80,10 @@ class SearchSnapshot : public DocumentObserver {
     std::vector<uint16_t> flags_;
     std::vector<uint8_t> bits_;
     std::vector<char> arena_;
+    // The folded descriptions of the items that have one, in item order.
+    std::vector<uint32_t> describedItems_;
+    std::vector<size_t> descriptionStart_;  // one more than describedItems_
+    std::string descriptions_;
 };
 
 }  // namespace shelfmark::search
