@@ -193,10 +193,76 @@ bool SearchSnapshot::locked(uint32_t index) const {
     return (bits_[index] & kProtected) && items_[index]->isLocked();
 }
 
+bool SearchSnapshot::visibleBelow(uint32_t index, uint32_t startIndex) const {
+    for (uint32_t a = parent_[index]; a != startIndex; a = parent_[a])
+        if (!(flags_[a] & itemflag::ContainerMask) || locked(a))
+            return false;
+    return true;
+}
+
+std::vector<const CatalogItem*> SearchSnapshot::sparseScan(const PreparedSearch& search,
+                                                           uint32_t startIndex, uint32_t from,
+                                                           uint32_t to, const CancelFlag* cancel,
+                                                           bool& cancelled) const {
+    // The candidates are the names that hold the word, found in the arena, and the items whose
+    // description may hold it; everything else cannot match.
+    std::vector<const CatalogItem*> hits;
+    const std::string_view word = search.words[0];
+    const char* const base = arena_.data();
+    const size_t rangeEnd = nameStart_[to];
+    size_t pos = nameStart_[from];
+    auto described = std::lower_bound(describedItems_.begin(), describedItems_.end(), from);
+    const auto describedEnd = std::lower_bound(described, describedItems_.end(), to);
+    uint32_t nameHit = from;
+    auto nextNameHit = [&]() -> uint32_t {
+        while (pos < rangeEnd) {
+            const void* at = ::memmem(base + pos, rangeEnd - pos, word.data(), word.size());
+            if (!at)
+                break;
+            const size_t offset = size_t(static_cast<const char*>(at) - base);
+            const uint32_t index = uint32_t(std::upper_bound(nameStart_.begin() + from,
+                                                             nameStart_.begin() + to + 1, offset) -
+                                            nameStart_.begin() - 1);
+            if (offset + word.size() <= nameStart_[index + 1]) {
+                pos = nameStart_[index + 1];
+                return index;
+            }
+            pos = offset + 1;  // runs into the next name: look again from just after its start
+        }
+        pos = rangeEnd;
+        return to;
+    };
+    nameHit = nextNameHit();
+    const bool descriptions = search.inDescription;
+    while (true) {
+        uint32_t i = nameHit;
+        if (descriptions && described != describedEnd && *described < i)
+            i = *described;
+        if (i >= to)
+            break;
+        if (i == nameHit)
+            nameHit = nextNameHit();
+        if (descriptions && described != describedEnd && *described == i)
+            ++described;
+        if (search.kindOn[size_t(KindOf(flags_[i]))] && visibleBelow(i, startIndex) &&
+            matches(search, i, nullptr))
+            hits.push_back(items_[i]);
+        if (cancel && cancel->isSet()) {
+            cancelled = true;
+            break;
+        }
+    }
+    return hits;
+}
+
 std::vector<const CatalogItem*> SearchSnapshot::scan(const PreparedSearch& search,
                                                      uint32_t startIndex, uint32_t from,
                                                      uint32_t to, const CancelFlag* cancel,
                                                      bool& cancelled) const {
+    if (search.categories.empty() && !search.inExtraInfo && !search.caseSensitive &&
+        !search.wholeString && search.words.size() == 1 && !search.words[0].empty() &&
+        search.find == TextRoutine::Substring)
+        return sparseScan(search, startIndex, from, to, cancel, cancelled);
     std::vector<const CatalogItem*> hits;
     struct Level {
         uint32_t end;

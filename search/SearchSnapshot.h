@@ -59,6 +59,13 @@ class SearchSnapshot : public DocumentObserver {
                                          const CancelFlag* cancel, bool& cancelled) const;
     class LiteralCursor;
     bool locked(uint32_t index) const;
+    // Every item between index and the start item is a container that is not locked.
+    bool visibleBelow(uint32_t index, uint32_t startIndex) const;
+    // The scan for one literal word when no category, case or extra-information rule applies:
+    // only the items whose folded name holds the word, and those with a description, are tested.
+    std::vector<const CatalogItem*> sparseScan(const PreparedSearch& search, uint32_t startIndex,
+                                               uint32_t from, uint32_t to,
+                                               const CancelFlag* cancel, bool& cancelled) const;
     std::string_view foldedDescription(uint32_t index) const;
     bool matches(const PreparedSearch& search, uint32_t index, LiteralCursor* literal) const;
     std::string_view foldedName(uint32_t index) const {

@@ -216,6 +216,24 @@ TEST(SearchSnapshot, SeesRenamesDeletesAndReads) {
     EXPECT_EQ(find("summer"), (Strings{"Summer.jpg", "summer-read.png"}));
 }
 
+TEST(SearchSnapshot, AWordAcrossTwoNamesIsNoHit) {
+    SilentPrompter prompter;
+    CatalogDocument document(prompter);
+    CatalogTree& tree = document.tree();
+    CatalogItem* disk = Add(tree, tree.root(), "Disk", DiskFlags(MediaType::HardDisk));
+    Add(tree, disk, "xab");
+    Add(tree, disk, "cy");
+    Add(tree, disk, "BCBC");
+    Add(tree, disk, "b");
+    Add(tree, disk, "cab");
+    SearchSnapshot snapshot(document);
+    SearchCriteria criteria = InitialCriteria(kNow);
+    criteria.text = "bc";
+    const PreparedSearch search = PrepareSearch(criteria, kNow);
+    EXPECT_EQ(Names(snapshot.search(search, *tree.root())), (Strings{"BCBC"}));
+    EXPECT_EQ(Names(SearchTree(search, *tree.root())), (Strings{"BCBC"}));
+}
+
 TEST(SearchSnapshot, CancelKeepsTheHitsBeforeIt) {
     SilentPrompter prompter;
     CatalogDocument document(prompter);
