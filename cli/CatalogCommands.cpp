@@ -12,16 +12,16 @@
 #include "catalog/FileText.h"
 #include "catalog/TreeWalk.h"
 #include "cli/ArgParser.h"
+#include "cli/CatalogLoad.h"
 #include "cli/CatalogPasswords.h"
 #include "cli/Command.h"
+#include "cli/ItemJson.h"
 #include "cli/TerminalPrompter.h"
 #include "foundation/Prompter.h"
 #include "foundation/Utf8Text.h"
 
 namespace shelfmark::cli {
-namespace {
 
-// Loads a catalog for reading only; the old-format hint is not shown (info tells the version).
 bool LoadCatalog(const std::string& path, CatalogTree& tree, CatalogReadResult& result) {
     TerminalPrompter prompter;
     CatalogReadOptions options;
@@ -36,22 +36,10 @@ bool LoadCatalog(const std::string& path, CatalogTree& tree, CatalogReadResult& 
     return true;
 }
 
+namespace {
+
 const CatalogItem* FindItem(const CatalogTree& tree, const std::string& path) {
     return ResolveCatalogPath(tree, path);
-}
-
-const char* KindName(const CatalogItem& item) {
-    if (item.isShortcut())
-        return "shortcut";
-    if (item.isFolder())
-        return "folder";
-    if (item.isDisk())
-        return "disk";
-    if (item.isDirectory())
-        return "directory";
-    if (item.isArchive())
-        return "archive";
-    return "file";
 }
 
 std::string VersionText(uint8_t version) {
@@ -202,99 +190,9 @@ int RunTree(const std::vector<std::string>& args) {
 
 // ---------------------------------------------------------------------------------------------
 
-void AppendJsonString(std::string& out, std::string_view value) {
-    const std::string valid =
-        text::IsValidUtf8(value) ? std::string(value) : FileBytesToUtf8(value);
-    out += '"';
-    for (char c : valid) {
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (static_cast<unsigned char>(c) < 0x20) {
-                    char escape[8];
-                    std::snprintf(escape, sizeof escape, "\\u%04x",
-                                  unsigned(static_cast<unsigned char>(c)));
-                    out += escape;
-                } else {
-                    out += c;
-                }
-        }
-    }
-    out += '"';
-}
-
 // A text in the text dump: quoted, shown as a terminal can show it.
 void AppendQuotedText(std::string& out, std::string_view value) {
     out += '"' + text::ForTerminal(value) + '"';
-}
-
-std::string Base64(std::span<const uint8_t> bytes) {
-    static constexpr char kDigits[] =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    out.reserve((bytes.size() + 2) / 3 * 4);
-    size_t i = 0;
-    for (; i + 2 < bytes.size(); i += 3) {
-        const uint32_t v = uint32_t(bytes[i]) << 16 | uint32_t(bytes[i + 1]) << 8 | bytes[i + 2];
-        out += kDigits[v >> 18];
-        out += kDigits[(v >> 12) & 63];
-        out += kDigits[(v >> 6) & 63];
-        out += kDigits[v & 63];
-    }
-    if (i < bytes.size()) {
-        const bool two = i + 1 < bytes.size();
-        const uint32_t v = uint32_t(bytes[i]) << 16 | (two ? uint32_t(bytes[i + 1]) << 8 : 0);
-        out += kDigits[v >> 18];
-        out += kDigits[(v >> 12) & 63];
-        out += two ? kDigits[(v >> 6) & 63] : '=';
-        out += '=';
-    }
-    return out;
-}
-
-std::string KeyText(uint8_t key) {
-    char text[8];
-    std::snprintf(text, sizeof text, "0x%02X", key);
-    return text;
-}
-
-void AppendJsonAttributes(std::string& out, const CatalogItem& item) {
-    out += "{";
-    bool first = true;
-    for (const ItemAttribute& attribute : item.attributes()) {
-        if (attribute.key() < 0x40)
-            continue;
-        if (!first)
-            out += ", ";
-        first = false;
-        out += '"' + KeyText(attribute.key()) + "\": ";
-        switch (attribute.valueClass()) {
-            case AttributeClass::Number:
-                out += std::to_string(attribute.number());
-                break;
-            case AttributeClass::Text:
-                AppendJsonString(out, attribute.text());
-                break;
-            default:
-                out += '"' + Base64(attribute.block()) + '"';
-                break;
-        }
-    }
-    out += "}";
 }
 
 void AppendTextAttributes(std::string& out, const CatalogItem& item) {
@@ -318,24 +216,10 @@ void AppendTextAttributes(std::string& out, const CatalogItem& item) {
 }
 
 // The names of an item's categories (from the catalog's own definitions), after its attributes.
-void AppendCategories(std::string& out, const CatalogItem& item,
-                      const CatalogDefinitions& definitions, bool json) {
-    if (!item.hasAttribute(attr::Categories))
-        return;
-    if (!json) {
+void AppendCategoryLine(std::string& out, const CatalogItem& item,
+                        const CatalogDefinitions& definitions) {
+    if (item.hasAttribute(attr::Categories))
         out += "    categories: " + definitions.categoryText(item) + '\n';
-        return;
-    }
-    out += ", \"categories\": [";
-    bool first = true;
-    for (uint8_t id : CategoryIdsOf(item)) {
-        if (id == 0)
-            break;
-        out += first ? "" : ", ";
-        AppendJsonString(out, definitions.categoryName(id));
-        first = false;
-    }
-    out += "]";
 }
 
 int RunDump(const std::vector<std::string>& args);
@@ -392,23 +276,15 @@ int RunDump(const std::vector<std::string>& args) {
         char flags[8];
         std::snprintf(flags, sizeof flags, "0x%04X", item.flags());
         if (json) {
-            out += first ? "\n    {\"path\": " : ",\n    {\"path\": ";
-            AppendJsonString(out, CatalogPathOf(item));
-            out += std::string(", \"kind\": \"") + KindName(item) +
-                   "\", \"flags\": " + std::to_string(item.flags()) + ", \"name\": ";
-            AppendJsonString(out, item.name());
-            out += ", \"size\": " + std::to_string(item.size()) +
-                   ", \"date\": " + std::to_string(item.date()) + ", \"attributes\": ";
-            AppendJsonAttributes(out, item);
-            AppendCategories(out, item, definitions, true);
-            out += "}";
+            out += first ? "\n    " : ",\n    ";
+            AppendJsonItem(out, item, definitions);
         } else {
             AppendQuotedText(out, CatalogPathOf(item));
             out += std::string(" ") + KindName(item) + " flags=" + flags +
                    " size=" + std::to_string(item.size()) + " date=" + std::to_string(item.date()) +
                    '\n';
             AppendTextAttributes(out, item);
-            AppendCategories(out, item, definitions, false);
+            AppendCategoryLine(out, item, definitions);
         }
         first = false;
         if (out.size() > (1 << 16))

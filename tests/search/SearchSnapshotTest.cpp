@@ -1,0 +1,253 @@
+// The snapshot scan against the plain tree walk on random catalogs and random criteria, and the
+// snapshot following the document's changes.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "catalog/CatalogDocument.h"
+#include "catalog/DeleteOperations.h"
+#include "catalog/RenameOperations.h"
+#include "catalog/TreeWalk.h"
+#include "foundation/CancelFlag.h"
+#include "foundation/Prompter.h"
+#include "reading/engine/ReadSession.h"
+#include "search/SearchSnapshot.h"
+#include "search/SearchWalk.h"
+#include "tests/search/SearchTestCatalog.h"
+#include "tests/support/TestSupport.h"
+
+namespace shelfmark::search {
+namespace {
+
+using testing::Add;
+using testing::Names;
+using Strings = std::vector<std::string>;
+
+constexpr int64_t kNow = 1'700'000'000;
+
+// Name pieces with shared substrings, upper and lower case and a folded pair (É/é).
+const char* const kPieces[] = {"a", "B", "ab", "Ca", "car", "Red", "red", "\xC3\x89", "\xC3\xA9",
+                               "x", ".", "mp3", " ", "zz"};
+const char* const kPatternPieces[] = {"a", "b", "ab", "car", "red", "\xC3\xA9", "x", ".", "mp3",
+                                      " ", "*", "?", "zz", "  "};
+
+class RandomCatalog {
+  public:
+    explicit RandomCatalog(uint32_t seed) : random_(seed) {}
+
+    std::string Name(const char* const* pieces, size_t count, int most) {
+        std::string name;
+        const int n = 1 + Pick(most);
+        for (int i = 0; i < n; ++i)
+            name += pieces[Pick(int(count))];
+        return name;
+    }
+
+    void Fill(CatalogTree& tree, CatalogItem* parent, int depth, int& budget) {
+        const int children = Pick(7);
+        for (int c = 0; c < children && budget > 0; ++c, --budget) {
+            static const uint16_t kKinds[] = {0, 0, 0, 0, itemflag::Directory, itemflag::Archive,
+                                              itemflag::Folder, DiskFlags(MediaType::CdRom)};
+            const uint16_t flags = kKinds[Pick(8)];
+            CatalogItem* item = Add(tree, parent, Name(kPieces, std::size(kPieces), 3).c_str(),
+                                    flags, uint64_t(Pick(5)) << (Pick(2) * 10),
+                                    int32_t(kNow - Pick(200) * 86400 + Pick(3) * 86400));
+            if (Pick(4) == 0)
+                tree.setTextAttribute(item, attr::Description, Name(kPieces, std::size(kPieces), 4));
+            if (Pick(5) == 0)
+                tree.setTextAttribute(item, attr::Artist, Name(kPieces, std::size(kPieces), 2));
+            if (Pick(5) == 0)
+                tree.setNumberAttribute(item, attr::TrackNumber, uint32_t(Pick(10)));
+            if (Pick(6) == 0)
+                tree.setNumberAttribute(item, attr::Categories, uint32_t(Pick(4)) | uint32_t(Pick(4)) << 8);
+            if (item->isContainer() && depth < 6) {
+                if (Pick(8) == 0) {
+                    const uint8_t check[] = {7};
+                    tree.setBlockAttribute(item, attr::PasswordCheck, check);
+                    if (Pick(2) == 0)
+                        tree.setNumberAttribute(item, attr::Unlocked, 1);
+                }
+                Fill(tree, item, depth + 1, budget);
+            }
+        }
+    }
+
+    SearchCriteria Criteria() {
+        SearchCriteria c = InitialCriteria(kNow);
+        c.text = Name(kPatternPieces, std::size(kPatternPieces), 2);
+        c.caseSensitive = Pick(4) == 0;
+        c.wholeString = Pick(4) == 0;
+        c.wordMode = WordMode(Pick(3));
+        c.inDescription = Pick(3) != 0;
+        c.inExtraInfo = Pick(3) == 0;
+        c.files = Pick(5) != 0;
+        c.directories = Pick(5) != 0;
+        c.disks = Pick(5) != 0;
+        c.folders = Pick(5) != 0;
+        c.dateMode = Pick(2) ? DateMode(Pick(4)) : DateMode::AllFiles;
+        c.date1 = kNow - Pick(200) * 86400;
+        c.date2 = kNow - Pick(200) * 86400;
+        c.months = std::to_string(1 + Pick(6));
+        c.days = std::to_string(1 + Pick(150));
+        if (Pick(3) == 0) {
+            c.sizeText = std::to_string(Pick(5));
+            c.sizeShift = Pick(2) * 10;
+            c.sizeOperator = SizeOperator(Pick(3));
+        }
+        for (int n = Pick(3) == 0 ? 1 + Pick(2) : 0; n > 0; --n)
+            SelectCategory(c, uint8_t(1 + Pick(3)));
+        c.excludeCategories = Pick(2) == 0;
+        if (Pick(3) == 0)
+            c.conditions.push_back({attr::TrackNumber, ConditionOperator(Pick(4)), uint32_t(Pick(10)),
+                                    uint32_t(Pick(10)), {}});
+        if (Pick(4) == 0)
+            c.conditions.push_back({attr::Artist, Pick(2) ? ConditionOperator::Contains
+                                                          : ConditionOperator::Matches,
+                                    0, 0, Name(kPatternPieces, std::size(kPatternPieces), 2)});
+        return c;
+    }
+
+    int Pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random_); }
+
+  private:
+    std::mt19937 random_;
+};
+
+// Every container of the tree, the root first.
+std::vector<const CatalogItem*> Containers(const CatalogTree& tree) {
+    std::vector<const CatalogItem*> out{tree.root()};
+    WalkBelow(tree.root(), EnterAll, [&](CatalogItem& item) {
+        if (item.isContainer())
+            out.push_back(&item);
+        return true;
+    });
+    return out;
+}
+
+TEST(SearchSnapshot, FindsWhatTheTreeWalkFinds) {
+    SilentPrompter prompter;
+    size_t compared = 0, nonEmpty = 0;
+    for (uint32_t seed = 1; seed <= 40; ++seed) {
+        CatalogDocument document(prompter);
+        CatalogTree& tree = document.tree();
+        RandomCatalog random(seed);
+        int budget = 400 + random.Pick(400);
+        while (budget > 0)
+            random.Fill(tree, tree.root(), 0, budget);
+        SearchSnapshot snapshot(document);
+        const std::vector<const CatalogItem*> starts = Containers(tree);
+        for (int q = 0; q < 60; ++q) {
+            const SearchCriteria criteria = random.Criteria();
+            const PreparedSearch search = PrepareSearch(criteria, kNow);
+            const CatalogItem& start =
+                random.Pick(2) ? *tree.root() : *starts[size_t(random.Pick(int(starts.size())))];
+            const auto expected = SearchTree(search, start);
+            for (unsigned threads : {1u, 2u, 3u}) {
+                ASSERT_EQ(snapshot.search(search, start, nullptr, threads), expected)
+                    << "seed " << seed << " query " << q << " text '" << criteria.text << "' threads " << threads;
+            }
+            ++compared;
+            nonEmpty += !expected.empty();
+        }
+    }
+    // The random criteria must find something often enough to mean anything.
+    EXPECT_GT(nonEmpty, compared / 4);
+}
+
+TEST(SearchSnapshot, SplitsLargeRangesBetweenThreads) {
+    SilentPrompter prompter;
+    CatalogDocument document(prompter);
+    CatalogTree& tree = document.tree();
+    RandomCatalog random(99);
+    // Enough items for several threads, with deep nesting across the split points.
+    for (int disk = 0; disk < 4; ++disk) {
+        int budget = 60000;
+        CatalogItem* d = Add(tree, tree.root(), "disk", DiskFlags(MediaType::HardDisk));
+        while (budget > 0)
+            random.Fill(tree, d, 0, budget);
+    }
+    SearchSnapshot snapshot(document);
+    for (int q = 0; q < 30; ++q) {
+        const PreparedSearch search = PrepareSearch(random.Criteria(), kNow);
+        const auto expected = SearchTree(search, *tree.root());
+        EXPECT_EQ(snapshot.search(search, *tree.root(), nullptr, 2), expected) << q;
+        EXPECT_EQ(snapshot.search(search, *tree.root(), nullptr, 4), expected) << q;
+    }
+    EXPECT_LT(snapshot.bytesPerItem(), 40u);
+}
+
+TEST(SearchSnapshot, SeesRenamesDeletesAndReads) {
+    testing::ScopedConfigHome config;
+    testing::TempDir dir;
+    SilentPrompter prompter(PromptAnswer::Yes);
+    CatalogDocument document(prompter);
+    CatalogTree& tree = document.tree();
+    CatalogItem* disk = Add(tree, tree.root(), "Disk", DiskFlags(MediaType::HardDisk));
+    CatalogItem* file = Add(tree, disk, "holiday.jpg");
+    Add(tree, disk, "other.txt");
+    SearchSnapshot snapshot(document);
+    auto find = [&](const char* text) {
+        SearchCriteria criteria = InitialCriteria(kNow);
+        criteria.text = text;
+        return Names(snapshot.search(PrepareSearch(criteria, kNow), *tree.root()));
+    };
+    EXPECT_EQ(find("holiday"), (Strings{"holiday.jpg"}));
+    EXPECT_FALSE(snapshot.stale());
+
+    ASSERT_EQ(RenameItem(document, file, "Summer.jpg"), EditStatus::Done);
+    EXPECT_EQ(find("holiday"), Strings{});
+    EXPECT_EQ(find("summer"), (Strings{"Summer.jpg"}));
+
+    CatalogItem* const doomed[] = {file};
+    ASSERT_EQ(DeleteItems(document, doomed, {.undoable = true, .askFirst = false}), EditStatus::Done);
+    EXPECT_EQ(find("summer"), Strings{});
+    ASSERT_EQ(document.undo(false), CatalogDocument::UndoResult::Done);
+    EXPECT_EQ(find("summer"), (Strings{"Summer.jpg"}));
+
+    std::filesystem::create_directories(dir / "vol" / "Photos");
+    testing::WriteFile(dir / "vol" / "Photos" / "summer-read.png", "png");
+    ReadRequest request;
+    request.root = (dir / "vol").string();
+    request.name = "Read";
+    ReadSession session(document, prompter);
+    ASSERT_EQ(session.prepare(request), PrepareResult::Ready);
+    session.run();
+    session.commit();
+    EXPECT_EQ(find("summer"), (Strings{"Summer.jpg", "summer-read.png"}));
+}
+
+TEST(SearchSnapshot, AWordAcrossTwoNamesIsNoHit) {
+    SilentPrompter prompter;
+    CatalogDocument document(prompter);
+    CatalogTree& tree = document.tree();
+    CatalogItem* disk = Add(tree, tree.root(), "Disk", DiskFlags(MediaType::HardDisk));
+    Add(tree, disk, "xab");
+    Add(tree, disk, "cy");
+    Add(tree, disk, "BCBC");
+    Add(tree, disk, "b");
+    Add(tree, disk, "cab");
+    SearchSnapshot snapshot(document);
+    SearchCriteria criteria = InitialCriteria(kNow);
+    criteria.text = "bc";
+    const PreparedSearch search = PrepareSearch(criteria, kNow);
+    EXPECT_EQ(Names(snapshot.search(search, *tree.root())), (Strings{"BCBC"}));
+    EXPECT_EQ(Names(SearchTree(search, *tree.root())), (Strings{"BCBC"}));
+}
+
+TEST(SearchSnapshot, CancelKeepsTheHitsBeforeIt) {
+    SilentPrompter prompter;
+    CatalogDocument document(prompter);
+    CatalogTree& tree = document.tree();
+    CatalogItem* disk = Add(tree, tree.root(), "Disk", DiskFlags(MediaType::HardDisk));
+    Add(tree, disk, "a");
+    SearchSnapshot snapshot(document);
+    CancelFlag cancel;
+    cancel.request();
+    SearchCriteria criteria = InitialCriteria(kNow);
+    criteria.text = "*";
+    EXPECT_EQ(Names(snapshot.search(PrepareSearch(criteria, kNow), *tree.root(), &cancel)),
+              (Strings{"Disk"}));
+}
+
+}  // namespace
+}  // namespace shelfmark::search
