@@ -378,7 +378,7 @@ int RunSearch(const std::vector<std::string>& givenArgs) {
     if (!start)
         return kExitFailure;
 
-    const std::vector<NamedKey> categories = CategoryDefinitions(*tree.root());
+    const std::vector<NamedKey> categories = NamedCategories(*tree.root());
     for (const std::string& name : parser.values("category")) {
         const std::optional<uint8_t> id = FindNamedKey(categories, name);
         if (!id)

@@ -37,7 +37,7 @@ bool ReadName(std::span<const uint8_t> block, size_t& pos, std::string& name) {
 
 }  // namespace
 
-std::vector<NamedKey> CategoryDefinitions(const CatalogItem& root) {
+std::vector<NamedKey> NamedCategories(const CatalogItem& root) {
     std::vector<NamedKey> out;
     const auto block = root.blockAttribute(attr::CategoryDefinitions);
     if (!block || block->empty())

@@ -20,7 +20,7 @@ struct NamedKey {
 };
 
 // The categories the root's definition block names, in display order.
-std::vector<NamedKey> CategoryDefinitions(const CatalogItem& root);
+std::vector<NamedKey> NamedCategories(const CatalogItem& root);
 // The fields a condition can test, in the order a search offers them: the built-in numeric and
 // text fields, then the root's user-defined fields.
 std::vector<NamedKey> ConditionFields(const CatalogItem& root);

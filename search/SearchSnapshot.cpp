@@ -99,7 +99,7 @@ void SearchSnapshot::build(const CatalogTree& tree) {
         flags_.push_back(item->flags());
         bits_.push_back(bits);
 
-        if (const CatalogItem* child = item->firstChild(true)) {
+        if (const CatalogItem* child = item->firstChildIgnoringLock()) {
             parent = index;
             item = child;
             continue;

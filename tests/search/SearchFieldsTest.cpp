@@ -16,7 +16,7 @@ TEST(SearchFields, CategoryNamesFromTheDefinitionBlock) {
                              1, 7, 255, 254, 2, 0xD6, 0, 'k', 0,      // wide "Ök"
                              1, 9, 200, 'x'};                         // cut short: ignored
     tree.setBlockAttribute(root, attr::CategoryDefinitions, block);
-    const std::vector<NamedKey> categories = CategoryDefinitions(*root);
+    const std::vector<NamedKey> categories = NamedCategories(*root);
     ASSERT_EQ(categories.size(), 3u);
     EXPECT_EQ(categories[0].name, "Music");
     EXPECT_EQ(categories[1].key, 4);
@@ -27,7 +27,7 @@ TEST(SearchFields, CategoryNamesFromTheDefinitionBlock) {
     EXPECT_EQ(FindNamedKey(categories, "0"), std::nullopt);
     EXPECT_EQ(FindNamedKey(categories, "256"), std::nullopt);
     EXPECT_EQ(FindNamedKey(categories, "Rock"), std::nullopt);
-    EXPECT_TRUE(CategoryDefinitions(*tree.createItem("x", root, Last, 0)).empty());
+    EXPECT_TRUE(NamedCategories(*tree.createItem("x", root, Last, 0)).empty());
 }
 
 TEST(SearchFields, BuiltInThenUserDefinedFields) {
