@@ -34,23 +34,17 @@
 namespace shelfmark::cli {
 namespace {
 
-// Questions are asked on the terminal when there is one to answer them; errors are counted so
-// that a command that reported one exits with a failure and saves nothing.
-class EditPrompter : public TerminalPrompter {
+// Questions are asked on the terminal when there is one to answer them.
+class EditPrompter : public CountingPrompter {
   public:
     bool interactive = false;
-    int errors = 0;
 
     PromptAnswer show(const PromptMessage& message) override {
-        if (message.icon == PromptIcon::Error)
-            ++errors;
-        PromptMessage shown = message;
-        if (!shown.caption.empty())
-            shown.text = shown.caption + ": " + shown.text;
         const bool question = message.buttons == PromptButtons::YesNo ||
                               message.buttons == PromptButtons::YesNoCancel;
         if (!question || !interactive)
-            return TerminalPrompter::show(shown);
+            return CountingPrompter::show(message);
+        const PromptMessage shown = WithCaption(message);
         std::cerr << "shelfmark-cli: " << shown.text << " [y/N] " << std::flush;
         std::string answer;
         if (!std::getline(std::cin, answer))

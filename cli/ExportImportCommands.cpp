@@ -68,20 +68,6 @@ int RunExportXml(const std::vector<std::string>& args) {
 
 // ---------------------------------------------------------------------------------------------
 
-// Counts the errors shown, so that a failed import exits with a failure.
-class ImportPrompter : public TerminalPrompter {
-  public:
-    int errors = 0;
-    PromptAnswer show(const PromptMessage& message) override {
-        if (message.icon == PromptIcon::Error)
-            ++errors;
-        PromptMessage shown = message;
-        if (!shown.caption.empty())
-            shown.text = shown.caption + ": " + shown.text;
-        return TerminalPrompter::show(shown);
-    }
-};
-
 int RunImport(const std::vector<std::string>& args);
 const Command kImportCommand{
     "import", "copy the contents of other catalog files into a folder",
@@ -110,7 +96,7 @@ int RunImport(const std::vector<std::string>& args) {
     if (operands.size() < 2)
         return UsageError(kImportCommand, "expected FILE and at least one SOURCE");
     const std::string& path = operands[0];
-    ImportPrompter prompter;
+    CountingPrompter prompter;
     prompter.reloadChangedCatalogs();
     CatalogDocument document(prompter);
     document.setShowConvertHint(kConvertHintSuppressed);

@@ -38,19 +38,6 @@ const Command kPasswordCommand{
     RunPassword};
 const CommandRegistration kPassword(kPasswordCommand);
 
-class PasswordPrompter : public TerminalPrompter {
-  public:
-    int errors = 0;
-    PromptAnswer show(const PromptMessage& message) override {
-        if (message.icon == PromptIcon::Error)
-            ++errors;
-        PromptMessage shown = message;
-        if (!shown.caption.empty())
-            shown.text = shown.caption + ": " + shown.text;
-        return TerminalPrompter::show(shown);
-    }
-};
-
 int RunPassword(const std::vector<std::string>& args) {
     ArgParser parser;
     parser.flag("encrypt-names").flag("remember");
@@ -67,7 +54,7 @@ int RunPassword(const std::vector<std::string>& args) {
     if (parser.has("encrypt-names") && action != "set")
         return UsageError(kPasswordCommand, "--encrypt-names belongs to set");
 
-    PasswordPrompter prompter;
+    CountingPrompter prompter;
     prompter.reloadChangedCatalogs();
     CatalogDocument document(prompter);
     UnlockWhenOpening(document);

@@ -41,4 +41,17 @@ PromptAnswer TerminalPrompter::show(const PromptMessage& message) {
     return DefaultAnswer(message.buttons);
 }
 
+PromptMessage CountingPrompter::WithCaption(const PromptMessage& message) {
+    PromptMessage shown = message;
+    if (!shown.caption.empty())
+        shown.text = shown.caption + ": " + shown.text;
+    return shown;
+}
+
+PromptAnswer CountingPrompter::show(const PromptMessage& message) {
+    if (message.icon == PromptIcon::Error)
+        ++errors;
+    return TerminalPrompter::show(WithCaption(message));
+}
+
 }  // namespace shelfmark::cli

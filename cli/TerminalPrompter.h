@@ -32,4 +32,17 @@ class TerminalPrompter : public Prompter {
     std::vector<std::pair<std::string, PromptAnswer>> answers_;
 };
 
+// For commands that act on several items: each message shows its caption (the item's path) in
+// front of its text, and the errors shown are counted, so that the command can exit with a
+// failure (and save nothing) when any was reported.
+class CountingPrompter : public TerminalPrompter {
+  public:
+    int errors = 0;
+    PromptAnswer show(const PromptMessage& message) override;
+
+  protected:
+    // The message with "caption: " in front of its text.
+    static PromptMessage WithCaption(const PromptMessage& message);
+};
+
 }  // namespace shelfmark::cli
