@@ -88,3 +88,24 @@ function(shelfmark_add_layer name)
         endif()
     endforeach()
 endfunction()
+
+# shelfmark_add_qt_library(NAME SOURCES ... [DEPS ...] [PUBLIC_DEPS ...])
+# A library of Qt code (the desktop program, a subsystem's ui/ folder, printing); only with
+# SHELFMARK_GUI. moc, uic and rcc run on its sources.
+function(shelfmark_add_qt_library name)
+    shelfmark_add_library(${name} ${ARGN})
+    set_target_properties(${name} PROPERTIES AUTOMOC ON AUTOUIC ON AUTORCC ON)
+endfunction()
+
+# shelfmark_add_qt_test(NAME SOURCES ... DEPS ...)
+# A Qt Test executable (one QObject test class with its own main) registered with CTest; it runs
+# on the offscreen platform, so CI needs no display.
+function(shelfmark_add_qt_test name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    set_target_properties(${name} PROPERTIES AUTOMOC ON AUTORCC ON)
+    target_compile_options(${name} PRIVATE ${SHELFMARK_WARNINGS})
+    target_link_libraries(${name} PRIVATE ${ARG_DEPS} shelfmark_test_support Qt6::Test Qt6::Widgets)
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 900)
+endfunction()
