@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "foundation/LanguageTexts.h"
@@ -69,7 +70,7 @@ VersionFetch FetchVersionRecord(const std::string& url, const UpdateFetchOptions
     curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS,
                      static_cast<long>(options.connectTimeout.count()));
     curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS,
-                     static_cast<long>((options.connectTimeout + options.responseTimeout).count()));
+                     static_cast<long>(std::max(options.connectTimeout, options.requestTimeout).count()));
     curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, KeepFirstBytes);
     curl_easy_setopt(handle, CURLOPT_WRITEDATA, &body);
 

@@ -31,9 +31,10 @@ struct UpdateFetchOptions {
     // Per connection attempt; a refused or timed-out connection is tried again `retries` times.
     std::chrono::milliseconds connectTimeout{5000};
     int retries = 2;
-    // A server that accepted the connection but does not answer is given up after this long,
-    // so the check never hangs.
-    std::chrono::milliseconds responseTimeout{10000};
+    // The whole exchange of one attempt, connection included, is given up after this long
+    // (never before the connect time-out), so a server that accepts but does not answer cannot
+    // hang the check.
+    std::chrono::milliseconds requestTimeout{10000};
 };
 
 struct VersionFetch {
