@@ -8,6 +8,8 @@
 
 #include "cli/ArgParser.h"
 #include "cli/Command.h"
+#include "cli/CdLookupCommands.h"
+#include "cdlookup/LookupController.h"
 #include "foundation/Utf8Text.h"
 #include "discora/Discora.h"
 
@@ -24,12 +26,21 @@ const Command kCddbCommand{
     "       shelfmark-cli cddb sites [OPTIONS]\n"
     "       shelfmark-cli cddb submit RECORD.xmcd --email ADDR --category CATEGORY\n"
     "                          [--mode submit|test] [OPTIONS]\n"
+    "       shelfmark-cli cddb lookup FILE [DISK...] [--all|--new] [--choose N|--first|--ask]\n"
+    "                          [--site LINE]\n"
+    "       shelfmark-cli cddb submit FILE DISK --xmcd RECORD --category CATEGORY [--site LINE]\n"
+    "       shelfmark-cli cddb settings [--email E] [--proxy HOST:PORT] [--proxy-user U]\n"
+    "                          [--proxy-password-file PATH] [--disc-format F]\n"
+    "                          [--track-format F] [--save-cdplayer 0|1]\n"
     "\n"
     "query prints one line per match: CATEGORY DISCID ARTIST / TITLE (nothing when the server\n"
     "knows no match). The table of contents lists the tracks' start frames, then the lead-out\n"
     "frame (75 frames a second, the 150-frame lead-in included).\n"
     "read prints the disc record; lscat the server's categories; sites its site list.\n"
     "submit sends an xmcd record file (submissions need an http site).\n"
+    "lookup queries the audio CDs of the catalog FILE, names them and their tracks by the\n"
+    "naming formats and saves; submit FILE DISK sends an edited record of a catalogued disk\n"
+    "(the e-mail address setting is required); settings shows or changes the CDDB settings.\n"
     "\n"
     "Options:\n"
     "  --site \"HOST PROTOCOL PORT ADDRESS LATITUDE LONGITUDE DESCRIPTION\"\n"
@@ -40,8 +51,6 @@ const Command kCddbCommand{
     RunCddb};
 const CommandRegistration kCddb(kCddbCommand);
 
-const char kDefaultSite[] =
-    "gnudb.gnudb.org http 80 /~cddb/cddb.cgi N000.00 W000.00 Random gnudb server";
 const char kAppName[] = "Halvenmoor Shelfmark";
 const char kAppVersion[] = "3.30.2004";
 
@@ -123,6 +132,8 @@ void PrintDisc(const CDiscoraDisc& disc) {
     }
 }
 
+}  // namespace
+
 // A record file as a "cddb read" answer: status line, CR LF lines, the "." line.
 bool LoadRecord(const std::string& path, const std::string& category, CDiscoraDisc& disc) {
     std::ifstream in(path, std::ios::binary);
@@ -140,6 +151,8 @@ bool LoadRecord(const std::string& path, const std::string& category, CDiscoraDi
     answer += ".\r\n";
     return CDiscora::ParseDiscRecord(answer.c_str(), disc) == 1;
 }
+
+namespace {
 
 int Query(CDiscora& client, ArgParser& parser) {
     std::vector<uint32_t> offsets;
@@ -238,6 +251,8 @@ int RunCddb(const std::vector<std::string>& args) {
         .option("email")
         .option("category")
         .option("mode");
+    if (IsCatalogCddbAction(args))
+        return RunCatalogCddbAction(args);
     if (!parser.parse(args))
         return UsageError(kCddbCommand, parser.error());
     const std::vector<std::string>& words = parser.positionals();
@@ -245,7 +260,7 @@ int RunCddb(const std::vector<std::string>& args) {
         return UsageError(kCddbCommand, "expected query, read, lscat, sites or submit");
 
     CDiscora client(kAppName, kAppVersion);
-    const std::string site = parser.valueOr("site", kDefaultSite);
+    const std::string site = parser.valueOr("site", kDefaultCddbSite);
     if (client.AddSite(site.c_str()) != 0 || client.GetSite(0)->GetHost() == nullptr)
         return UsageError(kCddbCommand, "--site needs seven fields and a port other than 0");
     if (parser.has("level")) {
