@@ -2,8 +2,9 @@
 
 #include <cctype>
 
-#include "cdlookup/CddbSettings.h"
 #include "catalog/CatalogDocument.h"
+#include "cdlookup/CddbSettings.h"
+#include "cdlookup/DiscText.h"
 #include "discora/Discora.h"
 #include "foundation/LanguageTexts.h"
 #include "foundation/ProfileFile.h"
@@ -21,10 +22,6 @@ constexpr int kMaxTracks = 99;
 
 std::string SectionOf(uint32_t key) {
     return StringPrintf("%04X", key);
-}
-
-std::string Text(const char* text) {
-    return text != nullptr ? std::string(text) : std::string();
 }
 
 }  // namespace
@@ -61,14 +58,14 @@ uint32_t CdPlayerKeyOfToc(std::span<const uint32_t> offsets) {
 void SaveDiscToCdPlayerIni(uint32_t key, const CDiscoraDisc& disc, std::string_view iniPath) {
     ProfileFile file(iniPath);
     const std::string section = SectionOf(key);
-    file.setString(section, "artist", Text(disc.GetArtist()));
-    file.setString(section, "title", Text(disc.GetTitle()));
+    file.setString(section, "artist", DiscText(disc.GetArtist()));
+    file.setString(section, "title", DiscText(disc.GetTitle()));
     file.setInt(section, "numtracks", disc.GetTrackCount());
     std::string order;
     for (int i = 1; i <= disc.GetTrackCount(); ++i) {
         CDiscoraTrack track;
         if (disc.GetTrack(i, track))
-            file.setString(section, std::to_string(i - 1), Text(track.GetTitle()));
+            file.setString(section, std::to_string(i - 1), DiscText(track.GetTitle()));
         order += (i > 1 ? " " : "") + std::to_string(i - 1);
     }
     file.setString(section, "order", order);
@@ -142,7 +139,8 @@ EditStatus ImportFromCdPlayer(CatalogDocument& document, const CdPlayerImport& r
     uint64_t total = 0;
     std::vector<CatalogItem*> disks;
     for (const CdPlayerEntry& disc : request.discs) {
-        CatalogItem* disk = tree.createItem(disc.name, folder, Sorted, DiskFlags(MediaType::AudioCd));
+        CatalogItem* disk =
+            tree.createItem(disc.name, folder, Sorted, DiskFlags(MediaType::AudioCd));
         disk->setDate(now);
         const uint32_t diskId = root->numberAttribute(attr::DiskId).value_or(1);
         tree.setNumberAttribute(disk, attr::DiskId, diskId);

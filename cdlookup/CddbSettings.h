@@ -24,10 +24,10 @@ struct CddbSettings {
     std::string TrackFormat;
     bool bSaveDiscInfo = true;
     std::string Email;
-    std::string Host;                // HTTP proxy host; empty: no proxy
-    std::optional<uint32_t> Port;    // absent: 80 for a lookup, 8080 on the settings page
-    std::string Name;                // proxy user
-    std::string Password;            // proxy password, plain (stored scrambled)
+    std::string Host;              // HTTP proxy host; empty: no proxy
+    std::optional<uint32_t> Port;  // absent: 80 for a lookup, 8080 on the settings page
+    std::string Name;              // proxy user
+    std::string Password;          // proxy password, plain (stored scrambled)
 
     // Missing values take their defaults; a missing Password is the empty one.
     static CddbSettings Load(const SettingsStore& store);

@@ -2,9 +2,10 @@
 
 #include <vector>
 
+#include "catalog/CatalogDocument.h"
 #include "cdlookup/CdPlayerIni.h"
 #include "cdlookup/CddbSettings.h"
-#include "catalog/CatalogDocument.h"
+#include "cdlookup/DiscText.h"
 #include "discora/Discora.h"
 #include "foundation/StringFormat.h"
 #include "foundation/Utf8Text.h"
@@ -12,10 +13,6 @@
 namespace shelfmark {
 
 namespace {
-
-std::string_view Text(const char* text) {
-    return text != nullptr ? std::string_view(text) : std::string_view();
-}
 
 CatalogItem* TrackItem(CatalogItem& disk, int number) {
     const std::string name = StringPrintf("Track%02d.cda", number);
@@ -49,16 +46,16 @@ EditStatus ApplyDiscToDisk(CatalogDocument& document, CatalogItem& disk, const C
             SaveDiscToCdPlayerIni(CdPlayerKeyOfToc(*offsets), disc, naming.iniPath);
 
     CatalogTree& tree = document.tree();
-    const std::string_view discArtist = Text(disc.GetArtist());
-    tree.setName(&disk, FormatDiscName(naming.discFormat, discArtist, Text(disc.GetTitle())));
+    const std::string_view discArtist = DiscText(disc.GetArtist());
+    tree.setName(&disk, FormatDiscName(naming.discFormat, discArtist, DiscText(disc.GetTitle())));
     document.notifyChanged(disk);
     for (int i = 1; i <= count; ++i) {
         CDiscoraTrack track;
         if (tracks[size_t(i)] == nullptr || !disc.GetTrack(i, track))
             continue;
         tree.setTextAttribute(tracks[size_t(i)], attr::Description,
-                              FormatTrackName(naming.trackFormat, i, Text(track.GetArtist()),
-                                              discArtist, Text(track.GetTitle())));
+                              FormatTrackName(naming.trackFormat, i, DiscText(track.GetArtist()),
+                                              discArtist, DiscText(track.GetTitle())));
         document.notifyChanged(*tracks[size_t(i)]);
     }
     document.setModified();

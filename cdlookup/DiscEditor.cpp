@@ -1,5 +1,7 @@
 #include "cdlookup/DiscEditor.h"
 
+#include "cdlookup/DiscText.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -13,18 +15,14 @@ namespace {
 
 constexpr int kFillOutFieldMessage = 19;
 
-std::string Text(const char* text) {
-    return text != nullptr ? std::string(text) : std::string();
-}
-
 bool Differs(const char* stored, const std::string& text) {
-    return Text(stored) != text;
+    return DiscText(stored) != text;
 }
 
 }  // namespace
 
 DiscEditor::DiscEditor(CDiscora& client, const CDiscoraDisc& disc, Prompter& prompter)
-    : disc_(disc), prompter_(prompter), year_(Text(disc.GetYear())) {
+    : disc_(disc), prompter_(prompter), year_(std::string(DiscText(disc.GetYear()))) {
     if (client.GetCategoryCount() == 0) {
         const bool read = client.Connect(0) && client.ReadCategoryList();
         client.Disconnect();
@@ -32,7 +30,7 @@ DiscEditor::DiscEditor(CDiscora& client, const CDiscoraDisc& disc, Prompter& pro
             prompter_.error("Couldn't read category list from CDDB server!");
     }
     for (int i = 0; i < client.GetCategoryCount(); ++i)
-        categories_.push_back(Text(client.GetCategory(i)));
+        categories_.push_back(std::string(DiscText(client.GetCategory(i))));
     if (disc_.GetCategory() != nullptr) {
         categoryLocked_ = true;
         if (std::find(categories_.begin(), categories_.end(), category()) == categories_.end())
@@ -42,7 +40,7 @@ DiscEditor::DiscEditor(CDiscora& client, const CDiscoraDisc& disc, Prompter& pro
 }
 
 std::string DiscEditor::category() const {
-    return Text(disc_.GetCategory());
+    return std::string(DiscText(disc_.GetCategory()));
 }
 
 bool DiscEditor::chooseCategory(const std::string& name) {
@@ -70,17 +68,19 @@ std::string DiscEditor::rowTitleText(int row) const {
     const Details shown = details(row);
     std::string artist = shown.artist;
     if (row > 0 && artist.empty())
-        artist = Text(disc_.GetArtist());
+        artist = std::string(DiscText(disc_.GetArtist()));
     return artist.empty() ? shown.title : artist + " / " + shown.title;
 }
 
 DiscEditor::Details DiscEditor::details(int row) const {
     if (row == 0)
-        return {Text(disc_.GetArtist()), Text(disc_.GetTitle()), Text(disc_.GetExtended())};
+        return {std::string(DiscText(disc_.GetArtist())), std::string(DiscText(disc_.GetTitle())),
+                std::string(DiscText(disc_.GetExtended()))};
     CDiscoraTrack track;
     if (!disc_.GetTrack(row, track))
         return {};
-    return {Text(track.GetArtist()), Text(track.GetTitle()), Text(track.GetExtended())};
+    return {std::string(DiscText(track.GetArtist())), std::string(DiscText(track.GetTitle())),
+            std::string(DiscText(track.GetExtended()))};
 }
 
 void DiscEditor::setDetails(int row, const Details& details) {
@@ -116,9 +116,9 @@ bool DiscEditor::accept() {
         return false;
     }
     if (!year_.empty()) {
-        const bool digits = year_.size() <= 4 && std::all_of(year_.begin(), year_.end(), [](char c) {
-                                return c >= '0' && c <= '9';
-                            });
+        const bool digits =
+            year_.size() <= 4 &&
+            std::all_of(year_.begin(), year_.end(), [](char c) { return c >= '0' && c <= '9'; });
         const int value = digits ? std::stoi(year_) : 0;
         if (value < 1800 || value > 2999) {
             prompter_.error("Please enter an integer between 1800 and 2999.");

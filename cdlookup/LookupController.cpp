@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "cdlookup/CdPlayerIni.h"
-#include "cdlookup/DiscApplication.h"
 #include "catalog/CatalogDocument.h"
 #include "catalog/TreeWalk.h"
+#include "cdlookup/CdPlayerIni.h"
+#include "cdlookup/DiscApplication.h"
 #include "foundation/LanguageTexts.h"
 #include "foundation/Prompter.h"
 #include "platform/settings/SettingsStore.h"

@@ -3,10 +3,10 @@
 #include <filesystem>
 #include <string>
 
-#include "cdlookup/CdPlayerIni.h"
 #include "catalog/CatalogDocument.h"
 #include "catalog/EditSupport.h"
 #include "catalog/LocateDisk.h"
+#include "cdlookup/CdPlayerIni.h"
 #include "foundation/LanguageTexts.h"
 #include "foundation/Prompter.h"
 

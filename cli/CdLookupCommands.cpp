@@ -1,16 +1,16 @@
 // cddb lookup / submit / settings on a catalog, import-cdplayer and check-version.
 #include "cli/CdLookupCommands.h"
 
+#include <unistd.h>
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
-#include <unistd.h>
 
-#include "cdlookup/CdPlayerIni.h"
-#include "cdlookup/LookupController.h"
 #include "catalog/CatalogDocument.h"
 #include "catalog/CatalogPath.h"
+#include "cdlookup/CdPlayerIni.h"
+#include "cdlookup/LookupController.h"
 #include "cli/ArgParser.h"
 #include "cli/CatalogPasswords.h"
 #include "cli/Command.h"
@@ -75,8 +75,7 @@ class CommandLineDialogs : public LookupDialogs {
         std::fflush(stdout);
         int pick = choose.value_or(0);
         if (ask) {
-            std::cerr << "Choose 1-" << matches.GetMatchCount() << " (empty: none): "
-                      << std::flush;
+            std::cerr << "Choose 1-" << matches.GetMatchCount() << " (empty: none): " << std::flush;
             std::string line;
             pick = std::getline(std::cin, line) ? std::atoi(line.c_str()) : 0;
         }
@@ -162,9 +161,9 @@ int Lookup(const std::vector<std::string>& args) {
     int failures = 0;
     // Disks that were asked for but could not be checked have no table of contents.
     for (const LookupRow& row : controller.rows()) {
-        const bool asked =
-            all || std::find(wanted.begin(), wanted.end(), row.disk) != wanted.end() ||
-            (fresh && row.disk->hasAttribute(attr::ReadThisSession));
+        const bool asked = all ||
+                           std::find(wanted.begin(), wanted.end(), row.disk) != wanted.end() ||
+                           (fresh && row.disk->hasAttribute(attr::ReadThisSession));
         if (asked && !row.checked) {
             std::printf("%s: no table of contents (insert the disc and read it again)\n",
                         PathText(*row.disk).c_str());
@@ -313,14 +312,14 @@ int Settings(const std::vector<std::string>& args) {
         if (!store.save())
             return Fail("cannot write the settings to " + store.path());
     }
-    std::printf("bUseDiscFormat=%d\nDiscFormat=%s\nbUseTrackFormat=%d\nTrackFormat=%s\n"
-                "bSaveDiscInfo=%d\nEmail=%s\nHost=%s\nPort=%u\nName=%s\nPassword=%s\n",
-                int(settings.bUseDiscFormat), text::ForTerminal(settings.DiscFormat).c_str(),
-                int(settings.bUseTrackFormat), text::ForTerminal(settings.TrackFormat).c_str(),
-                int(settings.bSaveDiscInfo), text::ForTerminal(settings.Email).c_str(),
-                text::ForTerminal(settings.Host).c_str(), settings.shownPort(),
-                text::ForTerminal(settings.Name).c_str(),
-                settings.Password.empty() ? "(none)" : "(set)");
+    std::printf(
+        "bUseDiscFormat=%d\nDiscFormat=%s\nbUseTrackFormat=%d\nTrackFormat=%s\n"
+        "bSaveDiscInfo=%d\nEmail=%s\nHost=%s\nPort=%u\nName=%s\nPassword=%s\n",
+        int(settings.bUseDiscFormat), text::ForTerminal(settings.DiscFormat).c_str(),
+        int(settings.bUseTrackFormat), text::ForTerminal(settings.TrackFormat).c_str(),
+        int(settings.bSaveDiscInfo), text::ForTerminal(settings.Email).c_str(),
+        text::ForTerminal(settings.Host).c_str(), settings.shownPort(),
+        text::ForTerminal(settings.Name).c_str(), settings.Password.empty() ? "(none)" : "(set)");
     return kExitSuccess;
 }
 

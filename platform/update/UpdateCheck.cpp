@@ -69,8 +69,9 @@ VersionFetch FetchVersionRecord(const std::string& url, const UpdateFetchOptions
     curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS,
                      static_cast<long>(options.connectTimeout.count()));
-    curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS,
-                     static_cast<long>(std::max(options.connectTimeout, options.requestTimeout).count()));
+    curl_easy_setopt(
+        handle, CURLOPT_TIMEOUT_MS,
+        static_cast<long>(std::max(options.connectTimeout, options.requestTimeout).count()));
     curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, KeepFirstBytes);
     curl_easy_setopt(handle, CURLOPT_WRITEDATA, &body);
 
@@ -91,9 +92,8 @@ VersionFetch FetchVersionRecord(const std::string& url, const UpdateFetchOptions
         }
         curl_off_t connected = 0;
         curl_easy_getinfo(handle, CURLINFO_CONNECT_TIME_T, &connected);
-        const bool connectFailed =
-            result == CURLE_COULDNT_CONNECT ||
-            (result == CURLE_OPERATION_TIMEDOUT && connected == 0);
+        const bool connectFailed = result == CURLE_COULDNT_CONNECT ||
+                                   (result == CURLE_OPERATION_TIMEDOUT && connected == 0);
         if (!connectFailed)
             return fetch;
     }

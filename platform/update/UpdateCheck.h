@@ -53,10 +53,10 @@ VersionFetch FetchVersionRecord(const std::string& url, const UpdateFetchOptions
 std::optional<std::string> VersionOfRecord(std::string_view record);
 
 enum class UpdateOutcome {
-    Latest,   // "You already have the latest version of Halvenmoor Shelfmark."
-    Newer,    // "A newer version (%s) of Halvenmoor Shelfmark is available. Show more information?"
-    Silent,   // the read failed or the record is not a version record: nothing is shown
-    Failed,   // "Failed."
+    Latest,  // "You already have the latest version of Halvenmoor Shelfmark."
+    Newer,   // "A newer version (%s) of Halvenmoor Shelfmark is available. Show more information?"
+    Silent,  // the read failed or the record is not a version record: nothing is shown
+    Failed,  // "Failed."
 };
 
 // The comparison: byte order, not numbers ("10.0" is older than "3.30.2004").

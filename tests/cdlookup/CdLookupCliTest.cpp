@@ -47,9 +47,9 @@ class CdLookupCli : public ::testing::Test {
 };
 
 TEST_F(CdLookupCli, LookupNamesTheDiskAndSaves) {
-    testing::WriteRecord(work / "records", "rock",
-                         {kSampleToc, "Harbour Lights", "Morning Tide",
-                          {"Salt", "Gulls", "Ebb", "Flood", "Home"}});
+    testing::WriteRecord(
+        work / "records", "rock",
+        {kSampleToc, "Harbour Lights", "Morning Tide", {"Salt", "Gulls", "Ebb", "Flood", "Home"}});
     EXPECT_EQ(run("cddb settings --track-format '%3. %2'").exitCode, 0);
     const auto result = run("cddb lookup " + catalog() + " 'Unknown CD' " + site());
     EXPECT_EQ(result.exitCode, 0) << result.out;
@@ -96,9 +96,10 @@ TEST_F(CdLookupCli, SettingsAreCheckedAndStored) {
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_NE(result.out.find("Please fill out this field correctly."), std::string::npos);
     WriteFile(work / "pw", "p\n");
-    result = run("cddb settings --email me@example.org --proxy 127.0.0.1:3128 --proxy-user u "
-                 "--proxy-password-file " + ShellQuote((work / "pw").string()) +
-                 " --disc-format '%2 (%1)' --save-cdplayer 0");
+    result =
+        run("cddb settings --email me@example.org --proxy 127.0.0.1:3128 --proxy-user u "
+            "--proxy-password-file " +
+            ShellQuote((work / "pw").string()) + " --disc-format '%2 (%1)' --save-cdplayer 0");
     EXPECT_EQ(result.exitCode, 0) << result.out;
     EXPECT_NE(result.out.find("Email=me@example.org\n"), std::string::npos);
     EXPECT_NE(result.out.find("Port=3128\n"), std::string::npos);
@@ -115,10 +116,11 @@ TEST_F(CdLookupCli, SettingsAreCheckedAndStored) {
 
 TEST_F(CdLookupCli, SubmitNeedsTheEmailAddress) {
     const std::string record = (work / "edited.xmcd").string();
-    WriteFile(record, "# xmcd\n#\n# Track frame offsets:\n#\t150\n#\t20637\n#\t36790\n#\t58128\n"
-                      "#\t78070\n#\n# Disc length: 1308 seconds\n#\n# Revision: 0\n"
-                      "DISCID=41051c05\nDTITLE=Mine / Own\nTTITLE0=a\nTTITLE1=b\nTTITLE2=c\n"
-                      "TTITLE3=d\nTTITLE4=e\n");
+    WriteFile(record,
+              "# xmcd\n#\n# Track frame offsets:\n#\t150\n#\t20637\n#\t36790\n#\t58128\n"
+              "#\t78070\n#\n# Disc length: 1308 seconds\n#\n# Revision: 0\n"
+              "DISCID=41051c05\nDTITLE=Mine / Own\nTTITLE0=a\nTTITLE1=b\nTTITLE2=c\n"
+              "TTITLE3=d\nTTITLE4=e\n");
     const std::string command = "cddb submit " + catalog() + " 'Unknown CD' --xmcd " +
                                 ShellQuote(record) + " --category misc ";
     auto result = run(command + site());

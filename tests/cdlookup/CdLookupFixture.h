@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "cdlookup/LookupController.h"
 #include "catalog/CatalogDocument.h"
+#include "cdlookup/LookupController.h"
 #include "foundation/ScriptedPrompter.h"
 #include "platform/settings/SettingsStore.h"
 #include "tests/support/TestSupport.h"

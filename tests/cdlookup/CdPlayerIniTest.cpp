@@ -1,9 +1,9 @@
 // cdplayer.ini: the disc key from a catalogued table of contents, and the import of its discs.
 #include <gtest/gtest.h>
 
+#include "catalog/CatalogTree.h"
 #include "cdlookup/CdPlayerIni.h"
 #include "cdlookup/CddbSettings.h"
-#include "catalog/CatalogTree.h"
 #include "reading/audio/AudioDisc.h"
 #include "reading/audio/DiscInformation.h"
 #include "tests/cdlookup/CdLookupFixture.h"
@@ -38,14 +38,16 @@ TEST(CdPlayerKey, HandComputedKeys) {
 // the drive's track list, for every disc whose first track starts at 00:02:00 or later.
 TEST(CdPlayerKey, AgreesWithTheDriveSideKey) {
     const std::vector<std::vector<uint32_t>> discs = {
-        {150, 88137}, {182, 16021, 40297}, {150, 300, 450, 600}, {4500, 9000, 13500, 20000},
+        {150, 88137},
+        {182, 16021, 40297},
+        {150, 300, 450, 600},
+        {4500, 9000, 13500, 20000},
         {150, 17040, 36099, 49872, 72942, 91951, 110880, 131253, 147946, 167288, 188766, 201121,
          218550}};
     for (const std::vector<uint32_t>& offsets : discs) {
         AudioDisc disc;
         for (size_t i = 0; i + 1 < offsets.size(); ++i)
-            disc.tracks.push_back(
-                {int(i) + 1, TrackType::Audio, Msf::FromFrames(offsets[i]), {}});
+            disc.tracks.push_back({int(i) + 1, TrackType::Audio, Msf::FromFrames(offsets[i]), {}});
         disc.leadOut = Msf::FromFrames(offsets.back());
         const std::vector<uint32_t> record = disc.tocRecordValues();
         const std::vector<uint32_t> stored(record.begin() + 1, record.end());
@@ -147,7 +149,8 @@ TEST_F(CdPlayerImportTest, ImportsDisksWithTracksAsOneStep) {
     EXPECT_TRUE(trackTexts(disks[3]).empty());
     EXPECT_EQ(disks[4]->size(), 0u);
     EXPECT_EQ(disks[5]->name(), "Artist One - First");
-    EXPECT_NE(disks[5]->numberAttribute(attr::DiskNumber), first->numberAttribute(attr::DiskNumber));
+    EXPECT_NE(disks[5]->numberAttribute(attr::DiskNumber),
+              first->numberAttribute(attr::DiskNumber));
     for (const CatalogItem* disk : disks)
         EXPECT_EQ(disk->date(), first->date());
 

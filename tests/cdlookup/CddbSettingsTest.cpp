@@ -68,7 +68,7 @@ TEST(CddbSettings, EmailAndPortChecksOfThePage) {
     EXPECT_TRUE(IsAcceptableEmail(""));
     EXPECT_TRUE(IsAcceptableEmail("me@example.org"));
     EXPECT_TRUE(IsAcceptableEmail("first.last@example.org"));
-    EXPECT_FALSE(IsAcceptableEmail("me@example"));      // no period after the at sign
+    EXPECT_FALSE(IsAcceptableEmail("me@example"));       // no period after the at sign
     EXPECT_FALSE(IsAcceptableEmail("first.last@host"));  // its only period before it
     EXPECT_FALSE(IsAcceptableEmail("example.org"));
 

@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
+#include "catalog/CatalogTree.h"
 #include "cdlookup/CdPlayerIni.h"
 #include "cdlookup/LookupController.h"
-#include "catalog/CatalogTree.h"
 #include "foundation/ProfileFile.h"
 #include "foundation/StringFormat.h"
 #include "tests/cdlookup/CdLookupFixture.h"
@@ -111,12 +111,13 @@ TEST_F(LookupTest, ListsAudioCdsInTreeOrderWithoutLockedContents) {
     controller().selectAll();
     EXPECT_TRUE(rows[0].checked && rows[1].checked && !rows[2].checked);
     controller().unselectAll();
-    EXPECT_TRUE(std::none_of(rows.begin(), rows.end(), [](const LookupRow& row) { return row.checked; }));
+    EXPECT_TRUE(
+        std::none_of(rows.begin(), rows.end(), [](const LookupRow& row) { return row.checked; }));
 }
 
 TEST_F(LookupTest, OneMatchIsAppliedAsOneStepAndCopiedToCdPlayerIni) {
-    const std::string id = WriteRecord(records(), "rock", {kThreeTracks, "Artist", "Title",
-                                                           {"One", "Guest / Two", "Three"}});
+    const std::string id = WriteRecord(
+        records(), "rock", {kThreeTracks, "Artist", "Title", {"One", "Guest / Two", "Three"}});
     CatalogItem* disk = AddAudioDisk(tree(), root(), "Unnamed", kThreeTracks, 3);
     const std::vector<CatalogItem*> preChecked{disk};
     controller().fill(preChecked);
@@ -171,10 +172,10 @@ std::vector<uint32_t> Longer(uint32_t frames) {
 }
 
 TEST_F(LookupTest, SeveralMatchesAreChosenOrCancelled) {
-    const std::string rock = WriteRecord(
-        records(), "rock", {Longer(300), "Rock Artist", "Rock Title", Titles("r", 3)});
-    const std::string jazz = WriteRecord(
-        records(), "jazz", {Longer(600), "Jazz Artist", "Jazz Title", Titles("j", 3)});
+    const std::string rock =
+        WriteRecord(records(), "rock", {Longer(300), "Rock Artist", "Rock Title", Titles("r", 3)});
+    const std::string jazz =
+        WriteRecord(records(), "jazz", {Longer(600), "Jazz Artist", "Jazz Title", Titles("j", 3)});
     CatalogItem* chosen = AddAudioDisk(tree(), root(), "Chosen", kThreeTracks, 3);
     CatalogItem* cancelled = AddAudioDisk(tree(), root(), "Cancelled", kThreeTracks, 3);
     // Rows in tree order: "Cancelled" comes first.
@@ -288,12 +289,14 @@ class RecoveringServer {
               if (request.find("cmd=cddb+query") != std::string::npos)
                   body = "200 rock 1a00cd03 Back / Again\r\n";
               else
-                  body = "210 rock 1a00cd03 CD database entry follows\r\n# xmcd\r\n#\r\n"
-                         "# Track frame offsets:\r\n#\t150\r\n#\t15000\r\n#\t30000\r\n#\r\n"
-                         "# Disc length: 600 seconds\r\n#\r\n# Revision: 1\r\n"
-                         "DISCID=1a00cd03\r\nDTITLE=Back / Again\r\nTTITLE0=a\r\nTTITLE1=b\r\n"
-                         "TTITLE2=c\r\n.\r\n";
-              ScriptedServer::Send(fd, "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n" + body);
+                  body =
+                      "210 rock 1a00cd03 CD database entry follows\r\n# xmcd\r\n#\r\n"
+                      "# Track frame offsets:\r\n#\t150\r\n#\t15000\r\n#\t30000\r\n#\r\n"
+                      "# Disc length: 600 seconds\r\n#\r\n# Revision: 1\r\n"
+                      "DISCID=1a00cd03\r\nDTITLE=Back / Again\r\nTTITLE0=a\r\nTTITLE1=b\r\n"
+                      "TTITLE2=c\r\n.\r\n";
+              ScriptedServer::Send(fd,
+                                   "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n" + body);
           }) {}
     int port() const { return server_.port(); }
 
@@ -350,8 +353,7 @@ std::function<bool(DiscEditor&)> FillNewDisc(const std::string& category) {
 TEST_F(LookupTest, SubmitNewWithoutAndWithAnEmailAddress) {
     CatalogItem* disk = AddAudioDisk(tree(), root(), "Mine", kUnknownDisc, 2);
     controller().fill();
-    const std::string id = StringPrintf(
-        "%08x", CDiscora::ComputeDiscID(2, kUnknownDisc.data()));
+    const std::string id = StringPrintf("%08x", CDiscora::ComputeDiscID(2, kUnknownDisc.data()));
 
     // No address: the edited disc is applied, the address is asked for, Cancel submits nothing.
     dialogs.edits.push_back(FillNewDisc("misc"));

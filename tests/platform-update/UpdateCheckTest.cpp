@@ -23,9 +23,11 @@ class VersionServer {
     explicit VersionServer(std::string body, std::string status = "200 OK")
         : server_([body, status](ScriptedServer& server, int fd) {
               server.readUntil(fd, "\r\n\r\n");
-              ScriptedServer::Send(fd, "HTTP/1.1 " + status + "\r\nContent-Type: text/plain\r\n"
-                                       "Content-Length: " + std::to_string(body.size()) +
-                                       "\r\nConnection: close\r\n\r\n" + body);
+              ScriptedServer::Send(fd, "HTTP/1.1 " + status +
+                                           "\r\nContent-Type: text/plain\r\n"
+                                           "Content-Length: " +
+                                           std::to_string(body.size()) +
+                                           "\r\nConnection: close\r\n\r\n" + body);
           }) {}
     std::string url() const {
         return "http://127.0.0.1:" + std::to_string(server_.port()) + "/hvsmversion.txt";
@@ -44,7 +46,8 @@ TEST(VersionRecord, MarkerSeparatorAndLimit) {
     EXPECT_EQ(VersionOfRecord(std::string("HVSMVersion 3.4\0junk", 20)), "3.4");
     EXPECT_EQ(VersionOfRecord("hvsmversion 9.9"), std::nullopt);
     EXPECT_EQ(VersionOfRecord("<html>Not Found</html>"), std::nullopt);
-    EXPECT_EQ(VersionOfRecord(std::string(40, 'x').insert(0, "HVSMVersion ")), std::string(20, 'x'));
+    EXPECT_EQ(VersionOfRecord(std::string(40, 'x').insert(0, "HVSMVersion ")),
+              std::string(20, 'x'));
 }
 
 TEST(VersionRecord, ComparedAsBytes) {
