@@ -15,6 +15,7 @@
 #include "catalog/Definitions.h"
 #include "catalog/ExtraInfoOperations.h"
 #include "cli/ArgParser.h"
+#include "cli/CatalogPasswords.h"
 #include "cli/Command.h"
 #include "cli/TerminalPrompter.h"
 #include "foundation/Utf8Text.h"
@@ -47,6 +48,7 @@ struct Session {
         path = file;
         definitions.attach(document, std::string(kCategoriesProfile));
         document.setShowConvertHint(kConvertHintSuppressed);
+        UnlockWhenOpening(document);
         if (!edit)
             return document.openCatalogFile(file);
         prompter.reloadChangedCatalogs();
