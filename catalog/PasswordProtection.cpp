@@ -33,12 +33,12 @@ bool Protect(CatalogTree& tree, CatalogItem* item, std::string_view password, bo
     tree.setNumberAttribute(item, attr::Unlocked, 1);
     if (!encryptNames)
         return true;
-    const Rc4Key key = DeriveRc4Key(Sha1::of(password));
+    Rc4StreamStart cipher(DeriveRc4Key(Sha1::of(password)));
     std::vector<uint8_t> buffer;
     WalkCovered(item, [&](CatalogItem& inner) {
         const std::span<const uint8_t> name = BytesOf(inner.name());
         buffer.assign(name.begin(), name.end());
-        Rc4Crypt(key, buffer);
+        cipher.crypt(buffer);
         tree.setBlockAttribute(&inner, attr::EncryptedName, buffer);
         return true;
     });
@@ -64,7 +64,7 @@ bool Unlock(CatalogTree& tree, CatalogItem* item, std::string_view password,
     } else if (needDecrypt) {
         tree.setNumberAttribute(item, attr::Unlocked, 1);
     }
-    const Rc4Key key = DeriveRc4Key(Sha1::of(password));
+    Rc4StreamStart cipher(DeriveRc4Key(Sha1::of(password)));
     std::vector<uint8_t> buffer;
     WalkCovered(item, [&](CatalogItem& inner) {
         const auto encrypted = inner.blockAttribute(attr::EncryptedName);
@@ -72,7 +72,7 @@ bool Unlock(CatalogTree& tree, CatalogItem* item, std::string_view password,
             return true;
         if (needDecrypt) {
             buffer.assign(encrypted->begin(), encrypted->end());
-            Rc4Crypt(key, buffer);
+            cipher.crypt(buffer);
             tree.setName(&inner,
                          std::string_view(reinterpret_cast<const char*>(buffer.data()),
                                           buffer.size()));
