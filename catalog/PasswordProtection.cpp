@@ -33,7 +33,9 @@ bool Protect(CatalogTree& tree, CatalogItem* item, std::string_view password, bo
     tree.setNumberAttribute(item, attr::Unlocked, 1);
     if (!encryptNames)
         return true;
-    Rc4StreamStart cipher(DeriveRc4Key(Sha1::of(password)));
+    const Rc4Key key = DeriveRc4Key(Sha1::of(password));
+    tree.setNameKey(item, {check, key});
+    Rc4StreamStart cipher(key);
     std::vector<uint8_t> buffer;
     WalkCovered(item, [&](CatalogItem& inner) {
         const std::span<const uint8_t> name = BytesOf(inner.name());
@@ -58,18 +60,23 @@ bool Unlock(CatalogTree& tree, CatalogItem* item, std::string_view password,
     if (!PasswordMatches(*item, password))
         return false;
     const bool needDecrypt = !item->hasAttribute(attr::Unlocked);
+    const Md5::Digest check = Md5::of(password);
     if (removeProtection) {
         tree.removeAttribute(item, attr::PasswordCheck);
         tree.removeAttribute(item, attr::Unlocked);
+        tree.forgetNameKey(item);
     } else if (needDecrypt) {
         tree.setNumberAttribute(item, attr::Unlocked, 1);
     }
-    Rc4StreamStart cipher(DeriveRc4Key(Sha1::of(password)));
+    const Rc4Key key = DeriveRc4Key(Sha1::of(password));
+    Rc4StreamStart cipher(key);
     std::vector<uint8_t> buffer;
+    bool namesEncrypted = false;
     WalkCovered(item, [&](CatalogItem& inner) {
         const auto encrypted = inner.blockAttribute(attr::EncryptedName);
         if (!encrypted)
             return true;
+        namesEncrypted = true;
         if (needDecrypt) {
             buffer.assign(encrypted->begin(), encrypted->end());
             cipher.crypt(buffer);
@@ -81,6 +88,9 @@ bool Unlock(CatalogTree& tree, CatalogItem* item, std::string_view password,
             tree.removeAttribute(&inner, attr::EncryptedName);
         return true;
     });
+    // Names are encrypted here: saving encrypts afresh whatever changes below from now on.
+    if (namesEncrypted && !removeProtection)
+        tree.setNameKey(item, {check, key});
     return true;
 }
 
