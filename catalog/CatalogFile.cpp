@@ -209,11 +209,10 @@ class FileWriter {
 
   private:
     NameForm nameForm(const CatalogItem& item, const CatalogItem* cover) const {
-        const bool stored = item.hasAttribute(attr::EncryptedName);
         if (!cover)
             return NameForm::Plain;
         if (cover->isLocked())
-            return stored ? NameForm::AsStored : NameForm::Plain;
+            return item.hasAttribute(attr::EncryptedName) ? NameForm::AsStored : NameForm::Plain;
         if (keys_ && keys_->nameKey(*cover))
             return NameForm::Encrypted;
         return NameForm::Plain;
