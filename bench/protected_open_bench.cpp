@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "catalog/CatalogDocument.h"
@@ -77,12 +78,12 @@ double BestOpen(const std::string& path, bool givePassword) {
 }  // namespace
 
 int main() {
-    char pattern[] = "/tmp/shelfmark-bench-XXXXXX";
-    const char* dir = mkdtemp(pattern);
-    if (!dir)
-        return 1;
-    const std::string plainPath = std::string(dir) + "/plain.tkd";
-    const std::string protectedPath = std::string(dir) + "/protected.tkd";
+    // Two files of this run only, removed at the end.
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                      ("shelfmark-protected-open-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string plainPath = (dir / "plain.tkd").string();
+    const std::string protectedPath = (dir / "protected.tkd").string();
 
     CatalogTree tree;
     CatalogItem* root = tree.resetToNewCatalog();
@@ -109,8 +110,6 @@ int main() {
     std::printf("open, 500,000 of them protected, left locked:            %.3f s (%.2f x)\n",
                 locked, locked / plain);
     std::printf("goal: under 2 x the unprotected open: %s\n", unlocked / plain < 2 ? "met" : "MISSED");
-    unlink(plainPath.c_str());
-    unlink(protectedPath.c_str());
-    rmdir(dir);
+    std::filesystem::remove_all(dir);
     return 0;
 }
