@@ -141,7 +141,7 @@ bool CatalogDocument::exportSelection(std::span<const CatalogItem* const> items,
         }
     }
     std::string error;
-    if (!SaveSelectionTo(path, items, &error)) {
+    if (!SaveSelectionTo(path, items, &error, nullptr, &tree_)) {
         prompter_.error(Str(102) + "\n" + error);
         return false;
     }

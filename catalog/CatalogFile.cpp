@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstring>
 #include <optional>
+#include <span>
+#include <unordered_map>
 #include <utility>
 
 #include "catalog/FileText.h"
@@ -15,6 +17,7 @@
 #include "foundation/AtomicFile.h"
 #include "foundation/LanguageTexts.h"
 #include "foundation/Prompter.h"
+#include "platform/crypto/Rc4.h"
 
 namespace shelfmark {
 namespace {
@@ -25,9 +28,21 @@ constexpr size_t kSinkChunk = size_t(1) << 20;
 // ---------------------------------------------------------------------------------------------
 // Writing
 
+// How an item's name goes into the file. Below a protection whose names are encrypted it is
+// written as "!" with its encrypted form; elsewhere in plain. While the protection is unlocked
+// in memory (the tree holds its name key) the encrypted form is made afresh from the current
+// name, so items renamed, added or moved in since are covered; a locked protection's items are
+// written as they were read. An item that still carries an encrypted name but lies below no
+// protection with encrypted names any more (moved out, or exported without it) is written
+// with its plain name and without the stale encrypted form, which nothing could decrypt.
+enum class NameForm { Plain, AsStored, Encrypted };
+
 class FileWriter {
   public:
-    explicit FileWriter(const ByteSink& sink) : sink_(sink) { buffer_.reserve(kSinkChunk + 256); }
+    explicit FileWriter(const ByteSink& sink, const CatalogTree* keys = nullptr)
+        : sink_(sink), keys_(keys) {
+        buffer_.reserve(kSinkChunk + 256);
+    }
 
     void u8(uint8_t value) { buffer_ += char(value); }
     void u16(uint16_t value) {
@@ -63,14 +78,35 @@ class FileWriter {
         bytes(value);
     }
 
-    void attributes(const CatalogItem& item) {
+    // The stored attributes (transient ones left out). `encryptedName`: the encrypted-name
+    // block to write in place of the stored one (appended when there is none); nothing with
+    // `dropEncryptedName` leaves it out.
+    void attributes(const CatalogItem& item,
+                    std::optional<std::span<const uint8_t>> encryptedName = std::nullopt,
+                    bool dropEncryptedName = false) {
+        const bool hadName = item.hasAttribute(attr::EncryptedName);
         unsigned kept = 0;
         for (const ItemAttribute& attribute : item.attributes())
             kept += attribute.key() >= 0x40;
+        if (hadName && dropEncryptedName)
+            --kept;
+        if (!hadName && encryptedName)
+            ++kept;
         u8(uint8_t(kept));
+        auto block = [this](uint8_t key, std::span<const uint8_t> value, bool withKey) {
+            if (withKey)
+                u8(key);
+            u32(uint32_t(value.size()));
+            bytes({reinterpret_cast<const char*>(value.data()), value.size()});
+        };
         for (const ItemAttribute& attribute : item.attributes()) {
             if (attribute.key() < 0x40)
                 continue;
+            if (attribute.key() == attr::EncryptedName && (encryptedName || dropEncryptedName)) {
+                if (encryptedName)
+                    block(attr::EncryptedName, *encryptedName, true);
+                continue;
+            }
             u8(attribute.key());
             switch (attribute.valueClass()) {
                 case AttributeClass::Number:
@@ -79,53 +115,69 @@ class FileWriter {
                 case AttributeClass::Text:
                     text(attribute.text());
                     break;
-                default: {
-                    const auto block = attribute.block();
-                    u32(uint32_t(block.size()));
-                    bytes({reinterpret_cast<const char*>(block.data()), block.size()});
+                default:
+                    block(attribute.key(), attribute.block(), false);
                     break;
-                }
             }
         }
+        if (!hadName && encryptedName)
+            block(attr::EncryptedName, *encryptedName, true);
     }
 
-    void record(const CatalogItem& item, bool lastSibling) {
+    // `cover`: the nearest protected item above this one inside the file, if any.
+    void record(const CatalogItem& item, bool lastSibling, const CatalogItem* cover) {
         uint16_t flags = item.flags() & ~(kStructureBits | itemflag::Unseen);
         if (lastSibling)
             flags |= itemflag::LastSibling;
         if (!item.firstChildIgnoringLock())
             flags |= itemflag::NoChildren;
         u16(flags);
+        const NameForm form = nameForm(item, cover);
         // Encrypted names never reach the file in plain form.
-        text(item.hasAttribute(attr::EncryptedName) ? std::string_view("!") : item.name());
+        text(form == NameForm::Plain ? item.name() : std::string_view("!"));
         u32(item.sizeLow());
         u32(uint32_t(item.date()));
-        attributes(item);
+        if (form == NameForm::Encrypted) {
+            const std::string_view name = item.name();
+            encrypted_.assign(name.begin(), name.end());
+            cipherFor(*cover).crypt(encrypted_);
+            attributes(item, std::span<const uint8_t>(encrypted_));
+        } else {
+            attributes(item, std::nullopt, form == NameForm::Plain);
+        }
         maybeFlush();
     }
 
     // The item's subtree below it, as the reader expects it; `depth` is the item's own depth
-    // in the file. Stops at the first item deeper than the reader accepts.
-    void subtree(const CatalogItem& item, int depth) {
+    // in the file and `cover` the nearest protected item above it in the file. Stops at the
+    // first item deeper than the reader accepts.
+    void subtree(const CatalogItem& item, int depth, const CatalogItem* cover) {
         if (!item.isContainer())
             return;
+        // covers[n]: the protection over the items n levels below `item`.
+        std::vector<const CatalogItem*> covers{cover, item.isProtected() ? &item : cover};
         const CatalogItem* current = item.firstChildIgnoringLock();
         int level = depth + 1;
+        size_t below = 1;
         while (current && ok_) {
             if (level > kMaxFileLevels) {
                 tooDeep_ = current;
                 ok_ = false;
                 return;
             }
-            record(*current, current->next() == nullptr);
+            record(*current, current->next() == nullptr, covers[below]);
             if (current->isContainer() && current->firstChildIgnoringLock()) {
+                covers.resize(below + 1);
+                covers.push_back(current->isProtected() ? current : covers[below]);
                 current = current->firstChildIgnoringLock();
                 ++level;
+                ++below;
                 continue;
             }
             while (!current->next()) {
                 current = current->parent();
                 --level;
+                --below;
                 if (!current || current == &item)
                     return;
             }
@@ -156,6 +208,24 @@ class FileWriter {
     }
 
   private:
+    NameForm nameForm(const CatalogItem& item, const CatalogItem* cover) const {
+        if (!cover)
+            return NameForm::Plain;
+        if (cover->isLocked())
+            return item.hasAttribute(attr::EncryptedName) ? NameForm::AsStored : NameForm::Plain;
+        if (keys_ && keys_->nameKey(*cover))
+            return NameForm::Encrypted;
+        return NameForm::Plain;
+    }
+    Rc4StreamStart& cipherFor(const CatalogItem& cover) {
+        auto found = ciphers_.find(&cover);
+        if (found == ciphers_.end()) {
+            const CatalogTree::NameKey* key = keys_->nameKey(cover);
+            found = ciphers_.emplace(&cover, Rc4StreamStart(key->key)).first;
+        }
+        return found->second;
+    }
+
     void maybeFlush() {
         if (buffer_.size() >= kSinkChunk)
             flush();
@@ -167,6 +237,9 @@ class FileWriter {
     }
 
     const ByteSink& sink_;
+    const CatalogTree* keys_;
+    std::unordered_map<const CatalogItem*, Rc4StreamStart> ciphers_;
+    std::vector<uint8_t> encrypted_;
     std::string buffer_;
     const CatalogItem* tooDeep_ = nullptr;
     bool ok_ = true;
@@ -761,7 +834,7 @@ CatalogReadResult ReadCatalogFile(const std::string& path, CatalogTree& tree, Pr
 }
 
 bool WriteCatalog(const CatalogTree& tree, const ByteSink& sink, std::string* error) {
-    FileWriter writer(sink);
+    FileWriter writer(sink, &tree);
     writer.header();
     const CatalogItem* root = tree.root();
     if (!root) {
@@ -774,25 +847,26 @@ bool WriteCatalog(const CatalogTree& tree, const ByteSink& sink, std::string* er
     if (count > UINT32_MAX)
         return false;
     writer.u32(uint32_t(count));
-    writer.subtree(*root, 0);
+    writer.subtree(*root, 0, nullptr);
     writer.explain(error);
     return writer.finish();
 }
 
 bool WriteSelection(std::span<const CatalogItem* const> items, const ByteSink& sink,
-                    std::string* error) {
+                    std::string* error, const CatalogTree* keys) {
     uint64_t count = 0;
     for (const CatalogItem* item : items)
         count += 1 + CountItemsBelow(*item);
     if (count > UINT32_MAX)
         return false;
-    FileWriter writer(sink);
+    FileWriter writer(sink, keys);
     writer.header();
     writer.u8(0);
     writer.u32(uint32_t(count));
     for (size_t i = 0; i < items.size(); ++i) {
-        writer.record(*items[i], i + 1 == items.size());
-        writer.subtree(*items[i], 1);
+        // A protection above a chosen item stays behind: the item is written in plain.
+        writer.record(*items[i], i + 1 == items.size(), nullptr);
+        writer.subtree(*items[i], 1, nullptr);
     }
     writer.explain(error);
     return writer.finish();
@@ -847,10 +921,11 @@ bool SaveCatalogTo(const std::string& path, const CatalogTree& tree, std::string
 }
 
 bool SaveSelectionTo(const std::string& path, std::span<const CatalogItem* const> items,
-                     std::string* error, std::optional<FileStamp>* written) {
+                     std::string* error, std::optional<FileStamp>* written,
+                     const CatalogTree* keys) {
     return SaveThrough(path, error, written, Replace::Allowed,
-                       [items](const ByteSink& sink, std::string* reason) {
-                           return WriteSelection(items, sink, reason);
+                       [items, keys](const ByteSink& sink, std::string* reason) {
+                           return WriteSelection(items, sink, reason, keys);
                        });
 }
 

@@ -115,9 +115,11 @@ using ByteSink = std::function<bool(std::string_view bytes)>;
 bool WriteCatalog(const CatalogTree& tree, const ByteSink& sink, std::string* error = nullptr);
 // ExportSelection's content: an empty root attribute list and the given items with their
 // subtrees as the new root's children (LastSibling on the last selected item only). Depths
-// count from the new root.
+// count from the new root. Protections above the chosen items stay behind (their names and
+// what lies below them are written in plain); `keys`, the items' tree, lets protections inside
+// encrypt the names below them afresh.
 bool WriteSelection(std::span<const CatalogItem* const> items, const ByteSink& sink,
-                    std::string* error = nullptr);
+                    std::string* error = nullptr, const CatalogTree* keys = nullptr);
 // The same into memory.
 std::string CatalogBytes(const CatalogTree& tree);
 std::string SelectionBytes(std::span<const CatalogItem* const> items);
@@ -132,6 +134,7 @@ bool SaveCatalogTo(const std::string& path, const CatalogTree& tree, std::string
                    std::optional<FileStamp>* written = nullptr,
                    Replace replace = Replace::Allowed);
 bool SaveSelectionTo(const std::string& path, std::span<const CatalogItem* const> items,
-                     std::string* error = nullptr, std::optional<FileStamp>* written = nullptr);
+                     std::string* error = nullptr, std::optional<FileStamp>* written = nullptr,
+                     const CatalogTree* keys = nullptr);
 
 }  // namespace shelfmark

@@ -125,6 +125,7 @@ CatalogTree::~CatalogTree() = default;
 
 void CatalogTree::clear() {
     childRows_.clear();
+    nameKeys_.clear();
     arena_->clear();
     topLevel_ = nullptr;
 }
@@ -140,6 +141,17 @@ void CatalogTree::absorb(CatalogTree& other) {
         item = next;
     }
     other.topLevel_ = nullptr;
+}
+
+const CatalogTree::NameKey* CatalogTree::nameKey(const CatalogItem& item) const {
+    const auto found = nameKeys_.find(&item);
+    if (found == nameKeys_.end())
+        return nullptr;
+    const auto check = item.blockAttribute(attr::PasswordCheck);
+    if (!check || !std::equal(check->begin(), check->end(), found->second.check.begin(),
+                              found->second.check.end()))
+        return nullptr;
+    return &found->second;
 }
 
 CatalogItem* CatalogTree::resetToNewCatalog() {

@@ -18,6 +18,7 @@
 // lowerCamelCase (createItem = CreateItem, ...).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -222,6 +223,19 @@ class CatalogTree {
     // The row of an item among its parent's children; nothing for a detached item.
     std::optional<size_t> rowOf(const CatalogItem* item) const;
 
+    // The name key of a protection with encrypted names while it is unlocked: kept in memory
+    // only, never written, so that saving can encrypt afresh the names of items renamed, added
+    // or moved below it since. A key counts only while the item still carries the check value
+    // it was recorded with (so a freed item's entry can never serve another).
+    struct NameKey {
+        std::array<uint8_t, 16> check{};
+        std::array<uint8_t, 16> key{};
+    };
+    void setNameKey(const CatalogItem* item, const NameKey& key) { nameKeys_[item] = key; }
+    void forgetNameKey(const CatalogItem* item) { nameKeys_.erase(item); }
+    const NameKey* nameKey(const CatalogItem& item) const;
+    bool hasNameKeys() const { return !nameKeys_.empty(); }
+
   private:
     struct ChildRows {
         std::vector<CatalogItem*> items;
@@ -245,6 +259,7 @@ class CatalogTree {
     CatalogDisplaySettings display_;
     // Keyed by the parent, nullptr for the top level.
     mutable std::unordered_map<const CatalogItem*, ChildRows> childRows_;
+    std::unordered_map<const CatalogItem*, NameKey> nameKeys_;
 };
 
 }  // namespace shelfmark

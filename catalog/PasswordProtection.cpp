@@ -34,11 +34,13 @@ bool Protect(CatalogTree& tree, CatalogItem* item, std::string_view password, bo
     if (!encryptNames)
         return true;
     const Rc4Key key = DeriveRc4Key(Sha1::of(password));
+    tree.setNameKey(item, {check, key});
+    Rc4StreamStart cipher(key);
     std::vector<uint8_t> buffer;
     WalkCovered(item, [&](CatalogItem& inner) {
         const std::span<const uint8_t> name = BytesOf(inner.name());
         buffer.assign(name.begin(), name.end());
-        Rc4Crypt(key, buffer);
+        cipher.crypt(buffer);
         tree.setBlockAttribute(&inner, attr::EncryptedName, buffer);
         return true;
     });
@@ -58,21 +60,26 @@ bool Unlock(CatalogTree& tree, CatalogItem* item, std::string_view password,
     if (!PasswordMatches(*item, password))
         return false;
     const bool needDecrypt = !item->hasAttribute(attr::Unlocked);
+    const Md5::Digest check = Md5::of(password);
     if (removeProtection) {
         tree.removeAttribute(item, attr::PasswordCheck);
         tree.removeAttribute(item, attr::Unlocked);
+        tree.forgetNameKey(item);
     } else if (needDecrypt) {
         tree.setNumberAttribute(item, attr::Unlocked, 1);
     }
     const Rc4Key key = DeriveRc4Key(Sha1::of(password));
+    Rc4StreamStart cipher(key);
     std::vector<uint8_t> buffer;
+    bool namesEncrypted = false;
     WalkCovered(item, [&](CatalogItem& inner) {
         const auto encrypted = inner.blockAttribute(attr::EncryptedName);
         if (!encrypted)
             return true;
+        namesEncrypted = true;
         if (needDecrypt) {
             buffer.assign(encrypted->begin(), encrypted->end());
-            Rc4Crypt(key, buffer);
+            cipher.crypt(buffer);
             tree.setName(&inner,
                          std::string_view(reinterpret_cast<const char*>(buffer.data()),
                                           buffer.size()));
@@ -81,6 +88,9 @@ bool Unlock(CatalogTree& tree, CatalogItem* item, std::string_view password,
             tree.removeAttribute(&inner, attr::EncryptedName);
         return true;
     });
+    // Names are encrypted here: saving encrypts afresh whatever changes below from now on.
+    if (namesEncrypted && !removeProtection)
+        tree.setNameKey(item, {check, key});
     return true;
 }
 

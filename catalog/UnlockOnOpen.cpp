@@ -4,6 +4,9 @@
 #include "catalog/PasswordProtection.h"
 #include "catalog/RememberedPasswords.h"
 #include "catalog/TreeWalk.h"
+#include "catalog/UndoStep.h"
+#include "foundation/LanguageTexts.h"
+#include "foundation/Prompter.h"
 
 namespace shelfmark {
 
@@ -44,8 +47,16 @@ void UnlockProtectedItems(CatalogTree& tree, CatalogItem* scope,
     });
 }
 
+AskPassword AskThroughPrompter(Prompter& prompter) {
+    return [&prompter](const std::string& pathText) {
+        return prompter.askText({MenuLabel(Str(236)), pathText, {}, true});
+    };
+}
+
 void InstallUnlockOnOpen(CatalogDocument& document, const RememberedPasswords* remembered,
                          AskPassword ask) {
+    if (!ask)
+        ask = AskThroughPrompter(document.prompter());
     document.hooks().unlockProtected = [remembered, ask = std::move(ask)](
                                            CatalogTree& tree, CatalogItem* scope) {
         UnlockProtectedItems(tree, scope, remembered, ask);

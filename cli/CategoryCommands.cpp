@@ -15,26 +15,17 @@
 #include "catalog/Definitions.h"
 #include "catalog/ExtraInfoOperations.h"
 #include "cli/ArgParser.h"
+#include "cli/CatalogPasswords.h"
+#include "cli/CategoryEdits.h"
 #include "cli/Command.h"
 #include "cli/TerminalPrompter.h"
 #include "foundation/Utf8Text.h"
 #include "reading/imaging/Imaging.h"
+#include "reading/providers/DescriptionProviders.h"
+#include "reading/providers/ManualThumbnail.h"
 
 namespace shelfmark::cli {
 namespace {
-
-constexpr std::string_view kCategoriesProfile = "Categories.tkp";
-
-// Errors are counted so that a command that reported one saves nothing.
-class CountingPrompter : public TerminalPrompter {
-  public:
-    int errors = 0;
-    PromptAnswer show(const PromptMessage& message) override {
-        if (message.icon == PromptIcon::Error)
-            ++errors;
-        return TerminalPrompter::show(message);
-    }
-};
 
 struct Session {
     CountingPrompter prompter;
@@ -47,6 +38,7 @@ struct Session {
         path = file;
         definitions.attach(document, std::string(kCategoriesProfile));
         document.setShowConvertHint(kConvertHintSuppressed);
+        UnlockWhenOpening(document);
         if (!edit)
             return document.openCatalogFile(file);
         prompter.reloadChangedCatalogs();
@@ -176,17 +168,17 @@ const Command kCategorizeCommand{
     RunCategorize};
 const CommandRegistration kCategorize(kCategorizeCommand);
 
-int RunCategorize(const std::vector<std::string>& args) {
-    ArgParser parser;
-    parser.option("set").flag("clear");
-    if (!parser.parse(args))
-        return UsageError(kCategorizeCommand, parser.error());
-    const auto& operands = parser.positionals();
-    if (parser.has("set") == parser.has("clear"))
-        return UsageError(kCategorizeCommand, "give either --set NAME[,NAME...] or --clear");
-    if (operands.size() < 2)
-        return UsageError(kCategorizeCommand, "expected FILE and at least one PATH");
-    std::vector<std::string> names;
+// The category names of --set (nothing for --clear); false after a usage error.
+bool CategorizeNames(const ArgParser& parser, size_t paths, std::vector<std::string>& names,
+                     int& exitStatus) {
+    if (parser.has("set") == parser.has("clear")) {
+        exitStatus = UsageError(kCategorizeCommand, "give either --set NAME[,NAME...] or --clear");
+        return false;
+    }
+    if (paths == 0) {
+        exitStatus = UsageError(kCategorizeCommand, "expected at least one PATH");
+        return false;
+    }
     if (const auto list = parser.value("set")) {
         size_t start = 0;
         while (start <= list->size()) {
@@ -195,27 +187,32 @@ int RunCategorize(const std::vector<std::string>& args) {
             start = comma + 1;
         }
     }
-    if (names.size() > 4)
-        return UsageError(kCategorizeCommand, "an item carries at most four categories");
+    if (names.size() > 4) {
+        exitStatus = UsageError(kCategorizeCommand, "an item carries at most four categories");
+        return false;
+    }
+    return true;
+}
+
+int RunCategorize(const std::vector<std::string>& args) {
+    ArgParser parser;
+    DeclareCategorize(parser);
+    if (!parser.parse(args))
+        return UsageError(kCategorizeCommand, parser.error());
+    const auto& operands = parser.positionals();
+    if (operands.empty())
+        return UsageError(kCategorizeCommand, "expected FILE and at least one PATH");
+    const std::span<const std::string> paths = std::span(operands).subspan(1);
+    std::vector<std::string> names;
+    if (int exitStatus = 0; !CategorizeNames(parser, paths.size(), names, exitStatus))
+        return exitStatus;
     Session session;
     if (!session.open(operands[0], true))
         return kExitFailure;
-    const CategoryDefinitions definitions = CategoryDefinitionsOf(*session.document.tree().root());
-    CategoryIds ids{};
-    for (size_t i = 0; i < names.size(); ++i) {
-        const auto id = CategoryNamed(definitions, names[i]);
-        if (!id)
-            return Fail("no category '" + names[i] + "' in " + session.path);
-        ids[i] = *id;
-    }
-    std::vector<CatalogItem*> items;
-    for (size_t i = 1; i < operands.size(); ++i) {
-        CatalogItem* item = ResolveCatalogPath(session.document.tree(), operands[i]);
-        if (!item)
-            return Fail("no item '" + operands[i] + "' in the catalog");
-        items.push_back(item);
-    }
-    return session.finish(SetItemCategories(session.document, items, ids));
+    EditStatus status = EditStatus::Unchanged;
+    if (const int exitStatus = ApplyCategorize(session.document, parser, paths, status))
+        return exitStatus;
+    return session.finish(status);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -235,7 +232,8 @@ const Command kExtraCommand{
     "built-in field (#, Artist, Title, Source, Location, Comment, Author, Album,\n"
     "Width, Height, Bit depth, MD5, Serial number) or a user-defined one. Numbers are\n"
     "decimal or hexadecimal after \"0x\"; 0 or an empty VALUE deletes the field.\n"
-    "--thumbnail stores a JPEG IMAGE, scaled to 64 pixels, as the item's thumbnail.\n"
+    "--thumbnail stores IMAGE (JPEG, or PNG, GIF, WebP, BMP... through the image\n"
+    "plug-in), scaled to 64 pixels and coded as JPEG, as the item's thumbnail.\n"
     "Changes are saved to FILE.\n",
     RunExtra};
 const CommandRegistration kExtra(kExtraCommand);
@@ -272,6 +270,8 @@ int ListOrDefine(Session& session, const ArgParser& parser) {
     return session.finish(editor.commit(session.document));
 }
 
+// The thumbnail stored for an image file, as JPEG: a JPEG file is decoded here, any other
+// picture (PNG, GIF, WebP, BMP...) by the first image plug-in that makes thumbnails of its kind.
 std::optional<std::vector<uint8_t>> ThumbnailFromFile(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     if (!file) {
@@ -284,66 +284,29 @@ std::optional<std::vector<uint8_t>> ThumbnailFromFile(const std::string& path) {
         Fail("cannot store '" + path + "': this build has no JPEG support");
         return std::nullopt;
     }
-    const auto bitmap = DecodeJpeg(bytes);
+    const ThumbnailOptions options;
+    std::optional<Bitmap> bitmap = DecodeJpeg(bytes);
+    if (!bitmap)
+        bitmap = ThumbnailFromPlugins(path, PluginDirectories(), options);
     if (!bitmap) {
-        Fail("cannot store '" + path + "': it is no JPEG image");
+        Fail("cannot store '" + path + "': " + kNoThumbnailPluginText);
         return std::nullopt;
     }
-    return MakeThumbnail(*bitmap, ThumbnailOptions{});
+    return MakeThumbnail(*bitmap, options);
 }
 
 int ItemExtra(Session& session, const ArgParser& parser, const std::string& path) {
-    CatalogItem* item = ResolveCatalogPath(session.document.tree(), path);
-    if (!item)
-        return Fail("no item '" + path + "' in the catalog");
-    std::vector<ExtraInfoRow> rows = ExtraInfoRowsOf(*item);
-    if (!parser.has("set") && !parser.has("thumbnail")) {
-        for (const ExtraInfoRow& row : rows) {
-            const bool image = ClassOfKey(row.key) == AttributeClass::Block;
-            std::cout << text::ForTerminal(session.definitions.extraName(row.key)) << ": "
-                      << (image ? "(image)" : text::ForTerminal(row.text)) << '\n';
-        }
-        return kExitSuccess;
-    }
-    ExtraInfoChange change;
-    for (const ExtraInfoRow& row : rows)
-        change.listedKeys.push_back(row.key);
-    for (const std::string& assignment : parser.values("set")) {
-        const size_t equals = assignment.find('=');
-        if (equals == std::string::npos)
-            return UsageError(kExtraCommand, "--set takes FIELD=VALUE");
-        const std::string field = assignment.substr(0, equals);
-        const auto key = session.definitions.extraKeyNamed(field);
-        if (!key || *key == attr::Thumbnail)
-            return Fail("no field '" + field + "' in " + session.path +
-                        (key ? " to set as text (use --thumbnail)" : ""));
-        std::erase_if(rows, [&](const ExtraInfoRow& row) { return row.key == *key; });
-        rows.push_back({*key, assignment.substr(equals + 1)});
-    }
-    if (const auto image = parser.value("thumbnail")) {
-        const auto jpeg = ThumbnailFromFile(*image);
-        if (!jpeg)
-            return kExitFailure;
-        std::erase_if(rows, [](const ExtraInfoRow& row) { return row.key == attr::Thumbnail; });
-        rows.push_back({attr::Thumbnail, {}});
-        change.thumbnail = [jpeg] { return jpeg; };
-    } else {
-        // The stored thumbnail stays as it is.
-        const auto stored = item->blockAttribute(attr::Thumbnail);
-        if (stored) {
-            const std::vector<uint8_t> bytes(stored->begin(), stored->end());
-            change.thumbnail = [bytes] { return std::optional(bytes); };
-        }
-    }
-    change.rows = std::move(rows);
-    CatalogItem* const items[] = {item};
-    return session.finish(ApplyExtraInfo(session.document, items, change));
+    EditStatus status = EditStatus::Unchanged;
+    if (const int exitStatus =
+            ApplyItemExtra(session.document, session.definitions, parser, path, status))
+        return exitStatus;
+    return session.finish(status);
 }
 
 int RunExtra(const std::vector<std::string>& args) {
     ArgParser parser;
     parser.option("define-text").option("define-number").option("delete").flag("keep-values");
-    parser.option("set").option("thumbnail");
+    DeclareItemExtra(parser);
     if (!parser.parse(args))
         return UsageError(kExtraCommand, parser.error());
     const auto& operands = parser.positionals();
@@ -368,4 +331,88 @@ int RunExtra(const std::vector<std::string>& args) {
 }
 
 }  // namespace
+
+void DeclareCategorize(ArgParser& parser) {
+    parser.option("set").flag("clear");
+}
+
+int ApplyCategorize(CatalogDocument& document, const ArgParser& parser,
+                    std::span<const std::string> paths, EditStatus& status) {
+    std::vector<std::string> names;
+    if (int exitStatus = 0; !CategorizeNames(parser, paths.size(), names, exitStatus))
+        return exitStatus;
+    const CategoryDefinitions definitions = CategoryDefinitionsOf(*document.tree().root());
+    CategoryIds ids{};
+    for (size_t i = 0; i < names.size(); ++i) {
+        const auto id = CategoryNamed(definitions, names[i]);
+        if (!id)
+            return Fail("no category '" + names[i] + "' in " + document.path());
+        ids[i] = *id;
+    }
+    std::vector<CatalogItem*> items;
+    for (const std::string& path : paths) {
+        CatalogItem* item = ResolveCatalogPath(document.tree(), path);
+        if (!item)
+            return Fail("no item '" + path + "' in the catalog");
+        items.push_back(item);
+    }
+    status = SetItemCategories(document, items, ids);
+    return kExitSuccess;
+}
+
+void DeclareItemExtra(ArgParser& parser) {
+    parser.option("set").option("thumbnail");
+}
+
+int ApplyItemExtra(CatalogDocument& document, const CatalogDefinitions& definitions,
+                   const ArgParser& parser, const std::string& path, EditStatus& status) {
+    CatalogItem* item = ResolveCatalogPath(document.tree(), path);
+    if (!item)
+        return Fail("no item '" + path + "' in the catalog");
+    std::vector<ExtraInfoRow> rows = ExtraInfoRowsOf(*item);
+    if (!parser.has("set") && !parser.has("thumbnail")) {
+        for (const ExtraInfoRow& row : rows) {
+            const bool image = ClassOfKey(row.key) == AttributeClass::Block;
+            std::cout << text::ForTerminal(definitions.extraName(row.key)) << ": "
+                      << (image ? "(image)" : text::ForTerminal(row.text)) << '\n';
+        }
+        status = EditStatus::Unchanged;
+        return kExitSuccess;
+    }
+    ExtraInfoChange change;
+    for (const ExtraInfoRow& row : rows)
+        change.listedKeys.push_back(row.key);
+    for (const std::string& assignment : parser.values("set")) {
+        const size_t equals = assignment.find('=');
+        if (equals == std::string::npos)
+            return UsageError(kExtraCommand, "--set takes FIELD=VALUE");
+        const std::string field = assignment.substr(0, equals);
+        const auto key = definitions.extraKeyNamed(field);
+        if (!key || *key == attr::Thumbnail)
+            return Fail("no field '" + field + "' in " + document.path() +
+                        (key ? " to set as text (use --thumbnail)" : ""));
+        std::erase_if(rows, [&](const ExtraInfoRow& row) { return row.key == *key; });
+        rows.push_back({*key, assignment.substr(equals + 1)});
+    }
+    if (const auto image = parser.value("thumbnail")) {
+        const auto jpeg = ThumbnailFromFile(*image);
+        if (!jpeg)
+            return kExitFailure;
+        std::erase_if(rows, [](const ExtraInfoRow& row) { return row.key == attr::Thumbnail; });
+        rows.push_back({attr::Thumbnail, {}});
+        change.thumbnail = [jpeg] { return jpeg; };
+    } else {
+        // The stored thumbnail stays as it is.
+        const auto stored = item->blockAttribute(attr::Thumbnail);
+        if (stored) {
+            const std::vector<uint8_t> bytes(stored->begin(), stored->end());
+            change.thumbnail = [bytes] { return std::optional(bytes); };
+        }
+    }
+    change.rows = std::move(rows);
+    CatalogItem* const items[] = {item};
+    status = ApplyExtraInfo(document, items, change);
+    return kExitSuccess;
+}
+
 }  // namespace shelfmark::cli

@@ -1,5 +1,6 @@
 // Catalog editing commands: add-disk, mkdir, rename, rm, mv, cp, ln, lend, empty, and batch,
-// which runs many of them (and undo) on one load and one save of the catalog. The rules of each
+// which runs many of them (and categorize, extra and undo) on one load and one save of the
+// catalog. The rules of each
 // edit live in the catalog library's operations; here arguments become items and statuses.
 #include <unistd.h>
 
@@ -17,6 +18,7 @@
 #include "catalog/CatalogDocument.h"
 #include "catalog/CatalogFile.h"
 #include "catalog/CatalogPath.h"
+#include "catalog/Definitions.h"
 #include "catalog/DeleteOperations.h"
 #include "catalog/EmptyOperations.h"
 #include "catalog/FolderOperations.h"
@@ -25,6 +27,7 @@
 #include "catalog/RenameOperations.h"
 #include "cli/ArgParser.h"
 #include "cli/CatalogPasswords.h"
+#include "cli/CategoryEdits.h"
 #include "cli/Command.h"
 #include "cli/TerminalPrompter.h"
 #include "foundation/ShellWords.h"
@@ -57,6 +60,8 @@ class EditPrompter : public CountingPrompter {
 struct EditSession {
     EditPrompter prompter;
     CatalogDocument document{prompter};
+    // Attached by batch only, whose categorize and extra lines name categories and fields.
+    CatalogDefinitions definitions;
     std::string path;
     std::optional<bool> addShortcutTo;  // read from the settings at first use
 };
@@ -434,9 +439,36 @@ int ApplyUndo(EditSession& session, const ArgParser&, Operands operands) {
     }
 }
 
-const EditCommand* const kEdits[] = {&kAddDiskEdit, &kMkdirEdit, &kRenameEdit, &kRmEdit,
-                                     &kMvEdit,      &kCpEdit,    &kLnEdit,     &kLendEdit,
-                                     &kEmptyEdit,   &kUndoEdit};
+// ---------------------------------------------------------------------------------------------
+
+// categorize and extra as batch lines; as commands of their own they live with the category
+// commands, which share these edits.
+int ApplyCategorizeLine(EditSession& session, const ArgParser& parser, Operands operands) {
+    const int errors = session.prompter.errors;
+    EditStatus status = EditStatus::Unchanged;
+    if (const int exitStatus = ApplyCategorize(session.document, parser, operands, status))
+        return exitStatus;
+    return StatusOf(session, errors, status);
+}
+const Command kCategorizeLine{"categorize", "", "", nullptr};
+const EditCommand kCategorizeEdit{kCategorizeLine, DeclareCategorize, ApplyCategorizeLine};
+
+int ApplyExtraLine(EditSession& session, const ArgParser& parser, Operands operands) {
+    if (operands.size() != 1 || !(parser.has("set") || parser.has("thumbnail")))
+        return Fail("extra: give PATH with --set FIELD=VALUE or --thumbnail IMAGE");
+    const int errors = session.prompter.errors;
+    EditStatus status = EditStatus::Unchanged;
+    if (const int exitStatus = ApplyItemExtra(session.document, session.definitions, parser,
+                                              operands[0], status))
+        return exitStatus;
+    return StatusOf(session, errors, status);
+}
+const Command kExtraLine{"extra", "", "", nullptr};
+const EditCommand kExtraEdit{kExtraLine, DeclareItemExtra, ApplyExtraLine};
+
+const EditCommand* const kEdits[] = {&kAddDiskEdit, &kMkdirEdit, &kRenameEdit,     &kRmEdit,
+                                     &kMvEdit,      &kCpEdit,    &kLnEdit,         &kLendEdit,
+                                     &kEmptyEdit,   &kUndoEdit,  &kCategorizeEdit, &kExtraEdit};
 
 int RunEdit(const EditCommand& edit, const std::vector<std::string>& args) {
     ArgParser parser;
@@ -493,7 +525,9 @@ const Command kBatchCommand{
     "Runs the edit commands of SCRIPT (standard input when omitted), one a line,\n"
     "against FILE, loaded once and saved once at the end. A line is a command\n"
     "without FILE, its words split and quoted as a shell does:\n"
-    "  add-disk, mkdir, rename, rm, mv, cp, ln, lend, empty, and\n"
+    "  add-disk, mkdir, rename, rm, mv, cp, ln, lend, empty,\n"
+    "  categorize PATH... --set NAME[,NAME...]|--clear,\n"
+    "  extra PATH [--set FIELD=VALUE]... [--thumbnail IMAGE], and\n"
     "  undo      takes back the newest edit (of this batch; at most 32)\n"
     "Empty lines and lines starting with # are skipped. The first line that fails\n"
     "stops the batch with its line number, and FILE is left untouched. Since \\\n"
@@ -518,6 +552,7 @@ int RunBatch(const std::vector<std::string>& args) {
 
     EditSession session;
     session.prompter.interactive = fromFile && ::isatty(STDIN_FILENO) == 1;
+    session.definitions.attach(session.document, std::string(kCategoriesProfile));
     if (!OpenForEditing(session, parser.positionals()[0]))
         return kExitFailure;
     std::string line;

@@ -10,6 +10,7 @@
 #include "catalog/DatabaseImport.h"
 #include "catalog/XmlOutline.h"
 #include "cli/ArgParser.h"
+#include "cli/CatalogPasswords.h"
 #include "cli/Command.h"
 #include "cli/TerminalPrompter.h"
 
@@ -53,6 +54,7 @@ int RunExportXml(const std::vector<std::string>& args) {
     TerminalPrompter prompter;
     CatalogDocument document(prompter);
     document.setShowConvertHint(kConvertHintSuppressed);
+    UnlockWhenOpening(document);
     if (!document.openCatalogFile(parser.positionals()[0]))
         return kExitFailure;
     std::vector<const CatalogItem*> items;
@@ -78,6 +80,9 @@ const Command kImportCommand{
     "sorted position, then saves FILE. Nothing is merged: importing a file twice\n"
     "gives two copies. Imported disks get new internal numbers; the sources'\n"
     "category and extra-information definitions and root password are not taken.\n"
+    "A SOURCE whose root is password-protected is imported only with its password\n"
+    "(--password-file FILE or the terminal prompt); without it, that SOURCE and the\n"
+    "ones after it are not imported.\n"
     "A SOURCE that cannot be opened or is not a catalog is skipped (exit status 3\n"
     "when the others were imported). Undo (in a batch or the desktop program)\n"
     "takes the whole import back at once.\n",
@@ -100,6 +105,8 @@ int RunImport(const std::vector<std::string>& args) {
     prompter.reloadChangedCatalogs();
     CatalogDocument document(prompter);
     document.setShowConvertHint(kConvertHintSuppressed);
+    // The same unlock serves the sources: a protected source root takes the password too.
+    UnlockWhenOpening(document);
     if (!document.openCatalogFile(path) || !document.lockForEditing())
         return kExitFailure;
     CatalogItem* folder = ResolveCatalogPath(document.tree(), *into);

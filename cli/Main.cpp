@@ -6,12 +6,14 @@
 
 #include "cli/CatalogPasswords.h"
 #include "cli/Command.h"
+#include "cli/HelpText.h"
 #include "foundation/Utf8Text.h"
 
 namespace shelfmark::cli {
-namespace {
 
-constexpr const char kVersion[] = "3.30.2004";
+bool IsHiddenCommand(std::string_view name) {
+    return name.starts_with("__");
+}
 
 void PrintHelp(std::ostream& out) {
     out << "Usage: shelfmark-cli COMMAND [ARGUMENTS...]\n"
@@ -21,6 +23,8 @@ void PrintHelp(std::ostream& out) {
            "\n"
            "Commands:\n";
     for (const Command& command : AllCommands()) {
+        if (IsHiddenCommand(command.name))
+            continue;
         std::string name(command.name);
         name.resize(std::max<size_t>(name.size() + 2, 14), ' ');
         out << "  " << name << command.summary << '\n';
@@ -30,6 +34,8 @@ void PrintHelp(std::ostream& out) {
            "its first line) for password-protected items; on a terminal it asks instead.\n"
            "Exit status: 0 success, 1 failure (with a message on standard error), 2 usage error.\n";
 }
+
+namespace {
 
 int RunHelp(const std::vector<std::string>& args) {
     if (args.empty()) {

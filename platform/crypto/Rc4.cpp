@@ -1,5 +1,6 @@
 #include "platform/crypto/Rc4.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace shelfmark {
@@ -39,6 +40,16 @@ Rc4Key DeriveRc4Key(const Sha1::Digest& hash) {
 void Rc4Crypt(const Rc4Key& key, std::span<uint8_t> data) {
     Rc4 cipher(key);
     cipher.apply(data);
+}
+
+void Rc4StreamStart::crypt(std::span<uint8_t> data) {
+    if (data.size() > stream_.size()) {
+        const size_t had = stream_.size();
+        stream_.resize(std::max(data.size(), size_t(256)), 0);
+        generator_.apply(stream_.data() + had, stream_.size() - had);
+    }
+    for (size_t n = 0; n < data.size(); ++n)
+        data[n] ^= stream_[n];
 }
 
 }  // namespace shelfmark

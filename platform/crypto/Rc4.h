@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "platform/crypto/Sha1.h"
 
@@ -34,5 +35,18 @@ Rc4Key DeriveRc4Key(const Sha1::Digest& hash);
 // Encrypts or decrypts a whole buffer from the start of the key stream, as every call of the
 // password code does.
 void Rc4Crypt(const Rc4Key& key, std::span<uint8_t> data);
+
+// The same for many buffers under one key: the start of the key stream is made once and kept
+// (grown as longer buffers come), so each buffer costs one XOR instead of the 256-step key
+// schedule. crypt(data) gives exactly what Rc4Crypt(key, data) gives.
+class Rc4StreamStart {
+  public:
+    explicit Rc4StreamStart(const Rc4Key& key) : generator_(key) {}
+    void crypt(std::span<uint8_t> data);
+
+  private:
+    Rc4 generator_;  // positioned at the end of stream_
+    std::vector<uint8_t> stream_;
+};
 
 }  // namespace shelfmark

@@ -2,6 +2,7 @@
 // checked through the reader.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "catalog/CatalogDocument.h"
@@ -125,6 +126,70 @@ TEST_F(CategoryCli, ThumbnailIsStoredAsAScaledJpeg) {
     EXPECT_EQ(RunCommand("identify -format %wx%h " + ShellQuote((dir / "thumb.jpg").string())).out,
               "64x32");
     EXPECT_EQ(cli("extra", "Music/Rock/'Rock One'/cover.jpg --thumbnail /nonexistent").exitCode, 1);
+}
+
+TEST_F(CategoryCli, ThumbnailsOfOtherPictureKindsAreStoredAsJpeg) {
+    if (!testing::HaveProgram("convert"))
+        GTEST_SKIP() << "ImageMagick's convert is not installed";
+    if (!std::filesystem::exists(std::string(SHELFMARK_PLUGIN_BUILD_DIR) + "/hvsm_images.so"))
+        GTEST_SKIP() << "the image plug-in was not built";
+    const std::string withPlugin = "SHELFMARK_PLUGIN_PATH=" + ShellQuote(SHELFMARK_PLUGIN_BUILD_DIR);
+    for (const char* kind : {"png", "gif", "bmp", "webp"}) {
+        const std::string image = (dir / (std::string("blue.") + kind)).string();
+        ASSERT_EQ(RunCommand("convert -size 50x200 xc:blue " + ShellQuote(image)).exitCode, 0);
+        ASSERT_EQ(RunCommand(withPlugin + " " + SHELFMARK_CLI_PATH + " extra " + ShellQuote(path()) +
+                             " Loose --thumbnail " + ShellQuote(image) + " 2>" +
+                             ShellQuote((dir / "stderr").string()))
+                      .exitCode,
+                  0)
+            << kind << ": " << errors();
+        CatalogTree tree;
+        const auto jpeg = load(tree, "Loose")->blockAttribute(attr::Thumbnail);
+        ASSERT_TRUE(jpeg) << kind;
+        const std::filesystem::path stored = dir / "thumb.jpg";
+        testing::WriteFile(stored, std::string_view(reinterpret_cast<const char*>(jpeg->data()),
+                                                    jpeg->size()));
+        EXPECT_EQ(RunCommand("identify -format %m:%wx%h " + ShellQuote(stored.string())).out,
+                  "JPEG:16x64")
+            << kind;
+    }
+    // Text is no picture, and without the plug-in only JPEG is read.
+    const std::string text = (dir / "notes.png").string();
+    testing::WriteFile(text, "not a picture");
+    EXPECT_EQ(cli("extra", "Loose --thumbnail " + ShellQuote(text)).exitCode, 1);
+    EXPECT_NE(errors().find("No plugin found to handle this file type."), std::string::npos)
+        << errors();
+}
+
+TEST_F(CategoryCli, BatchLinesCategorizeAndSetExtraInformationWithUndo) {
+    const std::filesystem::path script = dir / "script";
+    testing::WriteFile(script, "categorize Loose Music/Jazz --set Rock,Films\n"
+                               "extra Loose --set Artist=Ann --set 'Serial number=S-9'\n"
+                               "# the second categorize is taken back, the first stays\n"
+                               "categorize Music/Jazz --clear\n"
+                               "undo\n"
+                               "extra Music/Jazz --set Comment=later\n");
+    ASSERT_EQ(cli("batch", ShellQuote(script.string())).exitCode, 0) << errors();
+    CatalogTree tree;
+    const CatalogItem* loose = load(tree, "Loose");
+    EXPECT_EQ(loose->numberAttribute(attr::Categories), 0x0705u);
+    EXPECT_EQ(loose->textAttribute(attr::Artist), "Ann");
+    EXPECT_EQ(loose->textAttribute(attr::SerialNumber), "S-9");
+    const CatalogItem* jazz = testing::At(tree, "Music\\Jazz");
+    EXPECT_EQ(jazz->numberAttribute(attr::Categories), 0x0705u);
+    EXPECT_EQ(jazz->textAttribute(attr::Comment), "later");
+
+    // A line that fails leaves the file as it was, edits before it included.
+    const std::string before = ReadFile(path());
+    for (const char* bad : {"categorize Loose --set Nope\n", "extra Loose\n",
+                            "extra Loose --set Nothing=1\n", "categorize Loose --set Rock --clear\n",
+                            "categorize --clear\n"}) {
+        testing::WriteFile(script, std::string("categorize Backup --clear\nextra Backup "
+                                               "--set Artist=Bob\n") + bad);
+        EXPECT_NE(cli("batch", ShellQuote(script.string())).exitCode, 0) << bad;
+        EXPECT_NE(errors().find("batch stopped at line 3"), std::string::npos) << errors();
+        EXPECT_EQ(ReadFile(path()), before) << bad;
+    }
 }
 
 }  // namespace

@@ -5,7 +5,9 @@
 #include <algorithm>
 
 #include "catalog/CatalogFile.h"
+#include "catalog/PasswordProtection.h"
 #include "catalog/TreeWalk.h"
+#include "catalog/UnlockOnOpen.h"
 #include "foundation/ScriptedPrompter.h"
 #include "tests/catalog/EditTestCatalog.h"
 #include "tests/catalog/FileBytes.h"
@@ -278,6 +280,77 @@ TEST_F(DatabaseImport, OldFormatFilesGoStraightUnderTheTarget) {
     EXPECT_EQ(document.tree().root()->numberAttribute(attr::DiskId), 1u);  // not the file's
     ASSERT_EQ(document.undo(false), CatalogDocument::UndoResult::Done);
     EXPECT_EQ(imports->size(), 0u);
+}
+
+// The real protection, asked through the prompter as the desktop program asks: the source's
+// root (with encrypted names, one of them multi-byte) and, nested in it, Music\Jazz with a
+// password of its own.
+class ProtectedImport : public DatabaseImport {
+  protected:
+    ProtectedImport() { InstallUnlockOnOpen(document, nullptr); }
+    std::string protectedSource() {
+        return source("locked.tkd", [](CatalogTree& tree) {
+            tree.createItem("Grüße ☃", tree.root(), Last, itemflag::Folder);
+            ASSERT_TRUE(Protect(tree, At(tree, "Music\\Jazz"), "Blue", true));
+            ASSERT_TRUE(Protect(tree, tree.root(), "Sesam", true));
+        });
+    }
+};
+
+TEST_F(ProtectedImport, CancelAtTheRootPromptAddsNothingOfThatFileAndStops) {
+    const std::string plain = source("plain.tkd");
+    const std::string locked = protectedSource();
+    prompter.queueText("sesam");  // wrong: asked again
+    prompter.queueText(std::nullopt);
+    EXPECT_EQ(import({plain, locked, plain}), EditStatus::Done);
+    EXPECT_EQ(report.passwordNotGiven, locked);
+    EXPECT_EQ(childNames(imports), (std::vector<std::string>{"Backup", "Music", "Loose"}));
+    ASSERT_EQ(prompter.textRequests().size(), 2u);
+    for (const TextRequest& request : prompter.textRequests()) {
+        EXPECT_TRUE(request.secret);
+        EXPECT_EQ(request.caption, "Enter/ Remove Password");
+        EXPECT_NE(request.label.find("locked.tkd"), std::string::npos) << request.label;
+    }
+    // Nothing of it was left beside the root, nor any trace of its protection.
+    EXPECT_EQ(document.tree().topLevel()->next(), nullptr);
+    EXPECT_FALSE(document.tree().root()->isProtected());
+
+    // Cancel at the only file: the import changes nothing at all.
+    ASSERT_EQ(document.undo(false), CatalogDocument::UndoResult::Done);
+    prompter.queueText(std::nullopt);
+    EXPECT_EQ(import({locked}), EditStatus::Unchanged);
+    EXPECT_TRUE(report.imported.empty());
+    EXPECT_TRUE(childNames(imports).empty());
+}
+
+TEST_F(ProtectedImport, TheRootPasswordIsTakenOffTheCopyNestedOnesStay) {
+    const std::string locked = protectedSource();
+    prompter.queueText("Sesam");
+    prompter.queueText(std::nullopt);  // Music\Jazz: left locked, the import goes on
+    ASSERT_EQ(import({locked}), EditStatus::Done);
+    ASSERT_EQ(prompter.textRequests().size(), 2u);
+    EXPECT_NE(prompter.textRequests()[1].label.find("Jazz"), std::string::npos);
+    EXPECT_EQ(childNames(imports),
+              (std::vector<std::string>{"Backup", "Grüße ☃", "Music", "Loose"}));
+    const CatalogItem* jazz = At(document.tree(), "Imports\\Music\\Jazz");
+    ASSERT_NE(jazz, nullptr);
+    EXPECT_TRUE(jazz->isLocked());
+
+    // Saved, the copy holds its names in plain; Jazz's contents still open only with its
+    // own password.
+    const std::string saved = (dir / "saved.tkd").string();
+    ASSERT_TRUE(document.saveCatalogFile(saved));
+    const std::string bytes = testing::ReadFile(saved);
+    for (const char* name : {"Grüße ☃", "letter.doc", "Rock One", "Jazz"})
+        EXPECT_NE(bytes.find(name), std::string::npos) << name;
+    EXPECT_EQ(bytes.find("Track01.cda"), std::string::npos);
+    ScriptedPrompter again;
+    CatalogDocument reopened(again);
+    InstallUnlockOnOpen(reopened, nullptr);
+    again.queueText("Blue");
+    ASSERT_TRUE(reopened.openCatalogFile(saved));
+    EXPECT_EQ(again.textRequests().size(), 1u);
+    EXPECT_NE(At(reopened.tree(), "Imports\\Music\\Jazz\\Blue\\Track01.cda"), nullptr);
 }
 
 }  // namespace

@@ -170,6 +170,52 @@ TEST_F(Passwords, ReopenedWithoutThePasswordShowsNothingAndSavesTheSameBytes) {
     EXPECT_EQ(Records(SavedBytes(open)), Records(bytes));
 }
 
+// Names change below an unlocked protection after its names were encrypted: they must reach the
+// file encrypted as they are now, and an item moved out must not keep a name nobody can decrypt.
+TEST_F(Passwords, NamesChangedWhileUnlockedAreSavedAsTheyAreNow) {
+    ASSERT_TRUE(Protect(tree(), at("Music"), kOuter, true));
+    const std::string renamed = "Blues \xC3\xBC";  // Blues ü
+    const std::string added = "Neu \xC3\x9F";       // Neu ß
+    tree().setName(at("Music\\Jazz"), renamed);
+    tree().createItem(added, at("Music\\Rock"), Last, itemflag::Folder);
+    const std::string moved = "Music\\Rock\\Rock One\\" + kMultiByte;
+    tree().moveItem(At(tree(), moved.c_str()), at("Backup"), Last);
+    const std::string bytes = SavedBytes(tree());
+    for (const std::string& plain : {renamed, added, std::string("Jazz")})
+        EXPECT_EQ(bytes.find(plain), std::string::npos) << plain;
+    EXPECT_NE(bytes.find(kMultiByte), std::string::npos);
+
+    // Without the password the moved item keeps its name; with it, the new names come back.
+    CatalogTree locked;
+    ASSERT_TRUE(reopen(bytes, locked, {std::nullopt}).ok());
+    EXPECT_NE(locked.resolvePath("Backup\\" + kMultiByte, nullptr), nullptr);
+    CatalogTree open;
+    ASSERT_TRUE(reopen(bytes, open, {kOuter}).ok());
+    EXPECT_NE(open.resolvePath("Music\\" + renamed + "\\Blue\\Track01.cda", nullptr), nullptr);
+    EXPECT_NE(open.resolvePath("Music\\Rock\\" + added, nullptr), nullptr);
+    EXPECT_EQ(open.resolvePath("Music\\Jazz", nullptr), nullptr);
+
+    // Unlocked while opening, the same holds for the next change and save.
+    open.setName(open.resolvePath("Music\\Rock\\" + added, nullptr), "Zweite");
+    CatalogTree again;
+    ASSERT_TRUE(reopen(SavedBytes(open), again, {kOuter}).ok());
+    EXPECT_NE(again.resolvePath("Music\\Rock\\Zweite", nullptr), nullptr);
+    EXPECT_EQ(SavedBytes(open).find("Zweite"), std::string::npos);
+
+    // Chosen items written to a file of their own leave the protection above them behind:
+    // their names go in plain, readable without any password.
+    const CatalogItem* const chosen[] = {open.resolvePath("Music\\Rock", nullptr)};
+    CatalogTree exported;
+    ASSERT_TRUE(ReadCatalog(SelectionBytes(chosen), exported, prompter).ok());
+    EXPECT_NE(exported.resolvePath("Rock\\Zweite", nullptr), nullptr);
+    EXPECT_NE(exported.resolvePath("Rock\\Rock One\\Album\\track1.mp3", nullptr), nullptr);
+
+    // Taken off, the protection leaves plain names however they changed.
+    ASSERT_TRUE(Unlock(open, open.resolvePath("Music", nullptr), kOuter, true));
+    open.setName(open.resolvePath("Music\\Rock\\Zweite", nullptr), "Dritte");
+    EXPECT_NE(SavedBytes(open).find("Dritte"), std::string::npos);
+}
+
 TEST_F(Passwords, NestedProtectionKeepsEachSubtreeToItsOwnPassword) {
     ASSERT_TRUE(Protect(tree(), at("Music\\Rock\\Rock One"), kInner, true));
     ASSERT_TRUE(Protect(tree(), at("Music"), kOuter, true));

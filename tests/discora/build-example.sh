@@ -1,5 +1,5 @@
 #!/bin/sh
-# Installs the discora component of a build tree into a temporary prefix, then compiles and links
+# Installs the libdiscora1 and libdiscora-dev components of a build tree into a temporary prefix, then compiles and links
 # the example program with nothing but the installed header, library and pkg-config file.
 # Usage: build-example.sh BUILD_DIR EXAMPLE_DIR CXX
 set -eu
@@ -8,7 +8,9 @@ examples=$2
 cxx=$3
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
-cmake --install "$build" --component discora --prefix "$prefix" >/dev/null
+for component in libdiscora1 libdiscora-dev; do
+    cmake --install "$build" --component "$component" --prefix "$prefix" >/dev/null
+done
 pc=$(find "$prefix" -name discora.pc)
 test -n "$pc"
 export PKG_CONFIG_PATH=$(dirname "$pc")

@@ -87,5 +87,21 @@ TEST(Rc4Test, DerivedKeyAgreesWithOpenssl) {
     EXPECT_EQ(ToLowerHex(data), expected);
 }
 
+// The kept stream start must give every buffer what a fresh cipher gives it, whatever order of
+// lengths comes (shorter after longer, and past the first 256 bytes it keeps).
+TEST(Rc4Test, StreamStartAgreesWithAFreshCipherPerBuffer) {
+    const Rc4Key key = DeriveRc4Key(Sha1::of("Sesam"));
+    Rc4StreamStart kept(key);
+    for (size_t size : {0, 1, 7, 3, 255, 256, 257, 1000, 12, 4096, 300}) {
+        std::vector<uint8_t> data(size);
+        for (size_t n = 0; n < size; ++n)
+            data[n] = uint8_t(n * 31 + size);
+        auto expected = data;
+        Rc4Crypt(key, expected);
+        kept.crypt(data);
+        EXPECT_EQ(data, expected) << size;
+    }
+}
+
 }  // namespace
 }  // namespace shelfmark
