@@ -271,7 +271,7 @@ ReadResult AddDiskDialog::Run(CatalogDocument& document, Prompter& prompter, Tar
     AddDiskDialog dialog(document, prompter, std::move(target), parent);
     if (dialog.exec() != QDialog::Accepted)
         return {};
-    return dialog.result();
+    return dialog.readResult();
 }
 
 }  // namespace shelfmark

@@ -61,7 +61,7 @@ class AddDiskDialog : public QDialog {
     bool renameProfile();
 
     // After the dialog closed with OK: what the read left in the catalog.
-    const ReadResult& result() const { return result_; }
+    const ReadResult& readResult() const { return result_; }
 
     // Shows the dialog modally; the result's disk is null when nothing was read.
     static ReadResult Run(CatalogDocument& document, Prompter& prompter, Target target,
