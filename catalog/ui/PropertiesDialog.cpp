@@ -62,7 +62,8 @@ PropertiesPage::PropertiesPage(const CatalogDocument& document, std::span<Catalo
     name_ = new QLineEdit(this);
     description_ = new QPlainTextEdit(this);
     description_->setTabChangesFocus(true);
-    description_->setMinimumHeight(70);
+    description_->setMinimumHeight(60);
+    description_->setMaximumHeight(110);
     auto* nameLabel = SetTextKey(new QLabel(this), 1);
     auto* descriptionLabel = SetTextKey(new QLabel(this), 2);
     nameLabel->setBuddy(name_);
@@ -107,7 +108,7 @@ PropertiesDialog::PropertiesDialog(CatalogDocument& document, std::span<CatalogI
     tabs_->addTab(extra_, QString());
     layout->addWidget(tabs_);
     layout->addWidget(MakeOkCancelButtons(this));
-    resize(440, 480);
+    resize(440, 430);
     SetTextKey(this, 0);
     ApplyDialogTexts(this, "Dlg_Properties");
 }

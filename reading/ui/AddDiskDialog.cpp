@@ -106,7 +106,7 @@ AddDiskDialog::AddDiskDialog(CatalogDocument& document, Prompter& prompter, Targ
     if (!target_.root.empty())
         general_->rootEdit()->setText(ToQString(target_.root));
     loadProfile({});
-    resize(560, 600);
+    resize(560, 540);
     SetTextKey(this, target_.diskToUpdate != nullptr ? 8 : 7);
     ApplyDialogTexts(this, kSection);
 }

@@ -79,7 +79,9 @@ GeneralReadPage::GeneralReadPage(CatalogDocument& document, CatalogItem* folder,
         auto* updated = new QLineEdit(ToQString(document.tree().pathText(disk_, pathmode::Display | pathmode::FolderChain)), this);
         updated->setReadOnly(true);
         updated->setObjectName(QStringLiteral("updatedDisk"));
-        form->addRow(SetTextKey(new QLabel(this), 0), updated);
+        auto* updatedLabel = SetTextKey(new QLabel(this), 0);
+        updatedLabel->setBuddy(updated);
+        form->addRow(updatedLabel, updated);
     }
     auto* rootRow = new QHBoxLayout;
     root_ = new QLineEdit(this);
@@ -100,7 +102,8 @@ GeneralReadPage::GeneralReadPage(CatalogDocument& document, CatalogItem* folder,
     drives_->setColumnWidth(0, 170);
     drives_->setColumnWidth(1, 80);
     drives_->setColumnWidth(2, 120);
-    drives_->setMinimumHeight(110);
+    drives_->setMinimumHeight(90);
+    drives_->setMaximumHeight(150);
     layout->addWidget(drives_);
 
     auto* fields = new QFormLayout;
@@ -111,6 +114,7 @@ GeneralReadPage::GeneralReadPage(CatalogDocument& document, CatalogItem* folder,
     target_->setReadOnly(true);
     auto* chooseTarget = new QPushButton(QStringLiteral("..."), this);
     chooseTarget->setObjectName(QStringLiteral("chooseFolder"));
+    chooseTarget->setMaximumWidth(40);
     targetRow->addWidget(target_, 1);
     targetRow->addWidget(chooseTarget);
     auto* idRow = new QHBoxLayout;
@@ -128,11 +132,14 @@ GeneralReadPage::GeneralReadPage(CatalogDocument& document, CatalogItem* folder,
         label->setBuddy(widget);
         fields->addRow(label, widget);
     }
-    fields->addRow(SetTextKey(new QLabel(this), 6), targetRow);
+    auto* targetLabel = SetTextKey(new QLabel(this), 6);
+    targetLabel->setBuddy(chooseTarget);
+    fields->addRow(targetLabel, targetRow);
     auto* idLabel = SetTextKey(new QLabel(this), 8);
     idLabel->setBuddy(diskId_);
     fields->addRow(idLabel, idRow);
     layout->addLayout(fields);
+    layout->addStretch();
 
     if (disk_ != nullptr) {
         // An update keeps the disk where it is; its fields start as they are.
