@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "catalog/EditSupport.h"
+#include "catalog/ui/DefinitionEditorCommand.h"
 #include "foundation/Prompter.h"
 #include "foundation/ui/DialogTexts.h"
 
@@ -193,17 +194,7 @@ void CategoriesDialog::accept() {
 }
 
 EditStatus CategoriesDialog::Run(CatalogDocument& document, QWidget* parent) {
-    if (!BeginEdit(document))
-        return EditStatus::Refused;
-    EditStatus status = EditStatus::Unchanged;
-    {
-        CategoriesDialog dialog(document, parent);
-        dialog.exec();
-        status = dialog.status();
-    }
-    if (status != EditStatus::Done)
-        return EndUnchanged(document);
-    return status;
+    return RunDefinitionEditor<CategoriesDialog>(document, parent);
 }
 
 }  // namespace shelfmark
