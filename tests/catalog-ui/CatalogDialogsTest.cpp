@@ -10,6 +10,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTreeWidget>
+#include <fstream>
 
 #include "catalog/CatalogTree.h"
 #include "catalog/Definitions.h"
@@ -23,6 +24,7 @@
 #include "catalog/ui/NameDialogs.h"
 #include "catalog/ui/PasswordDialogs.h"
 #include "catalog/ui/PropertiesDialog.h"
+#include "catalog/ui/SendToDialog.h"
 #include "catalog/ui/UserExtraInfoDialog.h"
 #include "foundation/LanguageTexts.h"
 #include "foundation/ScriptedPrompter.h"
@@ -483,6 +485,27 @@ class CatalogDialogsTest : public QObject {
         CatalogItem* items[] = {at("Backup\\B1")};
         PropertiesDialog properties(*document, items);
         QCOMPARE(properties.tabs()->tabText(1), QStringLiteral("Zusatzinformationen"));
+    }
+
+    void sendToCopiesFromTheMediumIntoTheChosenFolder() {
+        testing::TempDir dir;
+        std::filesystem::create_directories(dir.path() / "cd");
+        std::filesystem::create_directories(dir.path() / "out");
+        std::ofstream(dir.path() / "cd/cover.jpg") << "JPEG";
+        CatalogItem* items[] = {at("Music\\Rock\\Rock One\\cover.jpg"), at("Music")};
+        SendToDialog dialog(*document, items, nullptr);
+        dialog.setDrives({MakeDrive((dir.path() / "cd").string(), DriveType::CdRom, 0x1234ABCD)});
+        QCOMPARE(dialog.list()->topLevelItemCount(), 2);
+        dialog.remove(at("Music"));
+        QCOMPARE(dialog.list()->topLevelItemCount(), 1);
+        dialog.accept();  // no target yet
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QCOMPARE(prompter->shownTexts(), std::vector<std::string>{"Please fill out this field correctly."});
+        dialog.targetEdit()->setText(QString::fromStdString((dir.path() / "out").string()));
+        dialog.accept();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.sendResult().sent, size_t(1));
+        QVERIFY(std::filesystem::exists(dir.path() / "out/cover.jpg"));
     }
 
     void savePathGetsTheCatalogExtension() {
