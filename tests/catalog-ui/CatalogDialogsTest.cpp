@@ -28,6 +28,8 @@
 #include "catalog/ui/UserExtraInfoDialog.h"
 #include "foundation/LanguageTexts.h"
 #include "foundation/ScriptedPrompter.h"
+#include "foundation/ui/QtPrompter.h"
+#include "tests/catalog/FileBytes.h"
 #include "tests/catalog/EditTestCatalog.h"
 #include "tests/support/ModalDriver.h"
 #include "tests/support/TestSupport.h"
@@ -506,6 +508,43 @@ class CatalogDialogsTest : public QObject {
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(dialog.sendResult().sent, size_t(1));
         QVERIFY(std::filesystem::exists(dir.path() / "out/cover.jpg"));
+    }
+
+    // The old-format hint is the Qt prompter's box with a check box; ticking it keeps the hint
+    // from showing again, and "Save changes to %1?" offers Yes, No and Cancel.
+    void convertHintAndSaveQuestionAreMessageBoxes() {
+        testing::TempDir dir;
+        testing::FileBytes old;
+        old.oldHeader(0x25).u8(0).u32(1).u16(0);
+        old.text("f").u16(0x0040 | 0x6000).u32(3).u8(0).u32(0).text("");
+        const std::string path = (dir.path() / "old.tkd").string();
+        std::ofstream(path, std::ios::binary) << old.str();
+
+        QtPrompter boxes;
+        CatalogDocument opened(boxes);
+        ModalDriver driver;
+        QString hint;
+        driver.onNextModal([&](QWidget* box) {
+            hint = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))->text();
+            box->findChild<QCheckBox*>()->setChecked(true);
+            ModalDriver::ClickButton(box, QStringLiteral("OK"));
+        });
+        QVERIFY(opened.openCatalogFile(path));
+        QVERIFY(driver.allRan());
+        QVERIFY(hint.startsWith(QStringLiteral("This is a file in format v2.5.")));
+        QCOMPARE(opened.showConvertHint(), 48);
+
+        opened.setModified();
+        QStringList buttons;
+        driver.onNextModal([&](QWidget* box) {
+            for (QAbstractButton* button : box->findChildren<QAbstractButton*>())
+                buttons << button->text();
+            ModalDriver::ClickButton(box, QStringLiteral("Cancel"));
+        });
+        QVERIFY(!opened.saveModified());
+        QVERIFY(driver.allRan());
+        buttons.sort();
+        QCOMPARE(buttons, (QStringList{"&No", "&Yes", "Cancel"}));
     }
 
     void savePathGetsTheCatalogExtension() {
