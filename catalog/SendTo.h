@@ -17,9 +17,9 @@ class CatalogDocument;
 class CatalogItem;
 
 struct SendToResult {
-    size_t sent = 0;          // items copied whole
-    size_t failed = 0;        // items reported and skipped
-    bool cancelled = false;   // the user cancelled the insert-disk prompt, or the flag was set
+    size_t sent = 0;         // items copied whole
+    size_t failed = 0;       // items reported and skipped
+    bool cancelled = false;  // the user cancelled the insert-disk prompt, or the flag was set
 };
 
 // Copies each item (a file, or a directory, archive file or disk with everything below it on

@@ -59,8 +59,9 @@ std::vector<QTreeWidgetItem*> AllRows(QTreeWidget* tree) {
 
 }  // namespace
 
-ItemCategoriesDialog::ItemCategoriesDialog(const CatalogDocument& document, const CatalogItem* shown,
-                                           Prompter& prompter, QWidget* parent)
+ItemCategoriesDialog::ItemCategoriesDialog(const CatalogDocument& document,
+                                           const CatalogItem* shown, Prompter& prompter,
+                                           QWidget* parent)
     : QDialog(parent), prompter_(prompter) {
     setObjectName(QStringLiteral("Dlg_ItemCategories"));
     auto* layout = new QVBoxLayout(this);

@@ -69,7 +69,7 @@ void MakeFolderDialog::accept() {
 }
 
 EditStatus MakeFolderDialog::Run(CatalogDocument& document, CatalogItem* target, QWidget* parent,
-                     CatalogItem** created) {
+                                 CatalogItem** created) {
     return RunNameDialog<MakeFolderDialog>(document, target, parent, created);
 }
 
@@ -109,7 +109,7 @@ void DiskNameDialog::accept() {
 }
 
 EditStatus DiskNameDialog::Run(CatalogDocument& document, CatalogItem* target, QWidget* parent,
-                     CatalogItem** created) {
+                               CatalogItem** created) {
     return RunNameDialog<DiskNameDialog>(document, target, parent, created);
 }
 

@@ -25,14 +25,16 @@ std::vector<std::pair<int, QString>> FactsOf(const CatalogTree& tree, const Cata
     std::vector<std::pair<int, QString>> facts;
     facts.emplace_back(3, ToQString(tree.typeText(&item)));
     if (item.parent() != nullptr)
-        facts.emplace_back(4, ToQString(tree.pathText(item.parent(), pathmode::Display | pathmode::FolderChain)));
+        facts.emplace_back(
+            4, ToQString(tree.pathText(item.parent(), pathmode::Display | pathmode::FolderChain)));
     facts.emplace_back(5, ToQString(SizeText(item.size(), SizeTextMode::Automatic)));
     if (item.date() != 0)
         facts.emplace_back(6, ToQString(DateText(item.date())));
     if (item.isContainer() && !item.isShortcut()) {
         const CatalogStatistics counts = tree.gatherStatistics(&item, false);
         const NumberFormat& number = NumberFormat::User();
-        std::string text = FillPattern(ToUtf8(DialogText(kPageSection, 11)), "%s", number.format(counts.files));
+        std::string text =
+            FillPattern(ToUtf8(DialogText(kPageSection, 11)), "%s", number.format(counts.files));
         text = FillPattern(text, "%s", number.format(counts.directories + counts.folders));
         facts.emplace_back(7, ToQString(text));
     }

@@ -29,9 +29,9 @@ class AddDiskDialog : public QDialog {
     Q_OBJECT
   public:
     struct Target {
-        CatalogItem* folder = nullptr;      // new disk: where it goes (null: the root)
+        CatalogItem* folder = nullptr;        // new disk: where it goes (null: the root)
         CatalogItem* diskToUpdate = nullptr;  // update: the disk
-        std::string root;                   // a drive or folder to preselect
+        std::string root;                     // a drive or folder to preselect
     };
 
     AddDiskDialog(CatalogDocument& document, Prompter& prompter, Target target,

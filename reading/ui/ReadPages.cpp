@@ -43,7 +43,8 @@ QString SerialText(uint32_t serial) {
         .toUpper();
 }
 
-QCheckBox* Box(QWidget* page, int key, std::vector<std::pair<bool ReadOptions::*, QCheckBox*>>& boxes,
+QCheckBox* Box(QWidget* page, int key,
+               std::vector<std::pair<bool ReadOptions::*, QCheckBox*>>& boxes,
                bool ReadOptions::*member) {
     auto* box = SetTextKey(new QCheckBox(page), key);
     boxes.emplace_back(member, box);
@@ -76,7 +77,9 @@ GeneralReadPage::GeneralReadPage(CatalogDocument& document, CatalogItem* folder,
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
     if (disk_ != nullptr) {
-        auto* updated = new QLineEdit(ToQString(document.tree().pathText(disk_, pathmode::Display | pathmode::FolderChain)), this);
+        auto* updated = new QLineEdit(
+            ToQString(document.tree().pathText(disk_, pathmode::Display | pathmode::FolderChain)),
+            this);
         updated->setReadOnly(true);
         updated->setObjectName(QStringLiteral("updatedDisk"));
         auto* updatedLabel = SetTextKey(new QLabel(this), 0);
@@ -97,8 +100,10 @@ GeneralReadPage::GeneralReadPage(CatalogDocument& document, CatalogItem* folder,
 
     drives_ = new QTreeWidget(this);
     drives_->setRootIsDecorated(false);
-    drives_->setHeaderLabels({DialogText(kGeneral, 13), DialogText(kGeneral, 14).remove(QLatin1Char('&')).remove(QLatin1Char(':')),
-                              DialogText(kGeneral, 11), DialogText(kGeneral, 12)});
+    drives_->setHeaderLabels(
+        {DialogText(kGeneral, 13),
+         DialogText(kGeneral, 14).remove(QLatin1Char('&')).remove(QLatin1Char(':')),
+         DialogText(kGeneral, 11), DialogText(kGeneral, 12)});
     drives_->setColumnWidth(0, 170);
     drives_->setColumnWidth(1, 80);
     drives_->setColumnWidth(2, 120);
@@ -166,7 +171,8 @@ GeneralReadPage::GeneralReadPage(CatalogDocument& document, CatalogItem* folder,
 void GeneralReadPage::setFolder(CatalogItem* folder) {
     folder_ = folder;
     const CatalogItem* shown = disk_ != nullptr ? disk_->parent() : folder_;
-    target_->setText(shown != nullptr ? ToQString(document_.tree().pathText(shown, pathmode::Display | pathmode::FolderChain))
+    target_->setText(shown != nullptr ? ToQString(document_.tree().pathText(
+                                            shown, pathmode::Display | pathmode::FolderChain))
                                       : QString());
 }
 
@@ -184,15 +190,16 @@ void GeneralReadPage::refreshDrives(const std::vector<Volume>& volumes) {
 }
 
 void GeneralReadPage::browse() {
-    const QString folder = QFileDialog::getExistingDirectory(this, DialogText(kGeneral, 9), root_->text());
+    const QString folder =
+        QFileDialog::getExistingDirectory(this, DialogText(kGeneral, 9), root_->text());
     if (!folder.isEmpty())
         root_->setText(folder);
 }
 
 void GeneralReadPage::chooseFolder() {
     const std::string prompt = LanguageTexts::Instance().promptText(PromptId::SelectInsertFolder);
-    if (CatalogItem* chosen = CatalogBrowseDialog::Choose(document_.tree(), prompt.substr(0, prompt.find('\n')),
-                                                          folder_, this))
+    if (CatalogItem* chosen = CatalogBrowseDialog::Choose(
+            document_.tree(), prompt.substr(0, prompt.find('\n')), folder_, this))
         setFolder(chosen);
 }
 
@@ -266,7 +273,8 @@ void OptionsReadPage::show(const ReadOptions& options) {
 void OptionsReadPage::store(ReadOptions& options) const {
     for (const auto& [member, box] : boxes_)
         options.*member = box->isChecked();
-    options.ExtList = ExtensionList(filter_->isChecked() ? ToUtf8(extensions_->text()) : std::string());
+    options.ExtList =
+        ExtensionList(filter_->isChecked() ? ToUtf8(extensions_->text()) : std::string());
 }
 
 QCheckBox* OptionsReadPage::box(bool ReadOptions::*member) const {
@@ -300,7 +308,8 @@ MoreOptionsReadPage::MoreOptionsReadPage(QWidget* parent) : QWidget(parent) {
         layout->addWidget(group);
         return groupLayout;
     };
-    QVBoxLayout* crc = addChecksum(3, 4, &ReadOptions::bCalcCRC32, &ReadOptions::bLimitCRC32Size, maxCrc_);
+    QVBoxLayout* crc =
+        addChecksum(3, 4, &ReadOptions::bCalcCRC32, &ReadOptions::bLimitCRC32Size, maxCrc_);
     crc->addWidget(Box(this, 7, boxes_, &ReadOptions::bStoreArchiveCRC32));
     addChecksum(8, 9, &ReadOptions::bCalcMD5, &ReadOptions::bLimitMD5Size, maxMd5_);
     layout->addStretch();
@@ -333,7 +342,8 @@ DescriptionsReadPage::DescriptionsReadPage(DescriptionProviders& providers, QWid
     auto* layout = new QVBoxLayout(this);
     list_ = new QTreeWidget(this);
     list_->setRootIsDecorated(false);
-    list_->setHeaderLabels({DialogText(kDescriptions, 0), DialogText(kDescriptions, 2), DialogText(kDescriptions, 1)});
+    list_->setHeaderLabels(
+        {DialogText(kDescriptions, 0), DialogText(kDescriptions, 2), DialogText(kDescriptions, 1)});
     list_->setColumnWidth(0, 75);
     list_->setColumnWidth(1, 142);
     list_->setColumnWidth(2, 100);
@@ -375,7 +385,8 @@ void DescriptionsReadPage::updateButtons() {
     configure_->setEnabled(row >= 0);
     about_->setEnabled(row >= 0);
     const QString provider = row >= 0 ? list_->currentItem()->text(2) : QString();
-    about_->setText(ToQString(FillPattern(ToUtf8(DialogText(kDescriptions, 6)), "%s", ToUtf8(provider))));
+    about_->setText(
+        ToQString(FillPattern(ToUtf8(DialogText(kDescriptions, 6)), "%s", ToUtf8(provider))));
 }
 
 void DescriptionsReadPage::show(const ReadOptions& options) {
@@ -389,7 +400,8 @@ void DescriptionsReadPage::show(const ReadOptions& options) {
 
 void DescriptionsReadPage::store(ReadOptions& options) const {
     for (size_t i = 0; i < providers_.rows().size(); ++i)
-        providers_.setActive(i, list_->topLevelItem(static_cast<int>(i))->checkState(0) == Qt::Checked);
+        providers_.setActive(
+            i, list_->topLevelItem(static_cast<int>(i))->checkState(0) == Qt::Checked);
     providers_.storeSelection(options);
     options.bContactCDDB = cddb_->isChecked();
     options.bEnableCDText = cdText_->isChecked();

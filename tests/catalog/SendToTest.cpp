@@ -53,7 +53,8 @@ class SendTo : public ::testing::Test {
 };
 
 TEST_F(SendTo, CopiesFilesAndDirectoriesFromTheMountedMedium) {
-    CatalogItem* items[] = {at("Music\\Rock\\Rock One\\Album"), at("Music\\Rock\\Rock One\\cover.jpg"),
+    CatalogItem* items[] = {at("Music\\Rock\\Rock One\\Album"),
+                            at("Music\\Rock\\Rock One\\cover.jpg"),
                             at("Music\\Rock\\Rock One\\songs.zip")};
     const SendToResult result = SendToFolder(document, items, out().string(), drives, nullptr);
     EXPECT_EQ(result.sent, 3u);
@@ -71,13 +72,16 @@ TEST_F(SendTo, CopiesFilesAndDirectoriesFromTheMountedMedium) {
 TEST_F(SendTo, RefusesWhatHasNoBytesOnTheMediumAndNeverOverwrites) {
     Write(out() / "cover.jpg", "older picture");
     CatalogItem* items[] = {at("Music"), at("Music\\Rock\\Rock One\\songs.zip\\a.txt"),
-                            at("Music\\Rock\\Rock One\\cover.jpg"), at("Music\\Rock\\Rock One\\Album")};
+                            at("Music\\Rock\\Rock One\\cover.jpg"),
+                            at("Music\\Rock\\Rock One\\Album")};
     const SendToResult result = SendToFolder(document, items, out().string(), drives, nullptr);
     EXPECT_EQ(result.sent, 1u);
     EXPECT_EQ(result.failed, 3u);
     ASSERT_EQ(prompter.shown().size(), 3u);
-    EXPECT_EQ(prompter.shown()[0].message.text, "This command cannot be used with an item of this kind.");
-    EXPECT_EQ(prompter.shown()[1].message.text, "This command cannot be used with an item of this kind.");
+    EXPECT_EQ(prompter.shown()[0].message.text,
+              "This command cannot be used with an item of this kind.");
+    EXPECT_EQ(prompter.shown()[1].message.text,
+              "This command cannot be used with an item of this kind.");
     EXPECT_NE(prompter.shown()[2].message.text.find("already exists"), std::string::npos);
     EXPECT_EQ(Read(out() / "cover.jpg"), "older picture");
     EXPECT_TRUE(fs::exists(out() / "Album/track1.mp3"));

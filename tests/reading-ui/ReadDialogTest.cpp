@@ -1,6 +1,7 @@
 // The read dialog reads a generated directory into a document on its worker, as the user runs
 // it: pages to request, the session's checks, the profile box, the cancel question and the
 // update of a disk read before. The CRC-32 of a file is checked against zlib's.
+#include <zlib.h>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -8,7 +9,6 @@
 #include <QTest>
 #include <QTreeWidget>
 #include <fstream>
-#include <zlib.h>
 
 #include "catalog/CatalogDocument.h"
 #include "catalog/CatalogTree.h"
@@ -94,14 +94,16 @@ class ReadDialogTest : public QObject {
         QVERIFY(disk != nullptr);
         QCOMPARE(disk->parent(), document->tree().root());
         QCOMPARE(std::string(disk->name()), std::string("Holiday Stick"));
-        QCOMPARE(std::string(disk->textAttribute(attr::Description).value_or("")), std::string("Summer 2026"));
+        QCOMPARE(std::string(disk->textAttribute(attr::Description).value_or("")),
+                 std::string("Summer 2026"));
         QCOMPARE(disk->numberAttribute(attr::DiskId).value_or(0), 42u);
         QCOMPARE(std::string(disk->textAttribute(0x88).value_or("")), std::string("Drawer 3"));
         QCOMPARE(disk->size(), uint64_t(22 + 5000 + 7000 + 300));
         const CatalogItem* readme = Child(disk, "readme.txt");
         QVERIFY(readme != nullptr);
         const std::string text = "Shelfmark reads this.\n";
-        const uLong crc = crc32(0L, reinterpret_cast<const Bytef*>(text.data()), static_cast<uInt>(text.size()));
+        const uLong crc =
+            crc32(0L, reinterpret_cast<const Bytef*>(text.data()), static_cast<uInt>(text.size()));
         QCOMPARE(readme->numberAttribute(attr::Crc32).value_or(0), static_cast<uint32_t>(crc));
         QVERIFY(Child(disk, "empty") == nullptr);  // empty directories left out
         const CatalogItem* photos = Child(disk, "photos");
@@ -120,7 +122,8 @@ class ReadDialogTest : public QObject {
     }
 
     void anUnreadableRootKeepsTheDialogOpen() {
-        AddDiskDialog dialog(*document, *prompter, {nullptr, nullptr, (volume->path() / "missing").string()});
+        AddDiskDialog dialog(*document, *prompter,
+                             {nullptr, nullptr, (volume->path() / "missing").string()});
         dialog.accept();
         QVERIFY(!dialog.reading());
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
@@ -139,7 +142,8 @@ class ReadDialogTest : public QObject {
         const size_t steps = document->undoStepCount();
         AddDiskDialog update(*document, *prompter, {nullptr, disk, {}});
         QCOMPARE(update.windowTitle(), QStringLiteral("Update Disk"));
-        QCOMPARE(update.generalPage()->nameEdit()->text(), QString::fromStdString(std::string(disk->name())));
+        QCOMPARE(update.generalPage()->nameEdit()->text(),
+                 QString::fromStdString(std::string(disk->name())));
         update.generalPage()->rootEdit()->setText(QString::fromStdString(volume->path().string()));
         QVERIFY(ReadThrough(update));
         QVERIFY(update.readResult().update);
@@ -198,7 +202,8 @@ class ReadDialogTest : public QObject {
         QVERIFY(runner.askCancel(*prompter) || finished == 1);
         QTRY_COMPARE_WITH_TIMEOUT(finished, 1, 60000);
         QVERIFY(!runner.running());
-        QCOMPARE(prompter->shownTexts().front(), std::string("Do you really want to cancel the process?"));
+        QCOMPARE(prompter->shownTexts().front(),
+                 std::string("Do you really want to cancel the process?"));
         session.commit();
     }
 

@@ -28,7 +28,10 @@ using namespace shelfmark;
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: show_dialog read|update|properties|categories|extrainfo|password|insertdisk|folder|lend\n");
+        std::fprintf(
+            stderr,
+            "usage: show_dialog "
+            "read|update|properties|categories|extrainfo|password|insertdisk|folder|lend\n");
         return 2;
     }
     const std::string which = argv[1];
