@@ -6,7 +6,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
+#include <algorithm>
 #include <QVBoxLayout>
 
 #include "catalog/DeleteOperations.h"
@@ -107,9 +109,10 @@ AddDiskDialog::AddDiskDialog(CatalogDocument& document, Prompter& prompter, Targ
     if (!target_.root.empty())
         general_->rootEdit()->setText(ToQString(target_.root));
     loadProfile({});
-    resize(560, 540);
     SetTextKey(this, target_.diskToUpdate != nullptr ? 8 : 7);
     ApplyDialogTexts(this, kSection);
+    // Wide enough for every page title, which translations make longer.
+    resize(std::max(560, tabs_->tabBar()->sizeHint().width() + 40), 540);
 }
 
 AddDiskDialog::~AddDiskDialog() {

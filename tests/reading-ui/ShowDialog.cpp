@@ -19,6 +19,7 @@
 #include "catalog/ui/PasswordDialogs.h"
 #include "catalog/ui/PropertiesDialog.h"
 #include "catalog/ui/UserExtraInfoDialog.h"
+#include "foundation/LanguageTexts.h"
 #include "foundation/ui/QtPrompter.h"
 #include "reading/ui/AddDiskDialog.h"
 #include "tests/catalog/EditTestCatalog.h"
@@ -35,6 +36,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string which = argv[1];
+    // SHELFMARK_LANGUAGE=path/to/Deutsch.lng shows the dialog translated.
+    if (const char* language = std::getenv("SHELFMARK_LANGUAGE"))
+        LanguageTexts::Instance().loadLanguage(language);
     QtPrompter prompter;
     CatalogDocument document(prompter);
     testing::BuildEditCatalog(document.tree());
