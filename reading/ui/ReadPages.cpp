@@ -17,6 +17,7 @@
 
 #include "catalog/CatalogDocument.h"
 #include "catalog/CatalogPath.h"
+#include "catalog/CatalogTree.h"
 #include "catalog/EditSupport.h"
 #include "catalog/FileTypeNames.h"
 #include "catalog/ui/CatalogBrowseDialog.h"
@@ -182,7 +183,10 @@ void GeneralReadPage::refreshDrives(const std::vector<Volume>& volumes) {
     for (const Volume& volume : volumes) {
         auto* row = new QTreeWidgetItem(drives_);
         row->setText(0, ToQString(volume.mountPoint));
-        row->setText(1, ToQString(DriveTypeName(volume.type)));
+        // The kind of medium a read of this volume would catalogue, in the catalog's words.
+        DriveFacts facts;
+        facts.type = volume.type;
+        row->setText(1, ToQString(MediaTypeText(ChooseMediaType(facts, ReadOptions()))));
         row->setText(2, ToQString(volume.label));
         row->setText(3, SerialText(volume.serial));
     }

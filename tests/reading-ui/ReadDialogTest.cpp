@@ -121,6 +121,19 @@ class ReadDialogTest : public QObject {
         QVERIFY(document->tree().root()->firstChild() == nullptr);
     }
 
+    void driveListNamesTheMediaInTheCatalogsWords() {
+        AddDiskDialog dialog(*document, *prompter, {});
+        QTreeWidget* drives = dialog.generalPage()->driveList();
+        const QStringList kinds{"CD/ DVD", "Removable Disk", "Hard Disk", "Network Drive"};
+        for (int i = 0; i < drives->topLevelItemCount(); ++i) {
+            QVERIFY2(kinds.contains(drives->topLevelItem(i)->text(1)),
+                     qPrintable(drives->topLevelItem(i)->text(1)));
+            // Choosing a volume makes it the folder to read.
+            drives->setCurrentItem(drives->topLevelItem(i));
+            QCOMPARE(dialog.generalPage()->rootEdit()->text(), drives->topLevelItem(i)->text(0));
+        }
+    }
+
     void anUnreadableRootKeepsTheDialogOpen() {
         AddDiskDialog dialog(*document, *prompter,
                              {nullptr, nullptr, (volume->path() / "missing").string()});
