@@ -173,12 +173,12 @@ std::vector<std::string> InstalledProfileDirectories() {
     return InstalledDirectories(SHELFMARK_PROFILE_DIR);
 }
 
-std::string UserItemListProfilePath() {
+std::string UserItemListProfilePath(const std::vector<std::string>& shippedFolders) {
     const std::string path = ResolveConfigPath(kItemListProfileFile);
     std::error_code error;
     if (std::filesystem::exists(path, error))
         return path;
-    for (const std::string& folder : InstalledProfileDirectories()) {
+    for (const std::string& folder : shippedFolders) {
         const std::string shipped = folder + "/" + std::string(kItemListProfileFile);
         if (!std::filesystem::is_regular_file(shipped, error))
             continue;

@@ -63,11 +63,11 @@ std::vector<std::string> ItemListProfileNames(const ProfileFile& file);
 std::string ItemListProfileProblem(const ItemListProfile& profile);
 inline constexpr std::string_view kInvalidVariableMessage = "Filename format contains invalid variable.";
 
-// The path of the user's ItemList.tkp; when the user has none, the installed default is
-// copied there first (nothing happens when neither exists).
-std::string UserItemListProfilePath();
-
 // The folders searched for the installed default profiles (share/shelfmark), best first.
 std::vector<std::string> InstalledProfileDirectories();
+
+// The path of the user's ItemList.tkp; when the user has none, the default from the first of
+// `shippedFolders` that holds one is copied there first.
+std::string UserItemListProfilePath(const std::vector<std::string>& shippedFolders = InstalledProfileDirectories());
 
 }  // namespace shelfmark

@@ -312,12 +312,12 @@ ExportOutcome RunListExport(const ExportJob& job, Prompter& prompter) {
     const size_t step = std::max<size_t>(1, rows / 1000);
     bool cancelled = false;
     for (size_t row = 0; row < rows; ++row) {
+        if (job.progress && row % step == 0)
+            job.progress(row, rows);
         if (job.cancel && job.cancel->isSet()) {
             cancelled = true;
             break;
         }
-        if (job.progress && row % step == 0)
-            job.progress(row, rows);
         format.appendRow(file.buffer(), row);
         if (!file.flush()) {
             ReportCannotWrite(prompter, job.path, file.error());
