@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QImage>
@@ -10,6 +11,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 
@@ -21,10 +23,18 @@ namespace shelfmark {
 
 namespace {
 
+// Qt's notes about the environment (no runtime folder, no session) mean nothing to someone
+// printing from a terminal; real failures are still reported.
+void QuietHandler(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+}
+
 // Qt's font and paint machinery needs an application object; a command-line program has none.
 void EnsureGuiApplication() {
     if (QCoreApplication::instance())
         return;
+    qInstallMessageHandler(QuietHandler);
     if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("QT_QPA_PLATFORM"))
         ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     static int argc = 1;
@@ -147,7 +157,10 @@ std::string DefaultPrintFontFace() {
     EnsureGuiApplication();
     if (QFontDatabase::hasFamily(QStringLiteral("Arial")))
         return "Arial";
-    return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family().toStdString();
+    // The family the desktop's font configuration gives for sans-serif text.
+    QFont sans(QStringLiteral("Sans Serif"));
+    sans.setStyleHint(QFont::SansSerif);
+    return QFontInfo(sans).family().toStdString();
 }
 
 std::vector<std::string> PrinterNames() {
