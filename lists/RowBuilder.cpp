@@ -44,9 +44,19 @@ std::string RowBuilder::columnText(const CatalogItem& item, uint8_t value,
             return SizeText(item.size(), mode, numbers_);
         }
         case 0x02:
-            return DateText(item.date(), dates_);
-        case 0x03:
-            return tree_.typeText(&item);
+            return dates_.text(item.date());
+        case 0x03: {
+            if (item.flags() & (itemflag::Directory | itemflag::Folder | itemflag::Shortcut))
+                return tree_.typeText(&item);
+            // A file's type depends on its extension only.
+            const std::string_view name = item.name();
+            const size_t dot = name.rfind('.');
+            const std::string extension(dot == std::string_view::npos ? std::string_view() : name.substr(dot));
+            auto [known, added] = fileTypes_.try_emplace(extension);
+            if (added)
+                known->second = tree_.typeText(&item);
+            return known->second;
+        }
         case 0x04:
             if (location)
                 return *location;

@@ -24,8 +24,11 @@
 #include <string_view>
 #include <vector>
 
+#include <unordered_map>
+
 #include "foundation/NumberFormat.h"
 #include "foundation/ValueTexts.h"
+#include "lists/DateTextCache.h"
 #include "lists/ListTable.h"
 
 namespace shelfmark {
@@ -50,6 +53,7 @@ inline bool IsVariableColumn(uint8_t value) {
     return value >= '0' && value <= '9';
 }
 
+// One builder serves one list at a time (its caches are not shared between threads).
 class RowBuilder {
   public:
     // `definitions` names the categories; all references must outlive the builder.
@@ -76,7 +80,9 @@ class RowBuilder {
     const CatalogDefinitions& definitions_;
     RowSettings settings_;
     const NumberFormat& numbers_;
-    const DateFormat& dates_;
+    // Made once per list: dates by day and minute, file types by extension.
+    mutable DateTextCache dates_;
+    mutable std::unordered_map<std::string, std::string> fileTypes_;
     const CatalogItem* locationParent_ = nullptr;
     bool haveLocation_ = false;
     std::string location_;
