@@ -28,6 +28,7 @@
 #include "lists/ExportSettings.h"
 #include "lists/ItemListWalk.h"
 #include "lists/RowBuilder.h"
+#include "lists/SystemFileTypes.h"
 #include "platform/settings/AppSettings.h"
 #include "platform/settings/SettingsStore.h"
 #ifdef SHELFMARK_HAVE_LIST_PRINTING
@@ -48,8 +49,10 @@ std::vector<std::string> SplitCommas(std::string_view text) {
     }
 }
 
-// The row texts follow the desktop program's display settings.
+// The row texts follow the desktop program's display settings, and files are typed as the
+// desktop types them.
 RowSettings UserRowSettings(CatalogTree& tree) {
+    UseSystemFileTypeNames();
     const AppSettings settings = AppSettings::Load(SettingsStore());
     tree.displaySettings().showDescription = settings.bShowDescription;
     RowSettings rows;

@@ -26,7 +26,9 @@ class ListCli : public ::testing::Test {
         ASSERT_EQ(Run("read " + catalog() + " " + ShellQuote(tree.string()) + " --name Disk >/dev/null 2>&1").exitCode, 0);
     }
     testing::CommandResult Run(const std::string& arguments) const {
-        return RunCommand("LC_ALL=C TZ=UTC " + std::string(SHELFMARK_CLI_PATH) + " " + arguments);
+        // Without the desktop's file types, files get the generic "MP3-File".
+        return RunCommand("LC_ALL=C TZ=UTC XDG_DATA_HOME=/nonexistent XDG_DATA_DIRS=/nonexistent " +
+                          std::string(SHELFMARK_CLI_PATH) + " " + arguments);
     }
     std::string catalog() const { return ShellQuote((dir / "c.tkd").string()); }
     std::string out(const std::string& name) const { return ShellQuote((dir / name).string()); }
@@ -61,6 +63,17 @@ TEST_F(ListCli, ShippedProfilesAndLists) {
     // Below the disk there are no disks: the header alone.
     const std::string none = Run("list " + catalog() + " Disk --profile 'Disk List'").out;
     EXPECT_EQ(std::count(none.begin(), none.end(), '\n'), 1);
+}
+
+TEST_F(ListCli, FileTypesAsTheDesktopNamesThem) {
+    if (!std::filesystem::exists("/usr/share/mime/globs2"))
+        GTEST_SKIP() << "shared-mime-info is not installed";
+    const std::string json = RunCommand("LC_ALL=C XDG_DATA_HOME=/nonexistent XDG_DATA_DIRS=/usr/share " +
+                                        std::string(SHELFMARK_CLI_PATH) + " list " + catalog() +
+                                        " --profile 'All files' --format json")
+                                 .out;
+    EXPECT_NE(json.find("\"MP3 audio\""), std::string::npos);
+    EXPECT_NE(json.find("\"plain text document\""), std::string::npos);
 }
 
 TEST_F(ListCli, OldProfilesAreConverted) {
