@@ -116,27 +116,46 @@ bool ListExportFormat::writesFile() const {
     return !ticked_.empty() || options_.target == ExportTarget::Text;
 }
 
+void ListExportFormat::appendLine(std::string& out, const std::function<std::string_view(size_t)>& textOf,
+                                  std::string_view ending) const {
+    if (options_.target == ExportTarget::Csv) {
+        out += '"';
+        for (size_t i = 0; i < ticked_.size(); ++i) {
+            if (i)
+                out += delimiter_;
+            out += textOf(ticked_[i]);
+        }
+        out += '"';
+    } else {
+        for (size_t i = 0; i < ticked_.size(); ++i) {
+            const std::string_view text = textOf(ticked_[i]);
+            const long width = std::max(widths_[i], 0);
+            size_t length = CharacterCount(text);
+            if (long(length) <= width) {
+                out += text;  // the common case, without a copy
+            } else {
+                const std::string fitted = FitText(text, int(width));
+                length = CharacterCount(fitted);
+                out += fitted;
+            }
+            // A text that stays longer than its column gets no blanks.
+            if (i + 1 < ticked_.size())
+                out.append(size_t(std::max<long>(0, width - long(length) + 1)), ' ');
+        }
+    }
+    out += ending;
+}
+
 void ListExportFormat::appendHead(std::string& out) const {
     if (ticked_.empty())
         return;
+    const auto title = [this](size_t column) { return std::string_view(table_.columns()[column].title); };
     switch (options_.target) {
         case ExportTarget::Csv:
-            out += '"';
-            for (size_t i = 0; i < ticked_.size(); ++i) {
-                if (i)
-                    out += delimiter_;
-                out += table_.columns()[ticked_[i]].title;
-            }
-            out += "\"\r\n";
+            appendLine(out, title, kLineEnd);
             break;
         case ExportTarget::Text:
-            for (size_t i = 0; i < ticked_.size(); ++i) {
-                const std::string fitted = FitText(table_.columns()[ticked_[i]].title, widths_[i]);
-                out += fitted;
-                if (i + 1 < ticked_.size())
-                    out.append(size_t(std::max<long>(0, long(widths_[i]) - long(CharacterCount(fitted)) + 1)), ' ');
-            }
-            out += "\r\n\r\n";
+            appendLine(out, title, "\r\n\r\n");
             break;
         case ExportTarget::Xml: {
             out += "<?xml version=\"1.0\" encoding=\"Windows-1252\"?>\r\n";
@@ -165,31 +184,8 @@ void ListExportFormat::appendRow(std::string& out, size_t row) const {
         return;
     switch (options_.target) {
         case ExportTarget::Csv:
-            out += '"';
-            for (size_t i = 0; i < ticked_.size(); ++i) {
-                if (i)
-                    out += delimiter_;
-                out += table_.cell(row, ticked_[i]);
-            }
-            out += "\"\r\n";
-            break;
         case ExportTarget::Text:
-            for (size_t i = 0; i < ticked_.size(); ++i) {
-                const std::string_view cell = table_.cell(row, ticked_[i]);
-                const size_t length = CharacterCount(cell);
-                if (length <= size_t(std::max(widths_[i], 0))) {
-                    out += cell;  // the common case, without a copy
-                } else {
-                    const std::string fitted = FitText(cell, widths_[i]);
-                    out += fitted;
-                    if (i + 1 < ticked_.size())
-                        out.append(size_t(std::max<long>(0, long(widths_[i]) - long(CharacterCount(fitted)) + 1)), ' ');
-                    continue;
-                }
-                if (i + 1 < ticked_.size())
-                    out.append(size_t(std::max(widths_[i], 0)) - length + 1, ' ');
-            }
-            out += kLineEnd;
+            appendLine(out, [this, row](size_t column) { return table_.cell(row, column); }, kLineEnd);
             break;
         case ExportTarget::Xml: {
             const std::string type = tree_ ? XmlItemType(*tree_, table_.row(row).item) : Str(26);

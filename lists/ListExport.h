@@ -74,6 +74,10 @@ class ListExportFormat {
     void appendTail(std::string& out) const;
 
   private:
+    // A CSV or text line of the ticked columns' texts, then `ending`.
+    void appendLine(std::string& out, const std::function<std::string_view(size_t column)>& textOf,
+                    std::string_view ending) const;
+
     const ListTable& table_;
     const ExportOptions& options_;
     const CatalogTree* tree_;
