@@ -112,10 +112,13 @@ const std::string& RowBuilder::locationOf(const CatalogItem& item) {
 void RowBuilder::appendRow(ListTable& table, const CatalogItem& item, uint8_t shade,
                            std::span<const std::string_view> pieces) {
     table.beginRow(&item, RowState(item, settings_.showDescriptionOverlay), shade);
+    unsigned shown = 0;  // a variable fills only the first column that shows it
     for (const ListColumn& column : table.columns()) {
         if (IsVariableColumn(column.value)) {
             const size_t digit = size_t(column.value - '0');
-            table.appendCell(digit < pieces.size() ? pieces[digit] : std::string_view());
+            const bool first = !(shown & (1u << digit));
+            shown |= 1u << digit;
+            table.appendCell(first && digit < pieces.size() ? pieces[digit] : std::string_view());
         } else if (column.value == 0x04) {
             table.appendCell(locationOf(item));
         } else {

@@ -66,8 +66,8 @@ class RowBuilder {
     std::string columnText(const CatalogItem& item, uint8_t value,
                            const std::string* location = nullptr) const;
 
-    // Appends the item's row to `table`, one cell per column of the table. Variable columns
-    // get `pieces[digit]` when given (an empty view otherwise).
+    // Appends the item's row to `table`, one cell per column of the table. The first column of
+    // each format variable gets `pieces[digit]` when given; other columns of it stay empty.
     void appendRow(ListTable& table, const CatalogItem& item, uint8_t shade = 0,
                    std::span<const std::string_view> pieces = {});
 

@@ -106,6 +106,12 @@ TEST_F(ItemListWalkTest, FormatPiecesFillVariableColumns) {
     EXPECT_EQ(table.cell(1, 2), "CD One:\\Pop");
     EXPECT_EQ(table.cell(2, 0), "Title only");
     EXPECT_EQ(table.cell(2, 1), "");
+    // A variable fills the first column showing it only.
+    profile.columns.push_back({"Artist again", '1', ColumnAlignment::Left, 80});
+    const ListTable twice = Build(c.pop).table;
+    EXPECT_EQ(twice.cell(0, 0), "Artist");
+    EXPECT_EQ(twice.cell(0, 3), "");
+    profile.columns.pop_back();
     // Cut from the description instead.
     profile.parseMode = ParseMode::Description;
     profile.format = "%1 & %2";

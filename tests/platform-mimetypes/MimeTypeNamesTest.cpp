@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
+#include <thread>
+#include <vector>
 
 #include "tests/support/TestSupport.h"
 
@@ -44,6 +47,29 @@ TEST(MimeTypeNames, WeightsCaseAndFolderOrder) {
     EXPECT_EQ(names.commentForExtension(".c"), "");  // no description file
     EXPECT_EQ(names.commentForExtension(".none"), "");
     EXPECT_EQ(names.commentForExtension(""), "");
+}
+
+TEST(MimeTypeNames, ManyListsAskAtOnce) {
+    testing::TempDir dir;
+    std::filesystem::create_directories(dir / "mime" / "audio");
+    WriteFile(dir / "mime" / "globs2", "50:audio/x-a:*.a\n50:audio/x-b:*.b\n");
+    WriteFile(dir / "mime" / "audio" / "x-a.xml", "<comment>A sound</comment>");
+    WriteFile(dir / "mime" / "audio" / "x-b.xml", "<comment>B sound</comment>");
+    MimeTypeNames names({dir.path().string()});
+    std::vector<std::thread> workers;
+    std::atomic<int> wrong{0};
+    for (int t = 0; t < 4; ++t) {
+        workers.emplace_back([&names, &wrong, t] {
+            for (int i = 0; i < 500; ++i) {
+                const bool a = (i + t) % 2 == 0;
+                if (names.commentForExtension(a ? ".A" : ".b") != (a ? "A sound" : "B sound"))
+                    ++wrong;
+            }
+        });
+    }
+    for (std::thread& worker : workers)
+        worker.join();
+    EXPECT_EQ(wrong.load(), 0);
 }
 
 TEST(MimeTypeNames, TheSystemDatabase) {
