@@ -116,8 +116,8 @@ bool ListExportFormat::writesFile() const {
     return !ticked_.empty() || options_.target == ExportTarget::Text;
 }
 
-void ListExportFormat::appendLine(std::string& out, const std::function<std::string_view(size_t)>& textOf,
-                                  std::string_view ending) const {
+template <typename TextOf>
+void ListExportFormat::appendLine(std::string& out, TextOf&& textOf, std::string_view ending) const {
     if (options_.target == ExportTarget::Csv) {
         out += '"';
         for (size_t i = 0; i < ticked_.size(); ++i) {

@@ -75,8 +75,9 @@ class ListExportFormat {
 
   private:
     // A CSV or text line of the ticked columns' texts, then `ending`.
-    void appendLine(std::string& out, const std::function<std::string_view(size_t column)>& textOf,
-                    std::string_view ending) const;
+    // textOf(column) gives a column's text; defined (and used) in the source file only.
+    template <typename TextOf>
+    void appendLine(std::string& out, TextOf&& textOf, std::string_view ending) const;
 
     const ListTable& table_;
     const ExportOptions& options_;
