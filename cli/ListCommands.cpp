@@ -387,6 +387,8 @@ int BuildProfileList(const Command& command, const ArgParser& parser, BuiltList&
         return kExitFailure;
     if (built.result->cancelled)
         std::fprintf(stderr, "shelfmark-cli: cancelled; the list holds the rows made so far\n");
+    if (built.result->outOfMemory)
+        std::fprintf(stderr, "shelfmark-cli: out of memory; the list holds the rows made so far\n");
     return kExitSuccess;
 }
 
@@ -421,7 +423,7 @@ int RunList(const std::vector<std::string>& args) {
         PrintListTable(built.result->table);
     if (format == "table" && ::isatty(STDOUT_FILENO) == 1)
         std::cout << CountText(built.result->table.rowCount()) << '\n';
-    return built.result->cancelled ? kExitFailure : kExitSuccess;
+    return built.result->cancelled || built.result->outOfMemory ? kExitFailure : kExitSuccess;
 }
 
 int RunExportList(const std::vector<std::string>& args);
@@ -470,7 +472,7 @@ int RunExportList(const std::vector<std::string>& args) {
     BuiltList built;
     if (const int status = BuildProfileList(kExportListCommand, parser, built); status != kExitSuccess)
         return status;
-    if (built.result->cancelled)
+    if (built.result->cancelled || built.result->outOfMemory)
         return kExitFailure;
     if (request.columns) {
         for (const std::string& title : *request.columns) {

@@ -1,6 +1,7 @@
 #include "lists/ItemListWalk.h"
 
 #include <algorithm>
+#include <new>
 
 #include "catalog/CatalogTree.h"
 #include "catalog/TreeWalk.h"
@@ -84,7 +85,11 @@ ItemListResult BuildItemList(const ItemListJob& job) {
     ItemListResult result;
     result.table = ListTable(profile.columns);
     result.expectedTotal = ExpectedItemCount(*job.tree, *job.start, profile);
-    result.table.reserve(size_t(result.expectedTotal), size_t(result.expectedTotal) * 16 * profile.columns.size());
+    try {
+        result.table.reserve(size_t(result.expectedTotal), size_t(result.expectedTotal) * 16 * profile.columns.size());
+    } catch (const std::bad_alloc&) {
+        // The rows then grow as they come, for as long as memory lasts.
+    }
 
     // Split once per list, not per item.
     const SplitFormat format = SplitFilenameFormat(profile.format);
@@ -101,7 +106,7 @@ ItemListResult BuildItemList(const ItemListJob& job) {
     auto enter = [&](const CatalogItem& item) {
         return !item.isShortcut() && IsPlainContainer(item) && depthOf(item) < profile.maxListingDepth;
     };
-    WalkBelow(job.start, enter, [&](CatalogItem& child) {
+    auto visit = [&](CatalogItem& child) {
         if (job.cancel && job.cancel->isSet()) {
             result.cancelled = true;
             return false;
@@ -136,7 +141,13 @@ ItemListResult BuildItemList(const ItemListJob& job) {
         }
         advance();
         return true;
-    });
+    };
+    try {
+        WalkBelow(job.start, enter, visit);
+    } catch (const std::bad_alloc&) {
+        result.table.dropIncompleteRow();
+        result.outOfMemory = true;
+    }
     if (job.progress)
         job.progress(processed, result.expectedTotal);
     return result;

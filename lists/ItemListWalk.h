@@ -48,6 +48,7 @@ struct ItemListResult {
     ListTable table;
     uint64_t expectedTotal = 0;  // the items of the listed kinds below the start
     bool cancelled = false;
+    bool outOfMemory = false;  // a row could not be stored: the walk ended, earlier rows stay
 };
 
 // The expected total for the profile's kinds below `start` (archives not entered).

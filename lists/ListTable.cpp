@@ -23,4 +23,13 @@ void ListTable::appendCell(std::string_view text) {
     cellEnds_.push_back(text_.size());
 }
 
+void ListTable::dropIncompleteRow() {
+    if (rows_.empty() || cellEnds_.size() == rows_.back().firstCell + columns_.size())
+        return;
+    const size_t first = rows_.back().firstCell;
+    cellEnds_.resize(first);
+    text_.resize(first == 0 ? 0 : cellEnds_[first - 1]);
+    rows_.pop_back();
+}
+
 }  // namespace shelfmark

@@ -59,6 +59,9 @@ class ListTable {
     // Starts a row; exactly columnCount() calls of appendCell must follow before the next.
     void beginRow(const CatalogItem* item, uint8_t state, uint8_t shade = 0);
     void appendCell(std::string_view text);
+    // Removes the last row when not all its cells were appended (an allocation failed half-way),
+    // so the rows before it stay whole.
+    void dropIncompleteRow();
 
   private:
     std::vector<ListColumn> columns_;

@@ -112,5 +112,24 @@ TEST_F(RowBuilderTest, SearchAndDuplicateRowsComeFromTheSameBuilder) {
     EXPECT_EQ(dupes.columns()[4].title, "CRC32");
 }
 
+TEST(ListTable, AHalfAppendedRowIsDropped) {
+    ListTable table({{"A", 0, ColumnAlignment::Left, 1}, {"B", 0, ColumnAlignment::Left, 1}});
+    table.beginRow(nullptr, 0);
+    table.appendCell("a0");
+    table.appendCell("b0");
+    table.dropIncompleteRow();  // a whole row stays
+    table.beginRow(nullptr, 0);
+    table.appendCell("a1");
+    table.dropIncompleteRow();
+    ASSERT_EQ(table.rowCount(), 1u);
+    table.beginRow(nullptr, 0);
+    table.appendCell("a2");
+    table.appendCell("b2");
+    ASSERT_EQ(table.rowCount(), 2u);
+    EXPECT_EQ(table.cell(0, 1), "b0");
+    EXPECT_EQ(table.cell(1, 0), "a2");
+    EXPECT_EQ(table.cell(1, 1), "b2");
+}
+
 }  // namespace
 }  // namespace shelfmark
