@@ -12,10 +12,9 @@
 namespace shelfmark {
 namespace {
 
-class ItemListWalkTest : public ::testing::Test {
+class ItemListWalkTest : public ::testing::Test, protected testing::ListsRows {
   protected:
-    ItemListWalkTest() : builder(c.tree, definitions, {}, numbers, dates) {
-        definitions.reload(*c.root);
+    ItemListWalkTest() {
         profile.name = "Test";
         profile.columns = {{"Name", 0x00, ColumnAlignment::Left, 100}};
     }
@@ -34,12 +33,6 @@ class ItemListWalkTest : public ::testing::Test {
             cells.emplace_back(table.cell(r, column));
         return cells;
     }
-    testing::UtcZone utc;
-    testing::ListsCatalog c;
-    CatalogDefinitions definitions;
-    NumberFormat numbers = NumberFormat::CommaGrouping();
-    DateFormat dates{"%Y-%m-%d", "%H:%M"};
-    RowBuilder builder;
     ItemListProfile profile;
     CancelFlag cancel;
 };

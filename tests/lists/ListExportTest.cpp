@@ -43,10 +43,9 @@ TEST(CsvDelimiter, TypedEscapes) {
 }
 
 // Two rows with the columns Name, In Directory and Size, as a search result would have them.
-class ListExportTest : public ::testing::Test {
+class ListExportTest : public ::testing::Test, protected testing::ListsRows {
   protected:
-    ListExportTest() : builder(c.tree, definitions, {}, numbers, dates) {
-        definitions.reload(*c.root);
+    ListExportTest() {
         table = ListTable(DescriptorColumns(std::vector<uint8_t>{0x00, 0x04, 0x01}));
         builder.appendRow(table, *c.artistTitle);
         builder.appendRow(table, *c.titleOnly);
@@ -57,12 +56,6 @@ class ListExportTest : public ::testing::Test {
         options.target = target;
         return ExportedBytes(table, options, &c.tree);
     }
-    testing::UtcZone utc;
-    testing::ListsCatalog c;
-    CatalogDefinitions definitions;
-    NumberFormat numbers = NumberFormat::CommaGrouping();
-    DateFormat dates{"%Y-%m-%d", "%H:%M"};
-    RowBuilder builder;
     ListTable table;
     ExportOptions options;
     testing::TempDir dir;

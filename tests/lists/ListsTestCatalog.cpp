@@ -32,6 +32,10 @@ ListsCatalog::ListsCatalog() {
     tree.setBlockAttribute(locked, attr::PasswordCheck, check);
 }
 
+ListsRows::ListsRows() {
+    definitions.reload(*c.root);
+}
+
 UtcZone::UtcZone() {
     if (const char* tz = std::getenv("TZ")) {
         saved_ = tz;

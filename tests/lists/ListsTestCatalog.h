@@ -14,6 +14,8 @@
 #pragma once
 
 #include "catalog/CatalogTree.h"
+#include "catalog/Definitions.h"
+#include "lists/RowBuilder.h"
 
 namespace shelfmark::testing {
 
@@ -47,6 +49,17 @@ class UtcZone {
   private:
     std::string saved_;
     bool had_ = false;
+};
+
+// The catalog in UTC with a row builder for a user with comma grouping and ISO dates.
+struct ListsRows {
+    ListsRows();
+    UtcZone utc;
+    ListsCatalog c;
+    CatalogDefinitions definitions;
+    NumberFormat numbers = NumberFormat::CommaGrouping();
+    DateFormat dates{"%Y-%m-%d", "%H:%M"};
+    RowBuilder builder{c.tree, definitions, {}, numbers, dates};
 };
 
 }  // namespace shelfmark::testing

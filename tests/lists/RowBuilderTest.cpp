@@ -8,17 +8,11 @@
 namespace shelfmark {
 namespace {
 
-class RowBuilderTest : public ::testing::Test {
+class RowBuilderTest : public ::testing::Test, protected testing::ListsRows {
   protected:
-    RowBuilderTest() : numbers(NumberFormat::CommaGrouping()) { definitions.reload(*c.root); }
     std::string Text(const CatalogItem* item, uint8_t key, RowSettings settings = {}) {
         return RowBuilder(c.tree, definitions, settings, numbers, dates).columnText(*item, key);
     }
-    testing::UtcZone utc;
-    testing::ListsCatalog c;
-    CatalogDefinitions definitions;
-    NumberFormat numbers;
-    DateFormat dates{"%Y-%m-%d", "%H:%M"};
 };
 
 TEST_F(RowBuilderTest, SizesInTheirThreeModes) {
@@ -86,7 +80,6 @@ TEST_F(RowBuilderTest, StateByte) {
 }
 
 TEST_F(RowBuilderTest, SearchAndDuplicateRowsComeFromTheSameBuilder) {
-    RowBuilder builder(c.tree, definitions, {}, numbers, dates);
     const CatalogItem* hits[] = {c.cover, c.artistTitle, c.disk};
     const ListTable search = SearchResultList(builder, hits);
     ASSERT_EQ(search.rowCount(), 3u);
