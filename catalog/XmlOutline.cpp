@@ -144,38 +144,42 @@ std::string XmlElementName(std::string_view typeText) {
     return name.empty() ? "_" : name;
 }
 
-std::string XmlAttributeValue(std::string_view text) {
+namespace {
+
+// The text in Windows-1252 bytes with the characters of `escaped` as entities, tab, line feed
+// and carriage return as references when `referWhitespace`, and every character the code page
+// lacks as &#NNNN;.
+std::string XmlText(std::string_view text, std::string_view escaped, bool referWhitespace) {
     std::string value;
     value.reserve(text.size());
-    ForEachCharacter(text, [&value](char32_t c) {
+    ForEachCharacter(text, [&](char32_t c) {
         if (!IsXmlCharacter(c))
             c = kReplacement;
-        switch (c) {
-            case '&':
-                value += "&amp;";
+        if (c < 0x80 && escaped.find(char(c)) != std::string_view::npos) {
+            value += c == '&' ? "&amp;" : c == '<' ? "&lt;" : c == '>' ? "&gt;" : "&quot;";
+            return;
+        }
+        // A carriage return read back raw would become a line feed.
+        const bool whitespace = c == '\t' || c == '\n' || c == '\r';
+        if (!(whitespace && (referWhitespace || c == '\r'))) {
+            if (const std::optional<uint8_t> byte = Cp1252Byte(c)) {
+                value += char(*byte);
                 return;
-            case '<':
-                value += "&lt;";
-                return;
-            case '>':
-                value += "&gt;";
-                return;
-            case '"':
-                value += "&quot;";
-                return;
-            case '\t':
-            case '\n':
-            case '\r':
-                break;
-            default:
-                if (const std::optional<uint8_t> byte = Cp1252Byte(c)) {
-                    value += char(*byte);
-                    return;
-                }
+            }
         }
         value += "&#" + std::to_string(uint32_t(c)) + ";";
     });
     return value;
+}
+
+}  // namespace
+
+std::string XmlAttributeValue(std::string_view text) {
+    return XmlText(text, "&<>\"", true);
+}
+
+std::string XmlCharacterData(std::string_view text) {
+    return XmlText(text, "&<", false);
 }
 
 bool WriteXmlOutlineTo(const CatalogTree& tree, std::span<const CatalogItem* const> items,

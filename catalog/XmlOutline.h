@@ -67,5 +67,8 @@ std::string XmlElementName(std::string_view typeText);
 // quote as entities, tab, line feed and carriage return as references (so they survive the
 // parser's normalisation), characters the code page lacks as &#NNNN;.
 std::string XmlAttributeValue(std::string_view text);
+// Element content in Windows-1252 bytes: "&" and "<" as entities, ">" and quotes as they are,
+// a carriage return and the characters the code page lacks as references (&#NNNN;).
+std::string XmlCharacterData(std::string_view text);
 
 }  // namespace shelfmark

@@ -14,10 +14,16 @@ ArgParser& ArgParser::flag(std::string name) {
     return *this;
 }
 
+ArgParser& ArgParser::alias(std::string shortForm, std::string name) {
+    aliases_[std::move(shortForm)] = "--" + std::move(name);
+    return *this;
+}
+
 bool ArgParser::parse(const std::vector<std::string>& args) {
     bool optionsEnded = false;
     for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
+        const auto alias = optionsEnded ? aliases_.end() : aliases_.find(args[i]);
+        const std::string& arg = alias != aliases_.end() ? alias->second : args[i];
         if (optionsEnded || arg.size() < 3 || arg.compare(0, 2, "--") != 0) {
             if (arg == "--") {
                 optionsEnded = true;

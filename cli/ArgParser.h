@@ -17,6 +17,8 @@ public:
     ArgParser& option(std::string name);
     // Declares a switch without a value.
     ArgParser& flag(std::string name);
+    // Lets a short form stand for a declared option: alias("-o", "o") reads "-o X" as "--o X".
+    ArgParser& alias(std::string shortForm, std::string name);
 
     // Splits the arguments; false with error() set on an unknown option or a missing value.
     // "--" ends the options.
@@ -37,6 +39,7 @@ public:
 private:
     std::set<std::string, std::less<>> valueOptions_;
     std::set<std::string, std::less<>> flags_;
+    std::map<std::string, std::string, std::less<>> aliases_;
     std::map<std::string, std::vector<std::string>, std::less<>> given_;
     std::vector<std::string> positionals_;
     std::string error_;

@@ -19,6 +19,7 @@
 #include "cli/ArgParser.h"
 #include "cli/CatalogPasswords.h"
 #include "cli/Command.h"
+#include "cli/InterruptCancels.h"
 #include "cli/TerminalPrompter.h"
 #include "foundation/FileStamp.h"
 #include "foundation/LanguageTexts.h"
@@ -153,37 +154,6 @@ class StderrPrompter final : public TerminalPrompter {
   private:
     bool terminal_ = ::isatty(STDERR_FILENO) == 1;
     bool shown_ = false;
-};
-
-// Ctrl-C sets the read's cancel flag; the read ends at its next entry or checksum block.
-std::atomic<CancelFlag*> gCancelOnInterrupt{nullptr};
-
-extern "C" void OnInterrupt(int) {
-    if (CancelFlag* flag = gCancelOnInterrupt.load())
-        flag->request();
-}
-
-class InterruptCancels {
-  public:
-    explicit InterruptCancels(CancelFlag& flag) {
-        gCancelOnInterrupt.store(&flag);
-        struct sigaction action {};
-        action.sa_handler = OnInterrupt;
-        sigemptyset(&action.sa_mask);
-        ::sigaction(SIGINT, &action, &previous_);
-        ::sigaction(SIGTERM, &action, &previousTerm_);
-    }
-    ~InterruptCancels() {
-        ::sigaction(SIGINT, &previous_, nullptr);
-        ::sigaction(SIGTERM, &previousTerm_, nullptr);
-        gCancelOnInterrupt.store(nullptr);
-    }
-    InterruptCancels(const InterruptCancels&) = delete;
-    InterruptCancels& operator=(const InterruptCancels&) = delete;
-
-  private:
-    struct sigaction previous_ {};
-    struct sigaction previousTerm_ {};
 };
 
 ArgParser ReadArguments(bool newDisk) {

@@ -14,6 +14,7 @@
 #include "cli/ArgParser.h"
 #include "cli/CatalogLoad.h"
 #include "cli/Command.h"
+#include "cli/ListOutput.h"
 #include "cli/ItemJson.h"
 #include "foundation/NumberFormat.h"
 #include "foundation/Utf8Text.h"
@@ -253,7 +254,7 @@ const Command kSearchCommand{
     "           [--between DATE DATE|--within-days N|--within-months N]\n"
     "           [--size equal|atleast|atmost N[B|KB|MB|GB|TB|PB|EB]]\n"
     "           [--category NAME]... [--exclude-categories] [--where \"FIELD OP VALUE\"]...\n"
-    "           [--format table|json|paths] [--limit N]\n"
+    "           [--format table|json|paths] [--limit N] [--export csv|txt|xml|pdf -o OUT]\n"
     "\n"
     "Finds the items below PATH (default: the root) whose name holds TEXT, case-insensitively\n"
     "unless --case. \"*\" in TEXT stands for any run of characters and \"?\" for one. --whole:\n"
@@ -266,7 +267,8 @@ const Command kSearchCommand{
     "--exclude-categories. --where tests a field (#, Artist, Title, Source, Location, Comment,\n"
     "Author, Album, Width, Height, Bit depth, MD5, Serial number, the catalog's own fields, or a\n"
     "key such as 0x85) with less, equal, greater, between A B, contains or matches. Items in\n"
-    "locked folders are not searched. --limit N prints the first N hits.\n",
+    "locked folders are not searched. --limit N prints the first N hits. --export writes the\n"
+    "hits to OUT as the search result list (see export-list) instead of printing them.\n",
     RunSearch};
 const CommandRegistration kSearch(kSearchCommand);
 
@@ -283,8 +285,11 @@ int RunSearch(const std::vector<std::string>& givenArgs) {
     parser.option("category").option("where").option("format").option("limit");
     parser.flag("case").flag("whole").flag("all-words").flag("any-word").flag("no-description");
     parser.flag("extra").flag("exclude-categories");
+    parser.option("export").option("o").alias("-o", "o");
     if (!parser.parse(args))
         return UsageError(kSearchCommand, parser.error());
+    if (parser.has("export") && (!IsResultExportTarget(parser.valueOr("export", "")) || !parser.has("o")))
+        return UsageError(kSearchCommand, "--export takes csv, txt, xml or pdf, with -o OUT");
     if (parser.positionals().size() != 2)
         return UsageError(kSearchCommand, "expected FILE and TEXT");
     const std::string format = parser.valueOr("format", "table");
@@ -396,6 +401,8 @@ int RunSearch(const std::vector<std::string>& givenArgs) {
 
     const PreparedSearch search = PrepareSearch(criteria, now);
     const std::vector<const CatalogItem*> hits = SearchTree(search, *start);
+    if (parser.has("export"))
+        return ExportSearchHits(tree, hits, *parser.value("export"), *parser.value("o"));
     const size_t shown = size_t(std::min<uint64_t>(limit, hits.size()));
 
     if (format == "json") {
@@ -441,20 +448,25 @@ const Command kDupesCommand{
     "dupes", "list groups of alike files",
     "Usage: shelfmark-cli dupes FILE [--in PATH] --by name,size,date,crc32,md5\n"
     "           [--min-size N[B|KB|MB|GB|TB|PB|EB]] [--format table|json]\n"
+    "           [--export csv|txt|xml|pdf -o OUT]\n"
     "\n"
     "Lists the files below PATH (default: the root) that are alike under every criterion of\n"
     "--by: name (ignoring case), size, modification date, crc32 and md5 (a file without that\n"
     "checksum is judged by the other criteria). Archives are compared as files; what is inside\n"
     "them is not. --min-size leaves out smaller files (a bare N is in KB). The table shows each\n"
-    "group followed by a blank line; JSON is {\"groups\": [[item, ...], ...]} with the items of dump.\n",
+    "group followed by a blank line; JSON is {\"groups\": [[item, ...], ...]} with the items of dump.\n"
+    "--export writes the groups to OUT as the duplicate result list (see export-list).\n",
     RunDupes};
 const CommandRegistration kDupes(kDupesCommand);
 
 int RunDupes(const std::vector<std::string>& args) {
     ArgParser parser;
     parser.option("in").option("by").option("min-size").option("format");
+    parser.option("export").option("o").alias("-o", "o");
     if (!parser.parse(args))
         return UsageError(kDupesCommand, parser.error());
+    if (parser.has("export") && (!IsResultExportTarget(parser.valueOr("export", "")) || !parser.has("o")))
+        return UsageError(kDupesCommand, "--export takes csv, txt, xml or pdf, with -o OUT");
     if (parser.positionals().size() != 1)
         return UsageError(kDupesCommand, "expected one FILE");
     const std::string format = parser.valueOr("format", "table");
@@ -502,6 +514,8 @@ int RunDupes(const std::vector<std::string>& args) {
         return kExitFailure;
     const std::vector<DuplicateRow> rows = FindDuplicates(job);
     const auto groups = DuplicateGroups(rows);
+    if (parser.has("export"))
+        return ExportDuplicateGroups(tree, groups, *parser.value("export"), *parser.value("o"));
 
     if (format == "json") {
         CatalogDefinitions definitions;

@@ -1,0 +1,334 @@
+#include "lists/ListExport.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "catalog/CatalogTree.h"
+#include "catalog/XmlOutline.h"
+#include "foundation/CancelFlag.h"
+#include "foundation/LanguageTexts.h"
+#include "foundation/Prompter.h"
+#include "foundation/Utf8Text.h"
+
+namespace shelfmark {
+
+namespace {
+
+// Byte offsets of the characters of a UTF-8 text, plus its end; a byte that is not well-formed
+// UTF-8 counts as one character.
+std::vector<size_t> CharacterStarts(std::string_view text) {
+    std::vector<size_t> starts;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        starts.push_back(pos);
+        char32_t c = 0;
+        const size_t length = text::DecodeUtf8(text, pos, c);
+        pos += length ? length : 1;
+    }
+    starts.push_back(text.size());
+    return starts;
+}
+
+size_t CharacterCount(std::string_view text) {
+    size_t count = 0;
+    for (char c : text)
+        count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return count;
+}
+
+constexpr std::string_view kLineEnd = "\r\n";
+constexpr size_t kStyleSheetLimit = 260;
+
+}  // namespace
+
+std::string_view TargetSuffix(ExportTarget target) {
+    switch (target) {
+        case ExportTarget::Csv: return "csv";
+        case ExportTarget::Text: return "txt";
+        case ExportTarget::Xml: return "xml";
+        case ExportTarget::Printer: return "prn";
+    }
+    return "csv";
+}
+
+std::string FitText(std::string_view text, int width) {
+    const std::vector<size_t> starts = CharacterStarts(text);
+    const long length = long(starts.size()) - 1;
+    const long w = std::max(width, 0);
+    if (length <= w)
+        return std::string(text);
+    const size_t slash = text.rfind('\\');
+    if (slash != std::string_view::npos) {
+        const long b = long(std::lower_bound(starts.begin(), starts.end(), slash) - starts.begin());
+        const long keep = w + b - length - 2;
+        if (keep < 0)
+            return std::string(text);
+        return std::string(text.substr(0, starts[size_t(keep)])) + "..." + std::string(text.substr(slash));
+    }
+    if (w < 4)
+        return std::string(text.substr(0, starts[size_t(w)]));
+    return std::string(text.substr(0, starts[size_t(w - 3)])) + "...";
+}
+
+std::string CsvDelimiter(std::string_view separator) {
+    std::string delimiter = "\"";
+    for (size_t i = 0; i < separator.size(); ++i) {
+        if (separator[i] == '\\' && i + 1 < separator.size()) {
+            const char next = separator[i + 1];
+            if (next == 'n' || next == 'r' || next == 't') {
+                delimiter += next == 'n' ? '\n' : next == 'r' ? '\r' : '\t';
+                ++i;
+                continue;
+            }
+        }
+        delimiter += separator[i];
+    }
+    return delimiter + "\"";
+}
+
+std::string XmlItemType(const CatalogTree& tree, const CatalogItem* item) {
+    if (!item)
+        return Str(26);
+    const bool file = !item->isShortcut() && !(item->flags() & (itemflag::Directory | itemflag::Folder));
+    return file ? Str(26) : tree.typeText(item);
+}
+
+ListExportFormat::ListExportFormat(const ListTable& table, const ExportOptions& options,
+                                   const CatalogTree* tree)
+    : table_(table), options_(options), tree_(tree) {
+    for (size_t c = 0; c < table.columnCount(); ++c) {
+        const ExportColumn column = c < options.columns.size() ? options.columns[c] : ExportColumn{};
+        if (!column.checked)
+            continue;
+        ticked_.push_back(c);
+        widths_.push_back(column.width);
+        if (options.target == ExportTarget::Xml)
+            elements_.push_back(XmlElementName(table.columns()[c].title));
+    }
+    delimiter_ = CsvDelimiter(options.fieldSeparator);
+}
+
+bool ListExportFormat::writesFile() const {
+    return !ticked_.empty() || options_.target == ExportTarget::Text;
+}
+
+template <typename TextOf>
+void ListExportFormat::appendLine(std::string& out, TextOf&& textOf, std::string_view ending) const {
+    if (options_.target == ExportTarget::Csv) {
+        out += '"';
+        for (size_t i = 0; i < ticked_.size(); ++i) {
+            if (i)
+                out += delimiter_;
+            out += textOf(ticked_[i]);
+        }
+        out += '"';
+    } else {
+        for (size_t i = 0; i < ticked_.size(); ++i) {
+            const std::string_view text = textOf(ticked_[i]);
+            const long width = std::max(widths_[i], 0);
+            size_t length = CharacterCount(text);
+            if (long(length) <= width) {
+                out += text;  // the common case, without a copy
+            } else {
+                const std::string fitted = FitText(text, int(width));
+                length = CharacterCount(fitted);
+                out += fitted;
+            }
+            // A text that stays longer than its column gets no blanks.
+            if (i + 1 < ticked_.size())
+                out.append(size_t(std::max<long>(0, width - long(length) + 1)), ' ');
+        }
+    }
+    out += ending;
+}
+
+void ListExportFormat::appendHead(std::string& out) const {
+    if (ticked_.empty())
+        return;
+    const auto title = [this](size_t column) { return std::string_view(table_.columns()[column].title); };
+    switch (options_.target) {
+        case ExportTarget::Csv:
+            appendLine(out, title, kLineEnd);
+            break;
+        case ExportTarget::Text:
+            appendLine(out, title, "\r\n\r\n");
+            break;
+        case ExportTarget::Xml: {
+            out += "<?xml version=\"1.0\" encoding=\"Windows-1252\"?>\r\n";
+            if (!options_.styleSheet.empty()) {
+                const std::vector<size_t> starts = CharacterStarts(options_.styleSheet);
+                const size_t end = starts[std::min(kStyleSheetLimit, starts.size() - 1)];
+                out += "<?xml-stylesheet type=\"text/xsl\" href=\"";
+                out += XmlAttributeValue(std::string_view(options_.styleSheet).substr(0, end));
+                out += "\"?>\r\n";
+            }
+            out += kLineEnd;
+            const std::string database = XmlAttributeValue(options_.databaseName);
+            if (table_.rowCount() == 0)
+                out += "<ItemList Database=\"" + database + "\"/>";
+            else
+                out += "<ItemList Database=\"" + database + "\">\r\n";
+            break;
+        }
+        case ExportTarget::Printer:
+            break;
+    }
+}
+
+void ListExportFormat::appendRow(std::string& out, size_t row) const {
+    if (ticked_.empty())
+        return;
+    switch (options_.target) {
+        case ExportTarget::Csv:
+        case ExportTarget::Text:
+            appendLine(out, [this, row](size_t column) { return table_.cell(row, column); }, kLineEnd);
+            break;
+        case ExportTarget::Xml: {
+            const std::string type = tree_ ? XmlItemType(*tree_, table_.row(row).item) : Str(26);
+            out += "\t<Item Type=\"" + XmlAttributeValue(type) + "\">\r\n";
+            for (size_t i = 0; i < ticked_.size(); ++i) {
+                const std::string_view cell = table_.cell(row, ticked_[i]);
+                out += "\t\t<";
+                out += elements_[i];
+                if (cell.empty()) {
+                    out += "/>\r\n";
+                    continue;
+                }
+                out += '>';
+                out += XmlCharacterData(cell);
+                out += "</";
+                out += elements_[i];
+                out += ">\r\n";
+            }
+            out += "\t</Item>\r\n";
+            break;
+        }
+        case ExportTarget::Printer:
+            break;
+    }
+}
+
+void ListExportFormat::appendTail(std::string& out) const {
+    if (options_.target == ExportTarget::Xml && !ticked_.empty() && table_.rowCount() != 0)
+        out += "</ItemList>";
+}
+
+std::string ExportedBytes(const ListTable& table, const ExportOptions& options, const CatalogTree* tree) {
+    const ListExportFormat format(table, options, tree);
+    std::string out;
+    format.appendHead(out);
+    for (size_t row = 0; row < table.rowCount(); ++row)
+        format.appendRow(out, row);
+    format.appendTail(out);
+    return out;
+}
+
+namespace {
+
+// The export file: created (or truncated) at once, written in large pieces, and closed with
+// whatever was written when the export ends early.
+class ExportFile {
+  public:
+    explicit ExportFile(const std::string& path)
+        : fd_(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)) {
+        if (fd_ < 0)
+            error_ = std::strerror(errno);
+    }
+    ~ExportFile() { close(); }
+    ExportFile(const ExportFile&) = delete;
+    ExportFile& operator=(const ExportFile&) = delete;
+
+    bool isOpen() const { return fd_ >= 0; }
+    const std::string& error() const { return error_; }
+    std::string& buffer() { return buffer_; }
+    // Writes the buffer out when it has grown large (or always with `force`).
+    bool flush(bool force = false) {
+        if (!force && buffer_.size() < kPiece)
+            return true;
+        size_t done = 0;
+        while (fd_ >= 0 && done < buffer_.size()) {
+            const ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                error_ = std::strerror(errno);
+                return false;
+            }
+            done += size_t(n);
+        }
+        buffer_.clear();
+        return true;
+    }
+    bool close() {
+        if (fd_ < 0)
+            return error_.empty();
+        const bool flushed = flush(true);
+        const bool closed = ::close(fd_) == 0;
+        if (!closed && error_.empty())
+            error_ = std::strerror(errno);
+        fd_ = -1;
+        return flushed && closed;
+    }
+
+  private:
+    static constexpr size_t kPiece = 1 << 20;
+    int fd_ = -1;
+    std::string buffer_;
+    std::string error_;
+};
+
+void ReportCannotWrite(Prompter& prompter, const std::string& path, const std::string& reason) {
+    prompter.error("Unable to write to " + path + ", it is read-only or opened by someone else.\n" + reason);
+}
+
+}  // namespace
+
+ExportOutcome RunListExport(const ExportJob& job, Prompter& prompter) {
+    const ExportOptions& options = job.options;
+    if (options.target == ExportTarget::Csv && options.fieldSeparator.empty()) {
+        prompter.error(Str(19));
+        return ExportOutcome::EmptySeparator;
+    }
+    const ListExportFormat format(*job.table, options, job.tree);
+    if (!format.writesFile())
+        return ExportOutcome::NothingTicked;
+    ExportFile file(job.path);
+    if (!file.isOpen()) {
+        ReportCannotWrite(prompter, job.path, file.error());
+        return ExportOutcome::CannotWrite;
+    }
+    if (!format.anyTicked())
+        return file.close() ? ExportOutcome::NothingTicked : ExportOutcome::CannotWrite;
+    format.appendHead(file.buffer());
+    const size_t rows = job.table->rowCount();
+    const size_t step = std::max<size_t>(1, rows / 1000);
+    bool cancelled = false;
+    for (size_t row = 0; row < rows; ++row) {
+        if (job.progress && row % step == 0)
+            job.progress(row, rows);
+        if (job.cancel && job.cancel->isSet()) {
+            cancelled = true;
+            break;
+        }
+        format.appendRow(file.buffer(), row);
+        if (!file.flush()) {
+            ReportCannotWrite(prompter, job.path, file.error());
+            return ExportOutcome::CannotWrite;
+        }
+    }
+    if (!cancelled)
+        format.appendTail(file.buffer());
+    if (!file.close()) {
+        ReportCannotWrite(prompter, job.path, file.error());
+        return ExportOutcome::CannotWrite;
+    }
+    if (job.progress)
+        job.progress(rows, rows);
+    return cancelled ? ExportOutcome::Cancelled : ExportOutcome::Written;
+}
+
+}  // namespace shelfmark
