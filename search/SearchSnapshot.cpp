@@ -16,15 +16,149 @@ namespace shelfmark::search {
 namespace {
 
 constexpr uint32_t kNoParent = std::numeric_limits<uint32_t>::max();
+constexpr uint32_t kNone = std::numeric_limits<uint32_t>::max();
 constexpr uint8_t kHasCategories = 1;
 constexpr uint8_t kHasDescription = 2;
-constexpr uint8_t kHasOtherText = 4;
+constexpr uint8_t kHasText = 4;
 constexpr uint8_t kProtected = 8;  // whether it is unlocked is asked of the item at each search
 
 // Below this many items a second thread costs more than it saves.
 constexpr uint32_t kItemsPerThread = 1 << 16;
+// The arena's offsets are 32-bit; a catalog whose names come near that is searched by the walk.
+constexpr size_t kArenaLimit = std::numeric_limits<uint32_t>::max() - (1u << 20);
+
+// The facts the snapshot keeps about an item's attributes.
+struct AttributeFacts {
+    uint8_t bits = 0;
+    uint32_t categories = 0;
+    std::optional<std::string_view> description;
+};
+
+AttributeFacts FactsOf(const CatalogItem& item) {
+    AttributeFacts facts;
+    for (const ItemAttribute& attribute : item.attributes()) {
+        if (attribute.key() == attr::Categories) {
+            facts.bits |= kHasCategories;
+            facts.categories = attribute.number();
+        } else if (attribute.key() == attr::PasswordCheck) {
+            facts.bits |= kProtected;
+        } else if (attribute.valueClass() == AttributeClass::Text) {
+            facts.bits |= kHasText;
+            if (attribute.key() == attr::Description) {
+                facts.bits |= kHasDescription;
+                facts.description = attribute.text();
+            }
+        }
+    }
+    return facts;
+}
+
+// A walk does not enter the children of an item that is no container or that may be locked.
+bool IsBarrier(const CatalogItem& item, uint8_t bits) {
+    return item.firstChildIgnoringLock() &&
+           (!(item.flags() & itemflag::ContainerMask) || (bits & kProtected));
+}
+
+void CountBytes(std::array<uint64_t, 256>& counts, std::string_view bytes, int64_t sign) {
+    for (const char c : bytes)
+        counts[uint8_t(c)] += uint64_t(sign);
+}
+
+// Adds delta to every index from `from` on in an ascending list.
+void ShiftFrom(std::vector<uint32_t>& list, uint32_t from, uint32_t delta) {
+    for (auto at = std::lower_bound(list.begin(), list.end(), from); at != list.end(); ++at)
+        *at += delta;
+}
+
+void InsertSorted(std::vector<uint32_t>& list, uint32_t value) {
+    const auto at = std::lower_bound(list.begin(), list.end(), value);
+    if (at == list.end() || *at != value)
+        list.insert(at, value);
+}
+
+void EraseSorted(std::vector<uint32_t>& list, uint32_t value) {
+    const auto at = std::lower_bound(list.begin(), list.end(), value);
+    if (at != list.end() && *at == value)
+        list.erase(at);
+}
 
 }  // namespace
+
+std::string_view RequiredRun(std::string_view word) {
+    std::string_view best;
+    while (!word.empty()) {
+        const size_t stop = word.find_first_of("*?");
+        const std::string_view run = word.substr(0, stop);
+        if (run.size() > best.size())
+            best = run;
+        if (stop == std::string_view::npos)
+            break;
+        word.remove_prefix(stop + 1);
+    }
+    return best;
+}
+
+// ---- Building and following the document -----------------------------------------------------
+
+void SearchSnapshot::Table::appendOwn(const CatalogItem& item, uint32_t parentIndex) {
+    const uint32_t index = uint32_t(items.size());
+    const AttributeFacts facts = FactsOf(item);
+    items.push_back(&item);
+    const size_t nameFrom = arena.size();
+    text::AppendFolded(arena, item.name());
+    CountBytes(byteCounts, std::string_view(arena).substr(nameFrom), 1);
+    nameStart.push_back(uint32_t(arena.size()));
+    parent.push_back(parentIndex);
+    end.push_back(index + 1);
+    size.push_back(item.size());
+    date.push_back(item.date());
+    categories.push_back(facts.categories);
+    flags.push_back(item.flags());
+    bits.push_back(facts.bits);
+    if (facts.description) {
+        described.push_back(index);
+        text::AppendFolded(descriptions, *facts.description);
+        descriptionStart.push_back(descriptions.size());
+    }
+    if (facts.bits & kHasText)
+        texts.push_back(index);
+    if (IsBarrier(item, facts.bits))
+        barriers.push_back(index);
+}
+
+bool SearchSnapshot::Table::append(const CatalogItem* first, uint32_t parentIndex, bool siblings) {
+    uint32_t parentAt = parentIndex;
+    size_t depth = 0;  // below `first`'s level
+    for (const CatalogItem* item = first; item;) {
+        if (items.size() >= kNoParent - 1 || arena.size() > kArenaLimit)
+            return false;
+        const uint32_t index = uint32_t(items.size());
+        appendOwn(*item, parentAt);
+        if (const CatalogItem* child = item->firstChildIgnoringLock()) {
+            parentAt = index;
+            item = child;
+            ++depth;
+            continue;
+        }
+        // The next item in pre-order: a next sibling, or one of an ancestor's, whose subtree
+        // (and every one left behind on the way up) ends here.
+        while (true) {
+            if (depth == 0) {
+                item = siblings ? item->next() : nullptr;
+                break;
+            }
+            if (item->next()) {
+                item = item->next();
+                break;
+            }
+            item = item->parent();
+            --depth;
+            end[parentAt] = uint32_t(items.size());
+            parentAt = parent[parentAt];
+        }
+    }
+    return true;
+}
 
 SearchSnapshot::SearchSnapshot(CatalogDocument& document) : document_(document) {
     document_.addObserver(this);
@@ -41,143 +175,353 @@ size_t SearchSnapshot::bytesPerItem() const {
 
 void SearchSnapshot::refresh() {
     if (stale_)
-        build(document_.tree());
+        build();
 }
 
-void SearchSnapshot::build(const CatalogTree& tree) {
-    items_.clear();
-    nameStart_.clear();
-    parent_.clear();
-    end_.clear();
-    size_.clear();
-    date_.clear();
-    categories_.clear();
-    flags_.clear();
-    bits_.clear();
-    arena_.clear();
-    describedItems_.clear();
-    descriptionStart_.clear();
-    descriptions_.clear();
+void SearchSnapshot::build() {
+    table_ = Table();
     stale_ = false;
-    usable_ = true;
+    ++builds_;
+    usable_ = table_.append(document_.tree().topLevel(), kNoParent, true);
+}
 
-    std::string folded;
-    uint32_t parent = kNoParent;
-    for (const CatalogItem* item = tree.topLevel(); item;) {
-        if (items_.size() >= kNoParent - 1 || arena_.size() > std::numeric_limits<uint32_t>::max() - 4096) {
-            usable_ = false;
+uint32_t SearchSnapshot::indexOf(const CatalogItem* item) const {
+    std::vector<const CatalogItem*> chain;
+    for (const CatalogItem* a = item; a; a = a->parent())
+        chain.push_back(a);
+    const Table& t = table_;
+    uint32_t from = 0;
+    uint32_t to = uint32_t(t.items.size());
+    uint32_t found = kNone;
+    for (auto a = chain.rbegin(); a != chain.rend(); ++a) {
+        uint32_t j = from;
+        while (j < to && t.items[j] != *a)
+            j = t.end[j];
+        if (j >= to)
+            return kNone;
+        found = j;
+        from = j + 1;
+        to = t.end[j];
+    }
+    return found;
+}
+
+bool SearchSnapshot::siblingsInOrder(uint32_t parentIndex, const CatalogItem* firstSibling) const {
+    const Table& t = table_;
+    uint32_t j = parentIndex == kNoParent ? 0 : parentIndex + 1;
+    const uint32_t limit = parentIndex == kNoParent ? uint32_t(t.items.size()) : t.end[parentIndex];
+    for (const CatalogItem* c = firstSibling; c; c = c->next()) {
+        if (j >= limit || t.items[j] != c)
+            return false;
+        j = t.end[j];
+    }
+    return j == limit;
+}
+
+void SearchSnapshot::eraseSubtree(uint32_t a) {
+    Table& t = table_;
+    const uint32_t b = t.end[a];
+    const uint32_t k = b - a;
+    for (uint32_t p = t.parent[a]; p != kNoParent; p = t.parent[p])
+        t.end[p] -= k;
+
+    const uint32_t bytesFrom = t.nameStart[a];
+    const uint32_t bytes = t.nameStart[b] - bytesFrom;
+    CountBytes(t.byteCounts, std::string_view(t.arena).substr(bytesFrom, bytes), -1);
+    t.arena.erase(bytesFrom, bytes);
+    t.nameStart.erase(t.nameStart.begin() + a, t.nameStart.begin() + b);
+    for (size_t j = a; j < t.nameStart.size(); ++j)
+        t.nameStart[j] -= bytes;
+
+    auto cut = [&](auto& column) { column.erase(column.begin() + a, column.begin() + b); };
+    cut(t.items);
+    cut(t.parent);
+    cut(t.end);
+    cut(t.size);
+    cut(t.date);
+    cut(t.categories);
+    cut(t.flags);
+    cut(t.bits);
+    for (size_t j = a; j < t.items.size(); ++j) {
+        t.end[j] -= k;
+        if (t.parent[j] != kNoParent && t.parent[j] >= b)
+            t.parent[j] -= k;
+    }
+
+    const size_t lo = size_t(std::lower_bound(t.described.begin(), t.described.end(), a) - t.described.begin());
+    const size_t hi = size_t(std::lower_bound(t.described.begin(), t.described.end(), b) - t.described.begin());
+    const size_t textFrom = t.descriptionStart[lo];
+    const size_t textBytes = t.descriptionStart[hi] - textFrom;
+    t.descriptions.erase(textFrom, textBytes);
+    t.described.erase(t.described.begin() + long(lo), t.described.begin() + long(hi));
+    t.descriptionStart.erase(t.descriptionStart.begin() + long(lo), t.descriptionStart.begin() + long(hi));
+    for (size_t j = lo; j < t.descriptionStart.size(); ++j)
+        t.descriptionStart[j] -= textBytes;
+    for (std::vector<uint32_t>* list : {&t.described, &t.texts, &t.barriers}) {
+        list->erase(std::lower_bound(list->begin(), list->end(), a),
+                    std::lower_bound(list->begin(), list->end(), b));
+        ShiftFrom(*list, a, uint32_t(0) - k);
+    }
+}
+
+void SearchSnapshot::insertSubtree(const CatalogItem& item) {
+    Table& t = table_;
+    const CatalogItem* parentItem = item.parent();
+    const uint32_t p = parentItem ? indexOf(parentItem) : kNoParent;
+    if ((parentItem && p == kNone) || indexOf(&item) != kNone) {
+        stale_ = true;  // announced out of order: build again rather than guess
+        return;
+    }
+    // The item goes after the subtree of its previous sibling, or first below its parent.
+    const CatalogItem* previous = nullptr;
+    for (const CatalogItem* c = parentItem ? parentItem->firstChildIgnoringLock() : document_.tree().topLevel();
+         c && c != &item; c = c->next())
+        previous = c;
+    uint32_t at = p == kNoParent ? 0 : p + 1;
+    if (previous) {
+        const uint32_t limit = p == kNoParent ? uint32_t(t.items.size()) : t.end[p];
+        while (at < limit && t.items[at] != previous)
+            at = t.end[at];
+        if (at >= limit) {
+            stale_ = true;
             return;
         }
-        const uint32_t index = uint32_t(items_.size());
-        items_.push_back(item);
-        nameStart_.push_back(uint32_t(arena_.size()));
-        folded.clear();
-        text::AppendFolded(folded, item->name());
-        arena_.insert(arena_.end(), folded.begin(), folded.end());
-        parent_.push_back(parent);
-        end_.push_back(index + 1);
-        size_.push_back(item->size());
-        date_.push_back(item->date());
-        uint8_t bits = 0;
-        uint32_t categories = 0;
-        for (const ItemAttribute& attribute : item->attributes()) {
-            if (attribute.key() == attr::Categories) {
-                bits |= kHasCategories;
-                categories = attribute.number();
-            } else if (attribute.key() == attr::Description) {
-                bits |= kHasDescription | kHasOtherText;
-                describedItems_.push_back(index);
-                descriptionStart_.push_back(descriptions_.size());
-                text::AppendFolded(descriptions_, attribute.text());
-            } else if (attribute.key() == attr::PasswordCheck) {
-                bits |= kProtected;
-            } else if (attribute.valueClass() == AttributeClass::Text) {
-                bits |= kHasOtherText;
-            }
-        }
-        categories_.push_back(categories);
-        flags_.push_back(item->flags());
-        bits_.push_back(bits);
-
-        if (const CatalogItem* child = item->firstChildIgnoringLock()) {
-            parent = index;
-            item = child;
-            continue;
-        }
-        // Going up: every ancestor left behind ends here.
-        while (item && !item->next()) {
-            item = item->parent();
-            if (parent != kNoParent) {
-                end_[parent] = uint32_t(items_.size());
-                parent = parent_[parent];
-            }
-        }
-        if (item)
-            item = item->next();
+        at = t.end[at];
     }
-    nameStart_.push_back(uint32_t(arena_.size()));
-    descriptionStart_.push_back(descriptions_.size());
+    Table piece;
+    if (!piece.append(&item, kNoParent, false) || t.items.size() + piece.items.size() >= kNoParent - 1 ||
+        t.arena.size() + piece.arena.size() > kArenaLimit) {
+        stale_ = true;
+        return;
+    }
+    const uint32_t k = uint32_t(piece.items.size());
+
+    for (uint32_t a = p; a != kNoParent; a = t.parent[a])
+        t.end[a] += k;
+    for (size_t j = at; j < t.items.size(); ++j) {
+        t.end[j] += k;
+        if (t.parent[j] != kNoParent && t.parent[j] >= at)
+            t.parent[j] += k;
+    }
+    for (uint32_t j = 0; j < k; ++j) {
+        piece.end[j] += at;
+        piece.parent[j] = piece.parent[j] == kNoParent ? p : piece.parent[j] + at;
+    }
+    auto splice = [&](auto& column, auto& from) {
+        column.insert(column.begin() + at, from.begin(), from.end());
+    };
+    splice(t.items, piece.items);
+    splice(t.parent, piece.parent);
+    splice(t.end, piece.end);
+    splice(t.size, piece.size);
+    splice(t.date, piece.date);
+    splice(t.categories, piece.categories);
+    splice(t.flags, piece.flags);
+    splice(t.bits, piece.bits);
+
+    const uint32_t bytesAt = t.nameStart[at];
+    const uint32_t bytes = uint32_t(piece.arena.size());
+    t.arena.insert(bytesAt, piece.arena);
+    for (size_t j = at; j < t.nameStart.size(); ++j)
+        t.nameStart[j] += bytes;
+    piece.nameStart.pop_back();
+    for (uint32_t& start : piece.nameStart)
+        start += bytesAt;
+    t.nameStart.insert(t.nameStart.begin() + at, piece.nameStart.begin(), piece.nameStart.end());
+    for (size_t i = 0; i < t.byteCounts.size(); ++i)
+        t.byteCounts[i] += piece.byteCounts[i];
+
+    const size_t lo = size_t(std::lower_bound(t.described.begin(), t.described.end(), at) - t.described.begin());
+    const size_t textAt = t.descriptionStart[lo];
+    t.descriptions.insert(textAt, piece.descriptions);
+    for (size_t j = lo; j < t.descriptionStart.size(); ++j)
+        t.descriptionStart[j] += piece.descriptions.size();
+    piece.descriptionStart.pop_back();
+    for (size_t& start : piece.descriptionStart)
+        start += textAt;
+    t.descriptionStart.insert(t.descriptionStart.begin() + long(lo), piece.descriptionStart.begin(),
+                              piece.descriptionStart.end());
+    std::vector<uint32_t>* const lists[] = {&t.described, &t.texts, &t.barriers};
+    std::vector<uint32_t>* const pieces[] = {&piece.described, &piece.texts, &piece.barriers};
+    for (size_t l = 0; l < std::size(lists); ++l) {
+        ShiftFrom(*lists[l], at, k);
+        for (uint32_t& index : *pieces[l])
+            index += at;
+        lists[l]->insert(std::lower_bound(lists[l]->begin(), lists[l]->end(), at), pieces[l]->begin(),
+                         pieces[l]->end());
+    }
+    // A parent that had no children may now hold a subtree a walk does not enter.
+    if (p != kNoParent && IsBarrier(*parentItem, t.bits[p]))
+        InsertSorted(t.barriers, p);
 }
+
+void SearchSnapshot::updateOwn(uint32_t i) {
+    Table& t = table_;
+    const CatalogItem& item = *t.items[i];
+    const AttributeFacts facts = FactsOf(item);
+    t.size[i] = item.size();
+    t.date[i] = item.date();
+    t.flags[i] = item.flags();
+    t.categories[i] = facts.categories;
+    t.bits[i] = facts.bits;
+
+    const std::string name = text::FoldCase(item.name());
+    const std::string_view old = t.name(i);
+    if (old != name) {
+        CountBytes(t.byteCounts, old, -1);
+        CountBytes(t.byteCounts, name, 1);
+        const uint32_t delta = uint32_t(name.size()) - uint32_t(old.size());
+        t.arena.replace(t.nameStart[i], old.size(), name);
+        for (size_t j = i + 1; j < t.nameStart.size(); ++j)
+            t.nameStart[j] += delta;
+    }
+
+    // The description is taken out and put back as it now is.
+    const size_t at = size_t(std::lower_bound(t.described.begin(), t.described.end(), i) - t.described.begin());
+    if (at < t.described.size() && t.described[at] == i) {
+        const size_t bytes = t.descriptionStart[at + 1] - t.descriptionStart[at];
+        t.descriptions.erase(t.descriptionStart[at], bytes);
+        t.described.erase(t.described.begin() + long(at));
+        t.descriptionStart.erase(t.descriptionStart.begin() + long(at));
+        for (size_t j = at; j < t.descriptionStart.size(); ++j)
+            t.descriptionStart[j] -= bytes;
+    }
+    if (facts.description) {
+        const std::string folded = text::FoldCase(*facts.description);
+        const size_t textAt = t.descriptionStart[at];
+        t.descriptions.insert(textAt, folded);
+        t.described.insert(t.described.begin() + long(at), i);
+        t.descriptionStart.insert(t.descriptionStart.begin() + long(at), textAt);
+        for (size_t j = at + 1; j < t.descriptionStart.size(); ++j)
+            t.descriptionStart[j] += folded.size();
+    }
+    if (facts.bits & kHasText)
+        InsertSorted(t.texts, i);
+    else
+        EraseSorted(t.texts, i);
+    if (IsBarrier(item, facts.bits))
+        InsertSorted(t.barriers, i);
+    else
+        EraseSorted(t.barriers, i);
+}
+
+void SearchSnapshot::itemInserted(CatalogItem& item) {
+    if (!stale_)
+        insertSubtree(item);
+}
+
+void SearchSnapshot::itemRemoving(CatalogItem& item) {
+    if (stale_)
+        return;
+    const uint32_t index = indexOf(&item);
+    if (index == kNone)
+        stale_ = true;
+    else
+        eraseSubtree(index);
+}
+
+void SearchSnapshot::itemMoving(CatalogItem& item, CatalogItem*) {
+    itemRemoving(item);
+}
+
+void SearchSnapshot::itemMoved(CatalogItem& item, CatalogItem*) {
+    itemInserted(item);
+}
+
+void SearchSnapshot::itemChanged(CatalogItem& item) {
+    if (stale_)
+        return;
+    const uint32_t index = indexOf(&item);
+    if (index == kNone) {
+        stale_ = true;
+        return;
+    }
+    updateOwn(index);
+    // A change may come with its siblings sorted again; the pre-order must follow the tree.
+    const CatalogItem* parent = item.parent();
+    if (!siblingsInOrder(table_.parent[index],
+                         parent ? parent->firstChildIgnoringLock() : document_.tree().topLevel()))
+        stale_ = true;
+}
+
+// ---- Searching -------------------------------------------------------------------------------
 
 std::string_view SearchSnapshot::foldedDescription(uint32_t index) const {
-    const size_t at = size_t(std::lower_bound(describedItems_.begin(), describedItems_.end(), index) -
-                             describedItems_.begin());
-    return std::string_view(descriptions_)
-        .substr(descriptionStart_[at], descriptionStart_[at + 1] - descriptionStart_[at]);
+    const Table& t = table_;
+    const size_t at = size_t(std::lower_bound(t.described.begin(), t.described.end(), index) -
+                             t.described.begin());
+    return std::string_view(t.descriptions)
+        .substr(t.descriptionStart[at], t.descriptionStart[at + 1] - t.descriptionStart[at]);
 }
 
-// Finds the names that hold one literal word by searching the arena from name to name, so that
-// the names without it are never looked at one by one. Asked about items in ascending order.
-class SearchSnapshot::LiteralCursor {
+// Finds, in ascending order, the items of a range whose folded name holds a literal run: the
+// arena is searched for the run's rarest byte with memchr and the run compared around it, so
+// names without that byte cost nothing; a match found is mapped to its name by galloping
+// forward, and one that runs across two names is no hit.
+class SearchSnapshot::NameCursor {
   public:
-    LiteralCursor(const std::vector<char>& arena, const std::vector<uint32_t>& nameStart,
-                  std::string_view word)
-        : arena_(arena), nameStart_(nameStart), word_(word) {}
+    NameCursor(const Table& t, std::string_view literal, uint32_t from, uint32_t to)
+        : base_(t.arena.data()), starts_(t.nameStart.data()), literal_(literal),
+          pos_(t.nameStart[from]), end_(t.nameStart[to]), index_(from), to_(to) {
+        for (size_t r = 1; r < literal.size(); ++r)
+            if (t.byteCounts[uint8_t(literal[r])] < t.byteCounts[uint8_t(literal[rare_])])
+                rare_ = r;
+    }
 
-    bool nameHolds(uint32_t index) {
-        const size_t start = nameStart_[index];
-        const size_t end = nameStart_[index + 1];
-        if (end - start < word_.size())
-            return false;
-        if (!searched_ || (hit_ != kNone && hit_ < start)) {
-            searched_ = true;
-            hit_ = find(start);
+    // The next item whose name holds the run, or `to`.
+    uint32_t next() {
+        const size_t length = literal_.size();
+        while (pos_ + length <= end_) {
+            const size_t from = pos_ + rare_;
+            const size_t last = end_ - (length - 1 - rare_);
+            const void* found = std::memchr(base_ + from, literal_[rare_], last - from);
+            if (!found)
+                break;
+            const size_t at = size_t(static_cast<const char*>(found) - base_) - rare_;
+            if (length > 1 && std::memcmp(base_ + at, literal_.data(), length) != 0) {
+                pos_ = at + 1;
+                continue;
+            }
+            for (int step = 0; step < 8 && starts_[index_ + 1] <= at; ++step)
+                ++index_;
+            if (starts_[index_ + 1] <= at)
+                index_ = uint32_t(std::upper_bound(starts_ + index_ + 1, starts_ + to_ + 1, uint32_t(at)) -
+                                  starts_ - 1);
+            if (at + length <= starts_[index_ + 1]) {
+                pos_ = starts_[index_ + 1];
+                return index_++;
+            }
+            pos_ = at + 1;  // runs into the next name: look again just after this start
         }
-        // A match that runs past this name's end is no hit; look again inside the name.
-        while (hit_ != kNone && hit_ < end && hit_ + word_.size() > end)
-            hit_ = find(hit_ + 1);
-        return hit_ != kNone && hit_ < end;
+        pos_ = end_;
+        return to_;
     }
 
   private:
-    static constexpr size_t kNone = SIZE_MAX;
-    size_t find(size_t from) const {
-        const void* at = ::memmem(arena_.data() + from, arena_.size() - from, word_.data(),
-                                  word_.size());
-        return at ? size_t(static_cast<const char*>(at) - arena_.data()) : kNone;
-    }
-
-    const std::vector<char>& arena_;
-    const std::vector<uint32_t>& nameStart_;
-    std::string_view word_;
-    bool searched_ = false;
-    size_t hit_ = kNone;
+    const char* base_;
+    const uint32_t* starts_;
+    std::string_view literal_;
+    size_t rare_ = 0;
+    size_t pos_;
+    size_t end_;
+    uint32_t index_;
+    uint32_t to_;
 };
 
-bool SearchSnapshot::matches(const PreparedSearch& search, uint32_t index,
-                             LiteralCursor* literal) const {
-    if (!DateAccepted(search, date_[index]))
+bool SearchSnapshot::matches(const PreparedSearch& search, uint32_t index, NameState name) const {
+    const Table& t = table_;
+    if (!DateAccepted(search, t.date[index]))
         return false;
-    if (!SizeAccepted(search, flags_[index], size_[index]))
+    if (!SizeAccepted(search, t.flags[index], t.size[index]))
         return false;
-    const CatalogItem& item = *items_[index];
-    bool found = literal               ? literal->nameHolds(index)
-                 : search.caseSensitive ? TextHolds(search, item.name())
-                                        : TextHolds(search, foldedName(index));
-    if (!found && search.inDescription && (bits_[index] & kHasDescription))
+    const CatalogItem& item = *t.items[index];
+    bool found = name == NameState::Holds;
+    if (name == NameState::Unknown)
+        found = search.caseSensitive ? TextHolds(search, item.name()) : TextHolds(search, t.name(index));
+    if (!found && search.inDescription && (t.bits[index] & kHasDescription))
         found = search.caseSensitive ? TextHolds(search, *item.textAttribute(attr::Description))
                                      : TextHolds(search, foldedDescription(index));
-    if (!found && search.inExtraInfo && (bits_[index] & kHasOtherText)) {
+    if (!found && search.inExtraInfo && (t.bits[index] & kHasText)) {
         for (const ItemAttribute& attribute : item.attributes()) {
             if (attribute.valueClass() == AttributeClass::Text &&
                 TextHolds(search, ComparableText(search, attribute.text()))) {
@@ -190,63 +534,76 @@ bool SearchSnapshot::matches(const PreparedSearch& search, uint32_t index,
 }
 
 bool SearchSnapshot::locked(uint32_t index) const {
-    return (bits_[index] & kProtected) && items_[index]->isLocked();
+    return (table_.bits[index] & kProtected) && table_.items[index]->isLocked();
 }
 
-bool SearchSnapshot::visibleBelow(uint32_t index, uint32_t startIndex) const {
-    for (uint32_t a = parent_[index]; a != startIndex; a = parent_[a])
-        if (!(flags_[a] & itemflag::ContainerMask) || locked(a))
-            return false;
-    return true;
+bool SearchSnapshot::categoryStateOf(const PreparedSearch& search, uint32_t index,
+                                     uint32_t startIndex, bool startState) const {
+    if (search.categories.empty())
+        return true;
+    // The nearest item with categories of its own decides; without one, the start item's state.
+    for (uint32_t a = index; a != startIndex; a = table_.parent[a])
+        if (table_.bits[a] & kHasCategories)
+            return CategoryState(search, true, table_.categories[a], false);
+    return startState;
 }
 
-std::vector<const CatalogItem*> SearchSnapshot::sparseScan(const PreparedSearch& search,
-                                                           uint32_t startIndex, uint32_t from,
-                                                           uint32_t to, const CancelFlag* cancel,
-                                                           bool& cancelled) const {
-    // The candidates are the names that hold the word, found in the arena, and the items whose
-    // description may hold it; everything else cannot match.
-    std::vector<const CatalogItem*> hits;
-    const std::string_view word = search.words[0];
-    const char* const base = arena_.data();
-    const size_t rangeEnd = nameStart_[to];
-    size_t pos = nameStart_[from];
-    auto described = std::lower_bound(describedItems_.begin(), describedItems_.end(), from);
-    const auto describedEnd = std::lower_bound(described, describedItems_.end(), to);
-    uint32_t nameHit = from;
-    auto nextNameHit = [&]() -> uint32_t {
-        while (pos < rangeEnd) {
-            const void* at = ::memmem(base + pos, rangeEnd - pos, word.data(), word.size());
-            if (!at)
-                break;
-            const size_t offset = size_t(static_cast<const char*>(at) - base);
-            const uint32_t index = uint32_t(std::upper_bound(nameStart_.begin() + from,
-                                                             nameStart_.begin() + to + 1, offset) -
-                                            nameStart_.begin() - 1);
-            if (offset + word.size() <= nameStart_[index + 1]) {
-                pos = nameStart_[index + 1];
-                return index;
-            }
-            pos = offset + 1;  // runs into the next name: look again from just after its start
+std::vector<std::pair<uint32_t, uint32_t>> SearchSnapshot::excludedRanges(uint32_t startIndex) const {
+    const Table& t = table_;
+    std::vector<std::pair<uint32_t, uint32_t>> out;
+    uint32_t covered = 0;
+    for (auto at = std::upper_bound(t.barriers.begin(), t.barriers.end(), startIndex);
+         at != t.barriers.end() && *at < t.end[startIndex]; ++at) {
+        const uint32_t b = *at;
+        if (b < covered)
+            continue;
+        if (!(t.flags[b] & itemflag::ContainerMask) || locked(b)) {
+            out.emplace_back(b + 1, t.end[b]);
+            covered = t.end[b];
         }
-        pos = rangeEnd;
-        return to;
-    };
-    nameHit = nextNameHit();
-    const bool descriptions = search.inDescription;
+    }
+    return out;
+}
+
+std::vector<const CatalogItem*> SearchSnapshot::candidateScan(
+    const PreparedSearch& search, std::string_view literal, bool literalDecides, uint32_t startIndex,
+    const std::vector<std::pair<uint32_t, uint32_t>>& excluded, uint32_t from, uint32_t to,
+    const CancelFlag* cancel, bool& cancelled) const {
+    // Only an item whose name holds the run, or that has a text the search also reads, can be
+    // found; every other item is passed over without a look.
+    const Table& t = table_;
+    std::vector<const CatalogItem*> hits;
+    NameCursor names(t, literal, from, to);
+    const std::vector<uint32_t>* others = search.inExtraInfo      ? &t.texts
+                                          : search.inDescription ? &t.described
+                                                                 : nullptr;
+    auto other = others ? std::lower_bound(others->begin(), others->end(), from) : t.texts.end();
+    const auto othersEnd = others ? std::lower_bound(other, others->end(), to) : t.texts.end();
+    auto skip = std::lower_bound(excluded.begin(), excluded.end(), std::pair<uint32_t, uint32_t>(from, 0),
+                                 [](const auto& a, const auto& b) { return a.second <= b.first; });
+    const bool startState = StartCategoryState(search, *t.items[startIndex]);
+    uint32_t nextName = names.next();
     while (true) {
-        uint32_t i = nameHit;
-        if (descriptions && described != describedEnd && *described < i)
-            i = *described;
+        const uint32_t nextOther = other != othersEnd ? *other : to;
+        const uint32_t i = std::min(nextName, nextOther);
         if (i >= to)
             break;
-        if (i == nameHit)
-            nameHit = nextNameHit();
-        if (descriptions && described != describedEnd && *described == i)
-            ++described;
-        if (search.kindOn[size_t(KindOf(flags_[i]))] && visibleBelow(i, startIndex) &&
-            matches(search, i, nullptr))
-            hits.push_back(items_[i]);
+        NameState name = NameState::Fails;
+        if (i == nextName) {
+            name = literalDecides ? NameState::Holds : NameState::Unknown;
+            nextName = names.next();
+        }
+        if (i == nextOther)
+            ++other;
+        while (skip != excluded.end() && skip->second <= i)
+            ++skip;
+        if (skip != excluded.end() && skip->first <= i)
+            continue;
+        if (!search.kindOn[size_t(KindOf(t.flags[i]))] ||
+            !categoryStateOf(search, i, startIndex, startState))
+            continue;
+        if (matches(search, i, name))
+            hits.push_back(t.items[i]);
         if (cancel && cancel->isSet()) {
             cancelled = true;
             break;
@@ -255,14 +612,11 @@ std::vector<const CatalogItem*> SearchSnapshot::sparseScan(const PreparedSearch&
     return hits;
 }
 
-std::vector<const CatalogItem*> SearchSnapshot::scan(const PreparedSearch& search,
-                                                     uint32_t startIndex, uint32_t from,
-                                                     uint32_t to, const CancelFlag* cancel,
-                                                     bool& cancelled) const {
-    if (search.categories.empty() && !search.inExtraInfo && !search.caseSensitive &&
-        !search.wholeString && search.words.size() == 1 && !search.words[0].empty() &&
-        search.find == TextRoutine::Substring)
-        return sparseScan(search, startIndex, from, to, cancel, cancelled);
+std::vector<const CatalogItem*> SearchSnapshot::fullScan(const PreparedSearch& search,
+                                                         uint32_t startIndex, uint32_t from,
+                                                         uint32_t to, const CancelFlag* cancel,
+                                                         bool& cancelled) const {
+    const Table& t = table_;
     std::vector<const CatalogItem*> hits;
     struct Level {
         uint32_t end;
@@ -270,45 +624,40 @@ std::vector<const CatalogItem*> SearchSnapshot::scan(const PreparedSearch& searc
     };
     // The levels above `from`: the start item, then each ancestor of `from` below it.
     std::vector<uint32_t> chain;
-    for (uint32_t a = parent_[from]; a != startIndex; a = parent_[a])
+    for (uint32_t a = t.parent[from]; a != startIndex; a = t.parent[a])
         chain.push_back(a);
     const bool noCategories = search.categories.empty();
     auto stateOf = [&](uint32_t index, bool parentState) {
-        return noCategories || CategoryState(search, bits_[index] & kHasCategories,
-                                             categories_[index], parentState);
+        return noCategories || CategoryState(search, t.bits[index] & kHasCategories,
+                                             t.categories[index], parentState);
     };
-    std::vector<Level> levels{{end_[startIndex], StartCategoryState(search, *items_[startIndex])}};
-    // One literal word looked for case-insensitively: the arena of folded names is searched.
-    std::optional<LiteralCursor> literal;
-    if (!search.caseSensitive && !search.wholeString && search.words.size() == 1 &&
-        !search.words[0].empty() && search.find == TextRoutine::Substring)
-        literal.emplace(arena_, nameStart_, search.words[0]);
+    std::vector<Level> levels{{t.end[startIndex], StartCategoryState(search, *t.items[startIndex])}};
     uint32_t i = from;
     for (auto a = chain.rbegin(); a != chain.rend(); ++a) {
         const bool state = stateOf(*a, levels.back().state);
-        if (!(flags_[*a] & itemflag::ContainerMask) || locked(*a)) {
-            i = end_[*a];  // `from` lies in a subtree the walk does not enter
+        if (!(t.flags[*a] & itemflag::ContainerMask) || locked(*a)) {
+            i = t.end[*a];  // `from` lies in a subtree the walk does not enter
             break;
         }
-        levels.push_back({end_[*a], state});
+        levels.push_back({t.end[*a], state});
     }
     while (i < to) {
         while (levels.back().end <= i)
             levels.pop_back();
         const bool state = stateOf(i, levels.back().state);
-        if (state && search.kindOn[size_t(KindOf(flags_[i]))] && matches(search, i, literal ? &*literal : nullptr))
-            hits.push_back(items_[i]);
+        if (state && search.kindOn[size_t(KindOf(t.flags[i]))] && matches(search, i, NameState::Unknown))
+            hits.push_back(t.items[i]);
         if (cancel && cancel->isSet()) {
             cancelled = true;
             break;
         }
         const uint32_t next = i + 1;
-        if (end_[i] > next) {
-            if ((flags_[i] & itemflag::ContainerMask) && !locked(i)) {
-                levels.push_back({end_[i], state});
+        if (t.end[i] > next) {
+            if ((t.flags[i] & itemflag::ContainerMask) && !locked(i)) {
+                levels.push_back({t.end[i], state});
                 i = next;
             } else {
-                i = end_[i];
+                i = t.end[i];
             }
         } else {
             i = next;
@@ -324,16 +673,32 @@ std::vector<const CatalogItem*> SearchSnapshot::search(const PreparedSearch& sea
     refresh();
     if (!usable_)
         return SearchTree(search, start, cancel);
-    const auto at = std::find(items_.begin(), items_.end(), &start);
-    if (at == items_.end())
+    const uint32_t startIndex = indexOf(&start);
+    if (startIndex == kNone)
         return SearchTree(search, start, cancel);
-    const uint32_t startIndex = uint32_t(at - items_.begin());
     if (start.isLocked())
         return {};
     const uint32_t first = startIndex + 1;
-    const uint32_t last = end_[startIndex];
+    const uint32_t last = table_.end[startIndex];
     if (first >= last)
         return {};
+
+    // A literal run the name must hold for the name to match: the one word's run, or under
+    // AllWords the longest run of any word. Case-sensitive words are not folded like the arena.
+    std::string_view literal;
+    if (!search.caseSensitive && !search.words.empty()) {
+        if (search.allWords && !search.wholeString) {
+            for (const std::string& word : search.words)
+                if (RequiredRun(word).size() > literal.size())
+                    literal = RequiredRun(word);
+        } else if (search.words.size() == 1) {
+            literal = RequiredRun(search.words[0]);
+        }
+    }
+    const bool literalDecides = !search.wholeString && search.find == TextRoutine::Substring &&
+                                search.words.size() == 1 && literal.size() == search.words[0].size();
+    const std::vector<std::pair<uint32_t, uint32_t>> excluded =
+        literal.empty() ? std::vector<std::pair<uint32_t, uint32_t>>() : excludedRanges(startIndex);
 
     if (threads == 0)
         threads = std::max(1u, std::thread::hardware_concurrency());
@@ -344,7 +709,10 @@ std::vector<const CatalogItem*> SearchSnapshot::search(const PreparedSearch& sea
         const uint32_t from = first + uint32_t(uint64_t(last - first) * part / threads);
         const uint32_t to = first + uint32_t(uint64_t(last - first) * (part + 1) / threads);
         bool stopped = false;
-        parts[part] = scan(search, startIndex, from, to, cancel, stopped);
+        parts[part] = literal.empty()
+                          ? fullScan(search, startIndex, from, to, cancel, stopped)
+                          : candidateScan(search, literal, literalDecides, startIndex, excluded, from,
+                                          to, cancel, stopped);
         cancelled[part] = stopped;
     };
     {
@@ -353,6 +721,8 @@ std::vector<const CatalogItem*> SearchSnapshot::search(const PreparedSearch& sea
             workers.emplace_back(run, part);
         run(0);
     }
+    if (threads == 1)
+        return std::move(parts[0]);
     std::vector<const CatalogItem*> hits;
     size_t total = 0;
     for (const auto& part : parts)
