@@ -530,7 +530,14 @@ bool SearchSnapshot::matches(const PreparedSearch& search, uint32_t index, NameS
             }
         }
     }
-    return found && (search.conditions.empty() || ConditionsHold(search, item));
+    if (!found)
+        return false;
+    // An item without any text attribute cannot meet a text condition; asking it costs a visit.
+    if (!(t.bits[index] & kHasText) &&
+        std::any_of(search.conditions.begin(), search.conditions.end(),
+                    [](const PreparedCondition& c) { return IsTextConditionKey(c.condition.key); }))
+        return false;
+    return search.conditions.empty() || ConditionsHold(search, item);
 }
 
 bool SearchSnapshot::locked(uint32_t index) const {
@@ -694,6 +701,15 @@ std::vector<const CatalogItem*> SearchSnapshot::search(const PreparedSearch& sea
         } else if (search.words.size() == 1) {
             literal = RequiredRun(search.words[0]);
         }
+    }
+    // A common run with a date or size filter: testing the filter on every item is cheaper than
+    // visiting every name that holds the run.
+    if (!literal.empty() && (search.dateTest || search.sizeFilter)) {
+        uint64_t rarest = std::numeric_limits<uint64_t>::max();
+        for (const char c : literal)
+            rarest = std::min(rarest, table_.byteCounts[uint8_t(c)]);
+        if (rarest > table_.items.size() / 16)
+            literal = {};
     }
     const bool literalDecides = !search.wholeString && search.find == TextRoutine::Substring &&
                                 search.words.size() == 1 && literal.size() == search.words[0].size();
