@@ -512,9 +512,12 @@ bool SearchSnapshot::matches(const PreparedSearch& search, uint32_t index, NameS
     const Table& t = table_;
     if (!DateAccepted(search, t.date[index]))
         return false;
-    if (!SizeAccepted(search, t.flags[index], t.size[index]))
-        return false;
     const CatalogItem& item = *t.items[index];
+    // Moving a folder or disk adjusts the sizes of every item above it without a notice; of
+    // those only archives can meet a size filter, so theirs is asked of the item.
+    if (search.sizeFilter &&
+        !SizeAccepted(search, t.flags[index], (t.flags[index] & itemflag::Archive) ? item.size() : t.size[index]))
+        return false;
     bool found = name == NameState::Holds;
     if (name == NameState::Unknown)
         found = search.caseSensitive ? TextHolds(search, item.name()) : TextHolds(search, t.name(index));

@@ -6,6 +6,7 @@
 
 #include "catalog/CatalogDocument.h"
 #include "catalog/DeleteOperations.h"
+#include "catalog/MoveCopyOperations.h"
 #include "catalog/RenameOperations.h"
 #include "catalog/TreeWalk.h"
 #include "foundation/CancelFlag.h"
@@ -214,6 +215,75 @@ TEST(SearchSnapshot, SeesRenamesDeletesAndReads) {
     session.run();
     session.commit();
     EXPECT_EQ(find("summer"), (Strings{"Summer.jpg", "summer-read.png"}));
+    EXPECT_EQ(snapshot.builds(), 1u);  // every change was followed in place
+}
+
+// Every item of the tree with a subtree that can be edited: not the root.
+std::vector<CatalogItem*> EditableItems(CatalogTree& tree) {
+    std::vector<CatalogItem*> out;
+    WalkBelow(tree.root(), EnterAll, [&](CatalogItem& item) {
+        out.push_back(&item);
+        return true;
+    });
+    return out;
+}
+
+TEST(SearchSnapshot, FollowsEditsInPlace) {
+    SilentPrompter prompter(PromptAnswer::Yes);
+    for (uint32_t seed = 1; seed <= 12; ++seed) {
+        CatalogDocument document(prompter);
+        CatalogTree& tree = document.tree();
+        RandomCatalog random(seed * 7919);
+        int budget = 300 + random.Pick(300);
+        while (budget > 0)
+            random.Fill(tree, tree.root(), 0, budget);
+        // A few folders to move and copy into.
+        std::vector<CatalogItem*> folders;
+        for (int f = 0; f < 3; ++f)
+            folders.push_back(Add(tree, tree.root(), ("folder" + std::to_string(f)).c_str(), itemflag::Folder));
+        SearchSnapshot snapshot(document);
+        snapshot.refresh();
+        // AllWords with an empty text finds every item: the whole pre-order, compared item by item.
+        SearchCriteria everything = InitialCriteria(kNow);
+        everything.wordMode = WordMode::AllWords;
+        for (int step = 0; step < 40; ++step) {
+            std::vector<CatalogItem*> items = EditableItems(tree);
+            CatalogItem* item = items[size_t(random.Pick(int(items.size())))];
+            CatalogItem* const one[] = {item};
+            switch (random.Pick(6)) {
+                case 0:
+                    RenameItem(document, item, random.Name(kPieces, std::size(kPieces), 4));
+                    break;
+                case 1:
+                    DeleteItems(document, one, {.undoable = true, .askFirst = false});
+                    break;
+                case 2:
+                    MoveToFolder(document, one, folders[size_t(random.Pick(3))]);
+                    break;
+                case 3:
+                    CopyToFolder(document, one, folders[size_t(random.Pick(3))]);
+                    break;
+                case 4:
+                    document.undo(false);
+                    break;
+                case 5:
+                    tree.setTextAttribute(item, attr::Description, random.Name(kPieces, std::size(kPieces), 3));
+                    tree.setSize(item, uint64_t(random.Pick(5)) << 10);
+                    document.notifyChanged(*item);
+                    break;
+            }
+            ASSERT_EQ(snapshot.search(PrepareSearch(everything, kNow), *tree.root()),
+                      SearchTree(PrepareSearch(everything, kNow), *tree.root()))
+                << "seed " << seed << " step " << step;
+            for (int q = 0; q < 5; ++q) {
+                const PreparedSearch search = PrepareSearch(random.Criteria(), kNow);
+                ASSERT_EQ(snapshot.search(search, *tree.root(), nullptr, 2), SearchTree(search, *tree.root()))
+                    << "seed " << seed << " step " << step << " query " << q;
+            }
+        }
+        // Renames, deletes, moves, copies and undos were followed without building again.
+        EXPECT_EQ(snapshot.builds(), 1u) << "seed " << seed;
+    }
 }
 
 TEST(SearchSnapshot, AWordAcrossTwoNamesIsNoHit) {
