@@ -31,7 +31,6 @@ constexpr size_t kArenaLimit = std::numeric_limits<uint32_t>::max() - (1u << 20)
 struct AttributeFacts {
     uint8_t bits = 0;
     uint32_t categories = 0;
-    std::optional<std::string_view> description;
 };
 
 AttributeFacts FactsOf(const CatalogItem& item) {
@@ -44,13 +43,41 @@ AttributeFacts FactsOf(const CatalogItem& item) {
             facts.bits |= kProtected;
         } else if (attribute.valueClass() == AttributeClass::Text) {
             facts.bits |= kHasText;
-            if (attribute.key() == attr::Description) {
+            if (attribute.key() == attr::Description)
                 facts.bits |= kHasDescription;
-                facts.description = attribute.text();
-            }
         }
     }
     return facts;
+}
+
+// The item's text attributes in their order, each as a record: key, 32-bit little-endian length,
+// the folded text.
+void AppendTextRecords(std::string& out, const CatalogItem& item) {
+    for (const ItemAttribute& attribute : item.attributes()) {
+        if (attribute.valueClass() != AttributeClass::Text)
+            continue;
+        out += char(attribute.key());
+        const size_t lengthAt = out.size();
+        out.append(4, '\0');
+        text::AppendFolded(out, attribute.text());
+        const uint32_t length = uint32_t(out.size() - lengthAt - 4);
+        for (int b = 0; b < 4; ++b)
+            out[lengthAt + size_t(b)] = char(length >> (8 * b));
+    }
+}
+
+// Calls visit(key, folded text) for each record until it returns true; whether one did.
+template <typename Visit>
+bool AnyRecord(std::string_view records, Visit&& visit) {
+    while (records.size() >= 5) {
+        uint32_t length = 0;
+        for (int b = 0; b < 4; ++b)
+            length |= uint32_t(uint8_t(records[1 + size_t(b)])) << (8 * b);
+        if (visit(uint8_t(records[0]), records.substr(5, length)))
+            return true;
+        records.remove_prefix(5 + size_t(length));
+    }
+    return false;
 }
 
 // A walk does not enter the children of an item that is no container or that may be locked.
@@ -115,13 +142,13 @@ void SearchSnapshot::Table::appendOwn(const CatalogItem& item, uint32_t parentIn
     categories.push_back(facts.categories);
     flags.push_back(item.flags());
     bits.push_back(facts.bits);
-    if (facts.description) {
+    if (facts.bits & kHasDescription)
         described.push_back(index);
-        text::AppendFolded(descriptions, *facts.description);
-        descriptionStart.push_back(descriptions.size());
-    }
-    if (facts.bits & kHasText)
+    if (facts.bits & kHasText) {
         texts.push_back(index);
+        AppendTextRecords(records, item);
+        recordStart.push_back(records.size());
+    }
     if (IsBarrier(item, facts.bits))
         barriers.push_back(index);
 }
@@ -248,15 +275,14 @@ void SearchSnapshot::eraseSubtree(uint32_t a) {
             t.parent[j] -= k;
     }
 
-    const size_t lo = size_t(std::lower_bound(t.described.begin(), t.described.end(), a) - t.described.begin());
-    const size_t hi = size_t(std::lower_bound(t.described.begin(), t.described.end(), b) - t.described.begin());
-    const size_t textFrom = t.descriptionStart[lo];
-    const size_t textBytes = t.descriptionStart[hi] - textFrom;
-    t.descriptions.erase(textFrom, textBytes);
-    t.described.erase(t.described.begin() + long(lo), t.described.begin() + long(hi));
-    t.descriptionStart.erase(t.descriptionStart.begin() + long(lo), t.descriptionStart.begin() + long(hi));
-    for (size_t j = lo; j < t.descriptionStart.size(); ++j)
-        t.descriptionStart[j] -= textBytes;
+    const size_t lo = size_t(std::lower_bound(t.texts.begin(), t.texts.end(), a) - t.texts.begin());
+    const size_t hi = size_t(std::lower_bound(t.texts.begin(), t.texts.end(), b) - t.texts.begin());
+    const size_t recordFrom = t.recordStart[lo];
+    const size_t recordBytes = t.recordStart[hi] - recordFrom;
+    t.records.erase(recordFrom, recordBytes);
+    t.recordStart.erase(t.recordStart.begin() + long(lo), t.recordStart.begin() + long(hi));
+    for (size_t j = lo; j < t.recordStart.size(); ++j)
+        t.recordStart[j] -= recordBytes;
     for (std::vector<uint32_t>* list : {&t.described, &t.texts, &t.barriers}) {
         list->erase(std::lower_bound(list->begin(), list->end(), a),
                     std::lower_bound(list->begin(), list->end(), b));
@@ -331,16 +357,15 @@ void SearchSnapshot::insertSubtree(const CatalogItem& item) {
     for (size_t i = 0; i < t.byteCounts.size(); ++i)
         t.byteCounts[i] += piece.byteCounts[i];
 
-    const size_t lo = size_t(std::lower_bound(t.described.begin(), t.described.end(), at) - t.described.begin());
-    const size_t textAt = t.descriptionStart[lo];
-    t.descriptions.insert(textAt, piece.descriptions);
-    for (size_t j = lo; j < t.descriptionStart.size(); ++j)
-        t.descriptionStart[j] += piece.descriptions.size();
-    piece.descriptionStart.pop_back();
-    for (size_t& start : piece.descriptionStart)
-        start += textAt;
-    t.descriptionStart.insert(t.descriptionStart.begin() + long(lo), piece.descriptionStart.begin(),
-                              piece.descriptionStart.end());
+    const size_t lo = size_t(std::lower_bound(t.texts.begin(), t.texts.end(), at) - t.texts.begin());
+    const size_t recordAt = t.recordStart[lo];
+    t.records.insert(recordAt, piece.records);
+    for (size_t j = lo; j < t.recordStart.size(); ++j)
+        t.recordStart[j] += piece.records.size();
+    piece.recordStart.pop_back();
+    for (size_t& start : piece.recordStart)
+        start += recordAt;
+    t.recordStart.insert(t.recordStart.begin() + long(lo), piece.recordStart.begin(), piece.recordStart.end());
     std::vector<uint32_t>* const lists[] = {&t.described, &t.texts, &t.barriers};
     std::vector<uint32_t>* const pieces[] = {&piece.described, &piece.texts, &piece.barriers};
     for (size_t l = 0; l < std::size(lists); ++l) {
@@ -376,29 +401,30 @@ void SearchSnapshot::updateOwn(uint32_t i) {
             t.nameStart[j] += delta;
     }
 
-    // The description is taken out and put back as it now is.
-    const size_t at = size_t(std::lower_bound(t.described.begin(), t.described.end(), i) - t.described.begin());
-    if (at < t.described.size() && t.described[at] == i) {
-        const size_t bytes = t.descriptionStart[at + 1] - t.descriptionStart[at];
-        t.descriptions.erase(t.descriptionStart[at], bytes);
-        t.described.erase(t.described.begin() + long(at));
-        t.descriptionStart.erase(t.descriptionStart.begin() + long(at));
-        for (size_t j = at; j < t.descriptionStart.size(); ++j)
-            t.descriptionStart[j] -= bytes;
+    // The texts are taken out and put back as they now are.
+    const size_t at = size_t(std::lower_bound(t.texts.begin(), t.texts.end(), i) - t.texts.begin());
+    if (at < t.texts.size() && t.texts[at] == i) {
+        const size_t bytes = t.recordStart[at + 1] - t.recordStart[at];
+        t.records.erase(t.recordStart[at], bytes);
+        t.texts.erase(t.texts.begin() + long(at));
+        t.recordStart.erase(t.recordStart.begin() + long(at));
+        for (size_t j = at; j < t.recordStart.size(); ++j)
+            t.recordStart[j] -= bytes;
     }
-    if (facts.description) {
-        const std::string folded = text::FoldCase(*facts.description);
-        const size_t textAt = t.descriptionStart[at];
-        t.descriptions.insert(textAt, folded);
-        t.described.insert(t.described.begin() + long(at), i);
-        t.descriptionStart.insert(t.descriptionStart.begin() + long(at), textAt);
-        for (size_t j = at + 1; j < t.descriptionStart.size(); ++j)
-            t.descriptionStart[j] += folded.size();
+    if (facts.bits & kHasText) {
+        std::string added;
+        AppendTextRecords(added, item);
+        const size_t recordAt = t.recordStart[at];
+        t.records.insert(recordAt, added);
+        t.texts.insert(t.texts.begin() + long(at), i);
+        t.recordStart.insert(t.recordStart.begin() + long(at), recordAt);
+        for (size_t j = at + 1; j < t.recordStart.size(); ++j)
+            t.recordStart[j] += added.size();
     }
-    if (facts.bits & kHasText)
-        InsertSorted(t.texts, i);
+    if (facts.bits & kHasDescription)
+        InsertSorted(t.described, i);
     else
-        EraseSorted(t.texts, i);
+        EraseSorted(t.described, i);
     if (IsBarrier(item, facts.bits))
         InsertSorted(t.barriers, i);
     else
@@ -446,12 +472,36 @@ void SearchSnapshot::itemChanged(CatalogItem& item) {
 
 // ---- Searching -------------------------------------------------------------------------------
 
-std::string_view SearchSnapshot::foldedDescription(uint32_t index) const {
+std::string_view SearchSnapshot::textRecords(uint32_t index) const {
     const Table& t = table_;
-    const size_t at = size_t(std::lower_bound(t.described.begin(), t.described.end(), index) -
-                             t.described.begin());
-    return std::string_view(t.descriptions)
-        .substr(t.descriptionStart[at], t.descriptionStart[at + 1] - t.descriptionStart[at]);
+    const size_t at = size_t(std::lower_bound(t.texts.begin(), t.texts.end(), index) - t.texts.begin());
+    if (at == t.texts.size() || t.texts[at] != index)
+        return {};
+    return std::string_view(t.records).substr(t.recordStart[at], t.recordStart[at + 1] - t.recordStart[at]);
+}
+
+bool SearchSnapshot::conditionsHold(const PreparedSearch& search, uint32_t index,
+                                    std::string_view records) const {
+    const CatalogItem& item = *table_.items[index];
+    if (search.caseSensitive)
+        return ConditionsHold(search, item);
+    for (const PreparedCondition& prepared : search.conditions) {
+        const ExtraInfoCondition& c = prepared.condition;
+        if (IsTextConditionKey(c.key)) {
+            // The item's text under that key, already folded like the condition's value.
+            std::optional<std::string_view> value;
+            AnyRecord(records, [&](uint8_t key, std::string_view text) {
+                if (key == c.key)
+                    value = text;
+                return key == c.key;
+            });
+            if (!value || !RunTextRoutine(prepared.routine, *value, c.text))
+                return false;
+        } else if (!IsNumericConditionKey(c.key) || !NumberConditionHolds(c, item.numberAttribute(c.key))) {
+            return false;
+        }
+    }
+    return true;
 }
 
 // Finds, in ascending order, the items of a range whose folded name holds a literal run: the
@@ -521,26 +571,36 @@ bool SearchSnapshot::matches(const PreparedSearch& search, uint32_t index, NameS
     bool found = name == NameState::Holds;
     if (name == NameState::Unknown)
         found = search.caseSensitive ? TextHolds(search, item.name()) : TextHolds(search, t.name(index));
-    if (!found && search.inDescription && (t.bits[index] & kHasDescription))
-        found = search.caseSensitive ? TextHolds(search, *item.textAttribute(attr::Description))
-                                     : TextHolds(search, foldedDescription(index));
-    if (!found && search.inExtraInfo && (t.bits[index] & kHasText)) {
-        for (const ItemAttribute& attribute : item.attributes()) {
-            if (attribute.valueClass() == AttributeClass::Text &&
-                TextHolds(search, ComparableText(search, attribute.text()))) {
-                found = true;
-                break;
+    const bool hasText = t.bits[index] & kHasText;
+    if (found || !hasText) {
+        // Without any text attribute only numeric conditions can hold.
+        if (!found || search.conditions.empty())
+            return found;
+        if (!hasText && std::any_of(search.conditions.begin(), search.conditions.end(),
+                                    [](const PreparedCondition& c) { return IsTextConditionKey(c.condition.key); }))
+            return false;
+    }
+    const std::string_view records = hasText ? textRecords(index) : std::string_view();
+    if (!found && search.caseSensitive) {
+        if (search.inDescription && (t.bits[index] & kHasDescription))
+            found = TextHolds(search, *item.textAttribute(attr::Description));
+        if (!found && search.inExtraInfo) {
+            for (const ItemAttribute& attribute : item.attributes()) {
+                if (attribute.valueClass() == AttributeClass::Text && TextHolds(search, attribute.text())) {
+                    found = true;
+                    break;
+                }
             }
         }
+    } else if (!found) {
+        if (search.inDescription && (t.bits[index] & kHasDescription))
+            found = AnyRecord(records, [&](uint8_t key, std::string_view text) {
+                return key == attr::Description && TextHolds(search, text);
+            });
+        if (!found && search.inExtraInfo)
+            found = AnyRecord(records, [&](uint8_t, std::string_view text) { return TextHolds(search, text); });
     }
-    if (!found)
-        return false;
-    // An item without any text attribute cannot meet a text condition; asking it costs a visit.
-    if (!(t.bits[index] & kHasText) &&
-        std::any_of(search.conditions.begin(), search.conditions.end(),
-                    [](const PreparedCondition& c) { return IsTextConditionKey(c.condition.key); }))
-        return false;
-    return search.conditions.empty() || ConditionsHold(search, item);
+    return found && (search.conditions.empty() || conditionsHold(search, index, records));
 }
 
 bool SearchSnapshot::locked(uint32_t index) const {

@@ -1,7 +1,7 @@
 // A compact copy of what searches read from the catalog, so that repeated searches do not walk
 // item records and case-fold every name again: the items in pre-order with their folded names in
 // one arena, and per item its parent, subtree end, flags, size, date and categories; beside them
-// the sorted lists of items that carry a description or any other text.
+// the sorted lists of items that carry a description or any other text, with those texts folded.
 //
 // Built on the first search and then kept up to date from the document's notifications: an
 // inserted subtree is spliced in at its pre-order place, a removed one cut out, a changed item
@@ -55,7 +55,7 @@ class SearchSnapshot : public DocumentObserver {
     size_t itemCount() const { return table_.items.size(); }
     // Bytes held per item, without the name arena, and the bytes of the folded texts.
     size_t bytesPerItem() const;
-    size_t arenaBytes() const { return table_.arena.capacity() + table_.descriptions.capacity(); }
+    size_t arenaBytes() const { return table_.arena.capacity() + table_.records.capacity(); }
 
     void itemInserted(CatalogItem& item) override;
     void itemRemoving(CatalogItem& item) override;
@@ -77,17 +77,17 @@ class SearchSnapshot : public DocumentObserver {
         std::vector<uint16_t> flags;
         std::vector<uint8_t> bits;
         std::string arena;
-        // Ascending item indices: the items with a description (their folded descriptions in
-        // `descriptions`), the items with any text attribute, and the items with children whose
-        // subtree a walk may not enter (not a container, or password-protected).
+        // Ascending item indices: the items with a description, the items with any text
+        // attribute (their folded texts in `records`), and the items with children whose subtree
+        // a walk may not enter (not a container, or password-protected).
         std::vector<uint32_t> described;
-        std::vector<size_t> descriptionStart;  // one more than described
-        std::string descriptions;
         std::vector<uint32_t> texts;
+        std::vector<size_t> recordStart;  // one more than texts
+        std::string records;
         std::vector<uint32_t> barriers;
         std::array<uint64_t, 256> byteCounts{};  // of the arena, to pick a literal's rarest byte
 
-        Table() : nameStart{0}, descriptionStart{0} {}
+        Table() : nameStart{0}, recordStart{0} {}
         // Appends `first`'s subtree (and with `siblings` those of its next siblings) in pre-order.
         // False when the offsets would overflow.
         bool append(const CatalogItem* first, uint32_t parentIndex, bool siblings);
@@ -120,7 +120,9 @@ class SearchSnapshot : public DocumentObserver {
         uint32_t from, uint32_t to, const CancelFlag* cancel, bool& cancelled) const;
     bool categoryStateOf(const PreparedSearch& search, uint32_t index, uint32_t startIndex,
                          bool startState) const;
-    std::string_view foldedDescription(uint32_t index) const;
+    // The item's text attributes as folded records; empty when it has none.
+    std::string_view textRecords(uint32_t index) const;
+    bool conditionsHold(const PreparedSearch& search, uint32_t index, std::string_view records) const;
     bool matches(const PreparedSearch& search, uint32_t index, NameState name) const;
     bool locked(uint32_t index) const;
 
