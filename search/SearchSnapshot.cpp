@@ -111,20 +111,6 @@ void EraseSorted(std::vector<uint32_t>& list, uint32_t value) {
 
 }  // namespace
 
-std::string_view RequiredRun(std::string_view word) {
-    std::string_view best;
-    while (!word.empty()) {
-        const size_t stop = word.find_first_of("*?");
-        const std::string_view run = word.substr(0, stop);
-        if (run.size() > best.size())
-            best = run;
-        if (stop == std::string_view::npos)
-            break;
-        word.remove_prefix(stop + 1);
-    }
-    return best;
-}
-
 // ---- Building and following the document -----------------------------------------------------
 
 void SearchSnapshot::Table::appendOwn(const CatalogItem& item, uint32_t parentIndex) {
@@ -736,6 +722,29 @@ std::vector<const CatalogItem*> SearchSnapshot::fullScan(const PreparedSearch& s
     return hits;
 }
 
+uint64_t SearchSnapshot::runWeight(std::string_view run) const {
+    uint64_t rarest = std::numeric_limits<uint64_t>::max();
+    for (const char c : run)
+        rarest = std::min(rarest, table_.byteCounts[uint8_t(c)]);
+    return rarest;
+}
+
+std::string_view SearchSnapshot::rarerRun(std::string_view best, std::string_view word) const {
+    // Each run of the word without "*" and "?" must occur; the one whose rarest byte is rarest
+    // in the arena leaves the fewest names to visit (the longer one when they tie).
+    while (!word.empty()) {
+        const size_t stop = word.find_first_of("*?");
+        const std::string_view run = word.substr(0, stop);
+        if (!run.empty() && (best.empty() || runWeight(run) < runWeight(best) ||
+                             (runWeight(run) == runWeight(best) && run.size() > best.size())))
+            best = run;
+        if (stop == std::string_view::npos)
+            break;
+        word.remove_prefix(stop + 1);
+    }
+    return best;
+}
+
 std::vector<const CatalogItem*> SearchSnapshot::search(const PreparedSearch& search,
                                                        const CatalogItem& start,
                                                        const CancelFlag* cancel,
@@ -759,21 +768,15 @@ std::vector<const CatalogItem*> SearchSnapshot::search(const PreparedSearch& sea
     if (!search.caseSensitive && !search.words.empty()) {
         if (search.allWords && !search.wholeString) {
             for (const std::string& word : search.words)
-                if (RequiredRun(word).size() > literal.size())
-                    literal = RequiredRun(word);
+                literal = rarerRun(literal, word);
         } else if (search.words.size() == 1) {
-            literal = RequiredRun(search.words[0]);
+            literal = rarerRun(literal, search.words[0]);
         }
     }
     // A common run with a date or size filter: testing the filter on every item is cheaper than
     // visiting every name that holds the run.
-    if (!literal.empty() && (search.dateTest || search.sizeFilter)) {
-        uint64_t rarest = std::numeric_limits<uint64_t>::max();
-        for (const char c : literal)
-            rarest = std::min(rarest, table_.byteCounts[uint8_t(c)]);
-        if (rarest > table_.items.size() / 16)
-            literal = {};
-    }
+    if (!literal.empty() && (search.dateTest || search.sizeFilter) && runWeight(literal) > table_.items.size() / 16)
+        literal = {};
     const bool literalDecides = !search.wholeString && search.find == TextRoutine::Substring &&
                                 search.words.size() == 1 && literal.size() == search.words[0].size();
     const std::vector<std::pair<uint32_t, uint32_t>> excluded =

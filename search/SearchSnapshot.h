@@ -125,6 +125,10 @@ class SearchSnapshot : public DocumentObserver {
     bool conditionsHold(const PreparedSearch& search, uint32_t index, std::string_view records) const;
     bool matches(const PreparedSearch& search, uint32_t index, NameState name) const;
     bool locked(uint32_t index) const;
+    // How often a run's rarest byte occurs in the arena; of `best` and the runs of `word`, the
+    // one to look for.
+    uint64_t runWeight(std::string_view run) const;
+    std::string_view rarerRun(std::string_view best, std::string_view word) const;
 
     CatalogDocument& document_;
     bool stale_ = true;
@@ -132,9 +136,5 @@ class SearchSnapshot : public DocumentObserver {
     size_t builds_ = 0;
     Table table_;
 };
-
-// The literal run of bytes every text that a word finds must hold: the longest stretch of the
-// word without "*" and "?". Empty when there is none.
-std::string_view RequiredRun(std::string_view word);
 
 }  // namespace shelfmark::search
