@@ -109,6 +109,57 @@ void EraseSorted(std::vector<uint32_t>& list, uint32_t value) {
         list.erase(at);
 }
 
+// Finds, in ascending order, the texts of a packed run of texts (names, or an item's text
+// records) that hold a literal run: the bytes are searched for the run's rarest byte with memchr
+// and the run compared around it, so texts without that byte cost nothing; a match found is
+// mapped to its text by galloping forward, and one that runs across two texts is no hit.
+template <typename Offset>
+class RunCursor {
+  public:
+    // Texts `from` to `to` of `starts` (one offset more than texts), looking for `run`.
+    RunCursor(const char* base, const Offset* starts, std::string_view run, size_t rare, size_t from, size_t to)
+        : base_(base), starts_(starts), run_(run), rare_(rare), pos_(starts[from]), end_(starts[to]),
+          text_(from), to_(to) {}
+
+    // The next text that holds the run, or `to`.
+    size_t next() {
+        const size_t length = run_.size();
+        while (pos_ + length <= end_) {
+            const size_t from = pos_ + rare_;
+            const size_t last = end_ - (length - 1 - rare_);
+            const void* found = std::memchr(base_ + from, run_[rare_], last - from);
+            if (!found)
+                break;
+            const size_t at = size_t(static_cast<const char*>(found) - base_) - rare_;
+            if (length > 1 && std::memcmp(base_ + at, run_.data(), length) != 0) {
+                pos_ = at + 1;
+                continue;
+            }
+            for (int step = 0; step < 8 && starts_[text_ + 1] <= at; ++step)
+                ++text_;
+            if (starts_[text_ + 1] <= at)
+                text_ = size_t(std::upper_bound(starts_ + text_ + 1, starts_ + to_ + 1, Offset(at)) - starts_ - 1);
+            if (at + length <= starts_[text_ + 1]) {
+                pos_ = starts_[text_ + 1];
+                return text_++;
+            }
+            pos_ = at + 1;  // runs into the next text: look again just after this start
+        }
+        pos_ = end_;
+        return to_;
+    }
+
+  private:
+    const char* base_;
+    const Offset* starts_;
+    std::string_view run_;
+    size_t rare_;
+    size_t pos_;
+    size_t end_;
+    size_t text_;
+    size_t to_;
+};
+
 }  // namespace
 
 // ---- Building and following the document -----------------------------------------------------
@@ -490,60 +541,6 @@ bool SearchSnapshot::conditionsHold(const PreparedSearch& search, uint32_t index
     return true;
 }
 
-// Finds, in ascending order, the items of a range whose folded name holds a literal run: the
-// arena is searched for the run's rarest byte with memchr and the run compared around it, so
-// names without that byte cost nothing; a match found is mapped to its name by galloping
-// forward, and one that runs across two names is no hit.
-class SearchSnapshot::NameCursor {
-  public:
-    NameCursor(const Table& t, std::string_view literal, uint32_t from, uint32_t to)
-        : base_(t.arena.data()), starts_(t.nameStart.data()), literal_(literal),
-          pos_(t.nameStart[from]), end_(t.nameStart[to]), index_(from), to_(to) {
-        for (size_t r = 1; r < literal.size(); ++r)
-            if (t.byteCounts[uint8_t(literal[r])] < t.byteCounts[uint8_t(literal[rare_])])
-                rare_ = r;
-    }
-
-    // The next item whose name holds the run, or `to`.
-    uint32_t next() {
-        const size_t length = literal_.size();
-        while (pos_ + length <= end_) {
-            const size_t from = pos_ + rare_;
-            const size_t last = end_ - (length - 1 - rare_);
-            const void* found = std::memchr(base_ + from, literal_[rare_], last - from);
-            if (!found)
-                break;
-            const size_t at = size_t(static_cast<const char*>(found) - base_) - rare_;
-            if (length > 1 && std::memcmp(base_ + at, literal_.data(), length) != 0) {
-                pos_ = at + 1;
-                continue;
-            }
-            for (int step = 0; step < 8 && starts_[index_ + 1] <= at; ++step)
-                ++index_;
-            if (starts_[index_ + 1] <= at)
-                index_ = uint32_t(std::upper_bound(starts_ + index_ + 1, starts_ + to_ + 1, uint32_t(at)) -
-                                  starts_ - 1);
-            if (at + length <= starts_[index_ + 1]) {
-                pos_ = starts_[index_ + 1];
-                return index_++;
-            }
-            pos_ = at + 1;  // runs into the next name: look again just after this start
-        }
-        pos_ = end_;
-        return to_;
-    }
-
-  private:
-    const char* base_;
-    const uint32_t* starts_;
-    std::string_view literal_;
-    size_t rare_ = 0;
-    size_t pos_;
-    size_t end_;
-    uint32_t index_;
-    uint32_t to_;
-};
-
 bool SearchSnapshot::matches(const PreparedSearch& search, uint32_t index, NameState name) const {
     const Table& t = table_;
     if (!DateAccepted(search, t.date[index]))
@@ -604,7 +601,7 @@ bool SearchSnapshot::categoryStateOf(const PreparedSearch& search, uint32_t inde
     return startState;
 }
 
-std::vector<std::pair<uint32_t, uint32_t>> SearchSnapshot::excludedRanges(uint32_t startIndex) const {
+SearchSnapshot::Excluded SearchSnapshot::excludedRanges(uint32_t startIndex) const {
     const Table& t = table_;
     std::vector<std::pair<uint32_t, uint32_t>> out;
     uint32_t covered = 0;
@@ -621,16 +618,39 @@ std::vector<std::pair<uint32_t, uint32_t>> SearchSnapshot::excludedRanges(uint32
     return out;
 }
 
-std::vector<const CatalogItem*> SearchSnapshot::candidateScan(
-    const PreparedSearch& search, std::string_view literal, bool literalDecides, uint32_t startIndex,
-    const std::vector<std::pair<uint32_t, uint32_t>>& excluded, uint32_t from, uint32_t to,
-    const CancelFlag* cancel, bool& cancelled) const {
-    // Only an item whose name holds the run, or that has a text the search also reads, can be
-    // found; every other item is passed over without a look.
+size_t SearchSnapshot::rareByte(std::string_view run) const {
+    size_t rare = 0;
+    for (size_t r = 1; r < run.size(); ++r)
+        if (table_.byteCounts[uint8_t(run[r])] < table_.byteCounts[uint8_t(run[rare])])
+            rare = r;
+    return rare;
+}
+
+std::vector<const CatalogItem*> SearchSnapshot::candidateScan(const PreparedSearch& search, const Runs& runs,
+                                                              uint32_t startIndex, const Excluded& excluded,
+                                                              uint32_t from, uint32_t to,
+                                                              const CancelFlag* cancel, bool& cancelled) const {
+    // Only an item whose texts hold the runs can be found. With a condition's run, the items
+    // whose text records hold it; otherwise those whose name holds the name run, and those with
+    // a text the search also reads. Every other item is passed over without a look.
     const Table& t = table_;
     std::vector<const CatalogItem*> hits;
-    NameCursor names(t, literal, from, to);
-    const std::vector<uint32_t>* others = search.inExtraInfo      ? &t.texts
+    const size_t textFrom = size_t(std::lower_bound(t.texts.begin(), t.texts.end(), from) - t.texts.begin());
+    const size_t textTo = size_t(std::lower_bound(t.texts.begin(), t.texts.end(), to) - t.texts.begin());
+    const bool byRecords = !runs.condition.empty();
+    RunCursor<size_t> records(t.records.data(), t.recordStart.data(), runs.condition, rareByte(runs.condition),
+                              textFrom, byRecords ? textTo : textFrom);
+    RunCursor<uint32_t> names(t.arena.data(), t.nameStart.data(), runs.name, rareByte(runs.name), from,
+                              byRecords ? from : to);
+    auto nextDriven = [&]() -> uint32_t {
+        if (byRecords) {
+            const size_t at = records.next();
+            return at < textTo ? t.texts[at] : to;
+        }
+        return uint32_t(names.next());
+    };
+    const std::vector<uint32_t>* others = byRecords             ? nullptr
+                                          : search.inExtraInfo   ? &t.texts
                                           : search.inDescription ? &t.described
                                                                  : nullptr;
     auto other = others ? std::lower_bound(others->begin(), others->end(), from) : t.texts.end();
@@ -638,16 +658,17 @@ std::vector<const CatalogItem*> SearchSnapshot::candidateScan(
     auto skip = std::lower_bound(excluded.begin(), excluded.end(), std::pair<uint32_t, uint32_t>(from, 0),
                                  [](const auto& a, const auto& b) { return a.second <= b.first; });
     const bool startState = StartCategoryState(search, *t.items[startIndex]);
-    uint32_t nextName = names.next();
+    uint32_t nextHit = nextDriven();
     while (true) {
         const uint32_t nextOther = other != othersEnd ? *other : to;
-        const uint32_t i = std::min(nextName, nextOther);
+        const uint32_t i = std::min(nextHit, nextOther);
         if (i >= to)
             break;
-        NameState name = NameState::Fails;
-        if (i == nextName) {
-            name = literalDecides ? NameState::Holds : NameState::Unknown;
-            nextName = names.next();
+        NameState name = byRecords ? NameState::Unknown : NameState::Fails;
+        if (i == nextHit) {
+            if (!byRecords)
+                name = runs.nameDecides ? NameState::Holds : NameState::Unknown;
+            nextHit = nextDriven();
         }
         if (i == nextOther)
             ++other;
@@ -763,24 +784,30 @@ std::vector<const CatalogItem*> SearchSnapshot::search(const PreparedSearch& sea
         return {};
 
     // A literal run the name must hold for the name to match: the one word's run, or under
-    // AllWords the longest run of any word. Case-sensitive words are not folded like the arena.
-    std::string_view literal;
+    // AllWords the rarest run of any word. Case-sensitive words are not folded like the arena.
+    Runs runs;
     if (!search.caseSensitive && !search.words.empty()) {
         if (search.allWords && !search.wholeString) {
             for (const std::string& word : search.words)
-                literal = rarerRun(literal, word);
+                runs.name = rarerRun(runs.name, word);
         } else if (search.words.size() == 1) {
-            literal = rarerRun(literal, search.words[0]);
+            runs.name = rarerRun(runs.name, search.words[0]);
         }
     }
+    // Every text condition's value must occur in one of the item's texts.
+    if (!search.caseSensitive)
+        for (const PreparedCondition& condition : search.conditions)
+            if (IsTextConditionKey(condition.condition.key))
+                runs.condition = rarerRun(runs.condition, condition.condition.text);
     // A common run with a date or size filter: testing the filter on every item is cheaper than
     // visiting every name that holds the run.
-    if (!literal.empty() && (search.dateTest || search.sizeFilter) && runWeight(literal) > table_.items.size() / 16)
-        literal = {};
-    const bool literalDecides = !search.wholeString && search.find == TextRoutine::Substring &&
-                                search.words.size() == 1 && literal.size() == search.words[0].size();
-    const std::vector<std::pair<uint32_t, uint32_t>> excluded =
-        literal.empty() ? std::vector<std::pair<uint32_t, uint32_t>>() : excludedRanges(startIndex);
+    if (runs.condition.empty() && !runs.name.empty() && (search.dateTest || search.sizeFilter) &&
+        runWeight(runs.name) > table_.items.size() / 16)
+        runs.name = {};
+    runs.nameDecides = !search.wholeString && search.find == TextRoutine::Substring &&
+                       search.words.size() == 1 && runs.name.size() == search.words[0].size();
+    const bool candidates = !runs.name.empty() || !runs.condition.empty();
+    const Excluded excluded = candidates ? excludedRanges(startIndex) : Excluded();
 
     if (threads == 0)
         threads = std::max(1u, std::thread::hardware_concurrency());
@@ -791,10 +818,8 @@ std::vector<const CatalogItem*> SearchSnapshot::search(const PreparedSearch& sea
         const uint32_t from = first + uint32_t(uint64_t(last - first) * part / threads);
         const uint32_t to = first + uint32_t(uint64_t(last - first) * (part + 1) / threads);
         bool stopped = false;
-        parts[part] = literal.empty()
-                          ? fullScan(search, startIndex, from, to, cancel, stopped)
-                          : candidateScan(search, literal, literalDecides, startIndex, excluded, from,
-                                          to, cancel, stopped);
+        parts[part] = candidates ? candidateScan(search, runs, startIndex, excluded, from, to, cancel, stopped)
+                                 : fullScan(search, startIndex, from, to, cancel, stopped);
         cancelled[part] = stopped;
     };
     {

@@ -97,7 +97,6 @@ class SearchSnapshot : public DocumentObserver {
             return {arena.data() + nameStart[index], nameStart[index + 1] - nameStart[index]};
         }
     };
-    class NameCursor;
     enum class NameState : uint8_t { Unknown, Holds, Fails };
 
     void build();
@@ -109,15 +108,24 @@ class SearchSnapshot : public DocumentObserver {
     void eraseSubtree(uint32_t index);
     void updateOwn(uint32_t index);
     // The subtrees of the range a walk does not enter (locked or below a non-container).
-    std::vector<std::pair<uint32_t, uint32_t>> excludedRanges(uint32_t startIndex) const;
+    using Excluded = std::vector<std::pair<uint32_t, uint32_t>>;
+    Excluded excludedRanges(uint32_t startIndex) const;
 
+    // The literal runs a search looks for first: one every name that matches must hold (empty:
+    // none), whether holding it decides the name test, and one that some text of every item that
+    // meets the conditions must hold.
+    struct Runs {
+        std::string_view name;
+        bool nameDecides = false;
+        std::string_view condition;
+    };
     std::vector<const CatalogItem*> fullScan(const PreparedSearch& search, uint32_t startIndex,
                                              uint32_t from, uint32_t to,
                                              const CancelFlag* cancel, bool& cancelled) const;
-    std::vector<const CatalogItem*> candidateScan(
-        const PreparedSearch& search, std::string_view literal, bool literalDecides,
-        uint32_t startIndex, const std::vector<std::pair<uint32_t, uint32_t>>& excluded,
-        uint32_t from, uint32_t to, const CancelFlag* cancel, bool& cancelled) const;
+    std::vector<const CatalogItem*> candidateScan(const PreparedSearch& search, const Runs& runs,
+                                                  uint32_t startIndex, const Excluded& excluded,
+                                                  uint32_t from, uint32_t to,
+                                                  const CancelFlag* cancel, bool& cancelled) const;
     bool categoryStateOf(const PreparedSearch& search, uint32_t index, uint32_t startIndex,
                          bool startState) const;
     // The item's text attributes as folded records; empty when it has none.
@@ -128,6 +136,8 @@ class SearchSnapshot : public DocumentObserver {
     // How often a run's rarest byte occurs in the arena; of `best` and the runs of `word`, the
     // one to look for.
     uint64_t runWeight(std::string_view run) const;
+    // The position of the run's rarest byte.
+    size_t rareByte(std::string_view run) const;
     std::string_view rarerRun(std::string_view best, std::string_view word) const;
 
     CatalogDocument& document_;
