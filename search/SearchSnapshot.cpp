@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <limits>
 #include <optional>
 #include <thread>
@@ -244,6 +245,7 @@ void SearchSnapshot::refresh() {
 
 void SearchSnapshot::build() {
     table_ = Table();
+    trigrams_.reset();
     stale_ = false;
     ++builds_;
     usable_ = table_.append(document_.tree().topLevel(), kNoParent, true);
@@ -284,6 +286,7 @@ bool SearchSnapshot::siblingsInOrder(uint32_t parentIndex, const CatalogItem* fi
 
 void SearchSnapshot::eraseSubtree(uint32_t a) {
     Table& t = table_;
+    trigrams_.reset();  // its blocks are numbered by position
     const uint32_t b = t.end[a];
     const uint32_t k = b - a;
     for (uint32_t p = t.parent[a]; p != kNoParent; p = t.parent[p])
@@ -358,6 +361,7 @@ void SearchSnapshot::insertSubtree(const CatalogItem& item) {
         return;
     }
     const uint32_t k = uint32_t(piece.items.size());
+    trigrams_.reset();  // its blocks are numbered by position
 
     for (uint32_t a = p; a != kNoParent; a = t.parent[a])
         t.end[a] += k;
@@ -436,6 +440,8 @@ void SearchSnapshot::updateOwn(uint32_t i) {
         t.arena.replace(t.nameStart[i], old.size(), name);
         for (size_t j = i + 1; j < t.nameStart.size(); ++j)
             t.nameStart[j] += delta;
+        if (trigrams_)
+            InsertSorted(dirtyBlocks_, i / TrigramIndex::kBlockItems);
     }
 
     // The texts are taken out and put back as they now are.
@@ -640,14 +646,39 @@ std::vector<const CatalogItem*> SearchSnapshot::candidateScan(const PreparedSear
     const bool byRecords = !runs.condition.empty();
     RunCursor<size_t> records(t.records.data(), t.recordStart.data(), runs.condition, rareByte(runs.condition),
                               textFrom, byRecords ? textTo : textFrom);
-    RunCursor<uint32_t> names(t.arena.data(), t.nameStart.data(), runs.name, rareByte(runs.name), from,
-                              byRecords ? from : to);
+    const size_t rare = rareByte(runs.name);
+    RunCursor<uint32_t> names(t.arena.data(), t.nameStart.data(), runs.name, rare, from,
+                              byRecords || runs.blocks ? from : to);
+    // With the trigram index the names are looked through block by block.
+    constexpr uint32_t kBlock = TrigramIndex::kBlockItems;
+    auto block = runs.blocks ? std::lower_bound(runs.blocks->begin(), runs.blocks->end(), from / kBlock)
+                             : std::vector<uint32_t>::const_iterator();
+    std::optional<RunCursor<uint32_t>> inBlock;
+    uint32_t blockEnd = 0;
     auto nextDriven = [&]() -> uint32_t {
         if (byRecords) {
             const size_t at = records.next();
             return at < textTo ? t.texts[at] : to;
         }
-        return uint32_t(names.next());
+        if (!runs.blocks)
+            return uint32_t(names.next());
+        while (true) {
+            if (inBlock) {
+                const size_t i = inBlock->next();
+                if (i < blockEnd)
+                    return uint32_t(i);
+                inBlock.reset();
+            }
+            if (block == runs.blocks->end())
+                return to;
+            const uint32_t lo = std::max(from, *block * kBlock);
+            blockEnd = uint32_t(std::min<uint64_t>(to, uint64_t(*block) * kBlock + kBlock));
+            ++block;
+            if (lo >= to)
+                return to;
+            if (lo < blockEnd)
+                inBlock.emplace(t.arena.data(), t.nameStart.data(), runs.name, rare, lo, blockEnd);
+        }
     };
     const std::vector<uint32_t>* others = byRecords             ? nullptr
                                           : search.inExtraInfo   ? &t.texts
@@ -807,6 +838,20 @@ std::vector<const CatalogItem*> SearchSnapshot::search(const PreparedSearch& sea
     runs.nameDecides = !search.wholeString && search.find == TextRoutine::Substring &&
                        search.words.size() == 1 && runs.name.size() == search.words[0].size();
     const bool candidates = !runs.name.empty() || !runs.condition.empty();
+    std::vector<uint32_t> blocks;
+    if (runs.condition.empty() && runs.name.size() >= TrigramIndex::kMinimumRun &&
+        table_.items.size() >= trigramThreshold_) {
+        if (!trigrams_) {
+            trigrams_.emplace(table_.arena, table_.nameStart);
+            dirtyBlocks_.clear();
+        }
+        if (trigrams_->usable()) {
+            const std::vector<uint32_t> indexed = trigrams_->candidateBlocks(runs.name);
+            std::set_union(indexed.begin(), indexed.end(), dirtyBlocks_.begin(), dirtyBlocks_.end(),
+                           std::back_inserter(blocks));
+            runs.blocks = &blocks;
+        }
+    }
     const Excluded excluded = candidates ? excludedRanges(startIndex) : Excluded();
 
     if (threads == 0)

@@ -12,12 +12,15 @@
 // A search whose name test needs a literal run of bytes (the longest run of a word without "*"
 // and "?") looks for that run in the arena first, from the run's rarest byte, so that names
 // without it are never visited; the exact test always decides. Other searches scan every item.
-// Either way the pre-order range is split between threads and their hits joined in order, finding
-// exactly what SearchTree finds.
+// In a large catalog a run of three bytes or more is first narrowed to the blocks of names the
+// trigram index names (built on the first search that can use it, dropped when items are inserted
+// or removed, renamed items' blocks always visited). Either way the pre-order range is split
+// between threads and their hits joined in order, finding exactly what SearchTree finds.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -25,6 +28,7 @@
 
 #include "catalog/DocumentObserver.h"
 #include "search/PreparedSearch.h"
+#include "search/TrigramIndex.h"
 
 namespace shelfmark {
 class CancelFlag;
@@ -56,6 +60,10 @@ class SearchSnapshot : public DocumentObserver {
     // Bytes held per item, without the name arena, and the bytes of the folded texts.
     size_t bytesPerItem() const;
     size_t arenaBytes() const { return table_.arena.capacity() + table_.records.capacity(); }
+    // Catalogs with at least this many items use the trigram index (by default 1 << 18).
+    void setTrigramThreshold(size_t items) { trigramThreshold_ = items; }
+    // The index's bytes; 0 while there is none.
+    size_t trigramBytes() const { return trigrams_ ? trigrams_->bytes() : 0; }
 
     void itemInserted(CatalogItem& item) override;
     void itemRemoving(CatalogItem& item) override;
@@ -118,6 +126,7 @@ class SearchSnapshot : public DocumentObserver {
         std::string_view name;
         bool nameDecides = false;
         std::string_view condition;
+        const std::vector<uint32_t>* blocks = nullptr;  // the blocks that may hold the name run
     };
     std::vector<const CatalogItem*> fullScan(const PreparedSearch& search, uint32_t startIndex,
                                              uint32_t from, uint32_t to,
@@ -145,6 +154,9 @@ class SearchSnapshot : public DocumentObserver {
     bool usable_ = false;  // false: the catalog is too large for the snapshot's offsets
     size_t builds_ = 0;
     Table table_;
+    size_t trigramThreshold_ = size_t(1) << 18;
+    std::optional<TrigramIndex> trigrams_;
+    std::vector<uint32_t> dirtyBlocks_;  // blocks with names changed since the index was built
 };
 
 }  // namespace shelfmark::search

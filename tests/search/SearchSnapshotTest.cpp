@@ -136,6 +136,9 @@ TEST(SearchSnapshot, FindsWhatTheTreeWalkFinds) {
         while (budget > 0)
             random.Fill(tree, tree.root(), 0, budget);
         SearchSnapshot snapshot(document);
+        // The same catalog through the trigram index, which small catalogs otherwise go without.
+        SearchSnapshot indexed(document);
+        indexed.setTrigramThreshold(0);
         const std::vector<const CatalogItem*> starts = Containers(tree);
         for (int q = 0; q < 60; ++q) {
             const SearchCriteria criteria = random.Criteria();
@@ -146,6 +149,8 @@ TEST(SearchSnapshot, FindsWhatTheTreeWalkFinds) {
             for (unsigned threads : {1u, 2u, 3u}) {
                 ASSERT_EQ(snapshot.search(search, start, nullptr, threads), expected)
                     << "seed " << seed << " query " << q << " text '" << criteria.text << "' threads " << threads;
+                ASSERT_EQ(indexed.search(search, start, nullptr, threads), expected)
+                    << "indexed: seed " << seed << " query " << q << " text '" << criteria.text << "' threads " << threads;
             }
             ++compared;
             nonEmpty += !expected.empty();
@@ -168,6 +173,7 @@ TEST(SearchSnapshot, SplitsLargeRangesBetweenThreads) {
             random.Fill(tree, d, 0, budget);
     }
     SearchSnapshot snapshot(document);
+    snapshot.setTrigramThreshold(0);
     for (int q = 0; q < 30; ++q) {
         const PreparedSearch search = PrepareSearch(random.Criteria(), kNow);
         const auto expected = SearchTree(search, *tree.root());
@@ -242,6 +248,7 @@ TEST(SearchSnapshot, FollowsEditsInPlace) {
         for (int f = 0; f < 3; ++f)
             folders.push_back(Add(tree, tree.root(), ("folder" + std::to_string(f)).c_str(), itemflag::Folder));
         SearchSnapshot snapshot(document);
+        snapshot.setTrigramThreshold(seed % 2 ? 0 : SIZE_MAX);
         snapshot.refresh();
         // AllWords with an empty text finds every item: the whole pre-order, compared item by item.
         SearchCriteria everything = InitialCriteria(kNow);
