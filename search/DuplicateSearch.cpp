@@ -7,6 +7,8 @@
 
 #include "catalog/CatalogItem.h"
 #include "foundation/CancelFlag.h"
+#include "foundation/Prompter.h"
+#include "search/SearchCriteria.h"
 #include "foundation/Utf8Text.h"
 
 namespace shelfmark::search {
@@ -85,12 +87,25 @@ bool SameUnder(const SortKey& a, const SortKey& b, const std::string& names, uns
 
 }  // namespace
 
+bool DuplicateCriteriaChosen(unsigned criteria, Prompter& prompter) {
+    if (criteria != 0)
+        return true;
+    // A fixed text, never translated.
+    prompter.show({{}, "Please select at least one comparison criterium!", PromptIcon::Warning, PromptButtons::Ok});
+    return false;
+}
+
+void SetMinimumSize(DuplicateJob& job, std::string_view sizeText, unsigned unitShift) {
+    job.minSizeFilter = !sizeText.empty();
+    job.minSize = SizeTextValue(sizeText, unitShift);
+}
+
 std::vector<const CatalogItem*> CollectDuplicateCandidates(const DuplicateJob& job) {
     std::vector<const CatalogItem*> candidates;
     if (!job.scope)
         return candidates;
     constexpr uint16_t kDescended = itemflag::Directory | itemflag::Folder | itemflag::Shortcut;
-    const CatalogItem* item = (job.scope->flags() & kDescended) ? job.scope->firstChild() : nullptr;
+    const CatalogItem* item = job.scope->firstChild();
     while (item) {
         if (item->flags() & kDescended) {
             if (const CatalogItem* child = item->firstChild()) {
