@@ -421,10 +421,11 @@ void SearchSnapshot::insertSubtree(const CatalogItem& item) {
         InsertSorted(t.barriers, p);
 }
 
-void SearchSnapshot::updateOwn(uint32_t i) {
+bool SearchSnapshot::updateOwn(uint32_t i) {
     Table& t = table_;
     const CatalogItem& item = *t.items[i];
     const AttributeFacts facts = FactsOf(item);
+    bool reordering = t.flags[i] != item.flags();
     t.size[i] = item.size();
     t.date[i] = item.date();
     t.flags[i] = item.flags();
@@ -434,6 +435,7 @@ void SearchSnapshot::updateOwn(uint32_t i) {
     const std::string name = text::FoldCase(item.name());
     const std::string_view old = t.name(i);
     if (old != name) {
+        reordering = true;
         CountBytes(t.byteCounts, old, -1);
         CountBytes(t.byteCounts, name, 1);
         const uint32_t delta = uint32_t(name.size()) - uint32_t(old.size());
@@ -472,6 +474,7 @@ void SearchSnapshot::updateOwn(uint32_t i) {
         InsertSorted(t.barriers, i);
     else
         EraseSorted(t.barriers, i);
+    return reordering;
 }
 
 void SearchSnapshot::itemInserted(CatalogItem& item) {
@@ -505,10 +508,9 @@ void SearchSnapshot::itemChanged(CatalogItem& item) {
         stale_ = true;
         return;
     }
-    updateOwn(index);
-    // A change may come with its siblings sorted again; the pre-order must follow the tree.
+    // A new name or kind may come with the siblings sorted again; the pre-order must follow.
     const CatalogItem* parent = item.parent();
-    if (!siblingsInOrder(table_.parent[index],
+    if (updateOwn(index) && !siblingsInOrder(table_.parent[index],
                          parent ? parent->firstChildIgnoringLock() : document_.tree().topLevel()))
         stale_ = true;
 }

@@ -114,7 +114,8 @@ class SearchSnapshot : public DocumentObserver {
     bool siblingsInOrder(uint32_t parentIndex, const CatalogItem* firstSibling) const;
     void insertSubtree(const CatalogItem& item);
     void eraseSubtree(uint32_t index);
-    void updateOwn(uint32_t index);
+    // Whether the name or flags changed, which may come with the siblings sorted again.
+    bool updateOwn(uint32_t index);
     // The subtrees of the range a walk does not enter (locked or below a non-container).
     using Excluded = std::vector<std::pair<uint32_t, uint32_t>>;
     Excluded excludedRanges(uint32_t startIndex) const;

@@ -221,7 +221,22 @@ TEST(SearchSnapshot, SeesRenamesDeletesAndReads) {
     session.run();
     session.commit();
     EXPECT_EQ(find("summer"), (Strings{"Summer.jpg", "summer-read.png"}));
-    EXPECT_EQ(snapshot.builds(), 1u);  // every change was followed in place
+
+    // Reading the disk again, renamed and with a file gone and one new.
+    std::filesystem::remove(dir / "vol" / "Photos" / "summer-read.png");
+    testing::WriteFile(dir / "vol" / "Photos" / "summer-again.png", "png");
+    ReadRequest update;
+    update.root = (dir / "vol").string();
+    update.diskToUpdate = "Read";
+    update.name = "A read again";
+    ReadSession again(document, prompter);
+    ASSERT_EQ(again.prepare(update), PrepareResult::Ready);
+    again.run();
+    again.commit();
+    EXPECT_EQ(find("summer"), (Strings{"summer-again.png", "Summer.jpg"}));
+    EXPECT_EQ(find("again"), (Strings{"A read again", "summer-again.png"}));
+    // Every change but the update's resorting of the disks was followed in place.
+    EXPECT_LE(snapshot.builds(), 2u);
 }
 
 // Every item of the tree with a subtree that can be edited: not the root.
