@@ -858,7 +858,9 @@ std::vector<const CatalogItem*> SearchSnapshot::search(const PreparedSearch& sea
 
     if (threads == 0)
         threads = std::max(1u, std::thread::hardware_concurrency());
-    threads = std::min<unsigned>(threads, std::max<uint32_t>(1, (last - first) / kItemsPerThread));
+    // The work is the items a scan may visit: with the index, only those of the named blocks.
+    const uint64_t work = runs.blocks ? uint64_t(blocks.size()) * TrigramIndex::kBlockItems : last - first;
+    threads = unsigned(std::min<uint64_t>(threads, std::max<uint64_t>(1, work / kItemsPerThread)));
     std::vector<std::vector<const CatalogItem*>> parts(threads);
     std::vector<char> cancelled(threads, 0);
     auto run = [&](unsigned part) {
