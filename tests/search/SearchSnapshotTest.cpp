@@ -308,6 +308,73 @@ TEST(SearchSnapshot, FollowsEditsInPlace) {
     }
 }
 
+TEST(SearchSnapshot, NarrowedSearchesStayOutOfLockedAndNonContainerSubtrees) {
+    SilentPrompter prompter;
+    CatalogDocument document(prompter);
+    CatalogTree& tree = document.tree();
+    CatalogItem* disk = Add(tree, tree.root(), "Disk", DiskFlags(MediaType::HardDisk));
+    CatalogItem* safe = Add(tree, disk, "Target safe", itemflag::Directory);
+    Add(tree, safe, "target inside.txt");
+    CatalogItem* file = Add(tree, disk, "target file.bin");
+    Add(tree, file, "target below a file.txt");
+    CatalogItem* open = Add(tree, disk, "open", itemflag::Directory);
+    Add(tree, open, "TARGET open.txt");
+    const uint8_t check[] = {7};
+    tree.setBlockAttribute(safe, attr::PasswordCheck, check);
+    for (const size_t threshold : {size_t(0), SIZE_MAX}) {
+        SearchSnapshot snapshot(document);
+        snapshot.setTrigramThreshold(threshold);
+        SearchCriteria criteria = InitialCriteria(kNow);
+        criteria.text = "target";
+        const PreparedSearch search = PrepareSearch(criteria, kNow);
+        // The locked directory itself is found, nothing inside it or below the file.
+        EXPECT_EQ(Names(snapshot.search(search, *tree.root())),
+                  (Strings{"Target safe", "target file.bin", "TARGET open.txt"}));
+        // Unlocking needs no notice: the lock is asked of the item at each search.
+        tree.setNumberAttribute(safe, attr::Unlocked, 1);
+        EXPECT_EQ(Names(snapshot.search(search, *tree.root())),
+                  (Strings{"Target safe", "target inside.txt", "target file.bin", "TARGET open.txt"}));
+        EXPECT_EQ(snapshot.search(search, *tree.root()), SearchTree(search, *tree.root()));
+        tree.removeAttribute(safe, attr::Unlocked);
+    }
+}
+
+TEST(SearchSnapshot, TextConditionsReadTheTextsAsTheyNowAre) {
+    SilentPrompter prompter;
+    CatalogDocument document(prompter);
+    CatalogTree& tree = document.tree();
+    CatalogItem* disk = Add(tree, tree.root(), "Disk", DiskFlags(MediaType::HardDisk));
+    CatalogItem* song = Add(tree, disk, "song.mp3");
+    Add(tree, disk, "other.mp3");
+    SearchSnapshot snapshot(document);
+    SearchCriteria criteria = InitialCriteria(kNow);
+    criteria.text = "mp3";
+    criteria.conditions.push_back({attr::Artist, ConditionOperator::Contains, 0, 0, "BEATLES"});
+    EXPECT_EQ(Names(snapshot.search(PrepareSearch(criteria, kNow), *tree.root())), Strings{});
+    tree.setTextAttribute(song, attr::Artist, "The Beatles");
+    document.notifyChanged(*song);
+    EXPECT_EQ(Names(snapshot.search(PrepareSearch(criteria, kNow), *tree.root())), (Strings{"song.mp3"}));
+    // Case-sensitive: the value as stored decides.
+    criteria.caseSensitive = true;
+    EXPECT_EQ(Names(snapshot.search(PrepareSearch(criteria, kNow), *tree.root())), Strings{});
+    criteria.conditions[0].text = "Beatles";
+    EXPECT_EQ(Names(snapshot.search(PrepareSearch(criteria, kNow), *tree.root())), (Strings{"song.mp3"}));
+    // A text found only in another attribute with extra information on, and a numeric condition.
+    criteria = InitialCriteria(kNow);
+    criteria.text = "beatles";
+    criteria.inExtraInfo = true;
+    EXPECT_EQ(Names(snapshot.search(PrepareSearch(criteria, kNow), *tree.root())), (Strings{"song.mp3"}));
+    criteria.conditions.push_back({attr::TrackNumber, ConditionOperator::GreaterThan, 2, 0, {}});
+    EXPECT_EQ(Names(snapshot.search(PrepareSearch(criteria, kNow), *tree.root())), Strings{});
+    tree.setNumberAttribute(song, attr::TrackNumber, 3);
+    document.notifyChanged(*song);
+    EXPECT_EQ(Names(snapshot.search(PrepareSearch(criteria, kNow), *tree.root())), (Strings{"song.mp3"}));
+    tree.removeAttribute(song, attr::Artist);
+    document.notifyChanged(*song);
+    EXPECT_EQ(Names(snapshot.search(PrepareSearch(criteria, kNow), *tree.root())), Strings{});
+    EXPECT_EQ(snapshot.builds(), 1u);
+}
+
 TEST(SearchSnapshot, AWordAcrossTwoNamesIsNoHit) {
     SilentPrompter prompter;
     CatalogDocument document(prompter);
