@@ -180,8 +180,6 @@ void SearchSnapshot::Table::appendOwn(const CatalogItem& item, uint32_t parentIn
     categories.push_back(facts.categories);
     flags.push_back(item.flags());
     bits.push_back(facts.bits);
-    if (facts.bits & kHasDescription)
-        described.push_back(index);
     if (facts.bits & kHasText) {
         texts.push_back(index);
         AppendTextRecords(records, item);
@@ -323,7 +321,7 @@ void SearchSnapshot::eraseSubtree(uint32_t a) {
     t.recordStart.erase(t.recordStart.begin() + long(lo), t.recordStart.begin() + long(hi));
     for (size_t j = lo; j < t.recordStart.size(); ++j)
         t.recordStart[j] -= recordBytes;
-    for (std::vector<uint32_t>* list : {&t.described, &t.texts, &t.barriers}) {
+    for (std::vector<uint32_t>* list : {&t.texts, &t.barriers}) {
         list->erase(std::lower_bound(list->begin(), list->end(), a),
                     std::lower_bound(list->begin(), list->end(), b));
         ShiftFrom(*list, a, uint32_t(0) - k);
@@ -407,8 +405,8 @@ void SearchSnapshot::insertSubtree(const CatalogItem& item) {
     for (size_t& start : piece.recordStart)
         start += recordAt;
     t.recordStart.insert(t.recordStart.begin() + long(lo), piece.recordStart.begin(), piece.recordStart.end());
-    std::vector<uint32_t>* const lists[] = {&t.described, &t.texts, &t.barriers};
-    std::vector<uint32_t>* const pieces[] = {&piece.described, &piece.texts, &piece.barriers};
+    std::vector<uint32_t>* const lists[] = {&t.texts, &t.barriers};
+    std::vector<uint32_t>* const pieces[] = {&piece.texts, &piece.barriers};
     for (size_t l = 0; l < std::size(lists); ++l) {
         ShiftFrom(*lists[l], at, k);
         for (uint32_t& index : *pieces[l])
@@ -466,10 +464,6 @@ bool SearchSnapshot::updateOwn(uint32_t i) {
         for (size_t j = at + 1; j < t.recordStart.size(); ++j)
             t.recordStart[j] += added.size();
     }
-    if (facts.bits & kHasDescription)
-        InsertSorted(t.described, i);
-    else
-        EraseSorted(t.described, i);
     if (IsBarrier(item, facts.bits))
         InsertSorted(t.barriers, i);
     else
@@ -640,7 +634,7 @@ std::vector<const CatalogItem*> SearchSnapshot::candidateScan(const PreparedSear
                                                               const CancelFlag* cancel, bool& cancelled) const {
     // Only an item whose texts hold the runs can be found. With a condition's run, the items
     // whose text records hold it; otherwise those whose name holds the name run, and those with
-    // a text the search also reads. Every other item is passed over without a look.
+    // a text the search also reads that holds it. Every other item is passed over unseen.
     const Table& t = table_;
     std::vector<const CatalogItem*> hits;
     const size_t textFrom = size_t(std::lower_bound(t.texts.begin(), t.texts.end(), from) - t.texts.begin());
@@ -682,18 +676,22 @@ std::vector<const CatalogItem*> SearchSnapshot::candidateScan(const PreparedSear
                 inBlock.emplace(t.arena.data(), t.nameStart.data(), runs.name, rare, lo, blockEnd);
         }
     };
-    const std::vector<uint32_t>* others = byRecords             ? nullptr
-                                          : search.inExtraInfo   ? &t.texts
-                                          : search.inDescription ? &t.described
-                                                                 : nullptr;
-    auto other = others ? std::lower_bound(others->begin(), others->end(), from) : t.texts.end();
-    const auto othersEnd = others ? std::lower_bound(other, others->end(), to) : t.texts.end();
+    // A description or other text can only match when it holds the name run too.
+    const bool otherTexts = !byRecords && (search.inDescription || search.inExtraInfo);
+    RunCursor<size_t> texts(t.records.data(), t.recordStart.data(), runs.name, rare, textFrom,
+                            otherTexts ? textTo : textFrom);
+    auto nextText = [&]() -> uint32_t {
+        if (!otherTexts)
+            return to;
+        const size_t at = texts.next();
+        return at < textTo ? t.texts[at] : to;
+    };
     auto skip = std::lower_bound(excluded.begin(), excluded.end(), std::pair<uint32_t, uint32_t>(from, 0),
                                  [](const auto& a, const auto& b) { return a.second <= b.first; });
     const bool startState = StartCategoryState(search, *t.items[startIndex]);
     uint32_t nextHit = nextDriven();
+    uint32_t nextOther = nextText();
     while (true) {
-        const uint32_t nextOther = other != othersEnd ? *other : to;
         const uint32_t i = std::min(nextHit, nextOther);
         if (i >= to)
             break;
@@ -704,7 +702,7 @@ std::vector<const CatalogItem*> SearchSnapshot::candidateScan(const PreparedSear
             nextHit = nextDriven();
         }
         if (i == nextOther)
-            ++other;
+            nextOther = nextText();
         while (skip != excluded.end() && skip->second <= i)
             ++skip;
         if (skip != excluded.end() && skip->first <= i)

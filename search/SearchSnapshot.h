@@ -85,10 +85,9 @@ class SearchSnapshot : public DocumentObserver {
         std::vector<uint16_t> flags;
         std::vector<uint8_t> bits;
         std::string arena;
-        // Ascending item indices: the items with a description, the items with any text
-        // attribute (their folded texts in `records`), and the items with children whose subtree
-        // a walk may not enter (not a container, or password-protected).
-        std::vector<uint32_t> described;
+        // Ascending item indices: the items with any text attribute (their folded texts in
+        // `records`), and the items with children whose subtree a walk may not enter (not a
+        // container, or password-protected).
         std::vector<uint32_t> texts;
         std::vector<size_t> recordStart;  // one more than texts
         std::string records;
