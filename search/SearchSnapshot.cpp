@@ -161,6 +161,57 @@ class RunCursor {
     size_t to_;
 };
 
+// A RunCursor over texts `from` to `to`, or, given the blocks a trigram index names, only over
+// the texts of those blocks.
+template <typename Offset>
+class NarrowedCursor {
+  public:
+    NarrowedCursor(const char* base, const Offset* starts, std::string_view run, size_t rare, size_t from,
+                   size_t to, const std::vector<uint32_t>* blocks)
+        : base_(base), starts_(starts), run_(run), rare_(rare), from_(from), to_(to), blocks_(blocks),
+          whole_(base, starts, run, rare, from, blocks ? from : to) {
+        if (blocks)
+            block_ = std::lower_bound(blocks->begin(), blocks->end(), uint32_t(from / kBlock));
+    }
+
+    // The next text that holds the run, or `to`.
+    size_t next() {
+        if (!blocks_)
+            return whole_.next();
+        while (true) {
+            if (inBlock_) {
+                const size_t at = inBlock_->next();
+                if (at < blockEnd_)
+                    return at;
+                inBlock_.reset();
+            }
+            if (block_ == blocks_->end())
+                return to_;
+            const size_t lo = std::max(from_, size_t(*block_) * kBlock);
+            blockEnd_ = std::min(to_, size_t(*block_) * kBlock + kBlock);
+            ++block_;
+            if (lo >= to_)
+                return to_;
+            if (lo < blockEnd_)
+                inBlock_.emplace(base_, starts_, run_, rare_, lo, blockEnd_);
+        }
+    }
+
+  private:
+    static constexpr size_t kBlock = TrigramIndex::kBlockItems;
+    const char* base_;
+    const Offset* starts_;
+    std::string_view run_;
+    size_t rare_;
+    size_t from_;
+    size_t to_;
+    const std::vector<uint32_t>* blocks_;
+    RunCursor<Offset> whole_;
+    std::vector<uint32_t>::const_iterator block_;
+    std::optional<RunCursor<Offset>> inBlock_;
+    size_t blockEnd_ = 0;
+};
+
 }  // namespace
 
 // ---- Building and following the document -----------------------------------------------------
@@ -244,6 +295,7 @@ void SearchSnapshot::refresh() {
 void SearchSnapshot::build() {
     table_ = Table();
     trigrams_.reset();
+    textTrigrams_.reset();
     stale_ = false;
     ++builds_;
     usable_ = table_.append(document_.tree().topLevel(), kNoParent, true);
@@ -284,7 +336,8 @@ bool SearchSnapshot::siblingsInOrder(uint32_t parentIndex, const CatalogItem* fi
 
 void SearchSnapshot::eraseSubtree(uint32_t a) {
     Table& t = table_;
-    trigrams_.reset();  // its blocks are numbered by position
+    trigrams_.reset();  // their blocks are numbered by position
+    textTrigrams_.reset();
     const uint32_t b = t.end[a];
     const uint32_t k = b - a;
     for (uint32_t p = t.parent[a]; p != kNoParent; p = t.parent[p])
@@ -359,7 +412,8 @@ void SearchSnapshot::insertSubtree(const CatalogItem& item) {
         return;
     }
     const uint32_t k = uint32_t(piece.items.size());
-    trigrams_.reset();  // its blocks are numbered by position
+    trigrams_.reset();  // their blocks are numbered by position
+    textTrigrams_.reset();
 
     for (uint32_t a = p; a != kNoParent; a = t.parent[a])
         t.end[a] += k;
@@ -444,19 +498,28 @@ bool SearchSnapshot::updateOwn(uint32_t i) {
             InsertSorted(dirtyBlocks_, i / TrigramIndex::kBlockItems);
     }
 
-    // The texts are taken out and put back as they now are.
+    // The texts are taken out and put back as they now are, when they changed.
+    std::string added;
+    if (facts.bits & kHasText)
+        AppendTextRecords(added, item);
     const size_t at = size_t(std::lower_bound(t.texts.begin(), t.texts.end(), i) - t.texts.begin());
-    if (at < t.texts.size() && t.texts[at] == i) {
-        const size_t bytes = t.recordStart[at + 1] - t.recordStart[at];
+    const bool had = at < t.texts.size() && t.texts[at] == i;
+    const std::string_view before =
+        had ? std::string_view(t.records).substr(t.recordStart[at], t.recordStart[at + 1] - t.recordStart[at])
+            : std::string_view();
+    if (had != bool(facts.bits & kHasText))
+        textTrigrams_.reset();  // its blocks are numbered by position in the list of texts
+    else if (had && before != added && textTrigrams_)
+        InsertSorted(dirtyTextBlocks_, uint32_t(at / TrigramIndex::kBlockItems));
+    if (had && before != added) {
+        const size_t bytes = before.size();
         t.records.erase(t.recordStart[at], bytes);
         t.texts.erase(t.texts.begin() + long(at));
         t.recordStart.erase(t.recordStart.begin() + long(at));
         for (size_t j = at; j < t.recordStart.size(); ++j)
             t.recordStart[j] -= bytes;
     }
-    if (facts.bits & kHasText) {
-        std::string added;
-        AppendTextRecords(added, item);
+    if ((facts.bits & kHasText) && !(had && before == added)) {
         const size_t recordAt = t.recordStart[at];
         t.records.insert(recordAt, added);
         t.texts.insert(t.texts.begin() + long(at), i);
@@ -643,43 +706,19 @@ std::vector<const CatalogItem*> SearchSnapshot::candidateScan(const PreparedSear
     RunCursor<size_t> records(t.records.data(), t.recordStart.data(), runs.condition, rareByte(runs.condition),
                               textFrom, byRecords ? textTo : textFrom);
     const size_t rare = rareByte(runs.name);
-    RunCursor<uint32_t> names(t.arena.data(), t.nameStart.data(), runs.name, rare, from,
-                              byRecords || runs.blocks ? from : to);
-    // With the trigram index the names are looked through block by block.
-    constexpr uint32_t kBlock = TrigramIndex::kBlockItems;
-    auto block = runs.blocks ? std::lower_bound(runs.blocks->begin(), runs.blocks->end(), from / kBlock)
-                             : std::vector<uint32_t>::const_iterator();
-    std::optional<RunCursor<uint32_t>> inBlock;
-    uint32_t blockEnd = 0;
+    NarrowedCursor<uint32_t> names(t.arena.data(), t.nameStart.data(), runs.name, rare, from, byRecords ? from : to,
+                                   runs.blocks);
     auto nextDriven = [&]() -> uint32_t {
         if (byRecords) {
             const size_t at = records.next();
             return at < textTo ? t.texts[at] : to;
         }
-        if (!runs.blocks)
-            return uint32_t(names.next());
-        while (true) {
-            if (inBlock) {
-                const size_t i = inBlock->next();
-                if (i < blockEnd)
-                    return uint32_t(i);
-                inBlock.reset();
-            }
-            if (block == runs.blocks->end())
-                return to;
-            const uint32_t lo = std::max(from, *block * kBlock);
-            blockEnd = uint32_t(std::min<uint64_t>(to, uint64_t(*block) * kBlock + kBlock));
-            ++block;
-            if (lo >= to)
-                return to;
-            if (lo < blockEnd)
-                inBlock.emplace(t.arena.data(), t.nameStart.data(), runs.name, rare, lo, blockEnd);
-        }
+        return uint32_t(names.next());
     };
     // A description or other text can only match when it holds the name run too.
     const bool otherTexts = !byRecords && (search.inDescription || search.inExtraInfo);
-    RunCursor<size_t> texts(t.records.data(), t.recordStart.data(), runs.name, rare, textFrom,
-                            otherTexts ? textTo : textFrom);
+    NarrowedCursor<size_t> texts(t.records.data(), t.recordStart.data(), runs.name, rare, textFrom,
+                                 otherTexts ? textTo : textFrom, runs.textBlocks);
     auto nextText = [&]() -> uint32_t {
         if (!otherTexts)
             return to;
@@ -839,25 +878,38 @@ std::vector<const CatalogItem*> SearchSnapshot::search(const PreparedSearch& sea
                        search.words.size() == 1 && runs.name.size() == search.words[0].size();
     const bool candidates = !runs.name.empty() || !runs.condition.empty();
     std::vector<uint32_t> blocks;
+    std::vector<uint32_t> textBlocks;
     if (runs.condition.empty() && runs.name.size() >= TrigramIndex::kMinimumRun &&
         table_.items.size() >= trigramThreshold_) {
+        // The indexes are built by the first search that can use them.
         if (!trigrams_) {
             trigrams_.emplace(table_.arena, table_.nameStart);
             dirtyBlocks_.clear();
         }
-        if (trigrams_->usable()) {
-            const std::vector<uint32_t> indexed = trigrams_->candidateBlocks(runs.name);
-            std::set_union(indexed.begin(), indexed.end(), dirtyBlocks_.begin(), dirtyBlocks_.end(),
-                           std::back_inserter(blocks));
-            runs.blocks = &blocks;
+        if (!textTrigrams_) {
+            textTrigrams_.emplace(table_.records, table_.recordStart);
+            dirtyTextBlocks_.clear();
         }
+        auto narrow = [&](const TrigramIndex& index, const std::vector<uint32_t>& dirty, std::vector<uint32_t>& out) {
+            if (!index.usable())
+                return false;
+            const std::vector<uint32_t> indexed = index.candidateBlocks(runs.name);
+            std::set_union(indexed.begin(), indexed.end(), dirty.begin(), dirty.end(), std::back_inserter(out));
+            return true;
+        };
+        if (narrow(*trigrams_, dirtyBlocks_, blocks))
+            runs.blocks = &blocks;
+        if (narrow(*textTrigrams_, dirtyTextBlocks_, textBlocks))
+            runs.textBlocks = &textBlocks;
     }
     const Excluded excluded = candidates ? excludedRanges(startIndex) : Excluded();
 
     if (threads == 0)
         threads = std::max(1u, std::thread::hardware_concurrency());
     // The work is the items a scan may visit: with the index, only those of the named blocks.
-    const uint64_t work = runs.blocks ? uint64_t(blocks.size()) * TrigramIndex::kBlockItems : last - first;
+    const uint64_t work = runs.blocks && runs.textBlocks
+                              ? uint64_t(blocks.size() + textBlocks.size()) * TrigramIndex::kBlockItems
+                              : last - first;
     threads = unsigned(std::min<uint64_t>(threads, std::max<uint64_t>(1, work / kItemsPerThread)));
     std::vector<std::vector<const CatalogItem*>> parts(threads);
     std::vector<char> cancelled(threads, 0);

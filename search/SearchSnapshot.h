@@ -12,9 +12,9 @@
 // A search whose name test needs a literal run of bytes (the longest run of a word without "*"
 // and "?") looks for that run in the arena first, from the run's rarest byte, so that names
 // without it are never visited; the exact test always decides. Other searches scan every item.
-// In a large catalog a run of three bytes or more is first narrowed to the blocks of names the
-// trigram index names (built on the first search that can use it, dropped when items are inserted
-// or removed, renamed items' blocks always visited). Either way the pre-order range is split
+// In a large catalog a run of three bytes or more is first narrowed to the blocks of names (and of
+// text records) that trigram indexes name (built on the first search that can use them, dropped
+// when items are inserted or removed, the blocks of changed items always visited). Either way the pre-order range is split
 // between threads and their hits joined in order, finding exactly what SearchTree finds.
 #pragma once
 
@@ -63,7 +63,9 @@ class SearchSnapshot : public DocumentObserver {
     // Catalogs with at least this many items use the trigram index (by default 1 << 18).
     void setTrigramThreshold(size_t items) { trigramThreshold_ = items; }
     // The index's bytes; 0 while there is none.
-    size_t trigramBytes() const { return trigrams_ ? trigrams_->bytes() : 0; }
+    size_t trigramBytes() const {
+        return (trigrams_ ? trigrams_->bytes() : 0) + (textTrigrams_ ? textTrigrams_->bytes() : 0);
+    }
 
     void itemInserted(CatalogItem& item) override;
     void itemRemoving(CatalogItem& item) override;
@@ -127,6 +129,7 @@ class SearchSnapshot : public DocumentObserver {
         bool nameDecides = false;
         std::string_view condition;
         const std::vector<uint32_t>* blocks = nullptr;  // the blocks that may hold the name run
+        const std::vector<uint32_t>* textBlocks = nullptr;  // likewise of the list of texts
     };
     std::vector<const CatalogItem*> fullScan(const PreparedSearch& search, uint32_t startIndex,
                                              uint32_t from, uint32_t to,
@@ -157,6 +160,9 @@ class SearchSnapshot : public DocumentObserver {
     size_t trigramThreshold_ = size_t(1) << 18;
     std::optional<TrigramIndex> trigrams_;
     std::vector<uint32_t> dirtyBlocks_;  // blocks with names changed since the index was built
+    // The same over the items' folded text records, in blocks of the list of texts.
+    std::optional<TrigramIndex> textTrigrams_;
+    std::vector<uint32_t> dirtyTextBlocks_;
 };
 
 }  // namespace shelfmark::search

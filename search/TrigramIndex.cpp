@@ -34,6 +34,15 @@ uint32_t TrigramIndex::BucketOf(const char* trigram) {
 }
 
 TrigramIndex::TrigramIndex(std::string_view arena, std::span<const uint32_t> nameStart) {
+    build(arena, nameStart);
+}
+
+TrigramIndex::TrigramIndex(std::string_view arena, std::span<const size_t> nameStart) {
+    build(arena, nameStart);
+}
+
+template <typename Offset>
+void TrigramIndex::build(std::string_view arena, std::span<const Offset> nameStart) {
     const size_t buckets = size_t(1) << kBucketBits;
     const size_t names = nameStart.empty() ? 0 : nameStart.size() - 1;
     // Two passes over every trigram in block order: the first sizes each bucket's list, the

@@ -24,6 +24,7 @@ class TrigramIndex {
 
     // Indexes the names: name i is arena[nameStart[i], nameStart[i + 1]).
     TrigramIndex(std::string_view arena, std::span<const uint32_t> nameStart);
+    TrigramIndex(std::string_view arena, std::span<const size_t> nameStart);
 
     // False when the names were too many to index; then nothing may be asked.
     bool usable() const { return !bucketStart_.empty(); }
@@ -34,6 +35,8 @@ class TrigramIndex {
   private:
     static constexpr unsigned kBucketBits = 20;
     static uint32_t BucketOf(const char* trigram);
+    template <typename Offset>
+    void build(std::string_view arena, std::span<const Offset> nameStart);
     std::vector<uint32_t> decode(uint32_t bucket) const;
 
     std::vector<uint32_t> bucketStart_;  // one more than buckets: offsets into postings_
