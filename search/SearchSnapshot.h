@@ -1,7 +1,7 @@
 // A compact copy of what searches read from the catalog, so that repeated searches do not walk
 // item records and case-fold every name again: the items in pre-order with their folded names in
 // one arena, and per item its parent, subtree end, flags, size, date and categories; beside them
-// the sorted lists of items that carry a description or any other text, with those texts folded.
+// the sorted list of items that carry any text attribute, with those texts folded.
 //
 // Built on the first search and then kept up to date from the document's notifications: an
 // inserted subtree is spliced in at its pre-order place, a removed one cut out, a changed item
@@ -9,13 +9,14 @@
 // snapshot cannot place (a reset, siblings reordered behind its back) marks it stale and the next
 // search builds it again.
 //
-// A search whose name test needs a literal run of bytes (the longest run of a word without "*"
-// and "?") looks for that run in the arena first, from the run's rarest byte, so that names
-// without it are never visited; the exact test always decides. Other searches scan every item.
-// In a large catalog a run of three bytes or more is first narrowed to the blocks of names (and of
-// text records) that trigram indexes name (built on the first search that can use them, dropped
-// when items are inserted or removed, the blocks of changed items always visited). Either way the pre-order range is split
-// between threads and their hits joined in order, finding exactly what SearchTree finds.
+// A search that needs a literal run of bytes (of its words, without "*" and "?", the one whose
+// rarest byte is rarest; or of a text condition's value) looks for that run in the folded names
+// and text records first, from the run's rarest byte, so that texts without it are never visited;
+// the exact test always decides. Other searches scan every item. In a large catalog a run of three
+// bytes or more is first narrowed to the blocks that trigram indexes name (built on the first
+// search that can use them, dropped when items are inserted or removed, the blocks of changed
+// items always visited). Either way the pre-order range is split between threads and their hits
+// joined in order, finding exactly what SearchTree finds.
 #pragma once
 
 #include <array>
@@ -60,9 +61,9 @@ class SearchSnapshot : public DocumentObserver {
     // Bytes held per item, without the name arena, and the bytes of the folded texts.
     size_t bytesPerItem() const;
     size_t arenaBytes() const { return table_.arena.capacity() + table_.records.capacity(); }
-    // Catalogs with at least this many items use the trigram index (by default 1 << 18).
+    // Catalogs with at least this many items use the trigram indexes (by default 1 << 18).
     void setTrigramThreshold(size_t items) { trigramThreshold_ = items; }
-    // The index's bytes; 0 while there is none.
+    // The indexes' bytes; 0 while there are none.
     size_t trigramBytes() const {
         return (trigrams_ ? trigrams_->bytes() : 0) + (textTrigrams_ ? textTrigrams_->bytes() : 0);
     }
