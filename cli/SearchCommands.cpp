@@ -501,8 +501,7 @@ int RunDupes(const std::vector<std::string>& args) {
         unsigned shift = 10;
         if (!ParseSize(*minSize, digits, shift, 10))
             return UsageError(kDupesCommand, "--min-size takes up to 7 digits and a unit B, KB, MB, GB, TB, PB or EB");
-        job.minSizeFilter = true;
-        job.minSize = SizeTextValue(digits, shift);
+        SetMinimumSize(job, digits, shift);
     }
 
     CatalogTree tree;

@@ -151,7 +151,16 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
 }
 
 void AppendFolded(std::string& out, std::string_view text) {
-    FoldedBytes folded(text);
+    // Most names are ASCII: fold the leading ASCII run in place, then go on code point by code
+    // point from the first byte that is not.
+    const size_t start = out.size();
+    out.resize(start + text.size());
+    char* const to = out.data() + start;
+    size_t ascii = 0;
+    for (; ascii < text.size() && static_cast<unsigned char>(text[ascii]) < 0x80; ++ascii)
+        to[ascii] = static_cast<char>(FoldAscii(static_cast<unsigned char>(text[ascii])));
+    out.resize(start + ascii);
+    FoldedBytes folded(text, ascii);
     while (!folded.atEnd())
         out.push_back(static_cast<char>(folded.next()));
 }

@@ -7,6 +7,8 @@
 
 #include "catalog/CatalogItem.h"
 #include "foundation/CancelFlag.h"
+#include "foundation/Prompter.h"
+#include "search/SearchCriteria.h"
 #include "foundation/Utf8Text.h"
 
 namespace shelfmark::search {
@@ -24,14 +26,31 @@ int OrderWhenBoth(const std::optional<T>& a, const std::optional<T>& b) {
 }
 
 // What the sort orders by, gathered once per candidate: the names folded into one arena, so
-// that the sort compares bytes instead of folding both names at every comparison.
+// that the sort compares bytes instead of folding both names at every comparison, and their first
+// eight bytes in one number, which settles most comparisons without reading the arena.
 struct SortKey {
     const CatalogItem* item;
     uint64_t size;
+    uint64_t namePrefix;
     int32_t date;
     uint32_t nameLength;
     size_t nameStart;
+    std::optional<uint32_t> crc;
 };
+
+uint64_t PrefixOf(std::string_view folded) {
+    uint64_t prefix = 0;
+    for (size_t i = 0; i < 8; ++i)
+        prefix = prefix << 8 | (i < folded.size() ? uint8_t(folded[i]) : 0);
+    return prefix;
+}
+
+int CompareNames(const SortKey& a, const SortKey& b, const std::string& names) {
+    if (const int c = Order(a.namePrefix, b.namePrefix))
+        return c;
+    return std::string_view(names).substr(a.nameStart, a.nameLength)
+        .compare(std::string_view(names).substr(b.nameStart, b.nameLength));
+}
 
 // A consistent ordering for the sort under which every run of duplicates is contiguous:
 // the chosen criteria with the checksums last, an item without a checksum before those with one.
@@ -44,11 +63,10 @@ bool SortsBefore(const SortKey& a, const SortKey& b, const std::string& names, u
         if (const int c = Order(a.size, b.size))
             return c < 0;
     if (criteria & duplicate::NameBit)
-        if (const int c = std::string_view(names).substr(a.nameStart, a.nameLength)
-                              .compare(std::string_view(names).substr(b.nameStart, b.nameLength)))
+        if (const int c = CompareNames(a, b, names))
             return c < 0;
     if (criteria & duplicate::Crc32Bit)
-        if (const int c = Order(a.item->numberAttribute(attr::Crc32), b.item->numberAttribute(attr::Crc32)))
+        if (const int c = Order(a.crc, b.crc))
             return c < 0;
     if (criteria & duplicate::Md5Bit)
         if (const int c = Order(a.item->textAttribute(attr::Md5), b.item->textAttribute(attr::Md5)))
@@ -56,14 +74,38 @@ bool SortsBefore(const SortKey& a, const SortKey& b, const std::string& names, u
     return false;
 }
 
+// CompareDuplicates(a, b) == 0 from the keys: folded names are equal exactly when the names
+// compare equal ignoring case.
+bool SameUnder(const SortKey& a, const SortKey& b, const std::string& names, unsigned criteria) {
+    return (!(criteria & duplicate::DateBit) || a.date == b.date) &&
+           (!(criteria & duplicate::Crc32Bit) || OrderWhenBoth(a.crc, b.crc) == 0) &&
+           (!(criteria & duplicate::Md5Bit) ||
+            OrderWhenBoth(a.item->textAttribute(attr::Md5), b.item->textAttribute(attr::Md5)) == 0) &&
+           (!(criteria & duplicate::SizeBit) || a.size == b.size) &&
+           (!(criteria & duplicate::NameBit) || CompareNames(a, b, names) == 0);
+}
+
 }  // namespace
+
+bool DuplicateCriteriaChosen(unsigned criteria, Prompter& prompter) {
+    if (criteria != 0)
+        return true;
+    // A fixed text, never translated.
+    prompter.show({{}, "Please select at least one comparison criterium!", PromptIcon::Warning, PromptButtons::Ok});
+    return false;
+}
+
+void SetMinimumSize(DuplicateJob& job, std::string_view sizeText, unsigned unitShift) {
+    job.minSizeFilter = !sizeText.empty();
+    job.minSize = SizeTextValue(sizeText, unitShift);
+}
 
 std::vector<const CatalogItem*> CollectDuplicateCandidates(const DuplicateJob& job) {
     std::vector<const CatalogItem*> candidates;
     if (!job.scope)
         return candidates;
     constexpr uint16_t kDescended = itemflag::Directory | itemflag::Folder | itemflag::Shortcut;
-    const CatalogItem* item = (job.scope->flags() & kDescended) ? job.scope->firstChild() : nullptr;
+    const CatalogItem* item = job.scope->firstChild();
     while (item) {
         if (item->flags() & kDescended) {
             if (const CatalogItem* child = item->firstChild()) {
@@ -116,26 +158,29 @@ std::vector<DuplicateRow> FindDuplicates(const DuplicateJob& job) {
         const size_t start = names.size();
         if (job.criteria & duplicate::NameBit)
             text::AppendFolded(names, item->name());
-        keys.push_back({item, item->size(), item->date(), uint32_t(names.size() - start), start});
+        const std::string_view folded = std::string_view(names).substr(start);
+        keys.push_back({item, item->size(), PrefixOf(folded), item->date(), uint32_t(folded.size()), start,
+                        (job.criteria & duplicate::Crc32Bit) ? item->numberAttribute(attr::Crc32)
+                                                              : std::nullopt});
     }
     std::sort(keys.begin(), keys.end(), [&](const SortKey& a, const SortKey& b) {
         return SortsBefore(a, b, names, job.criteria);
     });
-    for (size_t i = 0; i < keys.size(); ++i)
-        candidates[i] = keys[i].item;
+    if (cancelled())
+        return rows;
     uint8_t shade = 1;
     bool newGroup = true;
-    for (size_t a = 1; a < candidates.size() && !cancelled(); ++a) {
-        if (CompareDuplicates(*candidates[a - 1], *candidates[a], job.criteria) != 0) {
+    for (size_t a = 1; a < keys.size() && !cancelled(); ++a) {
+        if (!SameUnder(keys[a - 1], keys[a], names, job.criteria)) {
             newGroup = true;
             continue;
         }
         if (newGroup) {
-            rows.push_back({candidates[a - 1], uint8_t(!shade)});
+            rows.push_back({keys[a - 1].item, uint8_t(!shade)});
             shade = !shade;
             newGroup = false;
         }
-        rows.push_back({candidates[a], shade});
+        rows.push_back({keys[a].item, shade});
     }
     return rows;
 }

@@ -4,11 +4,13 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 namespace shelfmark {
 class CancelFlag;
 class CatalogItem;
+class Prompter;
 }  // namespace shelfmark
 
 namespace shelfmark::search {
@@ -35,8 +37,18 @@ struct DuplicateRow {
     uint8_t shade = 0;  // the same within a group; successive groups alternate, the first is 0
 };
 
+// Whether a search with these criteria may start: with none chosen the fixed message "Please
+// select at least one comparison criterium!" goes through the prompter and it may not.
+bool DuplicateCriteriaChosen(unsigned criteria, Prompter& prompter);
+
+// The minimum size from the window's text and unit: the filter is on when the text is not empty,
+// the size its leading integer shifted by the unit (0 when it does not start with digits).
+void SetMinimumSize(DuplicateJob& job, std::string_view sizeText, unsigned unitShift);
+
 // The candidates of a job in walk order: files and archives (never what is inside an archive)
-// below the scope, at least minSize large when the filter is on; locked subtrees are unseen.
+// below the scope, at least minSize large when the filter is on; locked subtrees are unseen. The
+// scope's own children are looked at whatever its kind, so an archive chosen as the scope gives
+// its contents.
 std::vector<const CatalogItem*> CollectDuplicateCandidates(const DuplicateJob& job);
 
 // <0, 0, >0: date, then CRC32 and MD5 when both carry them, then size, then the names

@@ -116,12 +116,15 @@ bool NumberHolds(const ExtraInfoCondition& c, uint32_t v) {
 
 }  // namespace
 
+bool NumberConditionHolds(const ExtraInfoCondition& condition, std::optional<uint32_t> value) {
+    return value && NumberHolds(condition, *value);
+}
+
 bool ConditionsHold(const PreparedSearch& search, const CatalogItem& item) {
     for (const PreparedCondition& prepared : search.conditions) {
         const ExtraInfoCondition& c = prepared.condition;
         if (IsNumericConditionKey(c.key)) {
-            const std::optional<uint32_t> v = item.numberAttribute(c.key);
-            if (!v || !NumberHolds(c, *v))
+            if (!NumberConditionHolds(c, item.numberAttribute(c.key)))
                 return false;
         } else if (IsTextConditionKey(c.key)) {
             const std::optional<std::string_view> v = item.textAttribute(c.key);

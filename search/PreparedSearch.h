@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -89,6 +90,8 @@ inline bool SizeAccepted(const PreparedSearch& search, uint16_t flags, uint64_t 
     }
     return false;
 }
+// A numeric condition on the item's value under its key (none: the item lacks it).
+bool NumberConditionHolds(const ExtraInfoCondition& condition, std::optional<uint32_t> value);
 // Every condition holds for the item.
 bool ConditionsHold(const PreparedSearch& search, const CatalogItem& item);
 

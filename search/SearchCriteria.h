@@ -8,6 +8,10 @@
 #include <string_view>
 #include <vector>
 
+namespace shelfmark {
+class CatalogItem;
+}
+
 namespace shelfmark::search {
 
 enum class WordMode : uint8_t { Normal = 0, AllWords = 1, AnyWord = 2 };
@@ -52,6 +56,7 @@ std::optional<unsigned> SizeUnitShift(std::string_view unit);
 uint64_t SizeTextValue(std::string_view sizeText, unsigned shift);
 
 struct SearchCriteria {
+    const CatalogItem* startItem = nullptr;  // the container below which the search runs
     std::string text;
     bool caseSensitive = false;
     bool wholeString = false;

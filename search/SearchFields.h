@@ -1,5 +1,6 @@
 // The names a search offers for categories and extra-information conditions: the catalog's
-// category definitions, the built-in fields and the catalog's user-defined fields.
+// category definitions, the built-in fields and the catalog's user-defined fields, as the
+// catalog's definition blocks give them.
 #pragma once
 
 #include <cstdint>

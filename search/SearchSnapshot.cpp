@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <limits>
 #include <optional>
 #include <thread>
@@ -16,15 +17,262 @@ namespace shelfmark::search {
 namespace {
 
 constexpr uint32_t kNoParent = std::numeric_limits<uint32_t>::max();
+constexpr uint32_t kNone = std::numeric_limits<uint32_t>::max();
 constexpr uint8_t kHasCategories = 1;
 constexpr uint8_t kHasDescription = 2;
-constexpr uint8_t kHasOtherText = 4;
+constexpr uint8_t kHasText = 4;
 constexpr uint8_t kProtected = 8;  // whether it is unlocked is asked of the item at each search
 
 // Below this many items a second thread costs more than it saves.
 constexpr uint32_t kItemsPerThread = 1 << 16;
+// The arena's offsets are 32-bit; a catalog whose names come near that is searched by the walk.
+constexpr size_t kArenaLimit = std::numeric_limits<uint32_t>::max() - (1u << 20);
+
+// The facts the snapshot keeps about an item's attributes.
+struct AttributeFacts {
+    uint8_t bits = 0;
+    uint32_t categories = 0;
+};
+
+AttributeFacts FactsOf(const CatalogItem& item) {
+    AttributeFacts facts;
+    for (const ItemAttribute& attribute : item.attributes()) {
+        if (attribute.key() == attr::Categories) {
+            facts.bits |= kHasCategories;
+            facts.categories = attribute.number();
+        } else if (attribute.key() == attr::PasswordCheck) {
+            facts.bits |= kProtected;
+        } else if (attribute.valueClass() == AttributeClass::Text) {
+            facts.bits |= kHasText;
+            if (attribute.key() == attr::Description)
+                facts.bits |= kHasDescription;
+        }
+    }
+    return facts;
+}
+
+// The item's text attributes in their order, each as a record: key, 32-bit little-endian length,
+// the folded text.
+void AppendTextRecords(std::string& out, const CatalogItem& item) {
+    for (const ItemAttribute& attribute : item.attributes()) {
+        if (attribute.valueClass() != AttributeClass::Text)
+            continue;
+        out += char(attribute.key());
+        const size_t lengthAt = out.size();
+        out.append(4, '\0');
+        text::AppendFolded(out, attribute.text());
+        const uint32_t length = uint32_t(out.size() - lengthAt - 4);
+        for (int b = 0; b < 4; ++b)
+            out[lengthAt + size_t(b)] = char(length >> (8 * b));
+    }
+}
+
+// Calls visit(key, folded text) for each record until it returns true; whether one did.
+template <typename Visit>
+bool AnyRecord(std::string_view records, Visit&& visit) {
+    while (records.size() >= 5) {
+        uint32_t length = 0;
+        for (int b = 0; b < 4; ++b)
+            length |= uint32_t(uint8_t(records[1 + size_t(b)])) << (8 * b);
+        if (visit(uint8_t(records[0]), records.substr(5, length)))
+            return true;
+        records.remove_prefix(5 + size_t(length));
+    }
+    return false;
+}
+
+// A walk does not enter the children of an item that is no container or that may be locked.
+bool IsBarrier(const CatalogItem& item, uint8_t bits) {
+    return item.firstChildIgnoringLock() &&
+           (!(item.flags() & itemflag::ContainerMask) || (bits & kProtected));
+}
+
+void CountBytes(std::array<uint64_t, 256>& counts, std::string_view bytes, int64_t sign) {
+    for (const char c : bytes)
+        counts[uint8_t(c)] += uint64_t(sign);
+}
+
+// Adds delta to every index from `from` on in an ascending list.
+void ShiftFrom(std::vector<uint32_t>& list, uint32_t from, uint32_t delta) {
+    for (auto at = std::lower_bound(list.begin(), list.end(), from); at != list.end(); ++at)
+        *at += delta;
+}
+
+void InsertSorted(std::vector<uint32_t>& list, uint32_t value) {
+    const auto at = std::lower_bound(list.begin(), list.end(), value);
+    if (at == list.end() || *at != value)
+        list.insert(at, value);
+}
+
+void EraseSorted(std::vector<uint32_t>& list, uint32_t value) {
+    const auto at = std::lower_bound(list.begin(), list.end(), value);
+    if (at != list.end() && *at == value)
+        list.erase(at);
+}
+
+// Finds, in ascending order, the texts of a packed run of texts (names, or an item's text
+// records) that hold a literal run: the bytes are searched for the run's rarest byte with memchr
+// and the run compared around it, so texts without that byte cost nothing; a match found is
+// mapped to its text by galloping forward, and one that runs across two texts is no hit.
+template <typename Offset>
+class RunCursor {
+  public:
+    // Texts `from` to `to` of `starts` (one offset more than texts), looking for `run`.
+    RunCursor(const char* base, const Offset* starts, std::string_view run, size_t rare, size_t from, size_t to)
+        : base_(base), starts_(starts), run_(run), rare_(rare), pos_(starts[from]), end_(starts[to]),
+          text_(from), to_(to) {}
+
+    // The next text that holds the run, or `to`.
+    size_t next() {
+        const size_t length = run_.size();
+        while (pos_ + length <= end_) {
+            const size_t from = pos_ + rare_;
+            const size_t last = end_ - (length - 1 - rare_);
+            const void* found = std::memchr(base_ + from, run_[rare_], last - from);
+            if (!found)
+                break;
+            const size_t at = size_t(static_cast<const char*>(found) - base_) - rare_;
+            if (length > 1 && std::memcmp(base_ + at, run_.data(), length) != 0) {
+                pos_ = at + 1;
+                continue;
+            }
+            for (int step = 0; step < 8 && starts_[text_ + 1] <= at; ++step)
+                ++text_;
+            if (starts_[text_ + 1] <= at)
+                text_ = size_t(std::upper_bound(starts_ + text_ + 1, starts_ + to_ + 1, Offset(at)) - starts_ - 1);
+            if (at + length <= starts_[text_ + 1]) {
+                pos_ = starts_[text_ + 1];
+                return text_++;
+            }
+            pos_ = at + 1;  // runs into the next text: look again just after this start
+        }
+        pos_ = end_;
+        return to_;
+    }
+
+  private:
+    const char* base_;
+    const Offset* starts_;
+    std::string_view run_;
+    size_t rare_;
+    size_t pos_;
+    size_t end_;
+    size_t text_;
+    size_t to_;
+};
+
+// A RunCursor over texts `from` to `to`, or, given the blocks a trigram index names, only over
+// the texts of those blocks.
+template <typename Offset>
+class NarrowedCursor {
+  public:
+    NarrowedCursor(const char* base, const Offset* starts, std::string_view run, size_t rare, size_t from,
+                   size_t to, const std::vector<uint32_t>* blocks)
+        : base_(base), starts_(starts), run_(run), rare_(rare), from_(from), to_(to), blocks_(blocks),
+          whole_(base, starts, run, rare, from, blocks ? from : to) {
+        if (blocks)
+            block_ = std::lower_bound(blocks->begin(), blocks->end(), uint32_t(from / kBlock));
+    }
+
+    // The next text that holds the run, or `to`.
+    size_t next() {
+        if (!blocks_)
+            return whole_.next();
+        while (true) {
+            if (inBlock_) {
+                const size_t at = inBlock_->next();
+                if (at < blockEnd_)
+                    return at;
+                inBlock_.reset();
+            }
+            if (block_ == blocks_->end())
+                return to_;
+            const size_t lo = std::max(from_, size_t(*block_) * kBlock);
+            blockEnd_ = std::min(to_, size_t(*block_) * kBlock + kBlock);
+            ++block_;
+            if (lo >= to_)
+                return to_;
+            if (lo < blockEnd_)
+                inBlock_.emplace(base_, starts_, run_, rare_, lo, blockEnd_);
+        }
+    }
+
+  private:
+    static constexpr size_t kBlock = TrigramIndex::kBlockItems;
+    const char* base_;
+    const Offset* starts_;
+    std::string_view run_;
+    size_t rare_;
+    size_t from_;
+    size_t to_;
+    const std::vector<uint32_t>* blocks_;
+    RunCursor<Offset> whole_;
+    std::vector<uint32_t>::const_iterator block_;
+    std::optional<RunCursor<Offset>> inBlock_;
+    size_t blockEnd_ = 0;
+};
 
 }  // namespace
+
+// ---- Building and following the document -----------------------------------------------------
+
+void SearchSnapshot::Table::appendOwn(const CatalogItem& item, uint32_t parentIndex) {
+    const uint32_t index = uint32_t(items.size());
+    const AttributeFacts facts = FactsOf(item);
+    items.push_back(&item);
+    const size_t nameFrom = arena.size();
+    text::AppendFolded(arena, item.name());
+    CountBytes(byteCounts, std::string_view(arena).substr(nameFrom), 1);
+    nameStart.push_back(uint32_t(arena.size()));
+    parent.push_back(parentIndex);
+    end.push_back(index + 1);
+    size.push_back(item.size());
+    date.push_back(item.date());
+    categories.push_back(facts.categories);
+    flags.push_back(item.flags());
+    bits.push_back(facts.bits);
+    if (facts.bits & kHasText) {
+        texts.push_back(index);
+        AppendTextRecords(records, item);
+        recordStart.push_back(records.size());
+    }
+    if (IsBarrier(item, facts.bits))
+        barriers.push_back(index);
+}
+
+bool SearchSnapshot::Table::append(const CatalogItem* first, uint32_t parentIndex, bool siblings) {
+    uint32_t parentAt = parentIndex;
+    size_t depth = 0;  // below `first`'s level
+    for (const CatalogItem* item = first; item;) {
+        if (items.size() >= kNoParent - 1 || arena.size() > kArenaLimit)
+            return false;
+        const uint32_t index = uint32_t(items.size());
+        appendOwn(*item, parentAt);
+        if (const CatalogItem* child = item->firstChildIgnoringLock()) {
+            parentAt = index;
+            item = child;
+            ++depth;
+            continue;
+        }
+        // The next item in pre-order: a next sibling, or one of an ancestor's, whose subtree
+        // (and every one left behind on the way up) ends here.
+        while (true) {
+            if (depth == 0) {
+                item = siblings ? item->next() : nullptr;
+                break;
+            }
+            if (item->next()) {
+                item = item->next();
+                break;
+            }
+            item = item->parent();
+            --depth;
+            end[parentAt] = uint32_t(items.size());
+            parentAt = parent[parentAt];
+        }
+    }
+    return true;
+}
 
 SearchSnapshot::SearchSnapshot(CatalogDocument& document) : document_(document) {
     document_.addObserver(this);
@@ -41,212 +289,468 @@ size_t SearchSnapshot::bytesPerItem() const {
 
 void SearchSnapshot::refresh() {
     if (stale_)
-        build(document_.tree());
+        build();
 }
 
-void SearchSnapshot::build(const CatalogTree& tree) {
-    items_.clear();
-    nameStart_.clear();
-    parent_.clear();
-    end_.clear();
-    size_.clear();
-    date_.clear();
-    categories_.clear();
-    flags_.clear();
-    bits_.clear();
-    arena_.clear();
-    describedItems_.clear();
-    descriptionStart_.clear();
-    descriptions_.clear();
+void SearchSnapshot::build() {
+    table_ = Table();
+    trigrams_.reset();
+    textTrigrams_.reset();
     stale_ = false;
-    usable_ = true;
+    ++builds_;
+    usable_ = table_.append(document_.tree().topLevel(), kNoParent, true);
+}
 
-    std::string folded;
-    uint32_t parent = kNoParent;
-    for (const CatalogItem* item = tree.topLevel(); item;) {
-        if (items_.size() >= kNoParent - 1 || arena_.size() > std::numeric_limits<uint32_t>::max() - 4096) {
-            usable_ = false;
+uint32_t SearchSnapshot::indexOf(const CatalogItem* item) const {
+    std::vector<const CatalogItem*> chain;
+    for (const CatalogItem* a = item; a; a = a->parent())
+        chain.push_back(a);
+    const Table& t = table_;
+    uint32_t from = 0;
+    uint32_t to = uint32_t(t.items.size());
+    uint32_t found = kNone;
+    for (auto a = chain.rbegin(); a != chain.rend(); ++a) {
+        uint32_t j = from;
+        while (j < to && t.items[j] != *a)
+            j = t.end[j];
+        if (j >= to)
+            return kNone;
+        found = j;
+        from = j + 1;
+        to = t.end[j];
+    }
+    return found;
+}
+
+bool SearchSnapshot::siblingsInOrder(uint32_t parentIndex, const CatalogItem* firstSibling) const {
+    const Table& t = table_;
+    uint32_t j = parentIndex == kNoParent ? 0 : parentIndex + 1;
+    const uint32_t limit = parentIndex == kNoParent ? uint32_t(t.items.size()) : t.end[parentIndex];
+    for (const CatalogItem* c = firstSibling; c; c = c->next()) {
+        if (j >= limit || t.items[j] != c)
+            return false;
+        j = t.end[j];
+    }
+    return j == limit;
+}
+
+void SearchSnapshot::eraseSubtree(uint32_t a) {
+    Table& t = table_;
+    trigrams_.reset();  // their blocks are numbered by position
+    textTrigrams_.reset();
+    const uint32_t b = t.end[a];
+    const uint32_t k = b - a;
+    for (uint32_t p = t.parent[a]; p != kNoParent; p = t.parent[p])
+        t.end[p] -= k;
+
+    const uint32_t bytesFrom = t.nameStart[a];
+    const uint32_t bytes = t.nameStart[b] - bytesFrom;
+    CountBytes(t.byteCounts, std::string_view(t.arena).substr(bytesFrom, bytes), -1);
+    t.arena.erase(bytesFrom, bytes);
+    t.nameStart.erase(t.nameStart.begin() + a, t.nameStart.begin() + b);
+    for (size_t j = a; j < t.nameStart.size(); ++j)
+        t.nameStart[j] -= bytes;
+
+    auto cut = [&](auto& column) { column.erase(column.begin() + a, column.begin() + b); };
+    cut(t.items);
+    cut(t.parent);
+    cut(t.end);
+    cut(t.size);
+    cut(t.date);
+    cut(t.categories);
+    cut(t.flags);
+    cut(t.bits);
+    for (size_t j = a; j < t.items.size(); ++j) {
+        t.end[j] -= k;
+        if (t.parent[j] != kNoParent && t.parent[j] >= b)
+            t.parent[j] -= k;
+    }
+
+    const size_t lo = size_t(std::lower_bound(t.texts.begin(), t.texts.end(), a) - t.texts.begin());
+    const size_t hi = size_t(std::lower_bound(t.texts.begin(), t.texts.end(), b) - t.texts.begin());
+    const size_t recordFrom = t.recordStart[lo];
+    const size_t recordBytes = t.recordStart[hi] - recordFrom;
+    t.records.erase(recordFrom, recordBytes);
+    t.recordStart.erase(t.recordStart.begin() + long(lo), t.recordStart.begin() + long(hi));
+    for (size_t j = lo; j < t.recordStart.size(); ++j)
+        t.recordStart[j] -= recordBytes;
+    for (std::vector<uint32_t>* list : {&t.texts, &t.barriers}) {
+        list->erase(std::lower_bound(list->begin(), list->end(), a),
+                    std::lower_bound(list->begin(), list->end(), b));
+        ShiftFrom(*list, a, uint32_t(0) - k);
+    }
+}
+
+void SearchSnapshot::insertSubtree(const CatalogItem& item) {
+    Table& t = table_;
+    const CatalogItem* parentItem = item.parent();
+    const uint32_t p = parentItem ? indexOf(parentItem) : kNoParent;
+    if ((parentItem && p == kNone) || indexOf(&item) != kNone) {
+        stale_ = true;  // announced out of order: build again rather than guess
+        return;
+    }
+    // The item goes after the subtree of its previous sibling, or first below its parent.
+    const CatalogItem* previous = nullptr;
+    for (const CatalogItem* c = parentItem ? parentItem->firstChildIgnoringLock() : document_.tree().topLevel();
+         c && c != &item; c = c->next())
+        previous = c;
+    uint32_t at = p == kNoParent ? 0 : p + 1;
+    if (previous) {
+        const uint32_t limit = p == kNoParent ? uint32_t(t.items.size()) : t.end[p];
+        while (at < limit && t.items[at] != previous)
+            at = t.end[at];
+        if (at >= limit) {
+            stale_ = true;
             return;
         }
-        const uint32_t index = uint32_t(items_.size());
-        items_.push_back(item);
-        nameStart_.push_back(uint32_t(arena_.size()));
-        folded.clear();
-        text::AppendFolded(folded, item->name());
-        arena_.insert(arena_.end(), folded.begin(), folded.end());
-        parent_.push_back(parent);
-        end_.push_back(index + 1);
-        size_.push_back(item->size());
-        date_.push_back(item->date());
-        uint8_t bits = 0;
-        uint32_t categories = 0;
-        for (const ItemAttribute& attribute : item->attributes()) {
-            if (attribute.key() == attr::Categories) {
-                bits |= kHasCategories;
-                categories = attribute.number();
-            } else if (attribute.key() == attr::Description) {
-                bits |= kHasDescription | kHasOtherText;
-                describedItems_.push_back(index);
-                descriptionStart_.push_back(descriptions_.size());
-                text::AppendFolded(descriptions_, attribute.text());
-            } else if (attribute.key() == attr::PasswordCheck) {
-                bits |= kProtected;
-            } else if (attribute.valueClass() == AttributeClass::Text) {
-                bits |= kHasOtherText;
-            }
-        }
-        categories_.push_back(categories);
-        flags_.push_back(item->flags());
-        bits_.push_back(bits);
-
-        if (const CatalogItem* child = item->firstChildIgnoringLock()) {
-            parent = index;
-            item = child;
-            continue;
-        }
-        // Going up: every ancestor left behind ends here.
-        while (item && !item->next()) {
-            item = item->parent();
-            if (parent != kNoParent) {
-                end_[parent] = uint32_t(items_.size());
-                parent = parent_[parent];
-            }
-        }
-        if (item)
-            item = item->next();
+        at = t.end[at];
     }
-    nameStart_.push_back(uint32_t(arena_.size()));
-    descriptionStart_.push_back(descriptions_.size());
+    Table piece;
+    if (!piece.append(&item, kNoParent, false) || t.items.size() + piece.items.size() >= kNoParent - 1 ||
+        t.arena.size() + piece.arena.size() > kArenaLimit) {
+        stale_ = true;
+        return;
+    }
+    const uint32_t k = uint32_t(piece.items.size());
+    trigrams_.reset();  // their blocks are numbered by position
+    textTrigrams_.reset();
+
+    for (uint32_t a = p; a != kNoParent; a = t.parent[a])
+        t.end[a] += k;
+    for (size_t j = at; j < t.items.size(); ++j) {
+        t.end[j] += k;
+        if (t.parent[j] != kNoParent && t.parent[j] >= at)
+            t.parent[j] += k;
+    }
+    for (uint32_t j = 0; j < k; ++j) {
+        piece.end[j] += at;
+        piece.parent[j] = piece.parent[j] == kNoParent ? p : piece.parent[j] + at;
+    }
+    auto splice = [&](auto& column, auto& from) {
+        column.insert(column.begin() + at, from.begin(), from.end());
+    };
+    splice(t.items, piece.items);
+    splice(t.parent, piece.parent);
+    splice(t.end, piece.end);
+    splice(t.size, piece.size);
+    splice(t.date, piece.date);
+    splice(t.categories, piece.categories);
+    splice(t.flags, piece.flags);
+    splice(t.bits, piece.bits);
+
+    const uint32_t bytesAt = t.nameStart[at];
+    const uint32_t bytes = uint32_t(piece.arena.size());
+    t.arena.insert(bytesAt, piece.arena);
+    for (size_t j = at; j < t.nameStart.size(); ++j)
+        t.nameStart[j] += bytes;
+    piece.nameStart.pop_back();
+    for (uint32_t& start : piece.nameStart)
+        start += bytesAt;
+    t.nameStart.insert(t.nameStart.begin() + at, piece.nameStart.begin(), piece.nameStart.end());
+    for (size_t i = 0; i < t.byteCounts.size(); ++i)
+        t.byteCounts[i] += piece.byteCounts[i];
+
+    const size_t lo = size_t(std::lower_bound(t.texts.begin(), t.texts.end(), at) - t.texts.begin());
+    const size_t recordAt = t.recordStart[lo];
+    t.records.insert(recordAt, piece.records);
+    for (size_t j = lo; j < t.recordStart.size(); ++j)
+        t.recordStart[j] += piece.records.size();
+    piece.recordStart.pop_back();
+    for (size_t& start : piece.recordStart)
+        start += recordAt;
+    t.recordStart.insert(t.recordStart.begin() + long(lo), piece.recordStart.begin(), piece.recordStart.end());
+    std::vector<uint32_t>* const lists[] = {&t.texts, &t.barriers};
+    std::vector<uint32_t>* const pieces[] = {&piece.texts, &piece.barriers};
+    for (size_t l = 0; l < std::size(lists); ++l) {
+        ShiftFrom(*lists[l], at, k);
+        for (uint32_t& index : *pieces[l])
+            index += at;
+        lists[l]->insert(std::lower_bound(lists[l]->begin(), lists[l]->end(), at), pieces[l]->begin(),
+                         pieces[l]->end());
+    }
+    // A parent that had no children may now hold a subtree a walk does not enter.
+    if (p != kNoParent && IsBarrier(*parentItem, t.bits[p]))
+        InsertSorted(t.barriers, p);
 }
 
-std::string_view SearchSnapshot::foldedDescription(uint32_t index) const {
-    const size_t at = size_t(std::lower_bound(describedItems_.begin(), describedItems_.end(), index) -
-                             describedItems_.begin());
-    return std::string_view(descriptions_)
-        .substr(descriptionStart_[at], descriptionStart_[at + 1] - descriptionStart_[at]);
+bool SearchSnapshot::updateOwn(uint32_t i) {
+    Table& t = table_;
+    const CatalogItem& item = *t.items[i];
+    const AttributeFacts facts = FactsOf(item);
+    bool reordering = t.flags[i] != item.flags();
+    t.size[i] = item.size();
+    t.date[i] = item.date();
+    t.flags[i] = item.flags();
+    t.categories[i] = facts.categories;
+    t.bits[i] = facts.bits;
+
+    const std::string name = text::FoldCase(item.name());
+    const std::string_view old = t.name(i);
+    if (old != name) {
+        reordering = true;
+        CountBytes(t.byteCounts, old, -1);
+        CountBytes(t.byteCounts, name, 1);
+        const uint32_t delta = uint32_t(name.size()) - uint32_t(old.size());
+        t.arena.replace(t.nameStart[i], old.size(), name);
+        for (size_t j = i + 1; j < t.nameStart.size(); ++j)
+            t.nameStart[j] += delta;
+        if (trigrams_)
+            InsertSorted(dirtyBlocks_, i / TrigramIndex::kBlockItems);
+    }
+
+    // The texts are taken out and put back as they now are, when they changed.
+    std::string added;
+    if (facts.bits & kHasText)
+        AppendTextRecords(added, item);
+    const size_t at = size_t(std::lower_bound(t.texts.begin(), t.texts.end(), i) - t.texts.begin());
+    const bool had = at < t.texts.size() && t.texts[at] == i;
+    const std::string_view before =
+        had ? std::string_view(t.records).substr(t.recordStart[at], t.recordStart[at + 1] - t.recordStart[at])
+            : std::string_view();
+    if (had != bool(facts.bits & kHasText))
+        textTrigrams_.reset();  // its blocks are numbered by position in the list of texts
+    else if (had && before != added && textTrigrams_)
+        InsertSorted(dirtyTextBlocks_, uint32_t(at / TrigramIndex::kBlockItems));
+    if (had && before != added) {
+        const size_t bytes = before.size();
+        t.records.erase(t.recordStart[at], bytes);
+        t.texts.erase(t.texts.begin() + long(at));
+        t.recordStart.erase(t.recordStart.begin() + long(at));
+        for (size_t j = at; j < t.recordStart.size(); ++j)
+            t.recordStart[j] -= bytes;
+    }
+    if ((facts.bits & kHasText) && !(had && before == added)) {
+        const size_t recordAt = t.recordStart[at];
+        t.records.insert(recordAt, added);
+        t.texts.insert(t.texts.begin() + long(at), i);
+        t.recordStart.insert(t.recordStart.begin() + long(at), recordAt);
+        for (size_t j = at + 1; j < t.recordStart.size(); ++j)
+            t.recordStart[j] += added.size();
+    }
+    if (IsBarrier(item, facts.bits))
+        InsertSorted(t.barriers, i);
+    else
+        EraseSorted(t.barriers, i);
+    return reordering;
 }
 
-// Finds the names that hold one literal word by searching the arena from name to name, so that
-// the names without it are never looked at one by one. Asked about items in ascending order.
-class SearchSnapshot::LiteralCursor {
-  public:
-    LiteralCursor(const std::vector<char>& arena, const std::vector<uint32_t>& nameStart,
-                  std::string_view word)
-        : arena_(arena), nameStart_(nameStart), word_(word) {}
+void SearchSnapshot::itemInserted(CatalogItem& item) {
+    if (!stale_)
+        insertSubtree(item);
+}
 
-    bool nameHolds(uint32_t index) {
-        const size_t start = nameStart_[index];
-        const size_t end = nameStart_[index + 1];
-        if (end - start < word_.size())
+void SearchSnapshot::itemRemoving(CatalogItem& item) {
+    if (stale_)
+        return;
+    const uint32_t index = indexOf(&item);
+    if (index == kNone)
+        stale_ = true;
+    else
+        eraseSubtree(index);
+}
+
+void SearchSnapshot::itemMoving(CatalogItem& item, CatalogItem*) {
+    itemRemoving(item);
+}
+
+void SearchSnapshot::itemMoved(CatalogItem& item, CatalogItem*) {
+    itemInserted(item);
+}
+
+void SearchSnapshot::itemChanged(CatalogItem& item) {
+    if (stale_)
+        return;
+    const uint32_t index = indexOf(&item);
+    if (index == kNone) {
+        stale_ = true;
+        return;
+    }
+    // A new name or kind may come with the siblings sorted again; the pre-order must follow.
+    const CatalogItem* parent = item.parent();
+    if (updateOwn(index) && !siblingsInOrder(table_.parent[index],
+                         parent ? parent->firstChildIgnoringLock() : document_.tree().topLevel()))
+        stale_ = true;
+}
+
+// ---- Searching -------------------------------------------------------------------------------
+
+std::string_view SearchSnapshot::textRecords(uint32_t index) const {
+    const Table& t = table_;
+    const size_t at = size_t(std::lower_bound(t.texts.begin(), t.texts.end(), index) - t.texts.begin());
+    if (at == t.texts.size() || t.texts[at] != index)
+        return {};
+    return std::string_view(t.records).substr(t.recordStart[at], t.recordStart[at + 1] - t.recordStart[at]);
+}
+
+bool SearchSnapshot::conditionsHold(const PreparedSearch& search, uint32_t index,
+                                    std::string_view records) const {
+    const CatalogItem& item = *table_.items[index];
+    if (search.caseSensitive)
+        return ConditionsHold(search, item);
+    for (const PreparedCondition& prepared : search.conditions) {
+        const ExtraInfoCondition& c = prepared.condition;
+        if (IsTextConditionKey(c.key)) {
+            // The item's text under that key, already folded like the condition's value.
+            std::optional<std::string_view> value;
+            AnyRecord(records, [&](uint8_t key, std::string_view text) {
+                if (key == c.key)
+                    value = text;
+                return key == c.key;
+            });
+            if (!value || !RunTextRoutine(prepared.routine, *value, c.text))
+                return false;
+        } else if (!IsNumericConditionKey(c.key) || !NumberConditionHolds(c, item.numberAttribute(c.key))) {
             return false;
-        if (!searched_ || (hit_ != kNone && hit_ < start)) {
-            searched_ = true;
-            hit_ = find(start);
-        }
-        // A match that runs past this name's end is no hit; look again inside the name.
-        while (hit_ != kNone && hit_ < end && hit_ + word_.size() > end)
-            hit_ = find(hit_ + 1);
-        return hit_ != kNone && hit_ < end;
-    }
-
-  private:
-    static constexpr size_t kNone = SIZE_MAX;
-    size_t find(size_t from) const {
-        const void* at = ::memmem(arena_.data() + from, arena_.size() - from, word_.data(),
-                                  word_.size());
-        return at ? size_t(static_cast<const char*>(at) - arena_.data()) : kNone;
-    }
-
-    const std::vector<char>& arena_;
-    const std::vector<uint32_t>& nameStart_;
-    std::string_view word_;
-    bool searched_ = false;
-    size_t hit_ = kNone;
-};
-
-bool SearchSnapshot::matches(const PreparedSearch& search, uint32_t index,
-                             LiteralCursor* literal) const {
-    if (!DateAccepted(search, date_[index]))
-        return false;
-    if (!SizeAccepted(search, flags_[index], size_[index]))
-        return false;
-    const CatalogItem& item = *items_[index];
-    bool found = literal               ? literal->nameHolds(index)
-                 : search.caseSensitive ? TextHolds(search, item.name())
-                                        : TextHolds(search, foldedName(index));
-    if (!found && search.inDescription && (bits_[index] & kHasDescription))
-        found = search.caseSensitive ? TextHolds(search, *item.textAttribute(attr::Description))
-                                     : TextHolds(search, foldedDescription(index));
-    if (!found && search.inExtraInfo && (bits_[index] & kHasOtherText)) {
-        for (const ItemAttribute& attribute : item.attributes()) {
-            if (attribute.valueClass() == AttributeClass::Text &&
-                TextHolds(search, ComparableText(search, attribute.text()))) {
-                found = true;
-                break;
-            }
         }
     }
-    return found && (search.conditions.empty() || ConditionsHold(search, item));
-}
-
-bool SearchSnapshot::locked(uint32_t index) const {
-    return (bits_[index] & kProtected) && items_[index]->isLocked();
-}
-
-bool SearchSnapshot::visibleBelow(uint32_t index, uint32_t startIndex) const {
-    for (uint32_t a = parent_[index]; a != startIndex; a = parent_[a])
-        if (!(flags_[a] & itemflag::ContainerMask) || locked(a))
-            return false;
     return true;
 }
 
-std::vector<const CatalogItem*> SearchSnapshot::sparseScan(const PreparedSearch& search,
-                                                           uint32_t startIndex, uint32_t from,
-                                                           uint32_t to, const CancelFlag* cancel,
-                                                           bool& cancelled) const {
-    // The candidates are the names that hold the word, found in the arena, and the items whose
-    // description may hold it; everything else cannot match.
-    std::vector<const CatalogItem*> hits;
-    const std::string_view word = search.words[0];
-    const char* const base = arena_.data();
-    const size_t rangeEnd = nameStart_[to];
-    size_t pos = nameStart_[from];
-    auto described = std::lower_bound(describedItems_.begin(), describedItems_.end(), from);
-    const auto describedEnd = std::lower_bound(described, describedItems_.end(), to);
-    uint32_t nameHit = from;
-    auto nextNameHit = [&]() -> uint32_t {
-        while (pos < rangeEnd) {
-            const void* at = ::memmem(base + pos, rangeEnd - pos, word.data(), word.size());
-            if (!at)
-                break;
-            const size_t offset = size_t(static_cast<const char*>(at) - base);
-            const uint32_t index = uint32_t(std::upper_bound(nameStart_.begin() + from,
-                                                             nameStart_.begin() + to + 1, offset) -
-                                            nameStart_.begin() - 1);
-            if (offset + word.size() <= nameStart_[index + 1]) {
-                pos = nameStart_[index + 1];
-                return index;
+bool SearchSnapshot::matches(const PreparedSearch& search, uint32_t index, NameState name) const {
+    const Table& t = table_;
+    if (!DateAccepted(search, t.date[index]))
+        return false;
+    const CatalogItem& item = *t.items[index];
+    // Moving a folder or disk adjusts the sizes of every item above it without a notice; of
+    // those only archives can meet a size filter, so theirs is asked of the item.
+    if (search.sizeFilter &&
+        !SizeAccepted(search, t.flags[index], (t.flags[index] & itemflag::Archive) ? item.size() : t.size[index]))
+        return false;
+    bool found = name == NameState::Holds;
+    if (name == NameState::Unknown)
+        found = search.caseSensitive ? TextHolds(search, item.name()) : TextHolds(search, t.name(index));
+    const bool hasText = t.bits[index] & kHasText;
+    if (found || !hasText) {
+        // Without any text attribute only numeric conditions can hold.
+        if (!found || search.conditions.empty())
+            return found;
+        if (!hasText && std::any_of(search.conditions.begin(), search.conditions.end(),
+                                    [](const PreparedCondition& c) { return IsTextConditionKey(c.condition.key); }))
+            return false;
+    }
+    const std::string_view records = hasText ? textRecords(index) : std::string_view();
+    if (!found && search.caseSensitive) {
+        if (search.inDescription && (t.bits[index] & kHasDescription))
+            found = TextHolds(search, *item.textAttribute(attr::Description));
+        if (!found && search.inExtraInfo) {
+            for (const ItemAttribute& attribute : item.attributes()) {
+                if (attribute.valueClass() == AttributeClass::Text && TextHolds(search, attribute.text())) {
+                    found = true;
+                    break;
+                }
             }
-            pos = offset + 1;  // runs into the next name: look again from just after its start
         }
-        pos = rangeEnd;
-        return to;
+    } else if (!found) {
+        if (search.inDescription && (t.bits[index] & kHasDescription))
+            found = AnyRecord(records, [&](uint8_t key, std::string_view text) {
+                return key == attr::Description && TextHolds(search, text);
+            });
+        if (!found && search.inExtraInfo)
+            found = AnyRecord(records, [&](uint8_t, std::string_view text) { return TextHolds(search, text); });
+    }
+    return found && (search.conditions.empty() || conditionsHold(search, index, records));
+}
+
+bool SearchSnapshot::locked(uint32_t index) const {
+    return (table_.bits[index] & kProtected) && table_.items[index]->isLocked();
+}
+
+bool SearchSnapshot::categoryStateOf(const PreparedSearch& search, uint32_t index,
+                                     uint32_t startIndex, bool startState) const {
+    if (search.categories.empty())
+        return true;
+    // The nearest item with categories of its own decides; without one, the start item's state.
+    for (uint32_t a = index; a != startIndex; a = table_.parent[a])
+        if (table_.bits[a] & kHasCategories)
+            return CategoryState(search, true, table_.categories[a], false);
+    return startState;
+}
+
+SearchSnapshot::Excluded SearchSnapshot::excludedRanges(uint32_t startIndex) const {
+    const Table& t = table_;
+    std::vector<std::pair<uint32_t, uint32_t>> out;
+    uint32_t covered = 0;
+    for (auto at = std::upper_bound(t.barriers.begin(), t.barriers.end(), startIndex);
+         at != t.barriers.end() && *at < t.end[startIndex]; ++at) {
+        const uint32_t b = *at;
+        if (b < covered)
+            continue;
+        if (!(t.flags[b] & itemflag::ContainerMask) || locked(b)) {
+            out.emplace_back(b + 1, t.end[b]);
+            covered = t.end[b];
+        }
+    }
+    return out;
+}
+
+size_t SearchSnapshot::rareByte(std::string_view run) const {
+    size_t rare = 0;
+    for (size_t r = 1; r < run.size(); ++r)
+        if (table_.byteCounts[uint8_t(run[r])] < table_.byteCounts[uint8_t(run[rare])])
+            rare = r;
+    return rare;
+}
+
+std::vector<const CatalogItem*> SearchSnapshot::candidateScan(const PreparedSearch& search, const Runs& runs,
+                                                              uint32_t startIndex, const Excluded& excluded,
+                                                              uint32_t from, uint32_t to,
+                                                              const CancelFlag* cancel, bool& cancelled) const {
+    // Only an item whose texts hold the runs can be found. With a condition's run, the items
+    // whose text records hold it; otherwise those whose name holds the name run, and those with
+    // a text the search also reads that holds it. Every other item is passed over unseen.
+    const Table& t = table_;
+    std::vector<const CatalogItem*> hits;
+    const size_t textFrom = size_t(std::lower_bound(t.texts.begin(), t.texts.end(), from) - t.texts.begin());
+    const size_t textTo = size_t(std::lower_bound(t.texts.begin(), t.texts.end(), to) - t.texts.begin());
+    const bool byRecords = !runs.condition.empty();
+    RunCursor<size_t> records(t.records.data(), t.recordStart.data(), runs.condition, rareByte(runs.condition),
+                              textFrom, byRecords ? textTo : textFrom);
+    const size_t rare = rareByte(runs.name);
+    NarrowedCursor<uint32_t> names(t.arena.data(), t.nameStart.data(), runs.name, rare, from, byRecords ? from : to,
+                                   runs.blocks);
+    auto nextDriven = [&]() -> uint32_t {
+        if (byRecords) {
+            const size_t at = records.next();
+            return at < textTo ? t.texts[at] : to;
+        }
+        return uint32_t(names.next());
     };
-    nameHit = nextNameHit();
-    const bool descriptions = search.inDescription;
+    // A description or other text can only match when it holds the name run too.
+    const bool otherTexts = !byRecords && (search.inDescription || search.inExtraInfo);
+    NarrowedCursor<size_t> texts(t.records.data(), t.recordStart.data(), runs.name, rare, textFrom,
+                                 otherTexts ? textTo : textFrom, runs.textBlocks);
+    auto nextText = [&]() -> uint32_t {
+        if (!otherTexts)
+            return to;
+        const size_t at = texts.next();
+        return at < textTo ? t.texts[at] : to;
+    };
+    auto skip = std::lower_bound(excluded.begin(), excluded.end(), std::pair<uint32_t, uint32_t>(from, 0),
+                                 [](const auto& a, const auto& b) { return a.second <= b.first; });
+    const bool startState = StartCategoryState(search, *t.items[startIndex]);
+    uint32_t nextHit = nextDriven();
+    uint32_t nextOther = nextText();
     while (true) {
-        uint32_t i = nameHit;
-        if (descriptions && described != describedEnd && *described < i)
-            i = *described;
+        const uint32_t i = std::min(nextHit, nextOther);
         if (i >= to)
             break;
-        if (i == nameHit)
-            nameHit = nextNameHit();
-        if (descriptions && described != describedEnd && *described == i)
-            ++described;
-        if (search.kindOn[size_t(KindOf(flags_[i]))] && visibleBelow(i, startIndex) &&
-            matches(search, i, nullptr))
-            hits.push_back(items_[i]);
+        NameState name = byRecords ? NameState::Unknown : NameState::Fails;
+        if (i == nextHit) {
+            if (!byRecords)
+                name = runs.nameDecides ? NameState::Holds : NameState::Unknown;
+            nextHit = nextDriven();
+        }
+        if (i == nextOther)
+            nextOther = nextText();
+        while (skip != excluded.end() && skip->second <= i)
+            ++skip;
+        if (skip != excluded.end() && skip->first <= i)
+            continue;
+        if (!search.kindOn[size_t(KindOf(t.flags[i]))] ||
+            !categoryStateOf(search, i, startIndex, startState))
+            continue;
+        if (matches(search, i, name))
+            hits.push_back(t.items[i]);
         if (cancel && cancel->isSet()) {
             cancelled = true;
             break;
@@ -255,14 +759,11 @@ std::vector<const CatalogItem*> SearchSnapshot::sparseScan(const PreparedSearch&
     return hits;
 }
 
-std::vector<const CatalogItem*> SearchSnapshot::scan(const PreparedSearch& search,
-                                                     uint32_t startIndex, uint32_t from,
-                                                     uint32_t to, const CancelFlag* cancel,
-                                                     bool& cancelled) const {
-    if (search.categories.empty() && !search.inExtraInfo && !search.caseSensitive &&
-        !search.wholeString && search.words.size() == 1 && !search.words[0].empty() &&
-        search.find == TextRoutine::Substring)
-        return sparseScan(search, startIndex, from, to, cancel, cancelled);
+std::vector<const CatalogItem*> SearchSnapshot::fullScan(const PreparedSearch& search,
+                                                         uint32_t startIndex, uint32_t from,
+                                                         uint32_t to, const CancelFlag* cancel,
+                                                         bool& cancelled) const {
+    const Table& t = table_;
     std::vector<const CatalogItem*> hits;
     struct Level {
         uint32_t end;
@@ -270,51 +771,69 @@ std::vector<const CatalogItem*> SearchSnapshot::scan(const PreparedSearch& searc
     };
     // The levels above `from`: the start item, then each ancestor of `from` below it.
     std::vector<uint32_t> chain;
-    for (uint32_t a = parent_[from]; a != startIndex; a = parent_[a])
+    for (uint32_t a = t.parent[from]; a != startIndex; a = t.parent[a])
         chain.push_back(a);
     const bool noCategories = search.categories.empty();
     auto stateOf = [&](uint32_t index, bool parentState) {
-        return noCategories || CategoryState(search, bits_[index] & kHasCategories,
-                                             categories_[index], parentState);
+        return noCategories || CategoryState(search, t.bits[index] & kHasCategories,
+                                             t.categories[index], parentState);
     };
-    std::vector<Level> levels{{end_[startIndex], StartCategoryState(search, *items_[startIndex])}};
-    // One literal word looked for case-insensitively: the arena of folded names is searched.
-    std::optional<LiteralCursor> literal;
-    if (!search.caseSensitive && !search.wholeString && search.words.size() == 1 &&
-        !search.words[0].empty() && search.find == TextRoutine::Substring)
-        literal.emplace(arena_, nameStart_, search.words[0]);
+    std::vector<Level> levels{{t.end[startIndex], StartCategoryState(search, *t.items[startIndex])}};
     uint32_t i = from;
     for (auto a = chain.rbegin(); a != chain.rend(); ++a) {
         const bool state = stateOf(*a, levels.back().state);
-        if (!(flags_[*a] & itemflag::ContainerMask) || locked(*a)) {
-            i = end_[*a];  // `from` lies in a subtree the walk does not enter
+        if (!(t.flags[*a] & itemflag::ContainerMask) || locked(*a)) {
+            i = t.end[*a];  // `from` lies in a subtree the walk does not enter
             break;
         }
-        levels.push_back({end_[*a], state});
+        levels.push_back({t.end[*a], state});
     }
     while (i < to) {
         while (levels.back().end <= i)
             levels.pop_back();
         const bool state = stateOf(i, levels.back().state);
-        if (state && search.kindOn[size_t(KindOf(flags_[i]))] && matches(search, i, literal ? &*literal : nullptr))
-            hits.push_back(items_[i]);
+        if (state && search.kindOn[size_t(KindOf(t.flags[i]))] && matches(search, i, NameState::Unknown))
+            hits.push_back(t.items[i]);
         if (cancel && cancel->isSet()) {
             cancelled = true;
             break;
         }
         const uint32_t next = i + 1;
-        if (end_[i] > next) {
-            if ((flags_[i] & itemflag::ContainerMask) && !locked(i)) {
-                levels.push_back({end_[i], state});
+        if (t.end[i] > next) {
+            if ((t.flags[i] & itemflag::ContainerMask) && !locked(i)) {
+                levels.push_back({t.end[i], state});
                 i = next;
             } else {
-                i = end_[i];
+                i = t.end[i];
             }
         } else {
             i = next;
         }
     }
     return hits;
+}
+
+uint64_t SearchSnapshot::runWeight(std::string_view run) const {
+    uint64_t rarest = std::numeric_limits<uint64_t>::max();
+    for (const char c : run)
+        rarest = std::min(rarest, table_.byteCounts[uint8_t(c)]);
+    return rarest;
+}
+
+std::string_view SearchSnapshot::rarerRun(std::string_view best, std::string_view word) const {
+    // Each run of the word without "*" and "?" must occur; the one whose rarest byte is rarest
+    // in the arena leaves the fewest names to visit (the longer one when they tie).
+    while (!word.empty()) {
+        const size_t stop = word.find_first_of("*?");
+        const std::string_view run = word.substr(0, stop);
+        if (!run.empty() && (best.empty() || runWeight(run) < runWeight(best) ||
+                             (runWeight(run) == runWeight(best) && run.size() > best.size())))
+            best = run;
+        if (stop == std::string_view::npos)
+            break;
+        word.remove_prefix(stop + 1);
+    }
+    return best;
 }
 
 std::vector<const CatalogItem*> SearchSnapshot::search(const PreparedSearch& search,
@@ -324,27 +843,82 @@ std::vector<const CatalogItem*> SearchSnapshot::search(const PreparedSearch& sea
     refresh();
     if (!usable_)
         return SearchTree(search, start, cancel);
-    const auto at = std::find(items_.begin(), items_.end(), &start);
-    if (at == items_.end())
+    const uint32_t startIndex = indexOf(&start);
+    if (startIndex == kNone)
         return SearchTree(search, start, cancel);
-    const uint32_t startIndex = uint32_t(at - items_.begin());
     if (start.isLocked())
         return {};
     const uint32_t first = startIndex + 1;
-    const uint32_t last = end_[startIndex];
+    const uint32_t last = table_.end[startIndex];
     if (first >= last)
         return {};
 
+    // A literal run the name must hold for the name to match: the one word's run, or under
+    // AllWords the rarest run of any word. Case-sensitive words are not folded like the arena.
+    Runs runs;
+    if (!search.caseSensitive && !search.words.empty()) {
+        if (search.allWords && !search.wholeString) {
+            for (const std::string& word : search.words)
+                runs.name = rarerRun(runs.name, word);
+        } else if (search.words.size() == 1) {
+            runs.name = rarerRun(runs.name, search.words[0]);
+        }
+    }
+    // Every text condition's value must occur in one of the item's texts.
+    if (!search.caseSensitive)
+        for (const PreparedCondition& condition : search.conditions)
+            if (IsTextConditionKey(condition.condition.key))
+                runs.condition = rarerRun(runs.condition, condition.condition.text);
+    // A common run with a date or size filter: testing the filter on every item is cheaper than
+    // visiting every name that holds the run.
+    if (runs.condition.empty() && !runs.name.empty() && (search.dateTest || search.sizeFilter) &&
+        runWeight(runs.name) > table_.items.size() / 16)
+        runs.name = {};
+    runs.nameDecides = !search.wholeString && search.find == TextRoutine::Substring &&
+                       search.words.size() == 1 && runs.name.size() == search.words[0].size();
+    const bool candidates = !runs.name.empty() || !runs.condition.empty();
+    std::vector<uint32_t> blocks;
+    std::vector<uint32_t> textBlocks;
+    if (runs.condition.empty() && runs.name.size() >= TrigramIndex::kMinimumRun &&
+        table_.items.size() >= trigramThreshold_) {
+        // The indexes are built by the first search that can use them.
+        if (!trigrams_) {
+            trigrams_.emplace(table_.arena, table_.nameStart);
+            dirtyBlocks_.clear();
+        }
+        if (!textTrigrams_) {
+            textTrigrams_.emplace(table_.records, table_.recordStart);
+            dirtyTextBlocks_.clear();
+        }
+        auto narrow = [&](const TrigramIndex& index, const std::vector<uint32_t>& dirty, std::vector<uint32_t>& out) {
+            if (!index.usable())
+                return false;
+            const std::vector<uint32_t> indexed = index.candidateBlocks(runs.name);
+            std::set_union(indexed.begin(), indexed.end(), dirty.begin(), dirty.end(), std::back_inserter(out));
+            return true;
+        };
+        if (narrow(*trigrams_, dirtyBlocks_, blocks))
+            runs.blocks = &blocks;
+        if (narrow(*textTrigrams_, dirtyTextBlocks_, textBlocks))
+            runs.textBlocks = &textBlocks;
+    }
+    const Excluded excluded = candidates ? excludedRanges(startIndex) : Excluded();
+
     if (threads == 0)
         threads = std::max(1u, std::thread::hardware_concurrency());
-    threads = std::min<unsigned>(threads, std::max<uint32_t>(1, (last - first) / kItemsPerThread));
+    // The work is the items a scan may visit: with the index, only those of the named blocks.
+    const uint64_t work = runs.blocks && runs.textBlocks
+                              ? uint64_t(blocks.size() + textBlocks.size()) * TrigramIndex::kBlockItems
+                              : last - first;
+    threads = unsigned(std::min<uint64_t>(threads, std::max<uint64_t>(1, work / kItemsPerThread)));
     std::vector<std::vector<const CatalogItem*>> parts(threads);
     std::vector<char> cancelled(threads, 0);
     auto run = [&](unsigned part) {
         const uint32_t from = first + uint32_t(uint64_t(last - first) * part / threads);
         const uint32_t to = first + uint32_t(uint64_t(last - first) * (part + 1) / threads);
         bool stopped = false;
-        parts[part] = scan(search, startIndex, from, to, cancel, stopped);
+        parts[part] = candidates ? candidateScan(search, runs, startIndex, excluded, from, to, cancel, stopped)
+                                 : fullScan(search, startIndex, from, to, cancel, stopped);
         cancelled[part] = stopped;
     };
     {
@@ -353,6 +927,8 @@ std::vector<const CatalogItem*> SearchSnapshot::search(const PreparedSearch& sea
             workers.emplace_back(run, part);
         run(0);
     }
+    if (threads == 1)
+        return std::move(parts[0]);
     std::vector<const CatalogItem*> hits;
     size_t total = 0;
     for (const auto& part : parts)

@@ -37,6 +37,14 @@ size_t MatchPartAt(std::string_view text, size_t pos, std::string_view part) {
 size_t FindPart(std::string_view text, size_t from, std::string_view part) {
     if (part.empty())
         return from;
+    if (part.find('?') == kNone) {
+        // Without "?" the part is plain bytes: a byte search, passing over matches that would
+        // start inside a character as the general loop below does.
+        for (size_t start = text.find(part, from); start != kNone; start = text.find(part, start + 1))
+            if (!IsContinuation(text[start]))
+                return start + part.size();
+        return kNone;
+    }
     for (size_t start = from; start < text.size(); ++start) {
         if (IsContinuation(text[start]))
             continue;

@@ -38,6 +38,12 @@ TEST(Utf8Text, NonAsciiLettersFold) {
     EXPECT_TRUE(EqualsNoCase("ς", "σ"));  // final sigma folds to sigma
     EXPECT_TRUE(EqualsNoCase("МОСКВА", "москва"));
     EXPECT_EQ(FoldCase("Größe ÉTÉ"), "größe été");
+    // Appending keeps what was there, across the ASCII run and the rest.
+    std::string out = "Keep";
+    text::AppendFolded(out, "ABC ÉTÉ Z");
+    text::AppendFolded(out, "");
+    text::AppendFolded(out, "ONLY ASCII");
+    EXPECT_EQ(out, "Keepabc été zonly ascii");
 }
 
 TEST(Utf8Text, FoldingThatChangesTheByteLength) {

@@ -3,6 +3,7 @@
 
 #include "catalog/CatalogTree.h"
 #include "foundation/CancelFlag.h"
+#include "foundation/ScriptedPrompter.h"
 #include "search/DuplicateSearch.h"
 #include "search/SearchCriteria.h"
 #include "tests/search/SearchTestCatalog.h"
@@ -112,9 +113,12 @@ TEST_F(DuplicateSearchTest, CandidatesAndScope) {
     Add(tree, two, "pack.zip", 0, 10, 1);
     // Archives are candidates, their contents never.
     EXPECT_EQ(Groups(Run(NameBit)), (G{{"pack.zip@one", "pack.zip@two"}}));
-    EXPECT_EQ(Run(NameBit, zip).size(), 0u);  // a file scope yields nothing
+    EXPECT_EQ(Run(NameBit, Add(tree, two, "plain", 0, 10, 1)).size(), 0u);  // a file scope yields nothing
+    // An archive chosen as the scope gives its own contents.
+    Add(tree, zip, "INNER", 0, 10, 1);
+    EXPECT_EQ(Groups(Run(NameBit, zip)), (G{{"INNER@pack.zip", "inner@pack.zip"}}));
     const auto candidates = CollectDuplicateCandidates({root, NameBit, false, 0, nullptr});
-    EXPECT_EQ(candidates.size(), 3u);
+    EXPECT_EQ(candidates.size(), 4u);
 
     DuplicateJob job{root, NameBit, true, SizeTextValue("1", *SizeUnitShift("MB")), nullptr};
     CatalogItem* big1 = Add(tree, one, "big", 0, 1048576, 1);
@@ -130,6 +134,26 @@ TEST_F(DuplicateSearchTest, CandidatesAndScope) {
     cancel.request();
     tree.removeAttribute(two, attr::PasswordCheck);
     EXPECT_EQ(FindDuplicates({root, NameBit, false, 0, &cancel}).size(), 0u);
+}
+
+TEST(DuplicateSearchStart, NeedsACriterionAndReadsTheMinimumSize) {
+    ScriptedPrompter prompter;
+    EXPECT_FALSE(DuplicateCriteriaChosen(0, prompter));
+    ASSERT_EQ(prompter.shownTexts(), std::vector<std::string>{"Please select at least one comparison criterium!"});
+    EXPECT_TRUE(DuplicateCriteriaChosen(SizeBit, prompter));
+    EXPECT_EQ(prompter.shown().size(), 1u);
+
+    DuplicateJob job;
+    SetMinimumSize(job, "", 20);
+    EXPECT_FALSE(job.minSizeFilter);
+    SetMinimumSize(job, "1", 20);
+    EXPECT_TRUE(job.minSizeFilter);
+    EXPECT_EQ(job.minSize, 1048576u);
+    SetMinimumSize(job, "x5", 10);  // no leading digits: every file qualifies
+    EXPECT_TRUE(job.minSizeFilter);
+    EXPECT_EQ(job.minSize, 0u);
+    SetMinimumSize(job, "12abc", 0);
+    EXPECT_EQ(job.minSize, 12u);
 }
 
 }  // namespace

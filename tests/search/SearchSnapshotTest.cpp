@@ -6,6 +6,7 @@
 
 #include "catalog/CatalogDocument.h"
 #include "catalog/DeleteOperations.h"
+#include "catalog/MoveCopyOperations.h"
 #include "catalog/RenameOperations.h"
 #include "catalog/TreeWalk.h"
 #include "foundation/CancelFlag.h"
@@ -135,6 +136,9 @@ TEST(SearchSnapshot, FindsWhatTheTreeWalkFinds) {
         while (budget > 0)
             random.Fill(tree, tree.root(), 0, budget);
         SearchSnapshot snapshot(document);
+        // The same catalog through the trigram index, which small catalogs otherwise go without.
+        SearchSnapshot indexed(document);
+        indexed.setTrigramThreshold(0);
         const std::vector<const CatalogItem*> starts = Containers(tree);
         for (int q = 0; q < 60; ++q) {
             const SearchCriteria criteria = random.Criteria();
@@ -145,6 +149,8 @@ TEST(SearchSnapshot, FindsWhatTheTreeWalkFinds) {
             for (unsigned threads : {1u, 2u, 3u}) {
                 ASSERT_EQ(snapshot.search(search, start, nullptr, threads), expected)
                     << "seed " << seed << " query " << q << " text '" << criteria.text << "' threads " << threads;
+                ASSERT_EQ(indexed.search(search, start, nullptr, threads), expected)
+                    << "indexed: seed " << seed << " query " << q << " text '" << criteria.text << "' threads " << threads;
             }
             ++compared;
             nonEmpty += !expected.empty();
@@ -167,6 +173,7 @@ TEST(SearchSnapshot, SplitsLargeRangesBetweenThreads) {
             random.Fill(tree, d, 0, budget);
     }
     SearchSnapshot snapshot(document);
+    snapshot.setTrigramThreshold(0);
     for (int q = 0; q < 30; ++q) {
         const PreparedSearch search = PrepareSearch(random.Criteria(), kNow);
         const auto expected = SearchTree(search, *tree.root());
@@ -214,6 +221,158 @@ TEST(SearchSnapshot, SeesRenamesDeletesAndReads) {
     session.run();
     session.commit();
     EXPECT_EQ(find("summer"), (Strings{"Summer.jpg", "summer-read.png"}));
+
+    // Reading the disk again, renamed and with a file gone and one new.
+    std::filesystem::remove(dir / "vol" / "Photos" / "summer-read.png");
+    testing::WriteFile(dir / "vol" / "Photos" / "summer-again.png", "png");
+    ReadRequest update;
+    update.root = (dir / "vol").string();
+    update.diskToUpdate = "Read";
+    update.name = "A read again";
+    ReadSession again(document, prompter);
+    ASSERT_EQ(again.prepare(update), PrepareResult::Ready);
+    again.run();
+    again.commit();
+    EXPECT_EQ(find("summer"), (Strings{"summer-again.png", "Summer.jpg"}));
+    EXPECT_EQ(find("again"), (Strings{"A read again", "summer-again.png"}));
+    // Every change but the update's resorting of the disks was followed in place.
+    EXPECT_LE(snapshot.builds(), 2u);
+}
+
+// Every item of the tree with a subtree that can be edited: not the root.
+std::vector<CatalogItem*> EditableItems(CatalogTree& tree) {
+    std::vector<CatalogItem*> out;
+    WalkBelow(tree.root(), EnterAll, [&](CatalogItem& item) {
+        out.push_back(&item);
+        return true;
+    });
+    return out;
+}
+
+TEST(SearchSnapshot, FollowsEditsInPlace) {
+    SilentPrompter prompter(PromptAnswer::Yes);
+    for (uint32_t seed = 1; seed <= 12; ++seed) {
+        CatalogDocument document(prompter);
+        CatalogTree& tree = document.tree();
+        RandomCatalog random(seed * 7919);
+        int budget = 300 + random.Pick(300);
+        while (budget > 0)
+            random.Fill(tree, tree.root(), 0, budget);
+        // A few folders to move and copy into.
+        std::vector<CatalogItem*> folders;
+        for (int f = 0; f < 3; ++f)
+            folders.push_back(Add(tree, tree.root(), ("folder" + std::to_string(f)).c_str(), itemflag::Folder));
+        SearchSnapshot snapshot(document);
+        snapshot.setTrigramThreshold(seed % 2 ? 0 : SIZE_MAX);
+        snapshot.refresh();
+        // AllWords with an empty text finds every item: the whole pre-order, compared item by item.
+        SearchCriteria everything = InitialCriteria(kNow);
+        everything.wordMode = WordMode::AllWords;
+        for (int step = 0; step < 40; ++step) {
+            std::vector<CatalogItem*> items = EditableItems(tree);
+            CatalogItem* item = items[size_t(random.Pick(int(items.size())))];
+            CatalogItem* const one[] = {item};
+            switch (random.Pick(6)) {
+                case 0:
+                    RenameItem(document, item, random.Name(kPieces, std::size(kPieces), 4));
+                    break;
+                case 1:
+                    DeleteItems(document, one, {.undoable = true, .askFirst = false});
+                    break;
+                case 2:
+                    MoveToFolder(document, one, folders[size_t(random.Pick(3))]);
+                    break;
+                case 3:
+                    CopyToFolder(document, one, folders[size_t(random.Pick(3))]);
+                    break;
+                case 4:
+                    document.undo(false);
+                    break;
+                case 5:
+                    tree.setTextAttribute(item, attr::Description, random.Name(kPieces, std::size(kPieces), 3));
+                    tree.setSize(item, uint64_t(random.Pick(5)) << 10);
+                    document.notifyChanged(*item);
+                    break;
+            }
+            ASSERT_EQ(snapshot.search(PrepareSearch(everything, kNow), *tree.root()),
+                      SearchTree(PrepareSearch(everything, kNow), *tree.root()))
+                << "seed " << seed << " step " << step;
+            for (int q = 0; q < 5; ++q) {
+                const PreparedSearch search = PrepareSearch(random.Criteria(), kNow);
+                ASSERT_EQ(snapshot.search(search, *tree.root(), nullptr, 2), SearchTree(search, *tree.root()))
+                    << "seed " << seed << " step " << step << " query " << q;
+            }
+        }
+        // Renames, deletes, moves, copies and undos were followed without building again.
+        EXPECT_EQ(snapshot.builds(), 1u) << "seed " << seed;
+    }
+}
+
+TEST(SearchSnapshot, NarrowedSearchesStayOutOfLockedAndNonContainerSubtrees) {
+    SilentPrompter prompter;
+    CatalogDocument document(prompter);
+    CatalogTree& tree = document.tree();
+    CatalogItem* disk = Add(tree, tree.root(), "Disk", DiskFlags(MediaType::HardDisk));
+    CatalogItem* safe = Add(tree, disk, "Target safe", itemflag::Directory);
+    Add(tree, safe, "target inside.txt");
+    CatalogItem* file = Add(tree, disk, "target file.bin");
+    Add(tree, file, "target below a file.txt");
+    CatalogItem* open = Add(tree, disk, "open", itemflag::Directory);
+    Add(tree, open, "TARGET open.txt");
+    const uint8_t check[] = {7};
+    tree.setBlockAttribute(safe, attr::PasswordCheck, check);
+    for (const size_t threshold : {size_t(0), SIZE_MAX}) {
+        SearchSnapshot snapshot(document);
+        snapshot.setTrigramThreshold(threshold);
+        SearchCriteria criteria = InitialCriteria(kNow);
+        criteria.text = "target";
+        const PreparedSearch search = PrepareSearch(criteria, kNow);
+        // The locked directory itself is found, nothing inside it or below the file.
+        EXPECT_EQ(Names(snapshot.search(search, *tree.root())),
+                  (Strings{"Target safe", "target file.bin", "TARGET open.txt"}));
+        // Unlocking needs no notice: the lock is asked of the item at each search.
+        tree.setNumberAttribute(safe, attr::Unlocked, 1);
+        EXPECT_EQ(Names(snapshot.search(search, *tree.root())),
+                  (Strings{"Target safe", "target inside.txt", "target file.bin", "TARGET open.txt"}));
+        EXPECT_EQ(snapshot.search(search, *tree.root()), SearchTree(search, *tree.root()));
+        tree.removeAttribute(safe, attr::Unlocked);
+    }
+}
+
+TEST(SearchSnapshot, TextConditionsReadTheTextsAsTheyNowAre) {
+    SilentPrompter prompter;
+    CatalogDocument document(prompter);
+    CatalogTree& tree = document.tree();
+    CatalogItem* disk = Add(tree, tree.root(), "Disk", DiskFlags(MediaType::HardDisk));
+    CatalogItem* song = Add(tree, disk, "song.mp3");
+    Add(tree, disk, "other.mp3");
+    SearchSnapshot snapshot(document);
+    SearchCriteria criteria = InitialCriteria(kNow);
+    criteria.text = "mp3";
+    criteria.conditions.push_back({attr::Artist, ConditionOperator::Contains, 0, 0, "BEATLES"});
+    EXPECT_EQ(Names(snapshot.search(PrepareSearch(criteria, kNow), *tree.root())), Strings{});
+    tree.setTextAttribute(song, attr::Artist, "The Beatles");
+    document.notifyChanged(*song);
+    EXPECT_EQ(Names(snapshot.search(PrepareSearch(criteria, kNow), *tree.root())), (Strings{"song.mp3"}));
+    // Case-sensitive: the value as stored decides.
+    criteria.caseSensitive = true;
+    EXPECT_EQ(Names(snapshot.search(PrepareSearch(criteria, kNow), *tree.root())), Strings{});
+    criteria.conditions[0].text = "Beatles";
+    EXPECT_EQ(Names(snapshot.search(PrepareSearch(criteria, kNow), *tree.root())), (Strings{"song.mp3"}));
+    // A text found only in another attribute with extra information on, and a numeric condition.
+    criteria = InitialCriteria(kNow);
+    criteria.text = "beatles";
+    criteria.inExtraInfo = true;
+    EXPECT_EQ(Names(snapshot.search(PrepareSearch(criteria, kNow), *tree.root())), (Strings{"song.mp3"}));
+    criteria.conditions.push_back({attr::TrackNumber, ConditionOperator::GreaterThan, 2, 0, {}});
+    EXPECT_EQ(Names(snapshot.search(PrepareSearch(criteria, kNow), *tree.root())), Strings{});
+    tree.setNumberAttribute(song, attr::TrackNumber, 3);
+    document.notifyChanged(*song);
+    EXPECT_EQ(Names(snapshot.search(PrepareSearch(criteria, kNow), *tree.root())), (Strings{"song.mp3"}));
+    tree.removeAttribute(song, attr::Artist);
+    document.notifyChanged(*song);
+    EXPECT_EQ(Names(snapshot.search(PrepareSearch(criteria, kNow), *tree.root())), Strings{});
+    EXPECT_EQ(snapshot.builds(), 1u);
 }
 
 TEST(SearchSnapshot, AWordAcrossTwoNamesIsNoHit) {

@@ -1,6 +1,9 @@
 // The wildcard routines against cases worked out by hand.
 #include <gtest/gtest.h>
 
+#include <random>
+#include <string>
+
 #include "search/TextRoutines.h"
 
 namespace shelfmark::search {
@@ -60,6 +63,63 @@ TEST(TextRoutines, PlainForms) {
     EXPECT_EQ(FindRoutineFor("a"), TextRoutine::Substring);
     EXPECT_EQ(ExactRoutineFor("a?"), TextRoutine::WildcardMatch);
     EXPECT_EQ(ExactRoutineFor("a"), TextRoutine::Equal);
+}
+
+// A plain reading of the find routine: every part tried at every character start, "?" taking one
+// whole character, the parts taken at their first occurrences in order.
+bool IsLead(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+}
+size_t PlainMatchAt(const std::string& text, size_t pos, const std::string& part) {
+    for (const char p : part) {
+        if (pos >= text.size())
+            return std::string::npos;
+        if (p == '?') {
+            ++pos;
+            while (pos < text.size() && !IsLead(text[pos]))
+                ++pos;
+        } else if (text[pos++] != p) {
+            return std::string::npos;
+        }
+    }
+    return pos;
+}
+bool PlainFind(const std::string& text, const std::string& pattern) {
+    size_t pos = 0;
+    size_t partStart = 0;
+    while (true) {
+        const size_t star = pattern.find('*', partStart);
+        const std::string part = pattern.substr(partStart, star == std::string::npos ? std::string::npos : star - partStart);
+        size_t found = part.empty() ? pos : std::string::npos;
+        for (size_t start = pos; found == std::string::npos && start < text.size(); ++start)
+            if (IsLead(text[start]))
+                found = PlainMatchAt(text, start, part);
+        if (found == std::string::npos)
+            return false;
+        if (star == std::string::npos)
+            return true;
+        pos = found;
+        partStart = star + 1;
+    }
+}
+
+TEST(WildcardFind, AgreesWithAPlainReading) {
+    // Pieces with two-byte characters and a stray continuation byte, so that byte searches meet
+    // matches starting inside a character.
+    const char* const pieces[] = {"a", "b", "ab", "\xC3\xA9", "\xA9", "\xC3", "?", "*", "x"};
+    std::mt19937 random(5);
+    auto make = [&](int most) {
+        std::string out;
+        for (int n = int(random() % unsigned(most)); n >= 0; --n)
+            out += pieces[random() % std::size(pieces)];
+        return out;
+    };
+    for (int i = 0; i < 20000; ++i) {
+        std::string text = make(8);
+        std::erase_if(text, [](char c) { return c == '*' || c == '?'; });
+        const std::string pattern = make(4);
+        ASSERT_EQ(WildcardFind(text, pattern), PlainFind(text, pattern)) << text << " / " << pattern;
+    }
 }
 
 }  // namespace
