@@ -266,8 +266,10 @@ class Parser {
         const size_t intDigits = digits();
         if (intDigits == 0)
             return fail("expected a JSON value");
-        if (intDigits > 1 && text_[intStart] == '0')
+        if (intDigits > 1 && text_[intStart] == '0') {
+            pos_ = intStart;
             return fail("leading zero in a number");
+        }
         if (!atEnd() && peek() == '.') {
             ++pos_;
             if (digits() == 0)
