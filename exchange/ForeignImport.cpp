@@ -8,6 +8,7 @@
 #include "catalog/CatalogFile.h"
 #include "catalog/DatabaseImport.h"
 #include "exchange/ForeignTree.h"
+#include "exchange/CatcliFormat.h"
 #include "exchange/NcduFormat.h"
 
 namespace shelfmark {
@@ -23,7 +24,31 @@ struct FormatName {
 constexpr FormatName kFormatNames[] = {
     {ForeignFormat::Auto, "auto"},
     {ForeignFormat::Ncdu, "ncdu"},
+    {ForeignFormat::Catcli, "catcli"},
+    {ForeignFormat::Gocatcli, "gocatcli"},
 };
+
+bool IsJsonFormat(ForeignFormat format) {
+    return format == ForeignFormat::Ncdu || format == ForeignFormat::Catcli ||
+           format == ForeignFormat::Gocatcli;
+}
+
+// The first character that is not white space, or 0.
+char FirstSignificant(std::string_view bytes) {
+    const size_t at = bytes.find_first_not_of(" \t\r\n");
+    return at == std::string_view::npos ? 0 : bytes[at];
+}
+
+// The format of a parsed JSON file by its shape.
+std::optional<ForeignFormat> JsonFormatOf(const json::Value& top) {
+    if (IsNcduExport(top))
+        return ForeignFormat::Ncdu;
+    if (IsCatcliCatalog(top))
+        return ForeignFormat::Catcli;
+    if (IsGocatcliCatalog(top))
+        return ForeignFormat::Gocatcli;
+    return std::nullopt;
+}
 
 // The whole file, gunzipped when it is gzip-compressed (zlib reads plain files as they are).
 bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& reason) {
@@ -69,39 +94,42 @@ std::string_view ForeignFormatName(ForeignFormat format) {
     return "?";
 }
 
-std::optional<ForeignFormat> DetectForeignFormat(std::string_view bytes, std::string_view) {
-    if (LooksLikeNcduExport(bytes))
-        return ForeignFormat::Ncdu;
-    return std::nullopt;
-}
-
 bool ReadForeignFile(const std::string& path, ForeignFormat format, CatalogTree& staging,
                      CatalogItem* folder, std::string& reason, std::vector<std::string>& notes) {
     std::string bytes;
     if (!ReadWholeFile(path, bytes, reason))
         return false;
-    if (format == ForeignFormat::Auto) {
-        const std::optional<ForeignFormat> detected = DetectForeignFormat(bytes, path);
-        if (!detected) {
-            reason = "not a catalog format this program reads (give --format)";
-            return false;
-        }
-        format = *detected;
-    }
     ForeignTreeBuilder builder(staging, folder);
     ForeignReadError error;
+    JsonDocument document;
+    const char first = FirstSignificant(bytes);
+    if (IsJsonFormat(format) || (format == ForeignFormat::Auto && (first == '[' || first == '{'))) {
+        if (!document.parse(bytes, error)) {
+            reason = error.describe();
+            return false;
+        }
+        if (format == ForeignFormat::Auto)
+            format = JsonFormatOf(document.top).value_or(ForeignFormat::Auto);
+    }
     bool ok = false;
     switch (format) {
         case ForeignFormat::Ncdu: {
             NcduReadSummary summary;
-            ok = ReadNcduExport(bytes, builder, error, &summary);
+            ok = ReadNcduExport(document, builder, error, &summary);
             if (ok && summary.leftOut > 0)
                 notes.push_back(std::to_string(summary.leftOut) +
                                 " entries ncdu had excluded were left out");
             break;
         }
-        case ForeignFormat::Auto:
+        case ForeignFormat::Catcli:
+            ok = ReadCatcliCatalog(document, builder, error);
             break;
+        case ForeignFormat::Gocatcli:
+            ok = ReadGocatcliCatalog(document, builder, error);
+            break;
+        case ForeignFormat::Auto:
+            reason = "not a catalog format this program reads (give --format)";
+            return false;
     }
     if (!ok) {
         reason = error.describe();

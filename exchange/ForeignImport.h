@@ -15,15 +15,11 @@
 
 namespace shelfmark {
 
-enum class ForeignFormat { Auto, Ncdu };
+enum class ForeignFormat { Auto, Ncdu, Catcli, Gocatcli };
 
 // "auto", "ncdu", ...; nothing for an unknown name.
 std::optional<ForeignFormat> ForeignFormatNamed(std::string_view name);
 std::string_view ForeignFormatName(ForeignFormat format);
-// The format a file's bytes are in, judged by their content (and the name's extension where
-// the content cannot tell); nothing when no reader recognises them.
-std::optional<ForeignFormat> DetectForeignFormat(std::string_view bytes,
-                                                 std::string_view fileName);
 
 struct ForeignImportReport {
     // The disks placed in the target folder, all files together.

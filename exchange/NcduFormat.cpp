@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "exchange/JsonReader.h"
+#include "exchange/JsonDocument.h"
 
 namespace shelfmark {
 
@@ -10,22 +10,15 @@ namespace {
 
 class NcduReader {
   public:
-    NcduReader(std::string_view text, ForeignTreeBuilder& builder, ForeignReadError& error,
+    NcduReader(const JsonDocument& document, ForeignTreeBuilder& builder, ForeignReadError& error,
                NcduReadSummary& summary)
-        : text_(text), builder_(builder), error_(error), summary_(summary) {}
+        : document_(document), builder_(builder), error_(error), summary_(summary) {}
 
     bool run() {
-        json::ParseError parseError;
-        const std::optional<json::Value> top = json::Parse(text_, parseError);
-        if (!top) {
-            error_.where = "line " + std::to_string(parseError.line) + ", column " +
-                           std::to_string(parseError.column);
-            error_.message = parseError.message;
-            return false;
-        }
-        if (!top->isArray() || top->items().size() < 4)
-            return fail(*top, "not an ncdu export (expected [1, minor, {metadata}, root])");
-        const auto items = top->items();
+        const json::Value& top = document_.top;
+        if (!top.isArray() || top.items().size() < 4)
+            return fail(top, "not an ncdu export (expected [1, minor, {metadata}, root])");
+        const auto items = top.items();
         if (items[0].asUint64() != 1u)
             return fail(items[0], "unsupported ncdu export version (major version must be 1)");
         if (!items[2].isObject())
@@ -54,11 +47,7 @@ class NcduReader {
     }
 
     bool fail(const json::Value& at, std::string message) {
-        size_t line = 0, column = 0;
-        json::LineColumnOf(text_, at.offset(), line, column);
-        error_.where = "line " + std::to_string(line) + ", column " + std::to_string(column);
-        error_.message = std::move(message);
-        return false;
+        return document_.fail(at, std::move(message), error_);
     }
 
     bool nameOf(const json::Value& info, std::string_view& name) {
@@ -125,7 +114,7 @@ class NcduReader {
         return true;
     }
 
-    std::string_view text_;
+    const JsonDocument& document_;
     ForeignTreeBuilder& builder_;
     ForeignReadError& error_;
     NcduReadSummary& summary_;
@@ -194,10 +183,16 @@ void AppendDirectory(std::string& out, const CatalogItem& directory, std::string
 
 }  // namespace
 
+bool ReadNcduExport(const JsonDocument& document, ForeignTreeBuilder& builder,
+                    ForeignReadError& error, NcduReadSummary* summary) {
+    NcduReadSummary local;
+    return NcduReader(document, builder, error, summary ? *summary : local).run();
+}
+
 bool ReadNcduExport(std::string_view text, ForeignTreeBuilder& builder, ForeignReadError& error,
                     NcduReadSummary* summary) {
-    NcduReadSummary local;
-    return NcduReader(text, builder, error, summary ? *summary : local).run();
+    JsonDocument document;
+    return document.parse(text, error) && ReadNcduExport(document, builder, error, summary);
 }
 
 std::string WriteNcduExport(const CatalogItem& top, int64_t timestamp) {
@@ -209,21 +204,9 @@ std::string WriteNcduExport(const CatalogItem& top, int64_t timestamp) {
     return out;
 }
 
-bool LooksLikeNcduExport(std::string_view text) {
-    size_t i = 0;
-    auto skip = [&] {
-        while (i < text.size() && (text[i] == ' ' || text[i] == '\n' || text[i] == '\r' ||
-                                   text[i] == '\t'))
-            ++i;
-    };
-    skip();
-    if (i >= text.size() || text[i] != '[')
-        return false;
-    ++i;
-    skip();
-    if (i >= text.size() || text[i] != '1')
-        return false;
-    return text.substr(0, 4096).find("\"progname\"") != std::string_view::npos;
+bool IsNcduExport(const json::Value& top) {
+    return top.isArray() && top.items().size() >= 4 && top.items()[0].isNumber() &&
+           top.items()[2].isObject() && top.items()[3].isArray();
 }
 
 }  // namespace shelfmark

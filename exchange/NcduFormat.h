@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "exchange/ForeignTree.h"
+#include "exchange/JsonDocument.h"
 
 namespace shelfmark {
 
@@ -32,6 +33,11 @@ struct NcduReadSummary {
 // what was added before the fault is the caller's to throw away.
 bool ReadNcduExport(std::string_view text, ForeignTreeBuilder& builder, ForeignReadError& error,
                     NcduReadSummary* summary = nullptr);
+// The same for a JSON file parsed already.
+bool ReadNcduExport(const JsonDocument& document, ForeignTreeBuilder& builder,
+                    ForeignReadError& error, NcduReadSummary* summary = nullptr);
+// True when a parsed JSON file has the shape of an ncdu export.
+bool IsNcduExport(const json::Value& top);
 
 // Writes `top` (a folder, disk, directory or archive) and everything visible below it as an
 // ncdu export: containers become directories, files keep their sizes and dates, locked
@@ -39,8 +45,5 @@ bool ReadNcduExport(std::string_view text, ForeignTreeBuilder& builder, ForeignR
 // as the size rounded up to whole 4 KiB blocks so that ncdu's default view shows figures.
 // Names go out in UTF-8, as the catalog holds them. `timestamp`: the export's time.
 std::string WriteNcduExport(const CatalogItem& top, int64_t timestamp);
-
-// True when the text looks like an ncdu export (for choosing a reader).
-bool LooksLikeNcduExport(std::string_view text);
 
 }  // namespace shelfmark
