@@ -2,60 +2,25 @@
 // Debian's ncdu reading what we write.
 #include <gtest/gtest.h>
 
-#include <map>
-
 #include "catalog/CatalogFile.h"
 #include "catalog/CatalogPath.h"
 #include "catalog/TreeWalk.h"
 #include "exchange/ForeignImport.h"
 #include "exchange/NcduFormat.h"
-#include "foundation/ScriptedPrompter.h"
-#include "tests/catalog/EditTestCatalog.h"
-#include "tests/support/TestSupport.h"
+#include "tests/exchange/ImportFixture.h"
 
 namespace shelfmark {
 namespace {
 
 using testing::At;
 
+using testing::FileSizes;
+
 std::string Corpus(const char* name) {
-    return (testing::CorpusDir() / "imports" / "ncdu" / name).string();
+    return testing::ImportCorpus(std::string("ncdu/") + name);
 }
 
-// Every file below `top` as "path -> size", paths from `top` down joined by "/".
-std::map<std::string, uint64_t> FileSizes(const CatalogItem* top) {
-    std::map<std::string, uint64_t> sizes;
-    WalkBelow(top, EnterContainers, [&](CatalogItem& item) {
-        if (item.isContainer())
-            return true;
-        std::string path(item.name());
-        for (const CatalogItem* up = item.parent(); up && up != top; up = up->parent())
-            path = std::string(up->name()) + "/" + path;
-        sizes[path] = item.size();
-        return true;
-    });
-    return sizes;
-}
-
-class NcduImport : public ::testing::Test {
-  protected:
-    NcduImport() {
-        CatalogTree& t = document.tree();
-        t.resetToNewCatalog();
-        folder = t.createItem("Scans", t.root(), Last, itemflag::Folder);
-    }
-    EditStatus import(std::vector<std::string> files, ForeignFormat format = ForeignFormat::Auto) {
-        report = {};
-        return ImportForeignCatalogs(document, files, format, folder, &report);
-    }
-    const CatalogItem* at(const char* path) { return At(document.tree(), path); }
-
-    testing::TempDir dir;
-    ScriptedPrompter prompter;
-    CatalogDocument document{prompter};
-    CatalogItem* folder = nullptr;
-    ForeignImportReport report;
-};
+using NcduImport = testing::ImportFixture;
 
 TEST_F(NcduImport, TheOddTreeArrivesWithItsNamesSizesAndDates) {
     SHELFMARK_REQUIRE_CORPUS();
