@@ -9,7 +9,10 @@
 #include "catalog/DatabaseImport.h"
 #include "exchange/ForeignTree.h"
 #include "exchange/CatcliFormat.h"
+#include "exchange/HcfFormat.h"
+#include "exchange/KatalogFormat.h"
 #include "exchange/NcduFormat.h"
+#include "exchange/VvvFormat.h"
 
 namespace shelfmark {
 
@@ -26,6 +29,9 @@ constexpr FormatName kFormatNames[] = {
     {ForeignFormat::Ncdu, "ncdu"},
     {ForeignFormat::Catcli, "catcli"},
     {ForeignFormat::Gocatcli, "gocatcli"},
+    {ForeignFormat::Hcf, "hcf"},
+    {ForeignFormat::Vvv, "vvv"},
+    {ForeignFormat::Katalog, "katalog"},
 };
 
 bool IsJsonFormat(ForeignFormat format) {
@@ -110,6 +116,13 @@ bool ReadForeignFile(const std::string& path, ForeignFormat format, CatalogTree&
         }
         if (format == ForeignFormat::Auto)
             format = JsonFormatOf(document.top).value_or(ForeignFormat::Auto);
+    } else if (format == ForeignFormat::Auto) {
+        if (LooksLikeKatalogIndex(bytes))
+            format = ForeignFormat::Katalog;
+        else if (LooksLikeHcfCatalog(bytes))
+            format = ForeignFormat::Hcf;
+        else if (LooksLikeVvvExport(bytes))
+            format = ForeignFormat::Vvv;
     }
     bool ok = false;
     switch (format) {
@@ -126,6 +139,15 @@ bool ReadForeignFile(const std::string& path, ForeignFormat format, CatalogTree&
             break;
         case ForeignFormat::Gocatcli:
             ok = ReadGocatcliCatalog(document, builder, error);
+            break;
+        case ForeignFormat::Hcf:
+            ok = ReadHcfCatalog(bytes, builder, error);
+            break;
+        case ForeignFormat::Vvv:
+            ok = ReadVvvExport(bytes, builder, error);
+            break;
+        case ForeignFormat::Katalog:
+            ok = ReadKatalogIndex(bytes, FileNameOf(path), builder, error);
             break;
         case ForeignFormat::Auto:
             reason = "not a catalog format this program reads (give --format)";

@@ -15,7 +15,7 @@
 
 namespace shelfmark {
 
-enum class ForeignFormat { Auto, Ncdu, Catcli, Gocatcli };
+enum class ForeignFormat { Auto, Ncdu, Catcli, Gocatcli, Hcf, Vvv, Katalog };
 
 // "auto", "ncdu", ...; nothing for an unknown name.
 std::optional<ForeignFormat> ForeignFormatNamed(std::string_view name);

@@ -1,5 +1,7 @@
 #include "exchange/ForeignTree.h"
 
+#include <ctime>
+
 
 #include "catalog/DiskNames.h"
 #include "catalog/TreeWalk.h"
@@ -15,6 +17,26 @@ int32_t ForeignDate(int64_t seconds) {
     if (seconds < INT32_MIN || seconds > INT32_MAX)
         return 0;
     return static_cast<int32_t>(seconds);
+}
+
+std::optional<int64_t> LocalTimeToSeconds(int year, int month, int day, int hour, int minute,
+                                          int second) {
+    if (year < 1000 || year > 9999 || month < 1 || month > 12 || day < 1 || day > 31 ||
+        hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 60)
+        return std::nullopt;
+    std::tm parts{};
+    parts.tm_year = year - 1900;
+    parts.tm_mon = month - 1;
+    parts.tm_mday = day;
+    parts.tm_hour = hour;
+    parts.tm_min = minute;
+    parts.tm_sec = second;
+    parts.tm_isdst = -1;
+    const time_t seconds = std::mktime(&parts);
+    // mktime answers -1 both for failure and for 23:59:59 on 31 Dec 1969; the fields tell.
+    if (seconds == time_t(-1) && !(year == 1969 && month == 12 && day == 31))
+        return std::nullopt;
+    return int64_t(seconds);
 }
 
 ForeignTreeBuilder::ForeignTreeBuilder(CatalogTree& tree, CatalogItem* folder)

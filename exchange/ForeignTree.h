@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -29,6 +30,10 @@ struct ForeignReadError {
 
 // A catalog date from seconds since 1970: 0 when they do not fit in 32 bits.
 int32_t ForeignDate(int64_t seconds);
+// Seconds since 1970 of a local date and time (the time zone of the process, as the other
+// programs wrote them); nothing when the fields are out of range.
+std::optional<int64_t> LocalTimeToSeconds(int year, int month, int day, int hour, int minute,
+                                          int second);
 
 class ForeignTreeBuilder {
   public:

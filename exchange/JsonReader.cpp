@@ -4,27 +4,11 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "foundation/Utf8Text.h"
+
 namespace shelfmark::json {
 
 namespace {
-
-void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += char(cp);
-    } else if (cp < 0x800) {
-        out += char(0xC0 | (cp >> 6));
-        out += char(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += char(0xE0 | (cp >> 12));
-        out += char(0x80 | ((cp >> 6) & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
-    } else {
-        out += char(0xF0 | (cp >> 18));
-        out += char(0x80 | ((cp >> 12) & 0x3F));
-        out += char(0x80 | ((cp >> 6) & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
-    }
-}
 
 int HexDigit(char c) {
     if (c >= '0' && c <= '9')
@@ -238,7 +222,7 @@ class Parser {
             if (!hex4(low))
                 return false;
             if (low >= 0xDC00 && low <= 0xDFFF) {
-                AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+                text::AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
                 return true;
             }
             pos_ = save;  // a lone high surrogate; the next escape stands alone
@@ -246,9 +230,9 @@ class Parser {
         if (unit >= 0xDC80 && unit <= 0xDCFF)
             out += char(unit - 0xDC00);  // an undecodable byte, escaped by Python
         else if (unit >= 0xD800 && unit <= 0xDFFF)
-            AppendUtf8(out, 0xFFFD);
+            text::AppendUtf8(out, 0xFFFD);
         else
-            AppendUtf8(out, unit);
+            text::AppendUtf8(out, unit);
         return true;
     }
 
