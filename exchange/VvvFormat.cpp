@@ -144,7 +144,7 @@ std::optional<int64_t> ParseVvvDate(std::string_view text) {
     if (split(date, '-', d, dateParts) && dateParts == 3) {
         year = d[0], month = d[1], day = d[2];
     } else if (split(date, '/', d, dateParts) && dateParts == 3) {
-        month = d[0], day = d[1], year = d[2] < 100 ? (d[2] < 70 ? 2000 : 1900) + d[2] : d[2];
+        month = d[0], day = d[1], year = d[2] < 100 ? (d[2] < 69 ? 2000 : 1900) + d[2] : d[2];
     } else if (split(date, '.', d, dateParts) && dateParts == 3) {
         day = d[0], month = d[1], year = d[2];
     } else {

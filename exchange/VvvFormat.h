@@ -8,8 +8,8 @@
 // Size (bytes) and Last modified are not. Path is the folder below the volume ("" for the
 // volume's root, "/dir/sub" or "\dir\sub"); PhysicalPath is the volume name followed by that
 // path. Last modified is the writer's local date and time in its locale's short form; the
-// forms read are YYYY-MM-DD, MM/DD/YY(YY) and DD.MM.YYYY, each with HH:MM[:SS] and an optional
-// AM/PM; any other form leaves the file without a date.
+// forms read are YYYY-MM-DD, MM/DD/YY(YY) (YY 69-99: 19YY, else 20YY) and DD.MM.YYYY, each
+// with HH:MM[:SS] and an optional AM/PM; any other form leaves the file without a date.
 //
 // Every volume becomes a hard disk; the description of a file is kept as its description.
 #pragma once
