@@ -1,6 +1,6 @@
 // ncdu exports: any bytes read or fail cleanly; what was read, written back as an ncdu export
 // and read again, gives the same files with the same sizes.
-#include <map>
+#include <set>
 #include <string>
 
 #include "exchange/NcduFormat.h"
@@ -8,8 +8,8 @@
 
 namespace {
 
-std::multimap<std::string, uint64_t> Files(const shelfmark::CatalogItem* disk) {
-    std::multimap<std::string, uint64_t> files;
+std::multiset<std::pair<std::string, uint64_t>> Files(const shelfmark::CatalogItem* disk) {
+    std::multiset<std::pair<std::string, uint64_t>> files;
     shelfmark::WalkBelow(disk, shelfmark::EnterAll, [&](shelfmark::CatalogItem& item) {
         if (!item.isContainer())
             files.emplace(std::string(item.name()), item.size());
