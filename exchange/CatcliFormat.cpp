@@ -1,5 +1,7 @@
 #include "exchange/CatcliFormat.h"
 
+#include "foundation/StringFormat.h"
+
 namespace shelfmark {
 
 namespace {
@@ -8,7 +10,7 @@ bool IsMd5(std::string_view text) {
     if (text.size() != 32)
         return false;
     for (const char c : text)
-        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F')))
+        if (HexDigitValue(c) < 0)
             return false;
     return true;
 }
@@ -75,14 +77,36 @@ class NodeReader {
         out = member->items();
         return true;
     }
+    // What every node below a storage carries.
+    struct Entry {
+        std::string_view name;
+        uint64_t size = 0;
+        int64_t modified = 0;
+        std::span<const json::Value> children;
+    };
+    bool entry(const json::Value& node, Entry& out) {
+        return object(node) && name(node, out.name) && size(node, out.size) &&
+               seconds(node, "maccess", out.modified) && children(node, out.children);
+    }
+    // A storage: a hard disk named after it, dated with its indexing time, its note (under
+    // `noteKey`) as description. Null (error set) when the node is not one.
+    CatalogItem* storage(const json::Value& node, std::string_view noteKey,
+                         std::span<const json::Value>& below) {
+        std::string_view storageName;
+        int64_t indexed = 0;
+        if (!object(node) || !name(node, storageName) || !seconds(node, "ts", indexed) ||
+            !children(node, below))
+            return nullptr;
+        CatalogItem* disk = builder_.addDisk(storageName, MediaType::HardDisk, indexed);
+        const std::string_view note = node.stringMember(noteKey).value_or("");
+        if (!note.empty())
+            builder_.tree().setTextAttribute(disk, attr::Description, note);
+        return disk;
+    }
     void keepMd5(CatalogItem* file, const json::Value& node) {
         const std::optional<std::string_view> md5 = node.stringMember("md5");
         if (md5 && IsMd5(*md5))
             builder_.tree().setTextAttribute(file, attr::Md5, LowerHex(*md5));
-    }
-    void describe(CatalogItem* disk, std::string_view note) {
-        if (!note.empty())
-            builder_.tree().setTextAttribute(disk, attr::Description, note);
     }
 
     const JsonDocument& document_;
@@ -109,14 +133,9 @@ class CatcliReader : NodeReader {
                 continue;
             if (type != "storage")
                 return fail(node, "expected a storage node below the top");
-            std::string_view storageName;
-            int64_t indexed = 0;
             std::span<const json::Value> below;
-            if (!name(node, storageName) || !seconds(node, "ts", indexed) || !children(node, below))
-                return false;
-            CatalogItem* disk = builder_.addDisk(storageName, MediaType::HardDisk, indexed);
-            describe(disk, node.stringMember("attr").value_or(""));
-            if (!entries(below, disk))
+            CatalogItem* disk = storage(node, "attr", below);
+            if (!disk || !entries(below, disk))
                 return false;
         }
         return true;
@@ -125,13 +144,11 @@ class CatcliReader : NodeReader {
   private:
     bool entries(std::span<const json::Value> nodes, CatalogItem* parent) {
         for (const json::Value& node : nodes) {
-            std::string_view entryName;
-            uint64_t bytes = 0;
-            int64_t modified = 0;
-            std::span<const json::Value> below;
-            if (!object(node) || !name(node, entryName) || !size(node, bytes) ||
-                !seconds(node, "maccess", modified) || !children(node, below))
+            Entry e;
+            if (!entry(node, e))
                 return false;
+            std::string_view entryName = e.name;
+            const std::span<const json::Value> below = e.children;
             const std::string_view type = node.stringMember("type").value_or("");
             // tar names its top member "./": what it holds belongs to the archive itself.
             if (type == "arc" && (entryName == "." || entryName.empty())) {
@@ -141,9 +158,9 @@ class CatcliReader : NodeReader {
             }
             CatalogItem* item = nullptr;
             if (type == "dir" || (type == "arc" && !below.empty())) {
-                item = builder_.addDirectory(parent, entryName, modified);
+                item = builder_.addDirectory(parent, entryName, e.modified);
             } else if (type == "file" || type == "arc") {
-                item = builder_.addFile(parent, entryName, bytes, modified);
+                item = builder_.addFile(parent, entryName, e.size, e.modified);
                 keepMd5(item, node);
                 if (!below.empty())
                     builder_.markArchive(item);
@@ -171,15 +188,9 @@ class GocatcliReader : NodeReader {
         if (!storages.isArray())
             return fail(storages, "\"storages\" is not a list");
         for (const json::Value& node : storages.items()) {
-            std::string_view storageName;
-            int64_t indexed = 0;
             std::span<const json::Value> below;
-            if (!object(node) || !name(node, storageName) || !seconds(node, "ts", indexed) ||
-                !children(node, below))
-                return false;
-            CatalogItem* disk = builder_.addDisk(storageName, MediaType::HardDisk, indexed);
-            describe(disk, node.stringMember("meta").value_or(""));
-            if (!entries(below, disk, false))
+            CatalogItem* disk = storage(node, "meta", below);
+            if (!disk || !entries(below, disk, false))
                 return false;
         }
         return true;
@@ -188,13 +199,11 @@ class GocatcliReader : NodeReader {
   private:
     bool entries(std::span<const json::Value> nodes, CatalogItem* parent, bool inArchive) {
         for (const json::Value& node : nodes) {
-            std::string_view entryName;
-            uint64_t bytes = 0;
-            int64_t modified = 0;
-            std::span<const json::Value> below;
-            if (!object(node) || !name(node, entryName) || !size(node, bytes) ||
-                !seconds(node, "maccess", modified) || !children(node, below))
+            Entry e;
+            if (!entry(node, e))
                 return false;
+            std::string_view entryName = e.name;
+            const std::span<const json::Value> below = e.children;
             const std::string_view type = node.stringMember("filetype").value_or("");
             if (type == "archived" || inArchive) {
                 // A member's name is its whole path inside the archive.
@@ -209,14 +218,14 @@ class GocatcliReader : NodeReader {
                 if (type == "dir" || node.stringMember("mode").value_or("").starts_with("d"))
                     builder_.directoryAt(at, leaf, '/');
                 else
-                    keepMd5(builder_.addFile(at, leaf, bytes, modified), node);
+                    keepMd5(builder_.addFile(at, leaf, e.size, e.modified), node);
                 continue;
             }
             CatalogItem* item = nullptr;
             if (type == "dir") {
-                item = builder_.addDirectory(parent, entryName, modified);
+                item = builder_.addDirectory(parent, entryName, e.modified);
             } else if (type == "file" || type == "archive") {
-                item = builder_.addFile(parent, entryName, bytes, modified);
+                item = builder_.addFile(parent, entryName, e.size, e.modified);
                 keepMd5(item, node);
                 if (type == "archive")
                     builder_.markArchive(item);

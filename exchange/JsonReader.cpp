@@ -4,23 +4,10 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "foundation/StringFormat.h"
 #include "foundation/Utf8Text.h"
 
 namespace shelfmark::json {
-
-namespace {
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-}  // namespace
 
 class Parser {
   public:
@@ -160,7 +147,7 @@ class Parser {
             return fail("incomplete \\u escape");
         unit = 0;
         for (int i = 0; i < 4; ++i) {
-            const int digit = HexDigit(text_[pos_ + i]);
+            const int digit = HexDigitValue(text_[pos_ + i]);
             if (digit < 0)
                 return fail("bad hex digit in a \\u escape");
             unit = unit * 16 + char32_t(digit);
@@ -275,24 +262,28 @@ class Parser {
     size_t pos_ = 0;
 };
 
-std::optional<int64_t> Value::asInt64() const {
-    int64_t value = 0;
-    if (type_ != Type::Number)
+namespace {
+
+// A whole number literal as T; nothing when it has a fraction or does not fit.
+template <typename T>
+std::optional<T> WholeNumber(Type type, const std::string& text) {
+    T value = 0;
+    if (type != Type::Number)
         return std::nullopt;
-    const auto [end, ec] = std::from_chars(text_.data(), text_.data() + text_.size(), value);
-    if (ec != std::errc() || end != text_.data() + text_.size())
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size())
         return std::nullopt;
     return value;
 }
 
+}  // namespace
+
+std::optional<int64_t> Value::asInt64() const {
+    return WholeNumber<int64_t>(type_, text_);
+}
+
 std::optional<uint64_t> Value::asUint64() const {
-    uint64_t value = 0;
-    if (type_ != Type::Number)
-        return std::nullopt;
-    const auto [end, ec] = std::from_chars(text_.data(), text_.data() + text_.size(), value);
-    if (ec != std::errc() || end != text_.data() + text_.size())
-        return std::nullopt;
-    return value;
+    return WholeNumber<uint64_t>(type_, text_);
 }
 
 std::optional<double> Value::asDouble() const {

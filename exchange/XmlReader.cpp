@@ -1,6 +1,7 @@
 #include "exchange/XmlReader.h"
 
 #include "exchange/JsonReader.h"
+#include "foundation/StringFormat.h"
 #include "foundation/Utf8Text.h"
 
 namespace shelfmark::xml {
@@ -110,11 +111,8 @@ class Parser {
                 return fail("an empty character reference");
             char32_t cp = 0;
             for (const char c : digits) {
-                int digit = -1;
-                if (c >= '0' && c <= '9') digit = c - '0';
-                else if (hex && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-                else if (hex && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-                if (digit < 0)
+                const int digit = HexDigitValue(c);
+                if (digit < 0 || (!hex && digit > 9))
                     return fail("a bad digit in a character reference");
                 cp = cp * (hex ? 16 : 10) + char32_t(digit);
                 if (cp > 0x10FFFF)
