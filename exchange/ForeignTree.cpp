@@ -44,8 +44,13 @@ ForeignTreeBuilder::ForeignTreeBuilder(CatalogTree& tree, CatalogItem* folder)
 
 CatalogItem* ForeignTreeBuilder::add(CatalogItem* parent, std::string_view name, uint16_t flags,
                                      int64_t date) {
+    // No file system allows a NUL in a name, and C strings would cut the name there (the mount
+    // command hands names to the kernel as such): it becomes U+FFFD.
+    std::string catalogName = CatalogNameOf(name);
+    for (size_t at = catalogName.find('\0'); at != std::string::npos; at = catalogName.find('\0', at))
+        catalogName.replace(at, 1, "\xEF\xBF\xBD");
     // First is constant time; finish() sorts every list once.
-    CatalogItem* item = tree_.createItem(CatalogNameOf(name), parent, First, flags);
+    CatalogItem* item = tree_.createItem(catalogName, parent, First, flags);
     item->setDate(ForeignDate(date));
     return item;
 }

@@ -4,7 +4,7 @@
 // A reader fills a staging tree of its own (never the open catalog), so a file that fails half
 // way adds nothing: the importer throws the staging tree away. Names arrive as the other
 // program wrote them, bytes that may not be UTF-8; they enter the catalog in the same form as
-// names read from a disk (DiskNames.h). Dates outside the catalog's 32-bit range become 0
+// names read from a disk (DiskNames.h), a NUL in them (JSON can escape one) as U+FFFD. Dates outside the catalog's 32-bit range become 0
 // ("no date"), as for files read from a disk.
 #pragma once
 

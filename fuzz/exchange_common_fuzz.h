@@ -19,7 +19,7 @@ inline void Check(bool condition) {
 }
 
 // Runs `read(builder, error)` on a fresh staging tree. After a success the tree is finished and
-// checked: names are valid UTF-8 and never empty, every directory carries the total of what it
+// checked: names are valid UTF-8 without NUL and never empty, every directory carries the total of what it
 // holds, and an error was not left half filled. A failure must say what went wrong.
 template <typename Read>
 void ReadAndCheck(Read&& read) {
@@ -37,6 +37,7 @@ void ReadAndCheck(Read&& read) {
         WalkBelow(disk, EnterAll, [](CatalogItem& item) {
             Check(!item.name().empty());
             Check(text::IsValidUtf8(item.name()));
+            Check(item.name().find('\0') == std::string_view::npos);
             if (item.isDirectory() && !item.archive()) {
                 uint64_t total = 0;
                 for (const CatalogItem* child = item.firstChild(); child; child = child->next())

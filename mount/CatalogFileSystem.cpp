@@ -33,6 +33,8 @@ std::string FileSystemName(std::string_view name) {
     for (const char c : name) {
         if (c == '/')
             out += "\xE2\x88\x95";  // U+2215 DIVISION SLASH
+        else if (c == '\0')
+            out += "\xEF\xBF\xBD";  // the kernel reads names as C strings
         else
             out += c;
     }

@@ -4,7 +4,7 @@
 // Folders, disks, directories and archives are directories; files are regular files with their
 // sizes and dates. Locked (password-protected) items are empty directories, and shortcuts are
 // left out. A directory's entries are its children's names made fit for a file system: "/" in
-// a name becomes "∕" (U+2215), the names "." and ".." become "(.)" and "(..)", and a name that
+// a name becomes "∕" (U+2215), a NUL U+FFFD, the names "." and ".." become "(.)" and "(..)", and a name that
 // an earlier sibling already took gets " (2)", " (3)", ... appended, so every entry is unique.
 // Descriptions, tags, checksums and other texts are extended attributes "user.shelfmark.*".
 // Reading a file means reading the real file on its medium, which the caller finds (the volume
@@ -64,7 +64,8 @@ class CatalogFileSystem {
     std::unordered_map<const CatalogItem*, std::unique_ptr<Listing>> listings_;
 };
 
-// The entry name of a catalog name before uniqueness: "/" replaced, "." and ".." bracketed.
+// The entry name of a catalog name before uniqueness: "/" and NUL replaced, "." and ".."
+// bracketed.
 std::string FileSystemName(std::string_view name);
 
 }  // namespace shelfmark

@@ -110,6 +110,13 @@ TEST_F(NcduImport, ABrokenFileAddsNothingAndSaysWhere) {
         ASSERT_EQ(report.imported.size(), 1u);
         EXPECT_EQ(report.imported[0]->name(), "a");
     }
+    // A NUL no file name can hold becomes the replacement character.
+    const std::string nul = (dir / "nul.json").string();
+    testing::WriteFile(nul, "[1,2,{\"progname\":\"ncdu\"},[{\"name\":\"/r\"},{\"name\":\"a\\u0000b\"}]]");
+    ASSERT_EQ(import({nul}), EditStatus::Done);
+    EXPECT_EQ(report.imported[0]->firstChild()->name(), "a\xEF\xBF\xBD" "b");
+    document.undo(false);
+
     // Only the good file's disks, once per round.
     EXPECT_EQ(document.tree().countItems(folder), 2u * std::size(cases));
 

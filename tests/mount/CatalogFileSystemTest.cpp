@@ -65,10 +65,11 @@ TEST_F(CatalogFileSystemTest, NamesAreMadeUniqueAndSafe) {
     CatalogItem* loose = At(tree, "Loose");
     for (const char* name : {"a/b", ".", "..", "twice", "twice", "twice", "twice (2)"})
         tree.createItem(name, loose, Last, 0);
+    tree.createItem(std::string_view("n\0l", 3), loose, Last, 0);
     tree.createItem("link", loose, Last, itemflag::Shortcut);
     EXPECT_EQ(Names(fs, "/Loose"),
               (std::vector<std::string>{"a\xE2\x88\x95" "b", "(.)", "(..)", "twice", "twice (2)",
-                                        "twice (3)", "twice (2) (2)"}));
+                                        "twice (3)", "twice (2) (2)", "n\xEF\xBF\xBDl"}));
     EXPECT_NE(fs.lookup("/Loose/twice (3)"), nullptr);
     EXPECT_NE(fs.lookup("/Loose/a\xE2\x88\x95" "b"), nullptr);
     EXPECT_EQ(fs.lookup("/Loose/link"), nullptr);
