@@ -23,14 +23,19 @@ namespace {
 
 int RunImportOther(const std::vector<std::string>& args);
 const Command kImportOtherCommand{
-    "import-other", "add disks from catalogs other programs wrote (ncdu, ...) to a folder",
+    "import-other", "add disks from catalogs other programs wrote (ncdu, CdCat, catcli, ...)",
     "Usage: shelfmark-cli import-other FILE SOURCE... --into FOLDER [--format FORMAT]\n"
     "\n"
     "Reads each SOURCE, a catalog written by another program, and adds the disks it\n"
     "describes to the catalog folder FOLDER of FILE (\"\" or / for the root), in sorted\n"
     "position, then saves FILE. FORMAT is one of:\n"
     "  ncdu      an ncdu JSON export (ncdu -o): one hard disk named after the\n"
-    "            scanned directory, with its directories, files, sizes and dates\n"
+    "            scanned directory; entries ncdu excluded are left out\n"
+    "  catcli    a catcli catalog (JSON): each storage a hard disk\n"
+    "  gocatcli  a gocatcli catalog (JSON): each storage a hard disk\n"
+    "  hcf       a CdCat catalog (.hcf): each media a disk, with tags and comments\n"
+    "  vvv       a Virtual Volumes View CSV export: each volume a hard disk\n"
+    "  katalog   a Katalog .idx catalog: one hard disk named after the file\n"
     "  auto      recognise the format by the file's content (the default)\n"
     "Gzip-compressed sources are read as well. A SOURCE that cannot be read adds\n"
     "nothing; its error names the line and column or the offset (exit status 3 when\n"
