@@ -9,20 +9,6 @@ namespace shelfmark {
 
 namespace {
 
-// The target folder, shortcuts followed; null (reported) when it cannot take items.
-CatalogItem* ImportFolder(CatalogDocument& document, CatalogItem* target) {
-    CatalogTree& tree = document.tree();
-    CatalogItem* folder =
-        target->isShortcut() ? tree.resolveShortcut(target, &document.prompter()) : target;
-    if (!folder)
-        return nullptr;
-    if (!folder->isFolder() || folder->isShortcut() || folder->isLocked()) {
-        document.prompter().error(Str(81), tree.pathText(folder, pathmode::Display));
-        return nullptr;
-    }
-    return RoomBelow(document, *folder) ? folder : nullptr;
-}
-
 // The imported root's protection goes: the names below it were decrypted when it was unlocked,
 // so only their encrypted copies are left to drop. A nested protected item keeps what lies
 // below it (its own password covers that), but its own name was encrypted with the root's.
@@ -71,13 +57,26 @@ void SettleOldFormat(CatalogDocument& document, std::span<CatalogItem* const> it
 
 }  // namespace
 
+CatalogItem* ImportTargetFolder(CatalogDocument& document, CatalogItem* target) {
+    CatalogTree& tree = document.tree();
+    CatalogItem* folder =
+        target->isShortcut() ? tree.resolveShortcut(target, &document.prompter()) : target;
+    if (!folder)
+        return nullptr;
+    if (!folder->isFolder() || folder->isShortcut() || folder->isLocked()) {
+        document.prompter().error(Str(81), tree.pathText(folder, pathmode::Display));
+        return nullptr;
+    }
+    return RoomBelow(document, *folder) ? folder : nullptr;
+}
+
 EditStatus ImportCatalogFiles(CatalogDocument& document, std::span<const std::string> files,
                               CatalogItem* target, ImportReport* report) {
     ImportReport local;
     ImportReport& out = report ? *report : local;
     if (!BeginEdit(document))
         return EditStatus::Refused;
-    CatalogItem* folder = target ? ImportFolder(document, target) : nullptr;
+    CatalogItem* folder = target ? ImportTargetFolder(document, target) : nullptr;
     if (!folder || files.empty())
         return EndUnchanged(document);
 

@@ -32,6 +32,11 @@ struct ImportReport {
     std::string passwordNotGiven;
 };
 
+// The folder an import puts items into: `target` with a shortcut followed. Null, with the
+// "wrong kind" error or the depth error reported, when it is not an unlocked folder with room
+// for one more level.
+CatalogItem* ImportTargetFolder(CatalogDocument& document, CatalogItem* target);
+
 // Imports the files, in the order given, into `target` (a folder that is not locked; a shortcut
 // to one is followed). Follows the editing discipline: the lock first (Refused: nothing
 // changed), then one insert step labelled "Import .TKD file(s)" with every item imported, so

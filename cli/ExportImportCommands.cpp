@@ -17,14 +17,6 @@
 namespace shelfmark::cli {
 namespace {
 
-// "-o X" as the parser's "--o X".
-std::vector<std::string> WithShortOutput(const std::vector<std::string>& args) {
-    std::vector<std::string> normalized;
-    for (const std::string& arg : args)
-        normalized.push_back(arg == "-o" ? "--o" : arg);
-    return normalized;
-}
-
 int RunExportXml(const std::vector<std::string>& args);
 const Command kExportXmlCommand{
     "export-xml", "write chosen items of a catalog as an XML outline",

@@ -15,4 +15,7 @@ namespace shelfmark {
 // "%%" stays as it is and any other "%" is copied unchanged.
 std::string ReplacePlaceholders(std::string_view pattern, std::initializer_list<std::string_view> args);
 
+// The value of a hexadecimal digit (either case), or -1 for any other character.
+int HexDigitValue(char c);
+
 }  // namespace shelfmark

@@ -97,6 +97,24 @@ int CompareFolded(FoldedBytes a, FoldedBytes b, bool prefixOnly) {
 
 }  // namespace
 
+void AppendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += char(cp);
+    } else if (cp < 0x800) {
+        out += char(0xC0 | (cp >> 6));
+        out += char(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += char(0xE0 | (cp >> 12));
+        out += char(0x80 | ((cp >> 6) & 0x3F));
+        out += char(0x80 | (cp & 0x3F));
+    } else {
+        out += char(0xF0 | (cp >> 18));
+        out += char(0x80 | ((cp >> 12) & 0x3F));
+        out += char(0x80 | ((cp >> 6) & 0x3F));
+        out += char(0x80 | (cp & 0x3F));
+    }
+}
+
 size_t DecodeUtf8(std::string_view text, size_t pos, char32_t& cp) {
     const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[pos + i]); };
     const unsigned char lead = byte(0);

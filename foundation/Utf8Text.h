@@ -28,6 +28,9 @@ std::string LowerExtension(std::string_view pathOrName);
 // above U+10FFFF are not well-formed), or 0; the code point goes to `cp`. `pos` < text.size().
 size_t DecodeUtf8(std::string_view text, size_t pos, char32_t& cp);
 
+// Appends the UTF-8 form of a code point (at most U+10FFFF; surrogates are the caller's to avoid).
+void AppendUtf8(std::string& out, char32_t cp);
+
 // True when `text` is well-formed UTF-8.
 bool IsValidUtf8(std::string_view text);
 

@@ -165,16 +165,6 @@ std::optional<VolumeIdentity> ProbeBtrfs(Bytes b) {
     return UuidVolume("btrfs", b, at + 32, at + 0x12B, 256);
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 }  // namespace
 
 std::optional<VolumeIdentity> ProbeVolumeHead(std::span<const unsigned char> head) {
@@ -200,7 +190,7 @@ uint32_t SerialFromUuid(std::string_view uuid) {
     std::string digits;
     bool dashes = false;
     for (char c : uuid) {
-        if (HexValue(c) >= 0)
+        if (HexDigitValue(c) >= 0)
             digits.push_back(c);
         else if (c == '-')
             dashes = true;
@@ -210,7 +200,7 @@ uint32_t SerialFromUuid(std::string_view uuid) {
     auto value = [](std::string_view hex) {
         uint32_t v = 0;
         for (char c : hex)
-            v = (v << 4) | static_cast<uint32_t>(HexValue(c));
+            v = (v << 4) | static_cast<uint32_t>(HexDigitValue(c));
         return v;
     };
     const bool fatForm = uuid.size() == 9 && uuid[4] == '-' && digits.size() == 8;
@@ -234,8 +224,8 @@ std::string UnescapeUdevName(std::string_view name) {
     std::string out;
     for (size_t i = 0; i < name.size(); ++i) {
         if (name[i] == '\\' && i + 3 < name.size() && name[i + 1] == 'x' &&
-            HexValue(name[i + 2]) >= 0 && HexValue(name[i + 3]) >= 0) {
-            out.push_back(static_cast<char>(HexValue(name[i + 2]) * 16 + HexValue(name[i + 3])));
+            HexDigitValue(name[i + 2]) >= 0 && HexDigitValue(name[i + 3]) >= 0) {
+            out.push_back(static_cast<char>(HexDigitValue(name[i + 2]) * 16 + HexDigitValue(name[i + 3])));
             i += 3;
         } else {
             out.push_back(name[i]);
