@@ -111,6 +111,24 @@ TEST_F(BashCompletion, CommandsOptionsFilesAndCatalogPaths) {
     EXPECT_EQ(complete({"tree", "Discs.tkd", "Se"}), "Secret\n");
 }
 
+// zsh's completion system stands in for itself: compadd and _files print what they are given.
+TEST_F(BashCompletion, ZshAddsTheSameCandidates) {
+    SHELFMARK_REQUIRE_PROGRAM("zsh");
+    auto complete = [&](const std::string& words) {
+        const std::string script =
+            "cd " + ShellQuote(dir.path().string()) + " && PATH=" + ShellQuote(SHELFMARK_CLI_DIR) +
+            ":$PATH && compadd() { print -r -- \"compadd $*\" } && _files() { print -r -- "
+            "\"_files $*\" } && words=(shelfmark-cli " + words +
+            ") && CURRENT=${#words} && source " +
+            ShellQuote(kPackaging + "/completions/_shelfmark-cli");
+        return RunCommand("zsh -f -c " + ShellQuote(script) + " 2>&1").out;
+    };
+    EXPECT_EQ(complete("tr"), "compadd -- tree\n");
+    EXPECT_EQ(complete("tree Discs.tkd Music/Hol"),
+              "compadd -- Music/Hold\ncompadd -S  -- Music/Holiday CD/\n");
+    EXPECT_EQ(complete("tree ''"), "_files -g *.(tkd|TKD)(-.)\n");
+}
+
 TEST(AppStream, MetainfoValidates) {
     SHELFMARK_REQUIRE_PROGRAM("appstreamcli");
     const auto result =
