@@ -38,8 +38,7 @@ TEST(ManPages, RenderWithoutWarningsAndHoldEveryCommand) {
     const std::string commandList = help.substr(list, help.find("\n\n", list) - list);
     for (size_t at = commandList.find("\n  "); at != std::string::npos;
          at = commandList.find("\n  ", at + 1)) {
-        const std::string name =
-            commandList.substr(at + 3, commandList.find(' ', at + 3) - at - 3);
+        const std::string name = commandList.substr(at + 3, commandList.find(' ', at + 3) - at - 3);
         ++commands;
         EXPECT_NE(text.find("\n   " + name + "\n"), std::string::npos) << name;
         const std::string usage = RunCommand(std::string(SHELFMARK_CLI_PATH) + " help " + name).out;
@@ -118,8 +117,8 @@ TEST_F(BashCompletion, ZshAddsTheSameCandidates) {
         const std::string script =
             "cd " + ShellQuote(dir.path().string()) + " && PATH=" + ShellQuote(SHELFMARK_CLI_DIR) +
             ":$PATH && compadd() { print -r -- \"compadd $*\" } && _files() { print -r -- "
-            "\"_files $*\" } && words=(shelfmark-cli " + words +
-            ") && CURRENT=${#words} && source " +
+            "\"_files $*\" } && words=(shelfmark-cli " +
+            words + ") && CURRENT=${#words} && source " +
             ShellQuote(kPackaging + "/completions/_shelfmark-cli");
         return RunCommand("zsh -f -c " + ShellQuote(script) + " 2>&1").out;
     };
@@ -131,10 +130,9 @@ TEST_F(BashCompletion, ZshAddsTheSameCandidates) {
 
 TEST(AppStream, MetainfoValidates) {
     SHELFMARK_REQUIRE_PROGRAM("appstreamcli");
-    const auto result =
-        RunCommand("appstreamcli validate --no-net " +
-                   ShellQuote(kPackaging + "/io.github.shelfmark.Shelfmark.metainfo.xml") +
-                   " 2>&1");
+    const auto result = RunCommand(
+        "appstreamcli validate --no-net " +
+        ShellQuote(kPackaging + "/io.github.shelfmark.Shelfmark.metainfo.xml") + " 2>&1");
     EXPECT_EQ(result.exitCode, 0) << result.out;
 }
 
