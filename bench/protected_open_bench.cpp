@@ -36,8 +36,8 @@ void Fill(CatalogTree& tree, CatalogItem* folder, uint64_t count) {
         tree.setNumberAttribute(disk, attr::VolumeSerial, serial++);
         ++made;
         for (int d = 0; d < 20 && made < count; ++d, ++made) {
-            CatalogItem* directory = tree.createItem(
-                "Urlaub Österreich " + std::to_string(d), disk, Last, itemflag::Directory);
+            CatalogItem* directory = tree.createItem("Urlaub Österreich " + std::to_string(d), disk,
+                                                     Last, itemflag::Directory);
             for (int f = 0; f < 49 && made + 1 < count; ++f, ++made) {
                 CatalogItem* file = tree.createItem(
                     "IMG_" + std::to_string(made % 100000) + (f % 7 ? ".JPG" : " größer.jpg"),
@@ -109,7 +109,8 @@ int main() {
                 unlocked, unlocked / plain);
     std::printf("open, 500,000 of them protected, left locked:            %.3f s (%.2f x)\n",
                 locked, locked / plain);
-    std::printf("goal: under 2 x the unprotected open: %s\n", unlocked / plain < 2 ? "met" : "MISSED");
+    std::printf("goal: under 2 x the unprotected open: %s\n",
+                unlocked / plain < 2 ? "met" : "MISSED");
     std::filesystem::remove_all(dir);
     return 0;
 }

@@ -88,7 +88,7 @@ EditStatus EnterPassword(CatalogDocument& document, std::span<CatalogItem* const
                 UndoStep& step = document.recordUndo(UndoKind::RemovePassword, {&item, 1},
                                                      MenuText("Strings", 236));
                 step.password = answer->password;
-                step.nameWasEncrypted = NamesEncryptedBelow(*item);
+                step.nameWasEncrypted = NamesEncryptedBelow(tree, *item);
             }
             Unlock(tree, item, answer->password, remove);
             if (answer->remember && remembered)

@@ -94,9 +94,9 @@ bool Unlock(CatalogTree& tree, CatalogItem* item, std::string_view password,
     return true;
 }
 
-bool NamesEncryptedBelow(const CatalogItem& item) {
+bool NamesEncryptedBelow(const CatalogTree& tree, const CatalogItem& item) {
     const CatalogItem* first = item.firstChildIgnoringLock();
-    return first && first->hasAttribute(attr::EncryptedName);
+    return (first && first->hasAttribute(attr::EncryptedName)) || tree.nameKey(item) != nullptr;
 }
 
 }  // namespace shelfmark

@@ -29,7 +29,9 @@ bool PasswordMatches(const CatalogItem& item, std::string_view password);
 bool Unlock(CatalogTree& tree, CatalogItem* item, std::string_view password,
             bool removeProtection);
 
-// Whether the item's first child (raw link) carries an encrypted name.
-bool NamesEncryptedBelow(const CatalogItem& item);
+// Whether the item's protection encrypts the names below it: its first child (raw link)
+// carries an encrypted name, or, unlocked, it holds the names' key (items added since carry
+// none until they are saved).
+bool NamesEncryptedBelow(const CatalogTree& tree, const CatalogItem& item);
 
 }  // namespace shelfmark

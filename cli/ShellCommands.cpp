@@ -82,8 +82,8 @@ Synopsis ReadSynopsis(const Command& command) {
         // Every option the help names, "--name" up to a character that cannot be in one.
         for (size_t at = line.find("--"); at != std::string::npos; at = line.find("--", at + 2)) {
             size_t end = at + 2;
-            while (end < line.size() && (std::isalnum(static_cast<unsigned char>(line[end])) ||
-                                         line[end] == '-'))
+            while (end < line.size() &&
+                   (std::isalnum(static_cast<unsigned char>(line[end])) || line[end] == '-'))
                 ++end;
             if (end > at + 2)
                 synopsis.options.insert(line.substr(at, end - at));
@@ -105,8 +105,8 @@ Synopsis ReadSynopsis(const Command& command) {
                 if (const size_t equals = token.find('='); equals != std::string::npos)
                     token.resize(equals);
                 const std::string next = i + 1 < tokens.size() ? Bare(tokens[i + 1]) : "";
-                if (!next.empty() && !IsOption(next) && std::isupper(static_cast<unsigned char>(next[0])) &&
-                    tokens[i + 1][0] != '[') {
+                if (!next.empty() && !IsOption(next) &&
+                    std::isupper(static_cast<unsigned char>(next[0])) && tokens[i + 1][0] != '[') {
                     synopsis.optionValues.emplace(token, KindOf(next, true));
                     ++i;
                 }
@@ -135,7 +135,8 @@ Synopsis ReadSynopsis(const Command& command) {
 // The catalog paths below the item `typed` names up to its last separator whose last name
 // starts with what follows it, each in the form typed: same separators, containers with one
 // after them.
-std::vector<std::string> CatalogPathCandidates(const std::string& catalog, const std::string& typed) {
+std::vector<std::string> CatalogPathCandidates(const std::string& catalog,
+                                               const std::string& typed) {
     SilentPrompter prompter;
     CatalogTree tree;
     CatalogReadOptions options;
@@ -145,7 +146,8 @@ std::vector<std::string> CatalogPathCandidates(const std::string& catalog, const
         return {};
     const size_t cut = typed.find_last_of("/\\");
     const std::string parentText = cut == std::string::npos ? "" : typed.substr(0, cut + 1);
-    const std::string prefix = text::FoldCase(cut == std::string::npos ? typed : typed.substr(cut + 1));
+    const std::string prefix =
+        text::FoldCase(cut == std::string::npos ? typed : typed.substr(cut + 1));
     const char separator = cut == std::string::npos ? '/' : typed[cut];
     const CatalogItem* parent = ResolveCatalogPath(tree, parentText);
     std::vector<std::string> candidates;
@@ -237,9 +239,8 @@ int RunComplete(const std::vector<std::string>& args) {
     }
     if (synopsis.operands.empty())
         return kExitSuccess;
-    const Slot& slot = operand < synopsis.operands.size()
-                           ? synopsis.operands[operand]
-                           : synopsis.operands.back();
+    const Slot& slot =
+        operand < synopsis.operands.size() ? synopsis.operands[operand] : synopsis.operands.back();
     if (operand >= synopsis.operands.size() && !slot.repeats)
         return kExitSuccess;
     for (const std::string& keyword : slot.keywords) {
@@ -252,9 +253,9 @@ int RunComplete(const std::vector<std::string>& args) {
 
 int RunMan(const std::vector<std::string>& args) {
     if (args.empty()) {
-        std::cout << ManPageRoff({"SHELFMARK-CLI", "1", std::string("Shelfmark ") + kVersion,
-                                  "User Commands"},
-                                 CliManPageText());
+        std::cout << ManPageRoff(
+            {"SHELFMARK-CLI", "1", std::string("Shelfmark ") + kVersion, "User Commands"},
+            CliManPageText());
         return kExitSuccess;
     }
     std::ifstream file(args[0], std::ios::binary);

@@ -24,9 +24,9 @@ using testing::ShellQuote;
 
 // What lies only inside Music: names, a volume label, a lent-to name, a description and a
 // text field.
-const char* const kInside[] = {"Rock",  "Jazz",    "Blue",    "Album",    "track1",
-                               "cover", "songs",   "a.txt",   "b.txt",    "Track01",
-                               "ROCK_ONE", "Ann",  "Zebra",   "Stripes"};
+const char* const kInside[] = {"Rock",     "Jazz",  "Blue",  "Album",  "track1",
+                               "cover",    "songs", "a.txt", "b.txt",  "Track01",
+                               "ROCK_ONE", "Ann",   "Zebra", "Stripes"};
 
 class LockedSubtreeCli : public ::testing::Test {
   protected:
@@ -110,10 +110,9 @@ TEST_F(LockedSubtreeCli, NoCommandShowsAnythingFromInside) {
         };
         for (const char* password : {"", "wrong"}) {
             const std::string shown = run(password);
-            EXPECT_TRUE(Leaks(shown).empty())
-                << command << " (password: " << password << ") shows "
-                << ::testing::PrintToString(Leaks(shown)) << " in:\n"
-                << shown;
+            EXPECT_TRUE(Leaks(shown).empty()) << command << " (password: " << password << ") shows "
+                                              << ::testing::PrintToString(Leaks(shown)) << " in:\n"
+                                              << shown;
         }
         const std::string opened = run("right");
         if (command.starts_with("info")) {
@@ -127,8 +126,8 @@ TEST_F(LockedSubtreeCli, NoCommandShowsAnythingFromInside) {
 TEST_F(LockedSubtreeCli, PathsIntoItNameNothingAndEditsLeaveItWhole) {
     for (const std::string& command :
          {std::string("extra @ 'Music/Rock/Rock One' --set Comment=x"),
-          std::string("categorize @ Music/Jazz --set Shown"), std::string("export-db @ Music/Jazz -o ") +
-                                                                  ShellQuote(file("x.tkd")),
+          std::string("categorize @ Music/Jazz --set Shown"),
+          std::string("export-db @ Music/Jazz -o ") + ShellQuote(file("x.tkd")),
           std::string("ln @ Music/Jazz/Blue --to Backup"), std::string("rm @ Music/Jazz --yes")}) {
         const testing::CommandResult result = cli(command, "");
         EXPECT_EQ(result.exitCode, 1) << command << ":\n" << result.out;

@@ -216,6 +216,24 @@ TEST_F(Passwords, NamesChangedWhileUnlockedAreSavedAsTheyAreNow) {
     EXPECT_NE(SavedBytes(open).find("Dritte"), std::string::npos);
 }
 
+// A protection made on an empty folder encrypts what is added later; taking it off and undoing
+// that must encrypt again, though no item in memory carried an encrypted name.
+TEST_F(Passwords, UndoOfARemovalEncryptsAgainWhatWasAddedSince) {
+    CatalogItem* vault = tree().createItem("Vault", tree().root(), Last, itemflag::Folder);
+    CatalogItem* chosen[] = {vault};
+    ASSERT_EQ(SetPassword(document, chosen, {kOuter, true, false}, nullptr), EditStatus::Done);
+    tree().createItem("Plans", vault, Last, itemflag::Folder);
+    EXPECT_EQ(SavedBytes(tree()).find("Plans"), std::string::npos);
+    auto ask = [](const std::string&, bool, bool&) {
+        return std::optional<EnterPasswordAnswer>(EnterPasswordAnswer{kOuter, true, false});
+    };
+    ASSERT_EQ(EnterPassword(document, chosen, ask, nullptr), EditStatus::Done);
+    EXPECT_EQ(document.newestUndoStep()->nameWasEncrypted, 1u);
+    EXPECT_NE(SavedBytes(tree()).find("Plans"), std::string::npos);
+    ASSERT_EQ(document.undo(false), CatalogDocument::UndoResult::Done);
+    EXPECT_EQ(SavedBytes(tree()).find("Plans"), std::string::npos);
+}
+
 TEST_F(Passwords, NestedProtectionKeepsEachSubtreeToItsOwnPassword) {
     ASSERT_TRUE(Protect(tree(), at("Music\\Rock\\Rock One"), kInner, true));
     ASSERT_TRUE(Protect(tree(), at("Music"), kOuter, true));

@@ -38,8 +38,7 @@ TEST(ManPages, RenderWithoutWarningsAndHoldEveryCommand) {
     const std::string commandList = help.substr(list, help.find("\n\n", list) - list);
     for (size_t at = commandList.find("\n  "); at != std::string::npos;
          at = commandList.find("\n  ", at + 1)) {
-        const std::string name =
-            commandList.substr(at + 3, commandList.find(' ', at + 3) - at - 3);
+        const std::string name = commandList.substr(at + 3, commandList.find(' ', at + 3) - at - 3);
         ++commands;
         EXPECT_NE(text.find("\n   " + name + "\n"), std::string::npos) << name;
         const std::string usage = RunCommand(std::string(SHELFMARK_CLI_PATH) + " help " + name).out;
@@ -111,12 +110,29 @@ TEST_F(BashCompletion, CommandsOptionsFilesAndCatalogPaths) {
     EXPECT_EQ(complete({"tree", "Discs.tkd", "Se"}), "Secret\n");
 }
 
+// zsh's completion system stands in for itself: compadd and _files print what they are given.
+TEST_F(BashCompletion, ZshAddsTheSameCandidates) {
+    SHELFMARK_REQUIRE_PROGRAM("zsh");
+    auto complete = [&](const std::string& words) {
+        const std::string script =
+            "cd " + ShellQuote(dir.path().string()) + " && PATH=" + ShellQuote(SHELFMARK_CLI_DIR) +
+            ":$PATH && compadd() { print -r -- \"compadd $*\" } && _files() { print -r -- "
+            "\"_files $*\" } && words=(shelfmark-cli " +
+            words + ") && CURRENT=${#words} && source " +
+            ShellQuote(kPackaging + "/completions/_shelfmark-cli");
+        return RunCommand("zsh -f -c " + ShellQuote(script) + " 2>&1").out;
+    };
+    EXPECT_EQ(complete("tr"), "compadd -- tree\n");
+    EXPECT_EQ(complete("tree Discs.tkd Music/Hol"),
+              "compadd -- Music/Hold\ncompadd -S  -- Music/Holiday CD/\n");
+    EXPECT_EQ(complete("tree ''"), "_files -g *.(tkd|TKD)(-.)\n");
+}
+
 TEST(AppStream, MetainfoValidates) {
     SHELFMARK_REQUIRE_PROGRAM("appstreamcli");
-    const auto result =
-        RunCommand("appstreamcli validate --no-net " +
-                   ShellQuote(kPackaging + "/io.github.shelfmark.Shelfmark.metainfo.xml") +
-                   " 2>&1");
+    const auto result = RunCommand(
+        "appstreamcli validate --no-net " +
+        ShellQuote(kPackaging + "/io.github.shelfmark.Shelfmark.metainfo.xml") + " 2>&1");
     EXPECT_EQ(result.exitCode, 0) << result.out;
 }
 
