@@ -64,7 +64,7 @@ QString ItemInfoHtml(const InfoPageInput& input) {
             std::vector<const CatalogItem*> sorted = input.selection;
             std::stable_sort(sorted.begin(), sorted.end(),
                              [&tree](const CatalogItem* a, const CatalogItem* b) {
-                                 return CompareNoCase(tree.displayName(a, false),
+                                 return text::CompareNoCase(tree.displayName(a, false),
                                                       tree.displayName(b, false)) < 0;
                              });
             html += QStringLiteral("<BR>");

@@ -8,7 +8,7 @@ namespace {
 enum class Pending { None, Search, Catalog };
 
 bool SwitchIs(std::string_view argument, std::string_view name) {
-    return EqualsNoCase(argument.substr(1), name);
+    return text::EqualsNoCase(argument.substr(1), name);
 }
 
 }  // namespace
