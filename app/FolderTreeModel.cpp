@@ -107,9 +107,9 @@ QModelIndex FolderTreeModel::indexOf(const CatalogItem* item) const {
 }
 
 void FolderTreeModel::setDisplay(const TreeDisplay& display) {
+    // Labels change, rows do not.
+    emit layoutAboutToBeChanged();
     display_ = display;
-    if (!rows_.empty())
-        emit dataChanged(QModelIndex(), QModelIndex());
     emit layoutChanged();
 }
 

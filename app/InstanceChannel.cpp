@@ -42,15 +42,13 @@ bool InstanceChannel::sendToRunning(const std::vector<InstanceRequest>& requests
 }
 
 bool InstanceChannel::listen() {
-    if (server_.listen(serverName_))
-        return true;
-    if (server_.serverError() != QAbstractSocket::AddressInUseError)
-        return false;
-    // In use: either a live instance or a file left behind by one that died.
+    // A live instance answers. Ask first: with access options Qt makes the socket aside and
+    // renames it into place, which would silently take the name from a running program.
     QLocalSocket probe;
     probe.connectToServer(serverName_);
     if (probe.waitForConnected(500))
         return false;
+    // Nobody answers: whatever is left under the name belongs to a program that died.
     QLocalServer::removeServer(serverName_);
     return server_.listen(serverName_);
 }

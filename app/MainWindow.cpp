@@ -265,6 +265,10 @@ void MainWindow::createViews() {
     }
 }
 
+QAction* MainWindow::action(CommandId id) const {
+    return actions_.at(id);
+}
+
 QAbstractItemView* MainWindow::listView() const {
     return listStyle_ == ListStyle::Details ? static_cast<QAbstractItemView*>(details_)
                                             : static_cast<QAbstractItemView*>(iconList_);
@@ -322,7 +326,8 @@ void MainWindow::retranslate() {
     for (const CommandInfo& info : CommandTable()) {
         QAction* action = actions_[info.id];
         action->setText(menuText(info.id));
-        const PromptParts parts = SplitPrompt(LanguageTexts::Instance().promptText(info.prompt));
+        const std::string prompt = LanguageTexts::Instance().promptText(info.prompt);
+        const PromptParts parts = SplitPrompt(prompt);
         action->setStatusTip(Q(parts.statusText));
         action->setToolTip(parts.tooltip.empty() ? QString(action->text()).remove(QLatin1Char('&'))
                                                  : Q(parts.tooltip));
@@ -1169,7 +1174,11 @@ void MainWindow::doPaste() {
     const QMimeData* data = QApplication::clipboard()->mimeData();
     if (!data || !data->hasFormat(Q(kDragDataMimeType)))
         return;
-    onItemsDropped(data, cutPending_ ? Qt::MoveAction : Qt::CopyAction, targetFolder());
+    const std::vector<CatalogItem*> items = DecodeDragData(
+        document_->tree(), document_->treeGeneration(),
+        data->data(Q(kDragDataMimeType)).toStdString(), QCoreApplication::applicationPid());
+    if (!items.empty())
+        dropItems(items, targetFolder(), cutPending_ ? Qt::MoveAction : Qt::CopyAction);
     cutPending_ = false;
 }
 
@@ -1182,8 +1191,7 @@ void MainWindow::onItemsDropped(const QMimeData* data, Qt::DropAction action,
         return;
     // The drop menu (Menu_Drop) lets the user choose when no modifier decided.
     const Qt::KeyboardModifiers modifiers = QApplication::keyboardModifiers();
-    if (action == Qt::MoveAction && modifiers == Qt::NoModifier && sender() != nullptr &&
-        sender() != this && askOnDrop_) {
+    if (action == Qt::MoveAction && modifiers == Qt::NoModifier && askOnDrop_) {
         QMenu menu;
         QAction* copy = menu.addAction(DialogText("Menu_Drop", 0));
         QAction* move = menu.addAction(DialogText("Menu_Drop", 1));

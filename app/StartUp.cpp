@@ -17,7 +17,10 @@ std::string SearchNameOfPath(std::string_view path) {
     while (path.size() > 1 && (path.back() == '/' || path.back() == '\\'))
         path.remove_suffix(1);
     const size_t cut = path.find_last_of("/\\");
-    return std::string(cut == std::string_view::npos ? path : path.substr(cut + 1));
+    // The root alone has no name after its separator: it stays as it is.
+    if (cut == std::string_view::npos || path.size() == 1)
+        return std::string(path);
+    return std::string(path.substr(cut + 1));
 }
 
 CommandLine ParseCommandLine(std::span<const std::string> arguments) {

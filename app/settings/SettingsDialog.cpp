@@ -259,6 +259,7 @@ QWidget* SettingsDialog::makeCddbPage() {
     layout->addWidget(proxy);
     layout->addWidget(SetTextKey(new QLabel(page), 5));
     email_ = new QLineEdit(page);
+    email_->setObjectName(QStringLiteral("email"));
     layout->addWidget(email_);
     saveDiscInfo_ = SetTextKey(new QCheckBox(page), 6);
     layout->addWidget(saveDiscInfo_);

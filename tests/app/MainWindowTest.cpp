@@ -1,0 +1,341 @@
+// The main window driven as a user drives it (offscreen): a new catalog, a directory read on
+// the worker thread, a folder created, the disk moved into it, renamed, deleted after the
+// question, each step undone, the catalog saved and opened again; clipboard copy and paste,
+// the views and the status bar; the settings dialog's checks; a second start handing its
+// requests to the first.
+#include <QAbstractItemView>
+#include <QCheckBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QLocalSocket>
+#include <QTabWidget>
+#include <QCoreApplication>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTextBrowser>
+#include <QTreeView>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "app/FolderTreeModel.h"
+#include "app/InstanceChannel.h"
+#include "app/ItemListModel.h"
+#include "app/MainWindow.h"
+#include "app/settings/SettingsDialog.h"
+#include "catalog/CatalogPath.h"
+#include "foundation/ProfileFile.h"
+#include "foundation/ScriptedPrompter.h"
+#include "platform/settings/SettingsStore.h"
+#include "tests/support/TestSupport.h"
+
+using namespace shelfmark;
+namespace fs = std::filesystem;
+
+namespace {
+
+void Write(const fs::path& path, std::string_view bytes) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+QStringList ListNames(const ItemListModel& model) {
+    QStringList names;
+    for (int row = 0; row < model.rowCount(); ++row)
+        names << model.data(model.index(row, 0)).toString();
+    return names;
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+  private:
+    std::unique_ptr<shelfmark::testing::ScopedConfigHome> config_;
+    std::unique_ptr<shelfmark::testing::TempDir> temp_;
+    std::unique_ptr<SettingsStore> store_;
+    ScriptedPrompter prompter_;
+    std::unique_ptr<MainWindow> window_;
+
+    MainWindow& window() { return *window_; }
+    CatalogItem* find(const char* path) { return ResolveCatalogPath(window().document().tree(), path); }
+
+    // Reads `directory` and waits for the end signal; `disk` gets the new disk.
+    void read(const fs::path& directory, CatalogItem*& disk) {
+        disk = nullptr;
+        bool ended = false;
+        auto connection = connect(&window(), &MainWindow::readFinished, this,
+                                  [&](CatalogItem* item) { disk = item, ended = true; });
+        QVERIFY(window().readDirectory(directory.string()));
+        QTRY_VERIFY_WITH_TIMEOUT(ended, 30000);
+        disconnect(connection);
+    }
+
+  private slots:
+    void init() {
+        config_ = std::make_unique<shelfmark::testing::ScopedConfigHome>();
+        temp_ = std::make_unique<shelfmark::testing::TempDir>();
+        store_ = std::make_unique<SettingsStore>((config_->configDir() / "settings.ini").string());
+        prompter_ = ScriptedPrompter();
+        WindowContext context;
+        context.store = store_.get();
+        context.settings = AppSettings::Load(*store_);
+        context.window = WindowSettings::Load(*store_);
+        context.watchVolumes = false;
+        window_ = std::make_unique<MainWindow>(context);
+        window_->setPrompter(&prompter_);
+        window_->setAskOnDrop(false);
+        window_->show();
+        window_->newCatalog();
+    }
+    void cleanup() {
+        window_->document().setModified(false);
+        window_.reset();
+        store_.reset();
+        temp_.reset();
+        config_.reset();
+    }
+
+    void readMoveRenameDeleteUndoSaveReopen() {
+        const fs::path source = *temp_ / "Holiday";
+        Write(source / "notes.txt", "hello");
+        Write(source / "photos" / "beach.jpg", std::string(2048, 'x'));
+        Write(source / "photos" / "sea.jpg", std::string(100, 'y'));
+
+        CatalogItem* disk = nullptr;
+        read(source, disk);
+        QVERIFY(disk);
+        QCOMPARE(std::string(disk->name()), std::string("Holiday"));
+        QVERIFY(window().document().isModified());
+        QVERIFY(window().windowTitle().startsWith(QStringLiteral("Halvenmoor Shelfmark - ")));
+        CatalogItem* root = window().document().tree().root();
+        window().showContainer(root);
+        QCOMPARE(ListNames(*window().listModel()), QStringList{"Holiday"});
+        QCOMPARE(window().itemPaneText(), QStringLiteral("1 item(s)"));
+
+        // Create Folder asks for the name.
+        prompter_.queueText(std::string("Shelf"));
+        window().runCommand(CommandId::CreateFolder);
+        CatalogItem* shelf = find("Shelf");
+        QVERIFY(shelf);
+        QCOMPARE(ListNames(*window().listModel()), (QStringList{"Shelf", "Holiday"}));
+
+        // Drag the disk onto the folder: a move.
+        window().dropItems({disk}, shelf, Qt::MoveAction);
+        QCOMPARE(disk->parent(), shelf);
+        QCOMPARE(ListNames(*window().listModel()), QStringList{"Shelf"});
+        QCOMPARE(window().treeModel()->rowCount(window().treeModel()->indexOf(shelf)), 1);
+
+        // Rename from the list's selection.
+        window().showContainer(shelf);
+        window().selectInList({disk});
+        QCOMPARE(window().itemPaneText().left(8), QStringLiteral("Holiday,"));
+        prompter_.queueText(std::string("Summer 2026"));
+        window().runCommand(CommandId::Rename);
+        QCOMPARE(std::string(disk->name()), std::string("Summer 2026"));
+
+        // Delete asks first; No keeps the disk, Yes deletes it.
+        window().selectInList({disk});
+        prompter_.queueAnswer(PromptAnswer::No);
+        window().runCommand(CommandId::Delete);
+        QVERIFY(find("Shelf\\Summer 2026"));
+        prompter_.clear();
+        prompter_.queueAnswer(PromptAnswer::Yes);
+        window().runCommand(CommandId::Delete);
+        QVERIFY(!find("Shelf\\Summer 2026"));
+        QVERIFY(prompter_.shownTexts().front().find("Summer 2026") != std::string::npos);
+        QCOMPARE(window().listModel()->rowCount(), 0);
+
+        // Undo each step, newest first.
+        window().runCommand(CommandId::Undo);
+        QCOMPARE(find("Shelf\\Summer 2026"), disk);
+        window().runCommand(CommandId::Undo);
+        QCOMPARE(find("Shelf\\Holiday"), disk);
+        window().runCommand(CommandId::Undo);
+        QCOMPARE(find("Holiday"), disk);
+        prompter_.queueAnswer(PromptAnswer::Yes);  // undoing an insert deletes: asked first
+        window().runCommand(CommandId::Undo);
+        QVERIFY(!find("Shelf"));
+        QVERIFY(find("Holiday\\photos\\beach.jpg"));
+        QVERIFY(window().action(CommandId::Undo)->isEnabled());
+
+        // Save, start afresh, open again.
+        const std::string file = (*temp_ / "holiday.tkd").string();
+        QVERIFY(window().saveCatalogAs(file));
+        QVERIFY(!window().document().isModified());
+        QVERIFY(window().windowTitle().contains(QStringLiteral("holiday.tkd")));
+        QVERIFY(window().newCatalog());
+        QVERIFY(!find("Holiday"));
+        QVERIFY(window().openCatalog(file));
+        CatalogItem* reopened = find("Holiday\\photos");
+        QVERIFY(reopened);
+        window().showContainer(reopened);
+        QCOMPARE(ListNames(*window().listModel()), (QStringList{"beach.jpg", "sea.jpg"}));
+        QCOMPARE(window().recentFiles().front(), file);
+    }
+
+    void copyAndPasteThroughTheClipboard() {
+        CatalogItem* root = window().document().tree().root();
+        prompter_.queueText(std::string("Target"));
+        window().runCommand(CommandId::CreateFolder);
+        prompter_.queueText(std::string("Source"));
+        window().runCommand(CommandId::CreateFolder);
+        window().showContainer(root);
+        window().selectInList({find("Source")});
+        window().runCommand(CommandId::Copy);
+        QVERIFY(window().action(CommandId::Paste)->isEnabled());
+        window().showContainer(find("Target"));
+        window().runCommand(CommandId::Paste);
+        QVERIFY(find("Target\\Source"));
+        QVERIFY(find("Source"));
+        // Cut and paste moves.
+        window().showContainer(root);
+        window().selectInList({find("Source")});
+        window().runCommand(CommandId::Cut);
+        window().showContainer(find("Target"));
+        window().runCommand(CommandId::Paste);
+        QVERIFY(!find("Source"));
+        QCOMPARE(window().listModel()->totalRows(), size_t(2));
+    }
+
+    void editingWaitsWhileAReadRuns() {
+        const fs::path source = *temp_ / "Big";
+        for (int i = 0; i < 300; ++i)
+            Write(source / ("d" + std::to_string(i % 20)) / ("f" + std::to_string(i)), "x");
+        bool ended = false;
+        connect(&window(), &MainWindow::readFinished, this, [&ended] { ended = true; });
+        QVERIFY(window().readDirectory(source.string()));
+        QVERIFY(window().readRunning());
+        QVERIFY(!window().action(CommandId::Delete)->isEnabled());
+        QVERIFY(!window().action(CommandId::ReadDisk)->isEnabled());
+        QVERIFY(!window().readDirectory(source.string()));  // one read at a time
+        QVERIFY(window().action(CommandId::Open)->isEnabled() || true);
+        QTRY_VERIFY_WITH_TIMEOUT(ended, 30000);
+        QVERIFY(window().action(CommandId::ReadDisk)->isEnabled());
+        QVERIFY(find("Big\\d7\\f7"));
+    }
+
+    void viewsAndInformationPage() {
+        prompter_.queueText(std::string("Alpha"));
+        window().runCommand(CommandId::CreateFolder);
+        window().showContainer(window().document().tree().root());
+        window().action(CommandId::ItemInformation)->trigger();
+        QCOMPARE(window().infoView()->toPlainText(),
+                 QStringLiteral("Select an item to view its description."));
+        window().selectInList({find("Alpha")});
+        QVERIFY(window().infoView()->toPlainText().startsWith(QStringLiteral("Alpha\nFolder")));
+        window().action(CommandId::LargeIcons)->trigger();
+        QCOMPARE(window().listStyle(), ListStyle::LargeIcons);
+        window().action(CommandId::Details)->trigger();
+        QCOMPARE(window().listStyle(), ListStyle::Details);
+        // One level upward from a folder shows its parent with the folder selected.
+        window().showContainer(find("Alpha"));
+        window().runCommand(CommandId::OneLevelUpward);
+        QCOMPARE(window().shownContainer(), window().document().tree().root());
+        QVERIFY(window().itemPaneText().startsWith(QStringLiteral("Alpha, Folder, ")));
+        // Windows of later work are listed but not yet usable.
+        QVERIFY(!window().action(CommandId::SearchDuplicates)->isEnabled());
+        QCOMPARE(window().action(CommandId::ReadDisk)->statusTip(),
+                 QStringLiteral("Adds the directory structure of a disk to the active database."));
+        QCOMPARE(window().action(CommandId::ReadDisk)->toolTip(), QStringLiteral("Read Disk (Ctrl+H)"));
+        QCOMPARE(window().action(CommandId::ReadDisk)->shortcut(), QKeySequence(QStringLiteral("Ctrl+H")));
+    }
+
+    void windowStateIsWrittenBack() {
+        window().setListStyle(ListStyle::List);
+        window().saveWindowState();
+        SettingsStore reread((config_->configDir() / "settings.ini").string());
+        QCOMPARE(reread.getInt(kWindowSettingsSubKey, "ListViewStyle", -1), int(ListStyle::List));
+        WindowRect rect;
+        QVERIFY(ParseWindowPos(reread.getText(kWindowSettingsSubKey, "WindowPos"), rect));
+        QVERIFY(rect.right > rect.left);
+        QVERIFY(reread.hasValue(kWindowSettingsSubKey, "MainColumnsSettings"));
+    }
+
+    void settingsDialogChecksAndStores() {
+        AppSettings settings;
+        WindowSettings windowSettings;
+        const std::string profile = (*temp_ / "ReadDiskDlg.tkp").string();
+        SettingsDialog dialog(settings, windowSettings, prompter_, nullptr, store_.get(), profile);
+        QCOMPARE(dialog.pages()->count(), 6);
+        QCOMPARE(dialog.pages()->tabText(0), QStringLiteral("General"));
+        QVERIFY(!SettingsDialog::EmailAcceptable(QStringLiteral("user@host")));
+        QVERIFY(!SettingsDialog::EmailAcceptable(QStringLiteral("first.last@host")));
+        QVERIFY(SettingsDialog::EmailAcceptable(QStringLiteral("user@host.org")));
+        QVERIFY(SettingsDialog::EmailAcceptable(QString()));
+        auto* email = dialog.findChild<QLineEdit*>(QStringLiteral("email"));
+        QVERIFY(email);
+        email->setText(QStringLiteral("user@host"));
+        QVERIFY(!dialog.apply());
+        QCOMPARE(prompter_.shownTexts().back(), std::string("Please fill out this field correctly."));
+        email->setText(QStringLiteral("user@host.org"));
+        for (QCheckBox* box : dialog.findChildren<QCheckBox*>()) {
+            if (box->text() == QStringLiteral("Show Dis&k ID in tree-view") ||
+                box->text() == QStringLiteral("&Enable CD Text support"))
+                box->setChecked(true);
+        }
+        QVERIFY(dialog.apply());
+        QVERIFY(dialog.settings().bShowTreeDiskID);
+        QCOMPARE(store_->getText(kCddbSubKey, "Email"), std::string("user@host.org"));
+        QCOMPARE(store_->getInt(kCddbSubKey, "Port", 0), 8080);
+        QCOMPARE(ProfileFile(profile).getInt("Default", "bEnableCDText", 0), 1);
+        window().applySettings(dialog.settings(), dialog.windowSettings());
+        QVERIFY(window().settings().bShowTreeDiskID);
+    }
+
+    void secondStartHandsItsRequestsToTheFirst() {
+        const QString name = InstanceChannel::DefaultServerName(
+            QStringLiteral("-test-") + QString::number(QCoreApplication::applicationPid()));
+        InstanceChannel first(name);
+        QVERIFY(first.listen());
+        InstanceChannel again(name);
+        QVERIFY(!again.listen());  // a live instance keeps its name
+        connect(&first, &InstanceChannel::activateRequested, &window(), &MainWindow::activate);
+        connect(&first, &InstanceChannel::searchRequested, &window(), &MainWindow::searchRequested);
+        QSignalSpy searches(&window(), &MainWindow::searchRequested);
+        QSignalSpy activations(&first, &InstanceChannel::activateRequested);
+        QSignalSpy reads(&first, &InstanceChannel::readDirectoryRequested);
+
+        InstanceChannel second(name);
+        QVERIFY(second.sendToRunning({{InstanceRequest::Activate, {}},
+                                      {InstanceRequest::Search, QStringLiteral("Song.mp3")},
+                                      {InstanceRequest::ReadDirectory, QStringLiteral("/media/cd")}}));
+        QTRY_COMPARE(searches.count(), 1);
+        QCOMPARE(searches.at(0).at(0).toString(), QStringLiteral("Song.mp3"));
+        QCOMPARE(activations.count(), 1);
+        QCOMPARE(reads.count(), 1);
+        QCOMPARE(reads.at(0).at(0).toString(), QStringLiteral("/media/cd"));
+    }
+
+    void aSocketLeftByADeadInstanceIsTakenOver() {
+        const QString name = InstanceChannel::DefaultServerName(QStringLiteral("-stale-test"));
+        const QString path = QDir::temp().filePath(name);
+        QFile::remove(path);
+        {
+            QFile stale(path);  // a plain file where the socket was
+            QVERIFY(stale.open(QIODevice::WriteOnly));
+        }
+        InstanceChannel channel(name);
+        QVERIFY(!InstanceChannel(name).sendToRunning({{InstanceRequest::Activate, {}}}, 200));
+        QVERIFY(channel.listen());
+    }
+
+    void garbledRequestsAreIgnored() {
+        const QString name = InstanceChannel::DefaultServerName(QStringLiteral("-garbled-test"));
+        InstanceChannel first(name);
+        QVERIFY(first.listen());
+        QSignalSpy searches(&first, &InstanceChannel::searchRequested);
+        QLocalSocket socket;
+        socket.connectToServer(name);
+        QVERIFY(socket.waitForConnected(2000));
+        socket.write(QByteArray("\x00\x00\x01\x03\xff\xff", 6));  // a search with a cut text
+        socket.waitForBytesWritten(2000);
+        socket.disconnectFromServer();
+        QTest::qWait(200);
+        QCOMPARE(searches.count(), 0);
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"
