@@ -497,35 +497,35 @@ std::string CatalogTree::displayName(const CatalogItem* item, bool plain) const 
     return std::string(item->name());
 }
 
+std::string MediaTypeText(MediaType type) {
+    switch (type) {
+        case MediaType::CdRom:
+            return "CD/ DVD";
+        case MediaType::AudioCd:
+            return "Audio CD";
+        case MediaType::Removable:
+            return Str(114);
+        case MediaType::HardDisk:
+            return Str(115);
+        case MediaType::Network:
+            return Str(116);
+        case MediaType::VideoCd:
+            return "(Super) Video CD";
+        case MediaType::None:
+            break;
+    }
+    return {};
+}
+
 std::string CatalogTree::typeText(const CatalogItem* item) const {
     if (item->isShortcut())
         return Str(192);
     if (item->isFolder())
         return Str(24);
     if (item->isDisk()) {
-        std::string text;
-        switch (item->mediaType()) {
-            case MediaType::CdRom:
-                text = "CD/ DVD";
-                break;
-            case MediaType::AudioCd:
-                text = "Audio CD";
-                break;
-            case MediaType::Removable:
-                text = Str(114);
-                break;
-            case MediaType::HardDisk:
-                text = Str(115);
-                break;
-            case MediaType::Network:
-                text = Str(116);
-                break;
-            case MediaType::VideoCd:
-                text = "(Super) Video CD";
-                break;
-            default:
-                return "Unknown Disk Type";
-        }
+        std::string text = MediaTypeText(item->mediaType());
+        if (text.empty())
+            return "Unknown Disk Type";
         if (item->flags() & itemflag::ReWritable)
             text += ", " + Str(189);
         return text;

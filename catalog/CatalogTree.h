@@ -71,6 +71,9 @@ struct CatalogStatistics {
     uint64_t folders = 0;
 };
 
+// The name of a media type as lists show it ("CD/ DVD", "Removable Disk", ...); empty for None.
+std::string MediaTypeText(MediaType type);
+
 // The rank of an item in the tree order: folders 0, disks by media type 1-6, directories 6,
 // files and archives 7; a shortcut 8 plus the rank of the kind it carries.
 int TreeRank(const CatalogItem& item);

@@ -1,6 +1,21 @@
 #include "catalog/CategoryOperations.h"
 
+#include <algorithm>
+
+#include "foundation/LanguageTexts.h"
+#include "foundation/Prompter.h"
+
 namespace shelfmark {
+
+std::optional<CategoryIds> ChosenCategoryIds(std::span<const uint8_t> ticked, Prompter& prompter) {
+    CategoryIds ids{};
+    if (ticked.size() > ids.size()) {
+        prompter.error(LanguageTexts::Instance().text("Dlg_ItemCategories", 2));
+        return std::nullopt;
+    }
+    std::copy(ticked.begin(), ticked.end(), ids.begin());
+    return ids;
+}
 
 EditStatus SetItemCategories(CatalogDocument& document, std::span<CatalogItem* const> items,
                              const CategoryIds& ids) {

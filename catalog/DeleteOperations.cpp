@@ -5,10 +5,14 @@
 
 namespace shelfmark {
 
+std::string DeleteQuestion(size_t count, std::string_view oneName) {
+    if (count == 1)
+        return FillPattern(Str(33), "%s", oneName);
+    return FillPattern(Str(32), "%d", std::to_string(count));
+}
+
 std::string DeleteQuestion(const CatalogTree& tree, std::span<CatalogItem* const> items) {
-    if (items.size() == 1)
-        return FillPattern(Str(33), "%s", tree.displayName(items[0], false));
-    return FillPattern(Str(32), "%d", std::to_string(items.size()));
+    return DeleteQuestion(items.size(), items.size() == 1 ? tree.displayName(items[0], false) : "");
 }
 
 EditStatus DeleteItems(CatalogDocument& document, std::span<CatalogItem* const> items,

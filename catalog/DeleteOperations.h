@@ -18,6 +18,9 @@ struct DeleteOptions {
 
 // The question before deleting the items: their one display name, or their count.
 std::string DeleteQuestion(const CatalogTree& tree, std::span<CatalogItem* const> items);
+// The same question for `count` things (rows of a list too): "Do you really want to delete
+// '%s'?" with `oneName` for one, "Do you really want to delete the %d objects?" otherwise.
+std::string DeleteQuestion(size_t count, std::string_view oneName);
 
 // The catalog root is never deleted (reported as an item of the wrong kind). A folder's or a
 // disk's size leaves the folders above it. No at the question: Unchanged.

@@ -2,6 +2,7 @@
 
 #include "catalog/PasswordProtection.h"
 #include "catalog/RememberedPasswords.h"
+#include "foundation/LanguageTexts.h"
 #include "foundation/Prompter.h"
 
 namespace shelfmark {
@@ -18,6 +19,14 @@ std::vector<CatalogItem*> KeepContainers(CatalogDocument& document,
 }
 
 }  // namespace
+
+bool PasswordsConfirmed(std::string_view password, std::string_view confirmation,
+                        Prompter& prompter) {
+    if (password == confirmation)
+        return true;
+    prompter.error(LanguageTexts::Instance().text("Dlg_SetPassword", 5));
+    return false;
+}
 
 EditStatus SetPassword(CatalogDocument& document, std::span<CatalogItem* const> items,
                        const SetPasswordRequest& request, RememberedPasswords* remembered) {

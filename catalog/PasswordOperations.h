@@ -6,6 +6,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "catalog/EditSupport.h"
 
@@ -24,6 +25,11 @@ struct SetPasswordRequest {
 // password-protected!" and skipped. With remember, the password is remembered per item.
 EditStatus SetPassword(CatalogDocument& document, std::span<CatalogItem* const> items,
                        const SetPasswordRequest& request, RememberedPasswords* remembered);
+
+// The Set Password dialog's OK: the password and its confirmation must be equal; otherwise
+// "Passwords do not match!" is shown and the dialog stays open (false).
+bool PasswordsConfirmed(std::string_view password, std::string_view confirmation,
+                        Prompter& prompter);
 
 // The Enter Password dialog's answer.
 struct EnterPasswordAnswer {

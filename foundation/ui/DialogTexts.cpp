@@ -1,6 +1,9 @@
 #include "foundation/ui/DialogTexts.h"
 
 #include <QAbstractButton>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QPushButton>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -87,6 +90,16 @@ void SetTextKeyOf(QWidget* widget, int key) {
 
 void SetTextSection(QWidget* page, std::string_view section) {
     page->setProperty(kSectionProperty, ToQString(section));
+}
+
+QDialogButtonBox* MakeOkCancelButtons(QDialog* dialog) {
+    auto* buttons = new QDialogButtonBox(dialog);
+    QPushButton* ok = buttons->addButton(DialogText("Dlg_Common", 0), QDialogButtonBox::AcceptRole);
+    buttons->addButton(DialogText("Dlg_Common", 1), QDialogButtonBox::RejectRole);
+    ok->setDefault(true);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    return buttons;
 }
 
 void ApplyDialogTexts(QWidget* root, std::string_view section) {

@@ -9,10 +9,12 @@
 //     ApplyDialogTexts(this, "Dlg_MakeFolder");
 #pragma once
 
+#include <QDialogButtonBox>
 #include <QString>
 #include <string>
 #include <string_view>
 
+class QDialog;
 class QWidget;
 
 namespace shelfmark {
@@ -38,6 +40,9 @@ void SetTextKeyOf(QWidget* widget, int key);
 void ApplyDialogTexts(QWidget* root, std::string_view section);
 // Makes the widgets below `page` use `section`, whatever dialog the page is shown in.
 void SetTextSection(QWidget* page, std::string_view section);
+
+// OK and Cancel with the texts of "Dlg_Common", wired to the dialog's accept() and reject().
+QDialogButtonBox* MakeOkCancelButtons(QDialog* dialog);
 
 template <typename W>
 W* SetTextKey(W* widget, int key) {

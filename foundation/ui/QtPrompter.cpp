@@ -119,11 +119,7 @@ std::optional<std::string> QtPrompter::askText(const TextRequest& request) {
     if (request.secret)
         edit->setEchoMode(QLineEdit::Password);
     label->setBuddy(edit);
-    auto* buttons = new QDialogButtonBox(&dialog);
-    buttons->addButton(DialogText(kCommonSection, kOk), QDialogButtonBox::AcceptRole);
-    buttons->addButton(DialogText(kCommonSection, kCancel), QDialogButtonBox::RejectRole);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    QDialogButtonBox* buttons = MakeOkCancelButtons(&dialog);
     layout->addWidget(label);
     layout->addWidget(edit);
     layout->addWidget(buttons);

@@ -120,4 +120,58 @@ bool ReadProfileStore::save(std::string_view name, std::string_view databaseName
     });
 }
 
+namespace {
+
+// Whether `name` names a profile the user may delete or rename.
+bool IsNamedProfile(std::string_view name) {
+    return !name.empty() && !text::EqualsNoCase(name, kDefaultProfileSection) &&
+           !text::EqualsNoCase(name, kLastProfileSection);
+}
+
+// The database names whose last profile is `section`.
+std::vector<std::string> DatabasesUsing(const ProfileFile& file, std::string_view section) {
+    std::vector<std::string> databases;
+    if (const ProfileSection* last = file.findSection(kLastProfileSection))
+        for (const auto& [database, profile] : last->entries)
+            if (text::EqualsNoCase(profile, section))
+                databases.push_back(database);
+    return databases;
+}
+
+}  // namespace
+
+bool ReadProfileStore::remove(std::string_view name) const {
+    if (!IsNamedProfile(name))
+        return false;
+    const ProfileFile current(path_);
+    if (current.findSection(name) == nullptr)
+        return false;
+    return UpdateProfileFile(path_, [&](ProfileFile& file) {
+        for (const std::string& database : DatabasesUsing(file, name))
+            file.deleteKey(kLastProfileSection, database);
+        file.deleteSection(name);
+    });
+}
+
+bool ReadProfileStore::rename(std::string_view name, std::string_view newName) const {
+    if (!IsNamedProfile(name) || !IsNamedProfile(newName))
+        return false;
+    const ProfileFile current(path_);
+    const ProfileSection* old = current.findSection(name);
+    if (old == nullptr)
+        return false;
+    // Only a change of letter case may keep the name of an existing section.
+    if (!text::EqualsNoCase(name, newName) && current.findSection(newName) != nullptr)
+        return false;
+    const std::vector<std::pair<std::string, std::string>> entries = old->entries;
+    return UpdateProfileFile(path_, [&](ProfileFile& file) {
+        const std::vector<std::string> databases = DatabasesUsing(file, name);
+        file.deleteSection(name);
+        for (const auto& [key, value] : entries)
+            file.setString(newName, key, value);
+        for (const std::string& database : databases)
+            file.setString(kLastProfileSection, database, newName);
+    });
+}
+
 }  // namespace shelfmark

@@ -47,6 +47,15 @@ class ReadProfileStore {
     bool save(std::string_view name, std::string_view databaseName,
               const ReadOptions& options) const;
 
+    // Deletes a named profile; databases that used it last fall back to "Default". The default
+    // profile cannot be deleted. False when there is no such profile or the file cannot be
+    // written.
+    bool remove(std::string_view name) const;
+    // Gives a named profile another name, keeping it the last profile of the databases that
+    // used it. False for the default profile, an empty or "LastProfile" name, a new name that
+    // another profile already has (case-insensitive), a missing profile, or a write failure.
+    bool rename(std::string_view name, std::string_view newName) const;
+
   private:
     std::string path_;
 };

@@ -206,5 +206,40 @@ TEST(Mp3OptionsTest, StoredInTheDefaultSection) {
     EXPECT_NE(text.find("UserMP3ID3Format="), std::string::npos);
 }
 
+// Deleting and renaming: the profile box's commands. The file's text is the truth: the
+// section goes or changes its name, and the databases that used it follow.
+TEST_F(ReadProfilesTest, DeleteAndRenameFollowTheLastProfileOfEachDatabase) {
+    ReadOptions crc;
+    crc.bCalcCRC32 = true;
+    ASSERT_TRUE(store_.save("Photos", "Archive.tkd", crc));
+    ASSERT_TRUE(store_.save("Music", "Songs.tkd", ReadOptions()));
+    ASSERT_TRUE(store_.save("", "Other.tkd", ReadOptions()));
+
+    EXPECT_TRUE(store_.rename("photos", "Pictures"));
+    EXPECT_EQ(store_.list(), (std::vector<std::string>{"Music", "", "Pictures"}));
+    EXPECT_EQ(store_.lastProfile("Archive.tkd"), "Pictures");
+    EXPECT_TRUE(store_.load("", "Archive.tkd").options.bCalcCRC32);
+
+    // Names that are taken, reserved or missing are refused and change nothing.
+    EXPECT_FALSE(store_.rename("Pictures", "MUSIC"));
+    EXPECT_FALSE(store_.rename("Pictures", "LastProfile"));
+    EXPECT_FALSE(store_.rename("", "Renamed"));
+    EXPECT_FALSE(store_.rename("Default", "Renamed"));
+    EXPECT_FALSE(store_.rename("Nothing", "Renamed"));
+    EXPECT_FALSE(store_.remove("Default"));
+    EXPECT_FALSE(store_.remove("Nothing"));
+    EXPECT_EQ(store_.list(), (std::vector<std::string>{"Music", "", "Pictures"}));
+
+    // A change of letter case is a rename of its own.
+    EXPECT_TRUE(store_.rename("Pictures", "PICTURES"));
+    EXPECT_EQ(store_.lastProfile("Archive.tkd"), "PICTURES");
+
+    EXPECT_TRUE(store_.remove("Pictures"));
+    EXPECT_EQ(store_.list(), (std::vector<std::string>{"Music", ""}));
+    EXPECT_EQ(store_.lastProfile("Archive.tkd"), "Default");
+    EXPECT_FALSE(store_.load("", "Archive.tkd").options.bCalcCRC32);
+    EXPECT_EQ(store_.lastProfile("Songs.tkd"), "Music");
+}
+
 }  // namespace
 }  // namespace shelfmark
