@@ -78,7 +78,10 @@ int RunShelfmark(int argc, char** argv) {
     QObject::connect(channel.get(), &InstanceChannel::readDirectoryRequested, &window,
                      [&window](const QString& directory) {
                          window.activate();
-                         window.readDirectory(ToUtf8(directory));
+                         // The read dialog is modal: it opens once the hand-over has ended.
+                         QTimer::singleShot(0, &window, [&window, path = ToUtf8(directory)] {
+                             window.readDisk(path);
+                         });
                      });
     if (!settings.bSaveWindowSettings || context.window.bMaximized)
         window.showMaximized();
@@ -100,7 +103,9 @@ int RunShelfmark(int argc, char** argv) {
     if (commandLine.searchName)
         emit window.searchRequested(ToQString(*commandLine.searchName));
     if (commandLine.directoryToRead)
-        window.readDirectory(*commandLine.directoryToRead);
+        QTimer::singleShot(0, &window, [&window, path = *commandLine.directoryToRead] {
+            window.readDisk(path);
+        });
     const int status = QApplication::exec();
     SetFileTypeNameProvider(nullptr);
     return status;

@@ -126,8 +126,9 @@ QVariant FolderTreeModel::data(const QModelIndex& index, int role) const {
         return {};
     switch (role) {
         case Qt::DisplayRole:
-        case Qt::EditRole:
             return labelOf(*item);
+        case Qt::EditRole:
+            return QString::fromUtf8(item->name().data(), qsizetype(item->name().size()));
         case Qt::DecorationRole:
             return icons_.iconFor(*item, true);
         case Qt::ForegroundRole:

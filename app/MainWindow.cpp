@@ -28,7 +28,6 @@
 #include "app/FolderTreeModel.h"
 #include "app/ItemInfoPage.h"
 #include "app/ItemListModel.h"
-#include "app/ReadWorker.h"
 #include "app/settings/SettingsDialog.h"
 #include "catalog/CatalogPath.h"
 #include "catalog/CopyPath.h"
@@ -45,6 +44,16 @@
 #include "catalog/RenameOperations.h"
 #include "catalog/UnlockOnOpen.h"
 #include "catalog/XmlOutline.h"
+#include "catalog/ui/CatalogBrowseDialog.h"
+#include "catalog/ui/CatalogFileDialogs.h"
+#include "catalog/ui/CategoryDialogs.h"
+#include "catalog/ui/InsertDiskWindow.h"
+#include "catalog/ui/LendDialog.h"
+#include "catalog/ui/NameDialogs.h"
+#include "catalog/ui/PasswordDialogs.h"
+#include "catalog/ui/PropertiesDialog.h"
+#include "catalog/ui/UserExtraInfoDialog.h"
+#include "reading/ui/AddDiskDialog.h"
 #include "foundation/LanguageTexts.h"
 #include "foundation/ui/DialogTexts.h"
 #include "platform/desktop/DesktopOpen.h"
@@ -83,14 +92,10 @@ class MainWindow::Observer : public DocumentObserver {
 namespace {
 
 constexpr std::string_view kMain = "Menu_Mainframe";
-constexpr std::string_view kCatalogFilter = "Tarnwick Databases (*.tkd)";
 constexpr std::string_view kCategoriesProfile = "Categories.tkp";
 constexpr int kMaxRecentFiles = 16;
 constexpr std::string_view kRecentFileList = "Recent File List";
 constexpr int kLoadingKey = 21;
-constexpr int kNotFoundKey = 7;
-constexpr int kSetPasswordKey = 235;
-constexpr int kEnterPasswordKey = 236;
 
 QString Q(std::string_view text) {
     return ToQString(text);
@@ -134,7 +139,6 @@ MainWindow::MainWindow(WindowContext context, QWidget* parent)
 
 MainWindow::~MainWindow() {
     volumes_.reset();
-    read_.reset();
     if (document_)
         document_->removeObserver(observer_.get());
 }
@@ -152,21 +156,21 @@ void MainWindow::createDocument() {
     InstallPasswordUndo(*document_);
     if (context_.store)
         passwords_ = std::make_unique<RememberedPasswords>(*context_.store);
-    InstallUnlockOnOpen(*document_, passwords_.get(), [this](const std::string& pathText) {
-        return askPassword(pathText, kEnterPasswordKey);
-    });
+    InstallUnlockOnOpen(*document_, passwords_.get(),
+                        [this](const std::string& pathText) -> std::optional<std::string> {
+                            bool remember = false;
+                            const std::optional<EnterPasswordAnswer> answer =
+                                EnterPasswordDialog::Asker(this)(pathText, false, remember);
+                            if (!answer)
+                                return std::nullopt;
+                            return answer->password;
+                        });
     document_->hooks().progress = [this](uint64_t done, uint64_t total) {
         statusBar()->showMessage(
             QStringLiteral("%1 %2%").arg(StringsText(kLoadingKey)).arg(total ? done * 100 / total : 0));
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     };
-    document_->hooks().askSavePath = [this]() -> std::optional<std::string> {
-        const QString path = QFileDialog::getSaveFileName(
-            this, QString(), Q(context_.settings.SaveDirectory), Q(kCatalogFilter));
-        if (path.isEmpty())
-            return std::nullopt;
-        return ToUtf8(path.endsWith(QStringLiteral(".tkd")) ? path : path + QStringLiteral(".tkd"));
-    };
+    InstallCatalogFileDialogs(*document_, this);
     document_->tree().resetToNewCatalog();
 }
 
@@ -773,7 +777,7 @@ bool MainWindow::openCatalog(const std::string& path) {
 
 bool MainWindow::saveCatalog() {
     if (document_->path().empty()) {
-        const std::optional<std::string> path = document_->hooks().askSavePath();
+        const std::optional<std::string> path = AskCatalogSavePath(this);
         return path && saveCatalogAs(*path);
     }
     const bool saved = document_->saveCatalogFile(document_->path());
@@ -791,58 +795,26 @@ bool MainWindow::saveCatalogAs(const std::string& path) {
 
 // ---- Reading ----------------------------------------------------------------------------
 
-bool MainWindow::readRunning() const {
-    return read_ != nullptr;
-}
-
-bool MainWindow::readDirectory(const std::string& directory, CatalogItem* folder) {
-    if (read_)
-        return false;
-    if (!folder)
-        folder = targetFolder();
-    auto session = std::make_unique<ReadSession>(*document_, *forward_);
-    ReadRequest request;
-    request.root = directory;
-    request.catalogPath = document_->path();
-    request.folder = folder && folder->parent() ? CatalogPathOf(*folder) : std::string();
-    request.options = session->loadProfile({});
-    request.thumbnails = context_.settings.bShowThumbnails;
-    if (session->prepare(request) != PrepareResult::Ready)
-        return false;
-    read_ = std::make_unique<ReadWorker>(std::move(session));
-    connect(read_.get(), &ReadWorker::progress, this, [this](const QString& path, qulonglong files) {
-        statusBar()->showMessage(QStringLiteral("%1 (%2)").arg(path).arg(files));
-    });
-    connect(read_.get(), &ReadWorker::problem, this, [this](const QString& message) {
-        problems_.push_back(message);
-    });
-    connect(read_.get(), &ReadWorker::finished, this, &MainWindow::readEnded);
-    problems_.clear();
+CatalogItem* MainWindow::readDisk(const std::string& root, CatalogItem* diskToUpdate) {
+    if (readDialogOpen_)
+        return nullptr;
+    AddDiskDialog::Target target;
+    target.folder = diskToUpdate ? nullptr : targetFolder();
+    target.diskToUpdate = diskToUpdate;
+    target.root = root;
+    readDialogOpen_ = true;
     updateActions();
-    read_->start();
-    return true;
-}
-
-void MainWindow::cancelRead() {
-    if (read_ && prompter_->askYesNo(Str(173)))
-        read_->cancel();
-}
-
-void MainWindow::readEnded() {
-    const ReadResult result = read_->commit();
-    read_.reset();
-    statusBar()->clearMessage();
-    if (!problems_.isEmpty())
-        prompter_->warning(ToUtf8(problems_.join(QLatin1Char('\n'))));
-    problems_.clear();
+    const ReadResult result = AddDiskDialog::Run(*document_, *forward_, target, this);
+    readDialogOpen_ = false;
     updateActions();
     if (result.disk) {
-        if (context_.settings.bJumpToNewDisk)
+        if (context_.settings.bJumpToNewDisk && !result.update)
             showContainer(result.disk);
-        if (context_.settings.bAutoSaveAddedDisk && !document_->path().empty())
+        if (context_.settings.bAutoSaveAddedDisk && !result.update && !document_->path().empty())
             saveCatalog();
     }
     emit readFinished(result.disk);
+    return result.disk;
 }
 
 void MainWindow::volumeArrived(const Volume& volume) {
@@ -857,7 +829,7 @@ void MainWindow::volumeArrived(const Volume& volume) {
             break;
         case InsertDecision::Action::Read:
             activate();
-            readDirectory(volume.mountPoint);
+            readDisk(volume.mountPoint);
             break;
     }
 }
@@ -869,22 +841,6 @@ CatalogItem* MainWindow::targetFolder() const {
     while (item && !item->isFolder())
         item = item->parent();
     return item ? item : document_->tree().root();
-}
-
-CatalogItem* MainWindow::chooseFolder(const std::string& prompt) {
-    TextRequest request;
-    request.caption = std::string(kApplicationName);
-    request.label = prompt;
-    request.initialText = CatalogPathOf(*targetFolder());
-    const std::optional<std::string> path = prompter_->askText(request);
-    if (!path)
-        return nullptr;
-    CatalogItem* folder = ResolveCatalogPath(document_->tree(), *path);
-    if (!folder || !folder->isFolder()) {
-        prompter_->error(Str(kNotFoundKey), *path);
-        return nullptr;
-    }
-    return folder;
 }
 
 void MainWindow::runCommand(CommandId id) {
@@ -941,22 +897,18 @@ void MainWindow::runCommand(CommandId id) {
             break;
         }
         case C::ReadDisk:
-            doReadDisk();
+            readDisk();
             break;
         case C::UpdateDisk:
-            doUpdateDisk();
+            if (items.size() == 1 && items.front()->isDisk())
+                readDisk({}, items.front());
             break;
         case C::AddDiskName:
-            doAddDiskName();
+            DiskNameDialog::Run(*document_, targetFolder(), this);
             break;
-        case C::CreateFolder: {
-            CatalogItem* created = nullptr;
-            if (CreateFolder(*document_, targetFolder(), std::nullopt, &created) ==
-                    EditStatus::Done &&
-                created)
-                showContainer(created->parent());
+        case C::CreateFolder:
+            MakeFolderDialog::Run(*document_, targetFolder(), this);
             break;
-        }
         case C::Rename:
             doRename();
             break;
@@ -965,21 +917,21 @@ void MainWindow::runCommand(CommandId id) {
             break;
         case C::CopyToFolder:
             CopyToFolder(*document_, items, nullptr,
-                         [this](const std::string& prompt) { return chooseFolder(prompt); });
+                         CatalogBrowseDialog::Chooser(document_->tree(), this));
             break;
         case C::MoveToFolder:
             MoveToFolder(*document_, items, nullptr,
-                         [this](const std::string& prompt) { return chooseFolder(prompt); });
+                         CatalogBrowseDialog::Chooser(document_->tree(), this));
             break;
         case C::CreateShortcuts:
             CreateShortcuts(*document_, items, nullptr, context_.settings.bAddShortcutTo,
-                            [this](const std::string& prompt) { return chooseFolder(prompt); });
+                            CatalogBrowseDialog::Chooser(document_->tree(), this));
             break;
         case C::GoToTarget:
             doGoToTarget();
             break;
         case C::Lend:
-            doLend();
+            LendDialog::Run(*document_, items, this);
             break;
         case C::EmptyArchives:
             EmptyItems(*document_, items, EmptyWhat::Archives);
@@ -991,10 +943,22 @@ void MainWindow::runCommand(CommandId id) {
             doOpenItems();
             break;
         case C::SetPassword:
-            doSetPassword();
+            SetPasswordDialog::Run(*document_, items, passwords_.get(), this);
             break;
         case C::EnterPassword:
-            doEnterPassword();
+            EnterPasswordDialog::Run(*document_, items, passwords_.get(), this);
+            break;
+        case C::Properties:
+            PropertiesDialog::Run(*document_, items, this);
+            break;
+        case C::ItemCategories:
+            ItemCategoriesDialog::Run(*document_, items, this);
+            break;
+        case C::Categories:
+            CategoriesDialog::Run(*document_, this);
+            break;
+        case C::ExtraInformation:
+            UserExtraInfoDialog::Run(*document_, this);
             break;
         case C::Search:
             emit searchRequested(QString());
@@ -1049,16 +1013,12 @@ void MainWindow::runCommand(CommandId id) {
         case C::Sort:
         case C::Columns:
         case C::AutoArrange:
-        case C::Properties:
         case C::OpenWith:
-        case C::ItemCategories:
         case C::SearchDuplicates:
         case C::DiskList:
         case C::ItemList:
         case C::PrintExportList:
         case C::Cddb:
-        case C::Categories:
-        case C::ExtraInformation:
         case C::ImportCdPlayer:
         case C::CheckVersion:
             break;
@@ -1069,17 +1029,16 @@ void MainWindow::runCommand(CommandId id) {
 void MainWindow::doOpen() {
     if (!document_->saveModified())
         return;
-    const QString path = QFileDialog::getOpenFileName(
-        this, QString(), Q(context_.settings.OpenDirectory), Q(kCatalogFilter));
-    if (path.isEmpty())
+    const std::optional<std::string> path = AskCatalogOpenPath(this, context_.settings.OpenDirectory);
+    if (!path)
         return;
-    context_.settings.OpenDirectory = ToUtf8(QFileInfo(path).absolutePath());
+    context_.settings.OpenDirectory = ToUtf8(QFileInfo(Q(*path)).absolutePath());
     settingsChanged_ = true;
-    openCatalog(ToUtf8(path));
+    openCatalog(*path);
 }
 
 void MainWindow::doSaveAs() {
-    const std::optional<std::string> path = document_->hooks().askSavePath();
+    const std::optional<std::string> path = AskCatalogSavePath(this, document_->path());
     if (!path)
         return;
     context_.settings.SaveDirectory = ToUtf8(QFileInfo(Q(*path)).absolutePath());
@@ -1087,58 +1046,19 @@ void MainWindow::doSaveAs() {
     saveCatalogAs(*path);
 }
 
-void MainWindow::doReadDisk() {
-    const QString directory = QFileDialog::getExistingDirectory(
-        this, DialogText("Sht_AddGeneral", 9), QString(), QFileDialog::ShowDirsOnly);
-    if (!directory.isEmpty())
-        readDirectory(ToUtf8(directory));
-}
-
-void MainWindow::doUpdateDisk() {
-    const std::vector<CatalogItem*> items = selectedItems();
-    if (items.size() != 1 || !items.front()->isDisk() || read_)
-        return;
-    CatalogItem* disk = items.front();
-    const QString directory = QFileDialog::getExistingDirectory(
-        this, DialogText("Sht_AddGeneral", 9), QString(), QFileDialog::ShowDirsOnly);
-    if (directory.isEmpty())
-        return;
-    auto session = std::make_unique<ReadSession>(*document_, *forward_);
-    ReadRequest request;
-    request.root = ToUtf8(directory);
-    request.catalogPath = document_->path();
-    request.diskToUpdate = CatalogPathOf(*disk);
-    request.options = session->loadProfile({});
-    if (session->prepare(request) != PrepareResult::Ready)
-        return;
-    read_ = std::make_unique<ReadWorker>(std::move(session));
-    connect(read_.get(), &ReadWorker::finished, this, &MainWindow::readEnded);
-    connect(read_.get(), &ReadWorker::problem, this,
-            [this](const QString& message) { problems_.push_back(message); });
-    updateActions();
-    read_->start();
-}
-
-void MainWindow::doAddDiskName() {
-    TextRequest request;
-    request.caption = std::string(kApplicationName);
-    request.label = ToUtf8(QString(menuText(CommandId::AddDiskName)).remove(QLatin1Char('&')));
-    const std::optional<std::string> name = prompter_->askText(request);
-    if (name)
-        AddDiskByName(*document_, targetFolder(), *name, MediaType::CdRom);
-}
-
 void MainWindow::doRename() {
+    // In place, as a file manager renames: the editor's text goes to the rename operation.
     const std::vector<CatalogItem*> items = selectedItems();
     if (items.size() != 1)
         return;
-    CatalogItem* item = items.front();
-    TextRequest request;
-    request.caption = document_->tree().pathText(item, pathmode::Display);
-    request.label = ToUtf8(QString(menuText(CommandId::Rename)).remove(QLatin1Char('&')));
-    request.initialText = std::string(item->name());
-    if (const std::optional<std::string> name = prompter_->askText(request))
-        RenameItem(*document_, item, *name);
+    const int row = listHadFocus_ ? listModel_->rowOf(items.front()) : -1;
+    if (row >= 0) {
+        const QModelIndex index = listModel_->index(row, 0);
+        listView()->setCurrentIndex(index);
+        listView()->edit(index);
+    } else {
+        tree_->edit(tree_->currentIndex());
+    }
 }
 
 void MainWindow::doDelete() {
@@ -1229,21 +1149,6 @@ void MainWindow::dropItems(const std::vector<CatalogItem*>& items, CatalogItem* 
     updateActions();
 }
 
-void MainWindow::doLend() {
-    LendDisks(*document_, selectedItems(), std::nullopt,
-              [this](const std::string& names,
-                     const std::string& borrower) -> std::optional<LendRequest> {
-                  TextRequest request;
-                  request.caption = names;
-                  request.label = Str(72);
-                  request.initialText = borrower;
-                  const std::optional<std::string> answer = prompter_->askText(request);
-                  if (!answer)
-                      return std::nullopt;
-                  return LendRequest{*answer, -1};
-              });
-}
-
 void MainWindow::doGoToTarget() {
     const std::vector<CatalogItem*> items = selectedItems();
     if (items.size() != 1 || !items.front()->isShortcut())
@@ -1261,8 +1166,9 @@ void MainWindow::doGoToTarget() {
 
 void MainWindow::doOpenItems() {
     std::vector<CatalogItem*> items = selectedItems();
+    InsertDiskWindow insertDisk(this);
     const OpenOnMediumResult result = OpenOnMedium(
-        *document_, items, ListDrives(), nullptr,
+        *document_, items, ListDrives(), &insertDisk,
         [](const std::string& path, std::string& error) {
             return OpenWithDefaultApplication(path, error);
         });
@@ -1275,7 +1181,7 @@ void MainWindow::doExportDatabase() {
     if (items.empty())
         return;
     const QString path = QFileDialog::getSaveFileName(
-        this, QString(), Q(context_.settings.SaveDirectory), Q(kCatalogFilter));
+        this, QString(), Q(context_.settings.SaveDirectory), QString::fromLatin1(kCatalogFileFilter));
     if (path.isEmpty())
         return;
     std::vector<const CatalogItem*> constItems(items.begin(), items.end());
@@ -1285,7 +1191,7 @@ void MainWindow::doExportDatabase() {
 
 void MainWindow::doImportDatabase() {
     const QStringList files = QFileDialog::getOpenFileNames(
-        this, QString(), Q(context_.settings.OpenDirectory), Q(kCatalogFilter));
+        this, QString(), Q(context_.settings.OpenDirectory), QString::fromLatin1(kCatalogFileFilter));
     if (files.isEmpty())
         return;
     std::vector<std::string> paths;
@@ -1304,47 +1210,6 @@ void MainWindow::doExportXml() {
         return;
     std::vector<const CatalogItem*> constItems(items.begin(), items.end());
     WriteXmlOutline(ToUtf8(path), document_->tree(), constItems, *prompter_);
-}
-
-std::optional<std::string> MainWindow::askPassword(const std::string& caption, int labelKey) {
-    TextRequest request;
-    request.caption = caption;
-    request.label = ToUtf8(Q(MenuEntryText(Str(labelKey))).remove(QLatin1Char('&')));
-    request.secret = true;
-    return prompter_->askText(request);
-}
-
-void MainWindow::doSetPassword() {
-    // Asked twice until both agree: a mistyped password would lock the items for good.
-    std::optional<std::string> password;
-    while (true) {
-        password = askPassword(std::string(kApplicationName), kSetPasswordKey);
-        if (!password || password->empty())
-            return;
-        const std::optional<std::string> again =
-            askPassword(std::string(kApplicationName), kSetPasswordKey);
-        if (!again)
-            return;
-        if (*again == *password)
-            break;
-    }
-    SetPasswordRequest set;
-    set.password = *password;
-    SetPassword(*document_, selectedItems(), set, passwords_.get());
-}
-
-void MainWindow::doEnterPassword() {
-    EnterPassword(
-        *document_, selectedItems(),
-        [this](const std::string& pathText, bool, bool& rememberTicked)
-            -> std::optional<EnterPasswordAnswer> {
-            rememberTicked = false;
-            const std::optional<std::string> password = askPassword(pathText, kEnterPasswordKey);
-            if (!password)
-                return std::nullopt;
-            return EnterPasswordAnswer{*password, false, false};
-        },
-        passwords_.get());
 }
 
 void MainWindow::doSettings() {
@@ -1601,11 +1466,6 @@ void MainWindow::saveWindowState() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (read_) {
-        cancelRead();
-        event->ignore();
-        return;
-    }
     if (!document_->saveModified()) {
         event->ignore();
         return;

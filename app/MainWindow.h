@@ -4,8 +4,8 @@
 //
 // Commands call the headless operations (catalog/*Operations.h, ReadSession, OpenOnMedium, ...)
 // with the window's Qt prompter; the window itself decides nothing an operation's test could
-// not see. A disk is read on a worker thread (ReadWorker) while the commands that change the
-// catalog are disabled.
+// not see. The dialogs of the subsystems' ui/ folders ask what the commands need; the read
+// dialog reads on its own worker while it stays open.
 #pragma once
 
 #include <QMainWindow>
@@ -41,7 +41,6 @@ namespace shelfmark {
 
 class FolderTreeModel;
 class ItemListModel;
-class ReadWorker;
 class VolumeWatcher;
 struct Volume;
 
@@ -81,10 +80,11 @@ class MainWindow : public QMainWindow {
     bool openCatalog(const std::string& path);
     bool saveCatalog();
     bool saveCatalogAs(const std::string& path);
-    // Reads `directory` as a new disk into `folder` (the selected folder, else the root) on the
-    // worker thread; false when the read could not start (the prompter said why).
-    bool readDirectory(const std::string& directory, CatalogItem* folder = nullptr);
-    bool readRunning() const;
+    // The read dialog: a new disk from `root` (preselected when given) into the selected folder,
+    // or an update of `diskToUpdate`. The dialog reads on its worker and stays responsive; then
+    // bJumpToNewDisk and bAutoSaveAddedDisk apply. The disk read, or null.
+    CatalogItem* readDisk(const std::string& root = {}, CatalogItem* diskToUpdate = nullptr);
+    bool readRunning() const { return readDialogOpen_; }
     // Shows a container in the tree and its children in the list.
     void showContainer(CatalogItem* container);
     // Selects these items in the list (they must be children of the shown container).
@@ -110,7 +110,7 @@ class MainWindow : public QMainWindow {
     void saveWindowState();
 
   signals:
-    // A read started by readDirectory ended and its result joined the catalog (null: nothing).
+    // A read ended and its result joined the catalog (null: nothing was read).
     void readFinished(CatalogItem* disk);
     // The search command's request (the search window arrives with the search issue).
     void searchRequested(const QString& text);
@@ -127,12 +127,11 @@ class MainWindow : public QMainWindow {
     void createDocument();
     void scheduleRefresh();
     ListDisplay listDisplay() const;
-    void cancelRead();
     void restoreFolderStates();
     bool keysWidthsUnset() const;
     void loadRecentFiles();
     void saveRecentFiles();
-    std::optional<std::string> askPassword(const std::string& caption, int labelKey);
+
     void createViews();
     void createActions();
     void createMenus();
@@ -149,11 +148,9 @@ class MainWindow : public QMainWindow {
     void showListContextMenu(const QPoint& position);
     void showTreeContextMenu(const QPoint& position);
     void onItemsDropped(const QMimeData* data, Qt::DropAction action, CatalogItem* target);
-    void readEnded();
     void volumeArrived(const Volume& volume);
     QMimeData* selectionMimeData() const;
     CatalogItem* targetFolder() const;
-    CatalogItem* chooseFolder(const std::string& prompt);
     QString menuText(CommandId id) const;
     void retranslate();
     QMenu* makeMenu(std::string_view section, int key);
@@ -162,21 +159,15 @@ class MainWindow : public QMainWindow {
     // Command handlers.
     void doOpen();
     void doSaveAs();
-    void doReadDisk();
-    void doUpdateDisk();
-    void doAddDiskName();
     void doRename();
     void doDelete();
     void doCopyCut(bool cut);
     void doPaste();
-    void doLend();
     void doGoToTarget();
     void doOpenItems();
     void doExportDatabase();
     void doImportDatabase();
     void doExportXml();
-    void doSetPassword();
-    void doEnterPassword();
     void doSettings();
     void doOneLevelUp();
     void doMinimizeToTray();
@@ -212,8 +203,7 @@ class MainWindow : public QMainWindow {
     bool askOnDrop_ = true;
     bool refreshPending_ = false;
     bool settingsChanged_ = false;
-    QStringList problems_;
-    std::unique_ptr<ReadWorker> read_;
+    bool readDialogOpen_ = false;
     std::unique_ptr<VolumeWatcher> volumes_;
 };
 

@@ -27,10 +27,12 @@
 #include "foundation/ProfileFile.h"
 #include "foundation/ScriptedPrompter.h"
 #include "platform/settings/SettingsStore.h"
+#include "tests/support/ModalDriver.h"
 #include "tests/support/TestSupport.h"
 
 using namespace shelfmark;
 namespace fs = std::filesystem;
+using shelfmark::testing::ModalDriver;
 
 namespace {
 
@@ -61,15 +63,25 @@ class MainWindowTest : public QObject {
     MainWindow& window() { return *window_; }
     CatalogItem* find(const char* path) { return ResolveCatalogPath(window().document().tree(), path); }
 
-    // Reads `directory` and waits for the end signal; `disk` gets the new disk.
-    void read(const fs::path& directory, CatalogItem*& disk) {
-        disk = nullptr;
-        bool ended = false;
-        auto connection = connect(&window(), &MainWindow::readFinished, this,
-                                  [&](CatalogItem* item) { disk = item, ended = true; });
-        QVERIFY(window().readDirectory(directory.string()));
-        QTRY_VERIFY_WITH_TIMEOUT(ended, 30000);
-        disconnect(connection);
+    // Reads `directory` through the read dialog (OK as it opens with the folder filled in).
+    CatalogItem* read(const fs::path& directory) {
+        ModalDriver driver;
+        driver.onNextModal([](QWidget* dialog) { ModalDriver::ClickButton(dialog, "OK"); });
+        CatalogItem* disk = window().readDisk(directory.string());
+        if (!driver.allRan())
+            qWarning("the read dialog did not open");
+        return disk;
+    }
+
+    // Create Folder through its dialog.
+    void createFolder(const QString& name) {
+        ModalDriver driver;
+        driver.onNextModal([name](QWidget* dialog) {
+            dialog->findChild<QLineEdit*>()->setText(name);
+            ModalDriver::ClickButton(dialog, "OK");
+        });
+        window().runCommand(CommandId::CreateFolder);
+        QVERIFY(driver.allRan());
     }
 
   private slots:
@@ -103,9 +115,11 @@ class MainWindowTest : public QObject {
         Write(source / "photos" / "beach.jpg", std::string(2048, 'x'));
         Write(source / "photos" / "sea.jpg", std::string(100, 'y'));
 
-        CatalogItem* disk = nullptr;
-        read(source, disk);
+        bool announced = false;
+        connect(&window(), &MainWindow::readFinished, this, [&announced] { announced = true; });
+        CatalogItem* disk = read(source);
         QVERIFY(disk);
+        QVERIFY(announced);
         QCOMPARE(std::string(disk->name()), std::string("Holiday"));
         QVERIFY(window().document().isModified());
         QVERIFY(window().windowTitle().startsWith(QStringLiteral("Halvenmoor Shelfmark - ")));
@@ -115,8 +129,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(window().itemPaneText(), QStringLiteral("1 item(s)"));
 
         // Create Folder asks for the name.
-        prompter_.queueText(std::string("Shelf"));
-        window().runCommand(CommandId::CreateFolder);
+        createFolder(QStringLiteral("Shelf"));
         CatalogItem* shelf = find("Shelf");
         QVERIFY(shelf);
         QCOMPARE(ListNames(*window().listModel()), (QStringList{"Shelf", "Holiday"}));
@@ -131,9 +144,16 @@ class MainWindowTest : public QObject {
         window().showContainer(shelf);
         window().selectInList({disk});
         QCOMPARE(window().itemPaneText().left(8), QStringLiteral("Holiday,"));
-        prompter_.queueText(std::string("Summer 2026"));
+        // Rename edits the name in place.
         window().runCommand(CommandId::Rename);
-        QCOMPARE(std::string(disk->name()), std::string("Summer 2026"));
+        auto* editor = window().listView()->findChild<QLineEdit*>();
+        QVERIFY(editor);
+        QCOMPARE(editor->text(), QStringLiteral("Holiday"));
+        editor->setText(QStringLiteral("Summer 2026"));
+        QTest::keyClick(editor, Qt::Key_Return);  // the view commits queued
+        QTRY_COMPARE(std::string(disk->name()), std::string("Summer 2026"));
+        QCOMPARE(window().listModel()->data(window().listModel()->index(0, 0)).toString(),
+                 QStringLiteral("Summer 2026"));
 
         // Delete asks first; No keeps the disk, Yes deletes it.
         window().selectInList({disk});
@@ -177,10 +197,8 @@ class MainWindowTest : public QObject {
 
     void copyAndPasteThroughTheClipboard() {
         CatalogItem* root = window().document().tree().root();
-        prompter_.queueText(std::string("Target"));
-        window().runCommand(CommandId::CreateFolder);
-        prompter_.queueText(std::string("Source"));
-        window().runCommand(CommandId::CreateFolder);
+        createFolder(QStringLiteral("Target"));
+        createFolder(QStringLiteral("Source"));
         window().showContainer(root);
         window().selectInList({find("Source")});
         window().runCommand(CommandId::Copy);
@@ -199,26 +217,30 @@ class MainWindowTest : public QObject {
         QCOMPARE(window().listModel()->totalRows(), size_t(2));
     }
 
-    void editingWaitsWhileAReadRuns() {
+    void editingWaitsWhileTheReadDialogIsOpen() {
         const fs::path source = *temp_ / "Big";
         for (int i = 0; i < 300; ++i)
             Write(source / ("d" + std::to_string(i % 20)) / ("f" + std::to_string(i)), "x");
-        bool ended = false;
-        connect(&window(), &MainWindow::readFinished, this, [&ended] { ended = true; });
-        QVERIFY(window().readDirectory(source.string()));
-        QVERIFY(window().readRunning());
-        QVERIFY(!window().action(CommandId::Delete)->isEnabled());
-        QVERIFY(!window().action(CommandId::ReadDisk)->isEnabled());
-        QVERIFY(!window().readDirectory(source.string()));  // one read at a time
-        QVERIFY(window().action(CommandId::Open)->isEnabled() || true);
-        QTRY_VERIFY_WITH_TIMEOUT(ended, 30000);
+        bool deleteEnabled = true;
+        bool readEnabled = true;
+        ModalDriver driver;
+        driver.onNextModal([&](QWidget* dialog) {
+            deleteEnabled = window().action(CommandId::Delete)->isEnabled();
+            readEnabled = window().action(CommandId::ReadDisk)->isEnabled();
+            QVERIFY(window().readRunning());
+            ModalDriver::ClickButton(dialog, "OK");
+        });
+        QVERIFY(window().readDisk(source.string()));
+        QVERIFY(driver.allRan());
+        QVERIFY(!deleteEnabled);
+        QVERIFY(!readEnabled);
+        QVERIFY(!window().readRunning());
         QVERIFY(window().action(CommandId::ReadDisk)->isEnabled());
         QVERIFY(find("Big\\d7\\f7"));
     }
 
     void viewsAndInformationPage() {
-        prompter_.queueText(std::string("Alpha"));
-        window().runCommand(CommandId::CreateFolder);
+        createFolder(QStringLiteral("Alpha"));
         window().showContainer(window().document().tree().root());
         window().action(CommandId::ItemInformation)->trigger();
         QCOMPARE(window().infoView()->toPlainText(),
