@@ -37,6 +37,8 @@ int RunShelfmark(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("shelfmark"));
     QApplication::setApplicationDisplayName(ToQString(kApplicationName));
     QApplication::setDesktopFileName(QStringLiteral("shelfmark"));
+    // Outside a desktop session Qt knows no icon theme; the common one fills in.
+    QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("shelfmark"),
                                                  QIcon(QStringLiteral(":/shelfmark.svg"))));
 

@@ -455,7 +455,11 @@ void MainWindow::showContainer(CatalogItem* container) {
     const QModelIndex index = treeModel_->indexOf(container);
     if (!index.isValid())
         return;
-    tree_->expand(index.parent());
+    for (QModelIndex above = index.parent(); above.isValid(); above = above.parent())
+        tree_->expand(above);
+    // The catalog root opens at once: its folders and disks are what the user looks for.
+    if (!container->parent())
+        tree_->expand(index);
     tree_->setCurrentIndex(index);
     tree_->scrollTo(index);
     if (listModel_->container() != container)
@@ -1351,22 +1355,15 @@ QStringList MainWindow::folderStates() const {
 void MainWindow::restoreFolderStates() {
     if (!context_.store)
         return;
-    const std::optional<std::vector<uint8_t>> bytes =
-        context_.store->getBinary(kWindowSettingsSubKey, "FolderStates");
-    if (!bytes)
-        return;
-    // NUL-separated catalog paths of the expanded containers.
-    const std::string text(bytes->begin(), bytes->end());
-    size_t start = 0;
-    while (start <= text.size()) {
-        const size_t end = std::min(text.find('\0', start), text.size());
-        const std::string path = text.substr(start, end - start);
-        CatalogItem* item = path.empty() ? document_->tree().root()
-                                         : ResolveCatalogPath(document_->tree(), path);
+    // The catalog paths of the expanded containers, one a line.
+    const QStringList paths =
+        Q(context_.store->getText(kWindowSettingsSubKey, "FolderStates")).split(QLatin1Char('\n'));
+    for (const QString& path : paths) {
+        CatalogItem* item = path.isEmpty() ? document_->tree().root()
+                                           : ResolveCatalogPath(document_->tree(), ToUtf8(path));
         const QModelIndex index = treeModel_->indexOf(item);
         if (index.isValid())
             tree_->expand(index);
-        start = end + 1;
     }
 }
 
@@ -1454,12 +1451,9 @@ void MainWindow::saveWindowState() {
                            .arg(details_->columnWidth(int(i)));
         store.setText(kWindowSettingsSubKey, "MainColumnsSettings",
                       ToUtf8(columns.join(QLatin1Char(','))));
-        if (context_.settings.bSaveFolderStates) {
-            const std::string joined = ToUtf8(folderStates().join(QChar(0)));
-            store.setBinary(kWindowSettingsSubKey, "FolderStates",
-                            std::span(reinterpret_cast<const uint8_t*>(joined.data()),
-                                      joined.size()));
-        }
+        if (context_.settings.bSaveFolderStates)
+            store.setText(kWindowSettingsSubKey, "FolderStates",
+                          ToUtf8(folderStates().join(QLatin1Char('\n'))));
     }
     saveRecentFiles();
     store.save();
