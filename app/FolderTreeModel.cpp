@@ -52,7 +52,7 @@ int FolderTreeModel::rowIn(const CatalogItem* item) const {
 }
 
 QModelIndex FolderTreeModel::index(int row, int column, const QModelIndex& parent) const {
-    if (column != 0 || row < 0)
+    if (column != 0 || row < 0 || detached_)
         return {};
     const Rows& rows = rowsOf(itemAt(parent));
     if (size_t(row) >= rows.items.size())
@@ -70,7 +70,7 @@ QModelIndex FolderTreeModel::parent(const QModelIndex& child) const {
 }
 
 int FolderTreeModel::rowCount(const QModelIndex& parent) const {
-    if (parent.column() > 0)
+    if (parent.column() > 0 || detached_)
         return 0;
     return int(rowsOf(itemAt(parent)).items.size());
 }
@@ -80,6 +80,8 @@ int FolderTreeModel::columnCount(const QModelIndex&) const {
 }
 
 bool FolderTreeModel::hasChildren(const QModelIndex& parent) const {
+    if (detached_)
+        return false;
     const CatalogItem* item = itemAt(parent);
     if (!item)
         return document_.tree().topLevel() != nullptr;
@@ -96,7 +98,7 @@ CatalogItem* FolderTreeModel::itemAt(const QModelIndex& index) const {
 }
 
 QModelIndex FolderTreeModel::indexOf(const CatalogItem* item) const {
-    if (!item || !item->isContainer())
+    if (!item || !item->isContainer() || detached_)
         return {};
     for (const CatalogItem* above = item->parent(); above; above = above->parent()) {
         if (above->isLocked())
@@ -271,6 +273,8 @@ void FolderTreeModel::refreshRows(CatalogItem* parentItem) {
 }
 
 void FolderTreeModel::itemInserted(CatalogItem& item) {
+    if (detached_)
+        return;
     insertShown(item);
 }
 
@@ -287,7 +291,7 @@ void FolderTreeModel::itemMoved(CatalogItem& item, CatalogItem*) {
 }
 
 void FolderTreeModel::itemChanged(CatalogItem& item) {
-    if (!item.isContainer())
+    if (!item.isContainer() || detached_)
         return;
     // A rename can change the item's place in tree order; a lock or unlock what it shows.
     const QModelIndex index = indexOf(&item);
@@ -313,9 +317,17 @@ void FolderTreeModel::itemChanged(CatalogItem& item) {
     emit dataChanged(current, current);
 }
 
+void FolderTreeModel::detach() {
+    beginResetModel();
+    rows_.clear();
+    detached_ = true;
+    endResetModel();
+}
+
 void FolderTreeModel::reset() {
     beginResetModel();
     rows_.clear();
+    detached_ = false;
     endResetModel();
 }
 

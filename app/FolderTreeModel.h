@@ -54,6 +54,13 @@ class FolderTreeModel : public QAbstractItemModel, private DocumentObserver {
     // invalid for an item the tree does not show.
     QModelIndex indexOf(const CatalogItem* item) const;
 
+    // The tree is being replaced (emptied, a file being read): the model shows nothing and
+    // touches no item until the document's reset says the new tree is complete. Prompts shown
+    // while a file is read run event loops that repaint the views.
+    void detach();
+    // Shows the document's tree again (after a new catalog, whose reset comes before emptying).
+    void attach() { reset(); }
+
     void setDisplay(const TreeDisplay& display);
     // The display name with the Disk ID when that is switched on.
     QString labelOf(const CatalogItem& item) const;
@@ -88,6 +95,7 @@ class FolderTreeModel : public QAbstractItemModel, private DocumentObserver {
     CatalogDocument& document_;
     const ItemIcons& icons_;
     TreeDisplay display_;
+    bool detached_ = false;
     // Keyed by the parent item (nullptr for the top level); built on first use.
     mutable std::unordered_map<const CatalogItem*, Rows> rows_;
 };

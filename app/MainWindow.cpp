@@ -171,6 +171,14 @@ void MainWindow::createDocument() {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     };
     InstallCatalogFileDialogs(*document_, this);
+    // The old items are gone from here until the document's reset: the views let go of them
+    // at once (a password prompt or the loading progress repaints them meanwhile).
+    document_->hooks().emptied = [this] {
+        if (treeModel_)
+            treeModel_->detach();
+        if (listModel_)
+            listModel_->setContainer(nullptr);
+    };
     document_->tree().resetToNewCatalog();
 }
 
@@ -671,8 +679,8 @@ void MainWindow::updateActions() {
     // Windows of later work (search, item lists, printing, CD lookup, the definition editors
     // and the property sheets): visible, not yet usable.
     for (C id : {C::Search, C::SearchDuplicates, C::DiskList, C::ItemList, C::PrintExportList,
-                 C::Cddb, C::ImportCdPlayer, C::CheckVersion, C::Categories, C::ExtraInformation,
-                 C::ItemCategories, C::Properties, C::Columns, C::OpenWith, C::AutoArrange})
+                 C::Cddb, C::ImportCdPlayer, C::CheckVersion, C::Columns, C::OpenWith,
+                 C::AutoArrange})
         actions_[id]->setEnabled(false);
     if (!tray_)
         actions_[C::MinimizeToTray]->setEnabled(false);
@@ -697,6 +705,10 @@ void MainWindow::updateActions() {
     set(C::GoToTarget, shortcut);
     set(C::UpdateDisk, disk);
     set(C::Lend, notRoot);
+    set(C::Properties, any);
+    set(C::ItemCategories, notRoot);
+    set(C::SetPassword, any);
+    set(C::EnterPassword, any);
     set(C::CopyPath, any);
     set(C::OpenItem, any);
     set(C::ExportXml, any);
@@ -759,6 +771,7 @@ bool MainWindow::newCatalog() {
     if (readRunning() || !document_->saveModified())
         return false;
     document_->newCatalog();
+    treeModel_->attach();
     updateTitle();
     showContainer(document_->tree().root());
     return true;

@@ -24,6 +24,9 @@
 #include "app/MainWindow.h"
 #include "app/settings/SettingsDialog.h"
 #include "catalog/CatalogPath.h"
+#include "catalog/ui/PasswordDialogs.h"
+#include "catalog/ui/PropertiesDialog.h"
+#include <QPlainTextEdit>
 #include "foundation/ProfileFile.h"
 #include "foundation/ScriptedPrompter.h"
 #include "platform/settings/SettingsStore.h"
@@ -195,6 +198,50 @@ class MainWindowTest : public QObject {
         QCOMPARE(window().recentFiles().front(), file);
     }
 
+    void setPasswordThenEnterItOnOpening() {
+        createFolder(QStringLiteral("Safe"));
+        CatalogItem* safe = find("Safe");
+        QVERIFY(safe);
+        window().showContainer(safe);
+        createFolder(QStringLiteral("Inner"));
+        window().showContainer(window().document().tree().root());
+        window().selectInList({safe});
+        ModalDriver driver;
+        driver.onNextModal([](QWidget* dialog) {
+            auto* set = qobject_cast<SetPasswordDialog*>(dialog);
+            QVERIFY(set);
+            set->passwordEdit()->setText(QStringLiteral("s3cret"));
+            set->confirmationEdit()->setText(QStringLiteral("s3cret"));
+            ModalDriver::ClickButton(dialog, "OK");
+        });
+        window().runCommand(CommandId::SetPassword);
+        QVERIFY(driver.allRan());
+        QVERIFY(safe->isProtected());
+
+        const std::string file = (*temp_ / "safe.tkd").string();
+        QVERIFY(window().saveCatalogAs(file));
+        // Opening asks for the password: a wrong one leaves the folder locked and empty.
+        driver.onNextModal([](QWidget* dialog) {
+            auto* enter = qobject_cast<EnterPasswordDialog*>(dialog);
+            QVERIFY(enter);
+            enter->passwordEdit()->setText(QStringLiteral("s3cret"));
+            ModalDriver::ClickButton(dialog, "OK");
+        });
+        QVERIFY(window().openCatalog(file));
+        QVERIFY(driver.allRan());
+        CatalogItem* reopened = find("Safe");
+        QVERIFY(reopened && reopened->isProtected() && !reopened->isLocked());
+        QVERIFY(find("Safe\\Inner"));
+        QCOMPARE(window().treeModel()->rowCount(window().treeModel()->indexOf(reopened)), 1);
+
+        driver.onNextModal([](QWidget* dialog) { ModalDriver::ClickButton(dialog, "Cancel"); });
+        QVERIFY(window().openCatalog(file));
+        QVERIFY(driver.allRan());
+        QVERIFY(find("Safe")->isLocked());
+        QVERIFY(!find("Safe\\Inner"));
+        QCOMPARE(window().treeModel()->rowCount(window().treeModel()->indexOf(find("Safe"))), 0);
+    }
+
     void copyAndPasteThroughTheClipboard() {
         CatalogItem* root = window().document().tree().root();
         createFolder(QStringLiteral("Target"));
@@ -256,6 +303,23 @@ class MainWindowTest : public QObject {
         window().runCommand(CommandId::OneLevelUpward);
         QCOMPARE(window().shownContainer(), window().document().tree().root());
         QVERIFY(window().itemPaneText().startsWith(QStringLiteral("Alpha, Folder, ")));
+        // Properties: a description typed there shows in the list and goes with Undo.
+        window().selectInList({find("Alpha")});
+        QVERIFY(window().action(CommandId::Properties)->isEnabled());
+        ModalDriver driver;
+        driver.onNextModal([](QWidget* dialog) {
+            auto* properties = qobject_cast<PropertiesDialog*>(dialog);
+            QVERIFY(properties);
+            properties->generalPage()->descriptionEdit()->setPlainText(QStringLiteral("Old letters"));
+            ModalDriver::ClickButton(dialog, "OK");
+        });
+        window().runCommand(CommandId::Properties);
+        QVERIFY(driver.allRan());
+        QCOMPARE(find("Alpha")->textAttribute(attr::Description).value_or(""), std::string_view("Old letters"));
+        QCOMPARE(window().listModel()->data(window().listModel()->index(0, 4)).toString(),
+                 QStringLiteral("Old letters"));
+        window().runCommand(CommandId::Undo);
+        QVERIFY(!find("Alpha")->hasAttribute(attr::Description));
         // Windows of later work are listed but not yet usable.
         QVERIFY(!window().action(CommandId::SearchDuplicates)->isEnabled());
         QCOMPARE(window().action(CommandId::ReadDisk)->statusTip(),
@@ -266,6 +330,13 @@ class MainWindowTest : public QObject {
 
     void windowStateIsWrittenBack() {
         window().setListStyle(ListStyle::List);
+        AppSettings remember = window().settings();
+        remember.bSaveFolderStates = true;
+        window().applySettings(remember, WindowSettings());
+        createFolder(QStringLiteral("Open"));
+        window().showContainer(find("Open"));
+        createFolder(QStringLiteral("Deeper"));
+        window().showContainer(find("Open\\Deeper"));
         window().saveWindowState();
         SettingsStore reread((config_->configDir() / "settings.ini").string());
         QCOMPARE(reread.getInt(kWindowSettingsSubKey, "ListViewStyle", -1), int(ListStyle::List));
@@ -273,6 +344,8 @@ class MainWindowTest : public QObject {
         QVERIFY(ParseWindowPos(reread.getText(kWindowSettingsSubKey, "WindowPos"), rect));
         QVERIFY(rect.right > rect.left);
         QVERIFY(reread.hasValue(kWindowSettingsSubKey, "MainColumnsSettings"));
+        // The expanded containers by catalog path: the root (empty) and "Open".
+        QCOMPARE(reread.getText(kWindowSettingsSubKey, "FolderStates"), std::string("\nOpen"));
     }
 
     void settingsDialogChecksAndStores() {
