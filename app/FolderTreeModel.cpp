@@ -1,10 +1,9 @@
 #include "app/FolderTreeModel.h"
 
-#include <QCoreApplication>
 #include <QMimeData>
 #include <algorithm>
 
-#include "app/DragData.h"
+#include "app/DragMime.h"
 #include "app/ItemIcons.h"
 #include "catalog/CatalogDocument.h"
 #include "foundation/StringFormat.h"
@@ -151,7 +150,7 @@ Qt::ItemFlags FolderTreeModel::flags(const QModelIndex& index) const {
 }
 
 QStringList FolderTreeModel::mimeTypes() const {
-    return {QString::fromUtf8(kDragDataMimeType.data(), qsizetype(kDragDataMimeType.size()))};
+    return {DragMimeType()};
 }
 
 QMimeData* FolderTreeModel::mimeData(const QModelIndexList& indexes) const {
@@ -160,12 +159,7 @@ QMimeData* FolderTreeModel::mimeData(const QModelIndexList& indexes) const {
         if (const CatalogItem* item = itemAt(index))
             items.push_back(item);
     }
-    auto* data = new QMimeData;
-    data->setData(mimeTypes().front(),
-                  QByteArray::fromStdString(EncodeDragData(document_.tree(),
-                                                           document_.treeGeneration(), items,
-                                                           QCoreApplication::applicationPid())));
-    return data;
+    return NewDragMimeData(document_, items);
 }
 
 Qt::DropActions FolderTreeModel::supportedDropActions() const {

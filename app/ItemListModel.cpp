@@ -1,10 +1,9 @@
 #include "app/ItemListModel.h"
 
-#include <QCoreApplication>
 #include <QMimeData>
 #include <algorithm>
 
-#include "app/DragData.h"
+#include "app/DragMime.h"
 #include "app/ItemIcons.h"
 #include "catalog/CatalogDocument.h"
 #include "catalog/ColumnDescriptors.h"
@@ -274,7 +273,7 @@ Qt::ItemFlags ItemListModel::flags(const QModelIndex& index) const {
 }
 
 QStringList ItemListModel::mimeTypes() const {
-    return {QString::fromUtf8(kDragDataMimeType.data(), qsizetype(kDragDataMimeType.size()))};
+    return {DragMimeType()};
 }
 
 QMimeData* ItemListModel::mimeData(const QModelIndexList& indexes) const {
@@ -284,12 +283,7 @@ QMimeData* ItemListModel::mimeData(const QModelIndexList& indexes) const {
         if (item && std::find(items.begin(), items.end(), item) == items.end())
             items.push_back(item);
     }
-    auto* data = new QMimeData;
-    data->setData(mimeTypes().front(),
-                  QByteArray::fromStdString(EncodeDragData(document_.tree(),
-                                                           document_.treeGeneration(), items,
-                                                           QCoreApplication::applicationPid())));
-    return data;
+    return NewDragMimeData(document_, items);
 }
 
 Qt::DropActions ItemListModel::supportedDropActions() const {

@@ -24,7 +24,7 @@
 #include <QWindowStateChangeEvent>
 #include <algorithm>
 
-#include "app/DragData.h"
+#include "app/DragMime.h"
 #include "app/FolderTreeModel.h"
 #include "app/ItemInfoPage.h"
 #include "app/ItemListModel.h"
@@ -715,7 +715,7 @@ void MainWindow::updateActions() {
     set(C::ExportDatabase, any);
     set(C::OneLevelUpward, shownContainer() && shownContainer()->parent());
     set(C::Paste, QApplication::clipboard()->mimeData() &&
-                      QApplication::clipboard()->mimeData()->hasFormat(Q(kDragDataMimeType)));
+                      QApplication::clipboard()->mimeData()->hasFormat(DragMimeType()));
 }
 
 void MainWindow::addRecentFile(const std::string& path) {
@@ -1089,17 +1089,8 @@ void MainWindow::doDelete() {
 }
 
 QMimeData* MainWindow::selectionMimeData() const {
-    std::vector<const CatalogItem*> items;
-    for (CatalogItem* item : selectedItems())
-        items.push_back(item);
-    auto* data = new QMimeData;
-    data->setData(Q(kDragDataMimeType),
-                  QByteArray::fromStdString(EncodeDragData(document_->tree(),
-                                                           document_->treeGeneration(), items,
-                                                           QCoreApplication::applicationPid())));
-    std::vector<const CatalogItem*> paths(items.begin(), items.end());
-    data->setText(Q(CopyPathText(document_->tree(), paths, {})));
-    return data;
+    const std::vector<CatalogItem*> selected = selectedItems();
+    return NewDragMimeData(*document_, {selected.begin(), selected.end()});
 }
 
 void MainWindow::doCopyCut(bool cut) {
@@ -1108,12 +1099,8 @@ void MainWindow::doCopyCut(bool cut) {
 }
 
 void MainWindow::doPaste() {
-    const QMimeData* data = QApplication::clipboard()->mimeData();
-    if (!data || !data->hasFormat(Q(kDragDataMimeType)))
-        return;
-    const std::vector<CatalogItem*> items = DecodeDragData(
-        document_->tree(), document_->treeGeneration(),
-        data->data(Q(kDragDataMimeType)).toStdString(), QCoreApplication::applicationPid());
+    const std::vector<CatalogItem*> items =
+        DroppedItems(*document_, QApplication::clipboard()->mimeData());
     if (!items.empty())
         dropItems(items, targetFolder(), cutPending_ ? Qt::MoveAction : Qt::CopyAction);
     cutPending_ = false;
@@ -1121,9 +1108,7 @@ void MainWindow::doPaste() {
 
 void MainWindow::onItemsDropped(const QMimeData* data, Qt::DropAction action,
                                 CatalogItem* target) {
-    const std::vector<CatalogItem*> items = DecodeDragData(
-        document_->tree(), document_->treeGeneration(),
-        data->data(Q(kDragDataMimeType)).toStdString(), QCoreApplication::applicationPid());
+    const std::vector<CatalogItem*> items = DroppedItems(*document_, data);
     if (items.empty())
         return;
     // The drop menu (Menu_Drop) lets the user choose when no modifier decided.
