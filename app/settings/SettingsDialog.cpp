@@ -60,6 +60,8 @@ SettingsDialog::SettingsDialog(const AppSettings& settings, const WindowSettings
       readProfilePath_(std::move(readProfilePath)) {
     SetTextKey(this, 0);
     tabs_ = new QTabWidget(this);
+    // Six pages: every tab stays in sight rather than behind scroll arrows.
+    tabs_->setUsesScrollButtons(false);
     tabs_->addTab(makeGeneralPage(), QString());
     tabs_->addTab(makeInterfacePage(), QString());
     tabs_->addTab(makeItemInfoPage(), QString());

@@ -13,6 +13,7 @@
 
 #include "app/ItemListModel.h"
 #include "app/MainWindow.h"
+#include "app/MimeTypeNames.h"
 #include "app/settings/SettingsDialog.h"
 #include "catalog/CatalogPath.h"
 #include "catalog/ui/PropertiesDialog.h"
@@ -43,6 +44,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
+    MimeTypeNames typeNames;
+    SetFileTypeNameProvider(&typeNames);
     LanguageTexts::Instance().setPromptKeys(DefaultPromptKeys());
     const QString out = QString::fromLocal8Bit(argv[2]);
     ScriptedPrompter prompter;
@@ -88,5 +91,6 @@ int main(int argc, char** argv) {
     settings.pages()->setCurrentIndex(1);
     Save(settings, out + QStringLiteral("/settings-interface.png"));
     window.document().setModified(false);
+    SetFileTypeNameProvider(nullptr);
     return 0;
 }
