@@ -243,8 +243,10 @@ void MainWindow::createViews() {
 
     connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &MainWindow::treeCurrentChanged);
-    connect(details_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &MainWindow::updateSelectionViews);
+    connect(details_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        updateSelectionViews();
+        updateActions();
+    });
     connect(listModel_, &QAbstractItemModel::modelReset, this, &MainWindow::updateSelectionViews);
     connect(listModel_, &QAbstractItemModel::rowsInserted, this, &MainWindow::updateSelectionViews);
     connect(listModel_, &QAbstractItemModel::rowsRemoved, this, &MainWindow::updateSelectionViews);
@@ -490,6 +492,7 @@ void MainWindow::selectInList(const std::vector<CatalogItem*>& items) {
     }
     listHadFocus_ = true;
     updateSelectionViews();
+    updateActions();
 }
 
 std::vector<CatalogItem*> MainWindow::selectedItems() const {

@@ -4,6 +4,8 @@
 // the views and the status bar; the settings dialog's checks; a second start handing its
 // requests to the first.
 #include <QAbstractItemView>
+#include <QApplication>
+#include <QClipboard>
 #include <QCheckBox>
 #include <QDir>
 #include <QLineEdit>
@@ -326,6 +328,56 @@ class MainWindowTest : public QObject {
                  QStringLiteral("Adds the directory structure of a disk to the active database."));
         QCOMPARE(window().action(CommandId::ReadDisk)->toolTip(), QStringLiteral("Read Disk (Ctrl+H)"));
         QCOMPARE(window().action(CommandId::ReadDisk)->shortcut(), QKeySequence(QStringLiteral("Ctrl+H")));
+    }
+
+    void recentFilesKeepMRUCountAndSurviveARestart() {
+        std::vector<std::string> files;
+        for (int i = 0; i < 6; ++i) {
+            files.push_back((*temp_ / ("c" + std::to_string(i) + ".tkd")).string());
+            QVERIFY(window().saveCatalogAs(files.back()));
+        }
+        QCOMPARE(window().recentFiles().size(), size_t(4));  // MRUCount 4
+        QCOMPARE(window().recentFiles().front(), files[5]);
+        QVERIFY(window().openCatalog(files[3]));
+        QCOMPARE(window().recentFiles().front(), files[3]);
+        QCOMPARE(window().recentFiles().size(), size_t(4));
+        window().saveWindowState();
+        QCOMPARE(store_->getText(kSettingsSubKey, "LastFile"), files[3]);
+        WindowContext context;
+        context.store = store_.get();
+        context.settings = AppSettings::Load(*store_);
+        context.watchVolumes = false;
+        MainWindow second(context);
+        QCOMPARE(second.recentFiles(), window().recentFiles());
+    }
+
+    void shortcutsAndGoToTarget() {
+        createFolder(QStringLiteral("Links"));
+        createFolder(QStringLiteral("Data"));
+        CatalogItem* data = find("Data");
+        window().dropItems({data}, find("Links"), Qt::LinkAction);
+        CatalogItem* link = find("Links\\Shortcut to Data");
+        QVERIFY(link && link->isShortcut());
+        window().showContainer(find("Links"));
+        window().selectInList({link});
+        QVERIFY(window().action(CommandId::GoToTarget)->isEnabled());
+        window().runCommand(CommandId::GoToTarget);
+        QCOMPARE(window().shownContainer(), window().document().tree().root());
+        QCOMPARE(window().selectedItems(), std::vector<CatalogItem*>{data});
+        // Copy path puts the display path on the clipboard.
+        window().runCommand(CommandId::CopyPath);
+        QVERIFY(QApplication::clipboard()->text().endsWith(QStringLiteral("Data")));
+    }
+
+    void aDropOfAFolderIntoItselfChangesNothing() {
+        createFolder(QStringLiteral("Outer"));
+        window().showContainer(find("Outer"));
+        createFolder(QStringLiteral("Inner"));
+        CatalogItem* outer = find("Outer");
+        const size_t steps = window().document().undoStepCount();
+        window().dropItems({outer}, find("Outer\\Inner"), Qt::MoveAction);
+        QCOMPARE(find("Outer"), outer);
+        QCOMPARE(window().document().undoStepCount(), steps);
     }
 
     void windowStateIsWrittenBack() {

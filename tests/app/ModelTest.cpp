@@ -212,6 +212,99 @@ class ModelTest : public QObject {
         QCOMPARE(Label(model, model.index(0, 1)), QString());
     }
 
+    void listSortsBySizeDateAndMixedMediaTypes() {
+        CatalogTree& tree = document_->tree();
+        CatalogItem* box = tree.createItem("Box", tree.root(), Sorted, itemflag::Folder);
+        CatalogItem* audio = tree.createItem("Z audio", box, Sorted, DiskFlags(MediaType::AudioCd));
+        CatalogItem* data = tree.createItem("B data", box, Sorted, DiskFlags(MediaType::CdRom));
+        CatalogItem* small = tree.createItem("C small", box, Sorted, DiskFlags(MediaType::CdRom));
+        tree.setSize(audio, 300);
+        tree.setSize(data, 5'000'000'000ull);  // above 32 bits
+        tree.setSize(small, 10);
+        audio->setDate(3000);
+        data->setDate(1000);
+        small->setDate(2000);
+        ItemListModel model(*document_, *icons_, nullptr);
+        model.setColumns({0x00, 0x01, 0x02});
+        model.setContainer(box);
+        // Disks of different media types stay apart: audio CDs before data CDs (descending
+        // turns the whole order round).
+        QCOMPARE(Children(model, {}), (QStringList{"Z audio", "B data", "C small"}));
+        model.sort(1, Qt::AscendingOrder);
+        QCOMPARE(Children(model, {}), (QStringList{"Z audio", "C small", "B data"}));
+        model.sort(2, Qt::DescendingOrder);
+        QCOMPARE(Children(model, {}), (QStringList{"C small", "B data", "Z audio"}));
+        ListDisplay mixed;
+        mixed.equalizeMediaTypes = true;  // bEqualizeMediaTypes: one group
+        model.setDisplay(mixed);
+        model.sort(0, Qt::AscendingOrder);
+        QCOMPARE(Children(model, {}), (QStringList{"B data", "C small", "Z audio"}));
+        model.sort(1, Qt::DescendingOrder);
+        QCOMPARE(Children(model, {}), (QStringList{"B data", "Z audio", "C small"}));
+        // A new item goes where the order puts it.
+        CatalogItem* created = nullptr;
+        QCOMPARE(AddDiskByName(*document_, box, "D empty", MediaType::HardDisk, &created), EditStatus::Done);
+        QCOMPARE(Children(model, {}).last(), QStringLiteral("D empty"));
+    }
+
+    void cellTextsOfAttributes() {
+        const CatalogTree& tree = document_->tree();
+        const ListDisplay display;
+        const CatalogItem& letter = *at("Backup\\B1\\Docs\\letter.doc");
+        QCOMPARE(ItemCellText(tree, letter, attr::Crc32, display, nullptr), std::string("DEADBEEF"));
+        QCOMPARE(ItemCellText(tree, letter, 0x04, display, nullptr), std::string("B1:\\Docs"));
+        CatalogItem* blue = at("Music\\Jazz\\Blue");
+        document_->tree().setNumberAttribute(blue, attr::Length, 3725);
+        QCOMPARE(ItemCellText(tree, *blue, attr::Length, display, nullptr), std::string("1:02:05"));
+        QCOMPARE(ItemCellText(tree, *blue, attr::Artist, display, nullptr), std::string());
+        document_->tree().setTextAttribute(blue, attr::Artist, "Miles");
+        QCOMPARE(ItemCellText(tree, *blue, attr::Artist, display, nullptr), std::string("Miles"));
+        // A shortcut has no size of its own.
+        std::vector<CatalogItem*> target{blue};
+        std::vector<CatalogItem*> made;
+        QCOMPARE(CreateShortcuts(*document_, target, at("Backup"), true, {}, &made), EditStatus::Done);
+        QCOMPARE(ItemCellText(tree, *made.front(), 0x01, display, nullptr), std::string());
+        QCOMPARE(ItemCellText(tree, *made.front(), 0x00, display, nullptr), std::string("Shortcut to Blue"));
+    }
+
+    void treeKeepsExpandedBranchesAcrossMoves() {
+        FolderTreeModel model(*document_, *icons_);
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        const QModelIndex rock = model.indexOf(at("Music\\Rock"));
+        model.rowCount(rock);
+        QPersistentModelIndex disk = model.indexOf(at("Music\\Rock\\Rock One"));
+        model.rowCount(disk);
+        QPersistentModelIndex album = model.indexOf(at("Music\\Rock\\Rock One\\Album"));
+        QVERIFY(album.isValid());
+        // Moving a sibling folder leaves the branch and its indexes alone.
+        std::vector<CatalogItem*> jazz{at("Music\\Jazz")};
+        QCOMPARE(MoveToFolder(*document_, jazz, at("Backup")), EditStatus::Done);
+        QVERIFY(album.isValid());
+        QCOMPARE(model.itemAt(album), at("Music\\Rock\\Rock One\\Album"));
+        QCOMPARE(model.itemAt(disk.parent()), at("Music\\Rock"));
+        QCOMPARE(Children(model, model.indexOf(at("Backup"))), (QStringList{"Jazz", "B1"}));
+        // Moving the disk itself drops its old indexes and shows it at the new place.
+        std::vector<CatalogItem*> one{at("Music\\Rock\\Rock One")};
+        QCOMPARE(MoveToFolder(*document_, one, at("Backup")), EditStatus::Done);
+        QVERIFY(!disk.isValid());
+        QVERIFY(model.indexOf(at("Backup\\Rock One\\Album")).isValid());
+        QCOMPARE(model.rowCount(model.indexOf(at("Music\\Rock"))), 0);
+    }
+
+    void detachedWhileATreeIsReplaced() {
+        FolderTreeModel model(*document_, *icons_);
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QCOMPARE(model.rowCount(model.index(0, 0)), 3);
+        model.detach();
+        QCOMPARE(model.rowCount(), 0);
+        QVERIFY(!model.indexOf(at("Music")).isValid());
+        // Changes meanwhile are not followed; the reset shows the tree again.
+        QCOMPARE(CreateFolder(*document_, document_->tree().root(), std::string("During")), EditStatus::Done);
+        QCOMPARE(model.rowCount(), 0);
+        model.attach();
+        QCOMPARE(Children(model, model.index(0, 0)), (QStringList{"Backup", "During", "Music", "Loose"}));
+    }
+
     void iconsByKindWithOverlays() {
         QCOMPARE(icons_->baseIconName(*at("Music")), QStringLiteral("folder"));
         QCOMPARE(icons_->baseIconName(*at("Music\\Jazz\\Blue")), QStringLiteral("media-optical-audio"));
