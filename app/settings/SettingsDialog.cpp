@@ -177,6 +177,7 @@ QWidget* SettingsDialog::makeLanguagePage() {
     auto* layout = new QVBoxLayout(page);
     auto* label = SetTextKey(new QLabel(page), 5);
     language_ = new QComboBox(page);
+    language_->setObjectName(QStringLiteral("language"));
     label->setBuddy(language_);
     language_->addItem(DialogText(kLanguage, 0));
     languages_ = ListLanguageFiles();

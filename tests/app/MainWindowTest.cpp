@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QLocalSocket>
@@ -29,6 +30,7 @@
 #include "catalog/ui/PasswordDialogs.h"
 #include "catalog/ui/PropertiesDialog.h"
 #include <QPlainTextEdit>
+#include "foundation/LanguageTexts.h"
 #include "foundation/ProfileFile.h"
 #include "foundation/ScriptedPrompter.h"
 #include "platform/settings/SettingsStore.h"
@@ -429,6 +431,33 @@ class MainWindowTest : public QObject {
         QCOMPARE(ProfileFile(profile).getInt("Default", "bEnableCDText", 0), 1);
         window().applySettings(dialog.settings(), dialog.windowSettings());
         QVERIFY(window().settings().bShowTreeDiskID);
+    }
+
+    void languageChosenInSettingsRelabelsTheWindow() {
+        fs::copy_file(shelfmark::testing::SourceDir() / "foundation/lang/Deutsch.lng",
+                      config_->configDir() / "Deutsch.lng");
+        SettingsDialog dialog(window().settings(), WindowSettings(), prompter_, nullptr, store_.get(),
+                              (*temp_ / "ReadDiskDlg.tkp").string());
+        auto* language = dialog.findChild<QComboBox*>(QStringLiteral("language"));
+        QVERIFY(language);
+        QCOMPARE(language->itemText(0), QStringLiteral("English (internal)"));
+        const int german = language->findText(QStringLiteral("Deutsch"));
+        QVERIFY(german > 0);
+        language->setCurrentIndex(german);
+        QVERIFY(dialog.apply());
+        QCOMPARE(dialog.settings().LanguageFile, std::string("Deutsch.lng"));
+        window().applySettings(dialog.settings(), dialog.windowSettings());
+        QCOMPARE(window().action(CommandId::ReadDisk)->text(), QStringLiteral("Disk &einlesen..."));
+        QCOMPARE(window().action(CommandId::ReadDisk)->statusTip(),
+                 QString::fromStdString(LanguageTexts::Instance().promptText(PromptId::ReadDisk))
+                     .section(QLatin1Char('\n'), 0, 0));
+        // Back to the built-in texts.
+        SettingsDialog back(window().settings(), WindowSettings(), prompter_, nullptr, store_.get(),
+                            (*temp_ / "ReadDiskDlg.tkp").string());
+        back.findChild<QComboBox*>(QStringLiteral("language"))->setCurrentIndex(0);
+        QVERIFY(back.apply());
+        window().applySettings(back.settings(), back.windowSettings());
+        QCOMPARE(window().action(CommandId::ReadDisk)->text(), QStringLiteral("&Read Disk..."));
     }
 
     void secondStartHandsItsRequestsToTheFirst() {
