@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "catalog/EditSupport.h"
+#include "catalog/ui/DefinitionEditorCommand.h"
 #include "foundation/Prompter.h"
 #include "foundation/ui/DialogTexts.h"
 
@@ -58,8 +59,9 @@ std::vector<QTreeWidgetItem*> AllRows(QTreeWidget* tree) {
 
 }  // namespace
 
-ItemCategoriesDialog::ItemCategoriesDialog(const CatalogDocument& document, const CatalogItem* shown,
-                                           Prompter& prompter, QWidget* parent)
+ItemCategoriesDialog::ItemCategoriesDialog(const CatalogDocument& document,
+                                           const CatalogItem* shown, Prompter& prompter,
+                                           QWidget* parent)
     : QDialog(parent), prompter_(prompter) {
     setObjectName(QStringLiteral("Dlg_ItemCategories"));
     auto* layout = new QVBoxLayout(this);
@@ -193,17 +195,7 @@ void CategoriesDialog::accept() {
 }
 
 EditStatus CategoriesDialog::Run(CatalogDocument& document, QWidget* parent) {
-    if (!BeginEdit(document))
-        return EditStatus::Refused;
-    EditStatus status = EditStatus::Unchanged;
-    {
-        CategoriesDialog dialog(document, parent);
-        dialog.exec();
-        status = dialog.status();
-    }
-    if (status != EditStatus::Done)
-        return EndUnchanged(document);
-    return status;
+    return RunDefinitionEditor<CategoriesDialog>(document, parent);
 }
 
 }  // namespace shelfmark

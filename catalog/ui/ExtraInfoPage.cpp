@@ -57,9 +57,8 @@ ExtraInfoPage::ExtraInfoPage(const CatalogDocument& document,
     buttons->addStretch();
     layout->addLayout(buttons);
     connect(add_, &QPushButton::clicked, this, &ExtraInfoPage::addFromMenu);
-    connect(delete_, &QPushButton::clicked, this, [this] {
-        deleteSelected(!(QApplication::keyboardModifiers() & Qt::ShiftModifier));
-    });
+    connect(delete_, &QPushButton::clicked, this,
+            [this] { deleteSelected(!(QApplication::keyboardModifiers() & Qt::ShiftModifier)); });
     connect(list_, &QTreeWidget::itemChanged, this, [this] { changed_ = true; });
 
     if (items.size() > 1) {
@@ -129,8 +128,8 @@ bool ExtraInfoPage::deleteSelected(bool askFirst) {
     const QList<QTreeWidgetItem*> rows = list_->selectedItems();
     if (rows.isEmpty())
         return false;
-    if (askFirst &&
-        !prompter_.askYesNo(DeleteQuestion(static_cast<size_t>(rows.size()), ToUtf8(rows.front()->text(0)))))
+    if (askFirst && !prompter_.askYesNo(DeleteQuestion(static_cast<size_t>(rows.size()),
+                                                       ToUtf8(rows.front()->text(0)))))
         return false;
     qDeleteAll(rows);
     changed_ = true;

@@ -17,14 +17,14 @@ namespace {
 
 QIcon DriveIcon(const QStyle* style, DriveType type) {
     switch (type) {
-    case DriveType::CdRom:
-        return style->standardIcon(QStyle::SP_DriveCDIcon);
-    case DriveType::Removable:
-        return style->standardIcon(QStyle::SP_DriveFDIcon);
-    case DriveType::Remote:
-        return style->standardIcon(QStyle::SP_DriveNetIcon);
-    case DriveType::Fixed:
-        break;
+        case DriveType::CdRom:
+            return style->standardIcon(QStyle::SP_DriveCDIcon);
+        case DriveType::Removable:
+            return style->standardIcon(QStyle::SP_DriveFDIcon);
+        case DriveType::Remote:
+            return style->standardIcon(QStyle::SP_DriveNetIcon);
+        case DriveType::Fixed:
+            break;
     }
     return style->standardIcon(QStyle::SP_DriveHDIcon);
 }
@@ -116,7 +116,8 @@ bool InsertDiskWindow::run(InsertDiskPrompt& prompt) {
 }
 
 void InsertDiskWindow::volumeChanged(const VolumeChange& change) {
-    QMetaObject::invokeMethod(this, [this, change] { handleChange(change); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, change] { handleChange(change); }, Qt::QueuedConnection);
 }
 
 void InsertDiskWindow::handleChange(const VolumeChange& change) {

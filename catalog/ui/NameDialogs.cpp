@@ -31,6 +31,16 @@ QLineEdit* AddNameRow(QDialog* dialog, QFormLayout* form, int labelKey) {
     return edit;
 }
 
+template <typename NameDialog>
+EditStatus RunNameDialog(CatalogDocument& document, CatalogItem* target, QWidget* parent,
+                         CatalogItem** created) {
+    NameDialog dialog(document, target, parent);
+    dialog.exec();
+    if (created != nullptr)
+        *created = dialog.created();
+    return dialog.status();
+}
+
 }  // namespace
 
 MakeFolderDialog::MakeFolderDialog(CatalogDocument& document, CatalogItem* target, QWidget* parent)
@@ -60,11 +70,7 @@ void MakeFolderDialog::accept() {
 
 EditStatus MakeFolderDialog::Run(CatalogDocument& document, CatalogItem* target, QWidget* parent,
                                  CatalogItem** created) {
-    MakeFolderDialog dialog(document, target, parent);
-    dialog.exec();
-    if (created != nullptr)
-        *created = dialog.created();
-    return dialog.status();
+    return RunNameDialog<MakeFolderDialog>(document, target, parent, created);
 }
 
 DiskNameDialog::DiskNameDialog(CatalogDocument& document, CatalogItem* target, QWidget* parent)
@@ -104,11 +110,7 @@ void DiskNameDialog::accept() {
 
 EditStatus DiskNameDialog::Run(CatalogDocument& document, CatalogItem* target, QWidget* parent,
                                CatalogItem** created) {
-    DiskNameDialog dialog(document, target, parent);
-    dialog.exec();
-    if (created != nullptr)
-        *created = dialog.created();
-    return dialog.status();
+    return RunNameDialog<DiskNameDialog>(document, target, parent, created);
 }
 
 }  // namespace shelfmark

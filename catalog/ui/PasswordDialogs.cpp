@@ -61,8 +61,9 @@ EditStatus SetPasswordDialog::Run(CatalogDocument& document, std::span<CatalogIt
     if (!BeginEdit(document))
         return EditStatus::Refused;
     // Only containers can be protected; the others are reported before the dialog opens.
-    const std::vector<CatalogItem*> containers = KeepKinds(
-        document, items, [](const CatalogItem& item) { return item.isContainer() && !item.isShortcut(); });
+    const std::vector<CatalogItem*> containers =
+        KeepKinds(document, items,
+                  [](const CatalogItem& item) { return item.isContainer() && !item.isShortcut(); });
     if (containers.empty())
         return EndUnchanged(document);
     SetPasswordDialog dialog(document.prompter(), parent);

@@ -25,14 +25,16 @@ std::vector<std::pair<int, QString>> FactsOf(const CatalogTree& tree, const Cata
     std::vector<std::pair<int, QString>> facts;
     facts.emplace_back(3, ToQString(tree.typeText(&item)));
     if (item.parent() != nullptr)
-        facts.emplace_back(4, ToQString(tree.pathText(item.parent(), pathmode::Display | pathmode::FolderChain)));
+        facts.emplace_back(
+            4, ToQString(tree.pathText(item.parent(), pathmode::Display | pathmode::FolderChain)));
     facts.emplace_back(5, ToQString(SizeText(item.size(), SizeTextMode::Automatic)));
     if (item.date() != 0)
         facts.emplace_back(6, ToQString(DateText(item.date())));
     if (item.isContainer() && !item.isShortcut()) {
         const CatalogStatistics counts = tree.gatherStatistics(&item, false);
         const NumberFormat& number = NumberFormat::User();
-        std::string text = FillPattern(ToUtf8(DialogText(kPageSection, 11)), "%s", number.format(counts.files));
+        std::string text =
+            FillPattern(ToUtf8(DialogText(kPageSection, 11)), "%s", number.format(counts.files));
         text = FillPattern(text, "%s", number.format(counts.directories + counts.folders));
         facts.emplace_back(7, ToQString(text));
     }
@@ -62,7 +64,8 @@ PropertiesPage::PropertiesPage(const CatalogDocument& document, std::span<Catalo
     name_ = new QLineEdit(this);
     description_ = new QPlainTextEdit(this);
     description_->setTabChangesFocus(true);
-    description_->setMinimumHeight(70);
+    description_->setMinimumHeight(60);
+    description_->setMaximumHeight(110);
     auto* nameLabel = SetTextKey(new QLabel(this), 1);
     auto* descriptionLabel = SetTextKey(new QLabel(this), 2);
     nameLabel->setBuddy(name_);
@@ -107,7 +110,7 @@ PropertiesDialog::PropertiesDialog(CatalogDocument& document, std::span<CatalogI
     tabs_->addTab(extra_, QString());
     layout->addWidget(tabs_);
     layout->addWidget(MakeOkCancelButtons(this));
-    resize(440, 480);
+    resize(440, 430);
     SetTextKey(this, 0);
     ApplyDialogTexts(this, "Dlg_Properties");
 }

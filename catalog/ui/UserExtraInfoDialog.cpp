@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "catalog/EditSupport.h"
+#include "catalog/ui/DefinitionEditorCommand.h"
 #include "foundation/ui/DialogTexts.h"
 
 namespace shelfmark {
@@ -108,17 +109,7 @@ void UserExtraInfoDialog::accept() {
 }
 
 EditStatus UserExtraInfoDialog::Run(CatalogDocument& document, QWidget* parent) {
-    if (!BeginEdit(document))
-        return EditStatus::Refused;
-    EditStatus status = EditStatus::Unchanged;
-    {
-        UserExtraInfoDialog dialog(document, parent);
-        dialog.exec();
-        status = dialog.status();
-    }
-    if (status != EditStatus::Done)
-        return EndUnchanged(document);
-    return status;
+    return RunDefinitionEditor<UserExtraInfoDialog>(document, parent);
 }
 
 }  // namespace shelfmark

@@ -3,10 +3,10 @@
 #include <QAbstractButton>
 #include <QDialog>
 #include <QDialogButtonBox>
-#include <QPushButton>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QVariant>

@@ -33,32 +33,32 @@ std::vector<ButtonChoice> ButtonsOf(PromptButtons buttons) {
     const ButtonChoice no{PromptAnswer::No, QMessageBox::NoRole, kNo};
     const ButtonChoice retry{PromptAnswer::Retry, QMessageBox::AcceptRole, kRetry};
     switch (buttons) {
-    case PromptButtons::Ok:
-        return {ok};
-    case PromptButtons::OkCancel:
-        return {ok, cancel};
-    case PromptButtons::YesNo:
-        return {yes, no};
-    case PromptButtons::YesNoCancel:
-        return {yes, no, cancel};
-    case PromptButtons::RetryCancel:
-        return {retry, cancel};
+        case PromptButtons::Ok:
+            return {ok};
+        case PromptButtons::OkCancel:
+            return {ok, cancel};
+        case PromptButtons::YesNo:
+            return {yes, no};
+        case PromptButtons::YesNoCancel:
+            return {yes, no, cancel};
+        case PromptButtons::RetryCancel:
+            return {retry, cancel};
     }
     return {ok};
 }
 
 QMessageBox::Icon IconOf(PromptIcon icon) {
     switch (icon) {
-    case PromptIcon::Error:
-        return QMessageBox::Critical;
-    case PromptIcon::Warning:
-        return QMessageBox::Warning;
-    case PromptIcon::Information:
-        return QMessageBox::Information;
-    case PromptIcon::Question:
-        return QMessageBox::Question;
-    case PromptIcon::None:
-        break;
+        case PromptIcon::Error:
+            return QMessageBox::Critical;
+        case PromptIcon::Warning:
+            return QMessageBox::Warning;
+        case PromptIcon::Information:
+            return QMessageBox::Information;
+        case PromptIcon::Question:
+            return QMessageBox::Question;
+        case PromptIcon::None:
+            break;
     }
     return QMessageBox::NoIcon;
 }

@@ -6,7 +6,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
+#include <algorithm>
 #include <QVBoxLayout>
 
 #include "catalog/DeleteOperations.h"
@@ -95,10 +97,11 @@ AddDiskDialog::AddDiskDialog(CatalogDocument& document, Prompter& prompter, Targ
     });
     connect(runner_.get(), &ReadRunner::progress, this,
             [this](const QString& directory, qulonglong files, qulonglong bytes) {
-                progress_->setText(QStringLiteral("%1  (%2, %3)")
-                                       .arg(directory,
-                                            ToQString(NumberFormat::User().format(static_cast<uint64_t>(files))),
-                                            ToQString(SizeText(bytes, SizeTextMode::Automatic))));
+                progress_->setText(
+                    QStringLiteral("%1  (%2, %3)")
+                        .arg(directory,
+                             ToQString(NumberFormat::User().format(static_cast<uint64_t>(files))),
+                             ToQString(SizeText(bytes, SizeTextMode::Automatic))));
             });
     connect(runner_.get(), &ReadRunner::finished, this, [this] { readFinished(); });
 
@@ -106,9 +109,10 @@ AddDiskDialog::AddDiskDialog(CatalogDocument& document, Prompter& prompter, Targ
     if (!target_.root.empty())
         general_->rootEdit()->setText(ToQString(target_.root));
     loadProfile({});
-    resize(560, 600);
     SetTextKey(this, target_.diskToUpdate != nullptr ? 8 : 7);
     ApplyDialogTexts(this, kSection);
+    // Wide enough for every page title, which translations make longer.
+    resize(std::max(560, tabs_->tabBar()->sizeHint().width() + 40), 540);
 }
 
 AddDiskDialog::~AddDiskDialog() {
@@ -174,11 +178,13 @@ ReadRequest AddDiskDialog::request() const {
 }
 
 bool AddDiskDialog::saveProfileAs() {
-    const auto name = prompter_.askText(
-        {ToUtf8(DialogText(kSection, 13)), ToUtf8(DialogText(kSection, 12)), ToUtf8(profile_->currentText()), false});
+    const auto name =
+        prompter_.askText({ToUtf8(DialogText(kSection, 13)), ToUtf8(DialogText(kSection, 12)),
+                           ToUtf8(profile_->currentText()), false});
     if (!name || name->empty())
         return false;
-    const std::string chosen = text::EqualsNoCase(*name, kDefaultProfileSection) ? std::string() : *name;
+    const std::string chosen =
+        text::EqualsNoCase(*name, kDefaultProfileSection) ? std::string() : *name;
     if (!ReadProfileStore().save(chosen, ProfileDatabaseName(document_), currentOptions())) {
         prompter_.error(Str(102));
         return false;
@@ -201,8 +207,9 @@ bool AddDiskDialog::renameProfile() {
     const std::string name = profileName();
     if (name.empty())
         return false;
-    const auto newName = prompter_.askText(
-        {ToUtf8(DialogText(kSection, 11).remove(QLatin1Char('&'))), ToUtf8(DialogText(kSection, 12)), name, false});
+    const auto newName =
+        prompter_.askText({ToUtf8(DialogText(kSection, 11).remove(QLatin1Char('&'))),
+                           ToUtf8(DialogText(kSection, 12)), name, false});
     if (!newName || *newName == name || !ReadProfileStore().rename(name, *newName))
         return false;
     fillProfiles(*newName);
@@ -222,11 +229,11 @@ void AddDiskDialog::accept() {
         return;
     const ReadRequest wanted = request();
     switch (session_->prepare(wanted)) {
-    case PrepareResult::Ready:
-        break;
-    case PrepareResult::Failed:
-    case PrepareResult::OtherVolume:
-        return;  // the session told the user why; the dialog stays for another try
+        case PrepareResult::Ready:
+            break;
+        case PrepareResult::Failed:
+        case PrepareResult::OtherVolume:
+            return;  // the session told the user why; the dialog stays for another try
     }
     // OK stores the choices under the profile in the box, the last one used with this catalog.
     if (!session_->saveProfile(profileName()))
@@ -271,7 +278,7 @@ ReadResult AddDiskDialog::Run(CatalogDocument& document, Prompter& prompter, Tar
     AddDiskDialog dialog(document, prompter, std::move(target), parent);
     if (dialog.exec() != QDialog::Accepted)
         return {};
-    return dialog.result();
+    return dialog.readResult();
 }
 
 }  // namespace shelfmark

@@ -29,9 +29,9 @@ class AddDiskDialog : public QDialog {
     Q_OBJECT
   public:
     struct Target {
-        CatalogItem* folder = nullptr;      // new disk: where it goes (null: the root)
+        CatalogItem* folder = nullptr;        // new disk: where it goes (null: the root)
         CatalogItem* diskToUpdate = nullptr;  // update: the disk
-        std::string root;                   // a drive or folder to preselect
+        std::string root;                     // a drive or folder to preselect
     };
 
     AddDiskDialog(CatalogDocument& document, Prompter& prompter, Target target,
@@ -61,7 +61,7 @@ class AddDiskDialog : public QDialog {
     bool renameProfile();
 
     // After the dialog closed with OK: what the read left in the catalog.
-    const ReadResult& result() const { return result_; }
+    const ReadResult& readResult() const { return result_; }
 
     // Shows the dialog modally; the result's disk is null when nothing was read.
     static ReadResult Run(CatalogDocument& document, Prompter& prompter, Target target,

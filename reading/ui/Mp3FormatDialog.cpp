@@ -35,10 +35,11 @@ Mp3FormatDialog::Mp3FormatDialog(const Mp3Options& options, QWidget* parent) : Q
 
     auto* extra = SetTextKey(new QGroupBox(this), 10);
     auto* extraLayout = new QHBoxLayout(extra);
-    const std::pair<int, bool Mp3Options::*> tags[] = {
-        {11, &Mp3Options::bMP3EITitle},   {12, &Mp3Options::bMP3EIArtist},
-        {13, &Mp3Options::bMP3EIAlbum},   {14, &Mp3Options::bMP3EIComment},
-        {15, &Mp3Options::bMP3EITrackNum}};
+    const std::pair<int, bool Mp3Options::*> tags[] = {{11, &Mp3Options::bMP3EITitle},
+                                                       {12, &Mp3Options::bMP3EIArtist},
+                                                       {13, &Mp3Options::bMP3EIAlbum},
+                                                       {14, &Mp3Options::bMP3EIComment},
+                                                       {15, &Mp3Options::bMP3EITrackNum}};
     for (const auto& [key, member] : tags) {
         auto* box = SetTextKey(new QCheckBox(extra), key);
         box->setChecked(options.*member);
@@ -83,8 +84,9 @@ bool Mp3FormatDialog::Edit(QWidget* parent, const std::string& profilePath) {
 void Mp3FormatDialog::Install(BuiltinProvider& provider, QWidget* parent,
                               const std::string& profilePath) {
     QPointer<QWidget> window(parent);
-    provider.setConfigureHandler(
-        [window, profilePath](uint16_t extension) { return extension == kMp3 && Edit(window, profilePath); });
+    provider.setConfigureHandler([window, profilePath](uint16_t extension) {
+        return extension == kMp3 && Edit(window, profilePath);
+    });
 }
 
 }  // namespace shelfmark

@@ -17,6 +17,7 @@
 
 #include "catalog/CatalogDocument.h"
 #include "catalog/CatalogPath.h"
+#include "catalog/CatalogTree.h"
 #include "catalog/EditSupport.h"
 #include "catalog/FileTypeNames.h"
 #include "catalog/ui/CatalogBrowseDialog.h"
@@ -43,7 +44,8 @@ QString SerialText(uint32_t serial) {
         .toUpper();
 }
 
-QCheckBox* Box(QWidget* page, int key, std::vector<std::pair<bool ReadOptions::*, QCheckBox*>>& boxes,
+QCheckBox* Box(QWidget* page, int key,
+               std::vector<std::pair<bool ReadOptions::*, QCheckBox*>>& boxes,
                bool ReadOptions::*member) {
     auto* box = SetTextKey(new QCheckBox(page), key);
     boxes.emplace_back(member, box);
@@ -76,10 +78,14 @@ GeneralReadPage::GeneralReadPage(CatalogDocument& document, CatalogItem* folder,
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
     if (disk_ != nullptr) {
-        auto* updated = new QLineEdit(ToQString(document.tree().pathText(disk_, pathmode::Display | pathmode::FolderChain)), this);
+        auto* updated = new QLineEdit(
+            ToQString(document.tree().pathText(disk_, pathmode::Display | pathmode::FolderChain)),
+            this);
         updated->setReadOnly(true);
         updated->setObjectName(QStringLiteral("updatedDisk"));
-        form->addRow(SetTextKey(new QLabel(this), 0), updated);
+        auto* updatedLabel = SetTextKey(new QLabel(this), 0);
+        updatedLabel->setBuddy(updated);
+        form->addRow(updatedLabel, updated);
     }
     auto* rootRow = new QHBoxLayout;
     root_ = new QLineEdit(this);
@@ -95,12 +101,15 @@ GeneralReadPage::GeneralReadPage(CatalogDocument& document, CatalogItem* folder,
 
     drives_ = new QTreeWidget(this);
     drives_->setRootIsDecorated(false);
-    drives_->setHeaderLabels({DialogText(kGeneral, 13), DialogText(kGeneral, 14).remove(QLatin1Char('&')).remove(QLatin1Char(':')),
-                              DialogText(kGeneral, 11), DialogText(kGeneral, 12)});
+    drives_->setHeaderLabels(
+        {DialogText(kGeneral, 13),
+         DialogText(kGeneral, 14).remove(QLatin1Char('&')).remove(QLatin1Char(':')),
+         DialogText(kGeneral, 11), DialogText(kGeneral, 12)});
     drives_->setColumnWidth(0, 170);
     drives_->setColumnWidth(1, 80);
     drives_->setColumnWidth(2, 120);
-    drives_->setMinimumHeight(110);
+    drives_->setMinimumHeight(90);
+    drives_->setMaximumHeight(150);
     layout->addWidget(drives_);
 
     auto* fields = new QFormLayout;
@@ -111,6 +120,7 @@ GeneralReadPage::GeneralReadPage(CatalogDocument& document, CatalogItem* folder,
     target_->setReadOnly(true);
     auto* chooseTarget = new QPushButton(QStringLiteral("..."), this);
     chooseTarget->setObjectName(QStringLiteral("chooseFolder"));
+    chooseTarget->setMaximumWidth(40);
     targetRow->addWidget(target_, 1);
     targetRow->addWidget(chooseTarget);
     auto* idRow = new QHBoxLayout;
@@ -128,11 +138,14 @@ GeneralReadPage::GeneralReadPage(CatalogDocument& document, CatalogItem* folder,
         label->setBuddy(widget);
         fields->addRow(label, widget);
     }
-    fields->addRow(SetTextKey(new QLabel(this), 6), targetRow);
+    auto* targetLabel = SetTextKey(new QLabel(this), 6);
+    targetLabel->setBuddy(chooseTarget);
+    fields->addRow(targetLabel, targetRow);
     auto* idLabel = SetTextKey(new QLabel(this), 8);
     idLabel->setBuddy(diskId_);
     fields->addRow(idLabel, idRow);
     layout->addLayout(fields);
+    layout->addStretch();
 
     if (disk_ != nullptr) {
         // An update keeps the disk where it is; its fields start as they are.
@@ -159,7 +172,8 @@ GeneralReadPage::GeneralReadPage(CatalogDocument& document, CatalogItem* folder,
 void GeneralReadPage::setFolder(CatalogItem* folder) {
     folder_ = folder;
     const CatalogItem* shown = disk_ != nullptr ? disk_->parent() : folder_;
-    target_->setText(shown != nullptr ? ToQString(document_.tree().pathText(shown, pathmode::Display | pathmode::FolderChain))
+    target_->setText(shown != nullptr ? ToQString(document_.tree().pathText(
+                                            shown, pathmode::Display | pathmode::FolderChain))
                                       : QString());
 }
 
@@ -169,7 +183,10 @@ void GeneralReadPage::refreshDrives(const std::vector<Volume>& volumes) {
     for (const Volume& volume : volumes) {
         auto* row = new QTreeWidgetItem(drives_);
         row->setText(0, ToQString(volume.mountPoint));
-        row->setText(1, ToQString(DriveTypeName(volume.type)));
+        // The kind of medium a read of this volume would catalogue, in the catalog's words.
+        DriveFacts facts;
+        facts.type = volume.type;
+        row->setText(1, ToQString(MediaTypeText(ChooseMediaType(facts, ReadOptions()))));
         row->setText(2, ToQString(volume.label));
         row->setText(3, SerialText(volume.serial));
     }
@@ -177,15 +194,16 @@ void GeneralReadPage::refreshDrives(const std::vector<Volume>& volumes) {
 }
 
 void GeneralReadPage::browse() {
-    const QString folder = QFileDialog::getExistingDirectory(this, DialogText(kGeneral, 9), root_->text());
+    const QString folder =
+        QFileDialog::getExistingDirectory(this, DialogText(kGeneral, 9), root_->text());
     if (!folder.isEmpty())
         root_->setText(folder);
 }
 
 void GeneralReadPage::chooseFolder() {
     const std::string prompt = LanguageTexts::Instance().promptText(PromptId::SelectInsertFolder);
-    if (CatalogItem* chosen = CatalogBrowseDialog::Choose(document_.tree(), prompt.substr(0, prompt.find('\n')),
-                                                          folder_, this))
+    if (CatalogItem* chosen = CatalogBrowseDialog::Choose(
+            document_.tree(), prompt.substr(0, prompt.find('\n')), folder_, this))
         setFolder(chosen);
 }
 
@@ -259,7 +277,8 @@ void OptionsReadPage::show(const ReadOptions& options) {
 void OptionsReadPage::store(ReadOptions& options) const {
     for (const auto& [member, box] : boxes_)
         options.*member = box->isChecked();
-    options.ExtList = ExtensionList(filter_->isChecked() ? ToUtf8(extensions_->text()) : std::string());
+    options.ExtList =
+        ExtensionList(filter_->isChecked() ? ToUtf8(extensions_->text()) : std::string());
 }
 
 QCheckBox* OptionsReadPage::box(bool ReadOptions::*member) const {
@@ -293,7 +312,8 @@ MoreOptionsReadPage::MoreOptionsReadPage(QWidget* parent) : QWidget(parent) {
         layout->addWidget(group);
         return groupLayout;
     };
-    QVBoxLayout* crc = addChecksum(3, 4, &ReadOptions::bCalcCRC32, &ReadOptions::bLimitCRC32Size, maxCrc_);
+    QVBoxLayout* crc =
+        addChecksum(3, 4, &ReadOptions::bCalcCRC32, &ReadOptions::bLimitCRC32Size, maxCrc_);
     crc->addWidget(Box(this, 7, boxes_, &ReadOptions::bStoreArchiveCRC32));
     addChecksum(8, 9, &ReadOptions::bCalcMD5, &ReadOptions::bLimitMD5Size, maxMd5_);
     layout->addStretch();
@@ -326,7 +346,8 @@ DescriptionsReadPage::DescriptionsReadPage(DescriptionProviders& providers, QWid
     auto* layout = new QVBoxLayout(this);
     list_ = new QTreeWidget(this);
     list_->setRootIsDecorated(false);
-    list_->setHeaderLabels({DialogText(kDescriptions, 0), DialogText(kDescriptions, 2), DialogText(kDescriptions, 1)});
+    list_->setHeaderLabels(
+        {DialogText(kDescriptions, 0), DialogText(kDescriptions, 2), DialogText(kDescriptions, 1)});
     list_->setColumnWidth(0, 75);
     list_->setColumnWidth(1, 142);
     list_->setColumnWidth(2, 100);
@@ -368,7 +389,8 @@ void DescriptionsReadPage::updateButtons() {
     configure_->setEnabled(row >= 0);
     about_->setEnabled(row >= 0);
     const QString provider = row >= 0 ? list_->currentItem()->text(2) : QString();
-    about_->setText(ToQString(FillPattern(ToUtf8(DialogText(kDescriptions, 6)), "%s", ToUtf8(provider))));
+    about_->setText(
+        ToQString(FillPattern(ToUtf8(DialogText(kDescriptions, 6)), "%s", ToUtf8(provider))));
 }
 
 void DescriptionsReadPage::show(const ReadOptions& options) {
@@ -382,7 +404,8 @@ void DescriptionsReadPage::show(const ReadOptions& options) {
 
 void DescriptionsReadPage::store(ReadOptions& options) const {
     for (size_t i = 0; i < providers_.rows().size(); ++i)
-        providers_.setActive(i, list_->topLevelItem(static_cast<int>(i))->checkState(0) == Qt::Checked);
+        providers_.setActive(
+            i, list_->topLevelItem(static_cast<int>(i))->checkState(0) == Qt::Checked);
     providers_.storeSelection(options);
     options.bContactCDDB = cddb_->isChecked();
     options.bEnableCDText = cdText_->isChecked();

@@ -27,7 +27,8 @@ void ReadRunner::start(ReadSession& session) {
     session.setProgressHandler([this](const ReadProgress& step) {
         const QString directory = step.directory ? ToQString(*step.directory) : QString();
         QMetaObject::invokeMethod(
-            this, [this, directory, files = step.files, bytes = step.bytes] {
+            this,
+            [this, directory, files = step.files, bytes = step.bytes] {
                 emit progress(directory, files, bytes);
             },
             Qt::QueuedConnection);
@@ -39,7 +40,8 @@ void ReadRunner::start(ReadSession& session) {
     worker_ = std::thread([this, &session] {
         session.run();
         QMetaObject::invokeMethod(
-            this, [this] {
+            this,
+            [this] {
                 if (worker_.joinable())
                     worker_.join();
                 session_ = nullptr;

@@ -10,6 +10,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTreeWidget>
+#include <fstream>
 
 #include "catalog/CatalogTree.h"
 #include "catalog/Definitions.h"
@@ -23,10 +24,13 @@
 #include "catalog/ui/NameDialogs.h"
 #include "catalog/ui/PasswordDialogs.h"
 #include "catalog/ui/PropertiesDialog.h"
+#include "catalog/ui/SendToDialog.h"
 #include "catalog/ui/UserExtraInfoDialog.h"
 #include "foundation/LanguageTexts.h"
 #include "foundation/ScriptedPrompter.h"
+#include "foundation/ui/QtPrompter.h"
 #include "tests/catalog/EditTestCatalog.h"
+#include "tests/catalog/FileBytes.h"
 #include "tests/support/ModalDriver.h"
 #include "tests/support/TestSupport.h"
 
@@ -107,13 +111,15 @@ class CatalogDialogsTest : public QObject {
         DiskNameDialog dialog(*document, at("Backup"), nullptr);
         QCOMPARE(dialog.typeBox()->count(), 6);
         dialog.nameEdit()->setText(QStringLiteral("Stick 2026"));
-        dialog.typeBox()->setCurrentIndex(dialog.typeBox()->findText(QStringLiteral("Removable Disk")));
+        dialog.typeBox()->setCurrentIndex(
+            dialog.typeBox()->findText(QStringLiteral("Removable Disk")));
         dialog.accept();
         QCOMPARE(dialog.status(), EditStatus::Done);
         const CatalogItem* disk = dialog.created();
         QVERIFY(disk != nullptr);
         QCOMPARE(disk->mediaType(), MediaType::Removable);
-        QCOMPARE(std::string(disk->textAttribute(attr::Volume).value_or("")), std::string("Stick 2026"));
+        QCOMPARE(std::string(disk->textAttribute(attr::Volume).value_or("")),
+                 std::string("Stick 2026"));
         QCOMPARE(disk->parent(), at("Backup"));
 
         DiskNameDialog empty(*document, at("Backup"), nullptr);
@@ -217,14 +223,16 @@ class CatalogDialogsTest : public QObject {
         });
         driver.onNextModal([&](QWidget* window) {
             auto* dialog = qobject_cast<EnterPasswordDialog*>(window);
-            secondSaysWrong = dialog->findChild<QLabel*>(QStringLiteral("wrongPassword")) != nullptr &&
-                              dialog->passwordEdit()->text().isEmpty();
+            secondSaysWrong =
+                dialog->findChild<QLabel*>(QStringLiteral("wrongPassword")) != nullptr &&
+                dialog->passwordEdit()->text().isEmpty();
             dialog->passwordEdit()->setText(QStringLiteral("pw"));
             dialog->removeBox()->setChecked(true);
             dialog->accept();
         });
         CatalogItem* protectedOne[] = {backup};
-        QCOMPARE(EnterPasswordDialog::Run(*document, protectedOne, nullptr, nullptr), EditStatus::Done);
+        QCOMPARE(EnterPasswordDialog::Run(*document, protectedOne, nullptr, nullptr),
+                 EditStatus::Done);
         QVERIFY(driver.allRan());
         QVERIFY(path.contains(QStringLiteral("Backup")));
         QVERIFY(secondSaysWrong);
@@ -247,8 +255,9 @@ class CatalogDialogsTest : public QObject {
             dialog.setTicked(id, true);
         dialog.accept();
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
-        QCOMPARE(prompter->shownTexts(),
-                 std::vector<std::string>{"Not more than four categories can be assigned to an item."});
+        QCOMPARE(
+            prompter->shownTexts(),
+            std::vector<std::string>{"Not more than four categories can be assigned to an item."});
         dialog.setTicked(ids[1], false);
         dialog.setTicked(ids[2], false);
         dialog.setTicked(live, true);
@@ -306,7 +315,8 @@ class CatalogDialogsTest : public QObject {
         dialog.deleteSelected();
         QCOMPARE(dialog.tree()->topLevelItemCount(), 1);
         QCOMPARE(prompter->shown().size(), size_t(2));
-        QVERIFY(prompter->shown()[0].message.text.find("assigned to some items") != std::string::npos);
+        QVERIFY(prompter->shown()[0].message.text.find("assigned to some items") !=
+                std::string::npos);
         QCOMPARE(prompter->shown()[0].message.buttons, PromptButtons::YesNoCancel);
         dialog.accept();
         QVERIFY(!blue->hasAttribute(attr::Categories));
@@ -365,7 +375,8 @@ class CatalogDialogsTest : public QObject {
             QCOMPARE(dialog.result(), int(QDialog::Accepted));
         }
         QCOMPARE(std::string(disk->name()), std::string("Backup One"));
-        QCOMPARE(std::string(disk->textAttribute(attr::Description).value_or("")), std::string("Tax papers"));
+        QCOMPARE(std::string(disk->textAttribute(attr::Description).value_or("")),
+                 std::string("Tax papers"));
         QCOMPARE(disk->numberAttribute(0x4B).value_or(0), 26u);
 
         // The page lists what the item carries; deleting a row asks first.
@@ -377,7 +388,8 @@ class CatalogDialogsTest : public QObject {
         prompter->clear();
         prompter->queueAnswer(PromptAnswer::No);
         QVERIFY(!page->deleteSelected());
-        QCOMPARE(prompter->shownTexts(), std::vector<std::string>{"Do you really want to delete 'Width'?"});
+        QCOMPARE(prompter->shownTexts(),
+                 std::vector<std::string>{"Do you really want to delete 'Width'?"});
         prompter->queueAnswer(PromptAnswer::Yes);
         QVERIFY(page->deleteSelected());
         again.accept();
@@ -407,25 +419,29 @@ class CatalogDialogsTest : public QObject {
             browse->accept();
         });
         CatalogItem* items[] = {at("Loose")};
-        QCOMPARE(MoveToFolder(*document, items, nullptr, CatalogBrowseDialog::Chooser(tree(), nullptr)),
-                 EditStatus::Done);
+        QCOMPARE(
+            MoveToFolder(*document, items, nullptr, CatalogBrowseDialog::Chooser(tree(), nullptr)),
+            EditStatus::Done);
         QVERIFY(driver.allRan());
         QCOMPARE(at("Loose"), nullptr);
     }
 
     void insertDiskClosesWhenTheWantedMediumArrives() {
-        const std::vector<Volume> drives = {MakeDrive("/media/cd0", DriveType::CdRom, 0xAAAA0001),
-                                            MakeDrive("/media/stick", DriveType::Removable, 0x12345678),
-                                            MakeDrive("/media/cd1", DriveType::CdRom, 0xBBBB0002)};
-        std::map<std::string, uint32_t> media = {{"/media/cd0", 0xAAAA0001}, {"/media/cd1", 0xBBBB0002}};
+        const std::vector<Volume> drives = {
+            MakeDrive("/media/cd0", DriveType::CdRom, 0xAAAA0001),
+            MakeDrive("/media/stick", DriveType::Removable, 0x12345678),
+            MakeDrive("/media/cd1", DriveType::CdRom, 0xBBBB0002)};
+        std::map<std::string, uint32_t> media = {{"/media/cd0", 0xAAAA0001},
+                                                 {"/media/cd1", 0xBBBB0002}};
         InsertDiskRequest request;
         request.diskName = "Holiday";
         request.wantedSerial = 0x12345678;
         request.wantedType = DriveType::CdRom;
-        InsertDiskPrompt prompt(request, drives, *prompter, [&](const Volume& volume) -> std::optional<uint32_t> {
-            const auto found = media.find(volume.mountPoint);
-            return found == media.end() ? std::nullopt : std::optional<uint32_t>(found->second);
-        });
+        InsertDiskPrompt prompt(
+            request, drives, *prompter, [&](const Volume& volume) -> std::optional<uint32_t> {
+                const auto found = media.find(volume.mountPoint);
+                return found == media.end() ? std::nullopt : std::optional<uint32_t>(found->second);
+            });
         InsertDiskWindow window(nullptr, nullptr);
         QStringList listed;
         QString serial;
@@ -438,7 +454,8 @@ class CatalogDialogsTest : public QObject {
             option = window.updateBox()->text();
             // The right disc goes into the drive that is not selected.
             media["/media/cd1"] = 0x12345678;
-            window.volumeChanged({VolumeChange::Kind::Arrived, MakeDrive("/media/cd1", DriveType::CdRom, 0x12345678)});
+            window.volumeChanged({VolumeChange::Kind::Arrived,
+                                  MakeDrive("/media/cd1", DriveType::CdRom, 0x12345678)});
         });
         QVERIFY(window.run(prompt));
         QVERIFY(driver.allRan());
@@ -454,8 +471,9 @@ class CatalogDialogsTest : public QObject {
         InsertDiskRequest request;
         request.diskName = "Holiday";
         request.wantedSerial = 0x12345678;
-        InsertDiskPrompt prompt(request, drives, *prompter,
-                                [](const Volume&) -> std::optional<uint32_t> { return 0xAAAA0001u; });
+        InsertDiskPrompt prompt(
+            request, drives, *prompter,
+            [](const Volume&) -> std::optional<uint32_t> { return 0xAAAA0001u; });
         InsertDiskWindow window(nullptr, nullptr);
         ModalDriver driver;
         bool stayedOpen = false;
@@ -479,10 +497,70 @@ class CatalogDialogsTest : public QObject {
         SetPasswordDialog password(*prompter);
         password.passwordEdit()->setText(QStringLiteral("a"));
         password.accept();
-        QCOMPARE(prompter->shownTexts(), std::vector<std::string>{"Die Passwörter stimmen nicht überein!"});
+        QCOMPARE(prompter->shownTexts(),
+                 std::vector<std::string>{"Die Passwörter stimmen nicht überein!"});
         CatalogItem* items[] = {at("Backup\\B1")};
         PropertiesDialog properties(*document, items);
         QCOMPARE(properties.tabs()->tabText(1), QStringLiteral("Zusatzinformationen"));
+    }
+
+    void sendToCopiesFromTheMediumIntoTheChosenFolder() {
+        testing::TempDir dir;
+        std::filesystem::create_directories(dir.path() / "cd");
+        std::filesystem::create_directories(dir.path() / "out");
+        std::ofstream(dir.path() / "cd/cover.jpg") << "JPEG";
+        CatalogItem* items[] = {at("Music\\Rock\\Rock One\\cover.jpg"), at("Music")};
+        SendToDialog dialog(*document, items, nullptr);
+        dialog.setDrives({MakeDrive((dir.path() / "cd").string(), DriveType::CdRom, 0x1234ABCD)});
+        QCOMPARE(dialog.list()->topLevelItemCount(), 2);
+        dialog.remove(at("Music"));
+        QCOMPARE(dialog.list()->topLevelItemCount(), 1);
+        dialog.accept();  // no target yet
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QCOMPARE(prompter->shownTexts(),
+                 std::vector<std::string>{"Please fill out this field correctly."});
+        dialog.targetEdit()->setText(QString::fromStdString((dir.path() / "out").string()));
+        dialog.accept();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.sendResult().sent, size_t(1));
+        QVERIFY(std::filesystem::exists(dir.path() / "out/cover.jpg"));
+    }
+
+    // The old-format hint is the Qt prompter's box with a check box; ticking it keeps the hint
+    // from showing again, and "Save changes to %1?" offers Yes, No and Cancel.
+    void convertHintAndSaveQuestionAreMessageBoxes() {
+        testing::TempDir dir;
+        testing::FileBytes old;
+        old.oldHeader(0x25).u8(0).u32(1).u16(0);
+        old.text("f").u16(0x0040 | 0x6000).u32(3).u8(0).u32(0).text("");
+        const std::string path = (dir.path() / "old.tkd").string();
+        std::ofstream(path, std::ios::binary) << old.str();
+
+        QtPrompter boxes;
+        CatalogDocument opened(boxes);
+        ModalDriver driver;
+        QString hint;
+        driver.onNextModal([&](QWidget* box) {
+            hint = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))->text();
+            box->findChild<QCheckBox*>()->setChecked(true);
+            ModalDriver::ClickButton(box, QStringLiteral("OK"));
+        });
+        QVERIFY(opened.openCatalogFile(path));
+        QVERIFY(driver.allRan());
+        QVERIFY(hint.startsWith(QStringLiteral("This is a file in format v2.5.")));
+        QCOMPARE(opened.showConvertHint(), 48);
+
+        opened.setModified();
+        QStringList buttons;
+        driver.onNextModal([&](QWidget* box) {
+            for (QAbstractButton* button : box->findChildren<QAbstractButton*>())
+                buttons << button->text();
+            ModalDriver::ClickButton(box, QStringLiteral("Cancel"));
+        });
+        QVERIFY(!opened.saveModified());
+        QVERIFY(driver.allRan());
+        buttons.sort();
+        QCOMPARE(buttons, (QStringList{"&No", "&Yes", "Cancel"}));
     }
 
     void savePathGetsTheCatalogExtension() {

@@ -41,7 +41,8 @@ TEST_F(DialogRules, PropertiesChangeNameAndDescriptionInOneUndoableStep) {
     // The same values again change nothing; an empty name is refused with a message.
     EXPECT_EQ(SetItemProperties(document, disk, {"Rock Two", ""}), EditStatus::Unchanged);
     EXPECT_EQ(SetItemProperties(document, disk, {"", "x"}), EditStatus::Unchanged);
-    EXPECT_EQ(prompter.shownTexts(), std::vector<std::string>{"Please fill out this field correctly."});
+    EXPECT_EQ(prompter.shownTexts(),
+              std::vector<std::string>{"Please fill out this field correctly."});
     EXPECT_EQ(document.undoStepCount(), 2u);
 
     EXPECT_EQ(document.undo(), CatalogDocument::UndoResult::Done);
@@ -71,8 +72,9 @@ TEST_F(DialogRules, AtMostFourCategoriesFitAnItem) {
 
     const uint8_t five[] = {1, 2, 3, 4, 5};
     EXPECT_FALSE(ChosenCategoryIds(five, prompter).has_value());
-    EXPECT_EQ(prompter.shownTexts(),
-              std::vector<std::string>{"Not more than four categories can be assigned to an item."});
+    EXPECT_EQ(
+        prompter.shownTexts(),
+        std::vector<std::string>{"Not more than four categories can be assigned to an item."});
 }
 
 }  // namespace

@@ -98,7 +98,8 @@ class FoundationUiTest : public QObject {
             ModalDriver::ClickButton(box, "OK");
         });
         PromptHint hint{{"", "Note this", PromptIcon::Information, PromptButtons::Ok},
-                        "Do not show again", false};
+                        "Do not show again",
+                        false};
         QCOMPARE(prompter.showHint(hint), PromptAnswer::Ok);
         QVERIFY(driver.allRan());
         QVERIFY(hint.checked);
