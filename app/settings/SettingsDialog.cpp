@@ -1,0 +1,372 @@
+#include "app/settings/SettingsDialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "foundation/ConfigDirectory.h"
+#include "foundation/ProfileUpdate.h"
+#include "foundation/Prompter.h"
+#include "catalog/EditSupport.h"
+#include "foundation/ui/DialogTexts.h"
+#include "platform/settings/SettingsStore.h"
+#include "reading/profiles/ReadProfiles.h"
+
+namespace shelfmark {
+namespace {
+
+constexpr std::string_view kGeneral = "Sht_SettingsGeneral";
+constexpr std::string_view kInterface = "Sht_SettingsInterface";
+constexpr std::string_view kItemInfo = "Sht_SettingsItemInfo";
+constexpr std::string_view kLanguage = "Sht_SettingsLanguage";
+constexpr std::string_view kAudioCd = "Sht_SettingsAudioCD";
+constexpr std::string_view kCddb = "Sht_SettingsCDDB";
+constexpr int kFieldIncorrectKey = 19;
+constexpr int kLanguageVersionKey = 185;
+
+QCheckBox* Box(QWidget* page, QLayout* layout, int key, bool checked) {
+    auto* box = SetTextKey(new QCheckBox(page), key);
+    box->setChecked(checked);
+    layout->addWidget(box);
+    return box;
+}
+
+QWidget* Page(std::string_view section, int titleKey) {
+    auto* page = new QWidget;
+    SetTextSection(page, section);
+    SetTextKey(page, titleKey);
+    return page;
+}
+
+QString ReadProfilePath(const std::string& path) {
+    return ToQString(path.empty() ? ResolveConfigPath(kReadProfileFileName) : path);
+}
+
+}  // namespace
+
+SettingsDialog::SettingsDialog(const AppSettings& settings, const WindowSettings& window,
+                               Prompter& prompter, QWidget* parent, SettingsStore* store,
+                               std::string readProfilePath)
+    : QDialog(parent), settings_(settings), window_(window), prompter_(prompter), store_(store),
+      readProfilePath_(std::move(readProfilePath)) {
+    SetTextKey(this, 0);
+    tabs_ = new QTabWidget(this);
+    // Six pages: every tab stays in sight rather than behind scroll arrows.
+    tabs_->setUsesScrollButtons(false);
+    tabs_->addTab(makeGeneralPage(), QString());
+    tabs_->addTab(makeInterfacePage(), QString());
+    tabs_->addTab(makeItemInfoPage(), QString());
+    tabs_->addTab(makeLanguagePage(), QString());
+    tabs_->addTab(makeAudioCdPage(), QString());
+    tabs_->addTab(makeCddbPage(), QString());
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setText(DialogText("Dlg_Common", 0));
+    buttons->button(QDialogButtonBox::Cancel)->setText(DialogText("Dlg_Common", 1));
+    connect(buttons, &QDialogButtonBox::accepted, this, &SettingsDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &SettingsDialog::reject);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(tabs_);
+    layout->addWidget(buttons);
+    ApplyDialogTexts(this, "Dlg_Settings");
+}
+
+QWidget* SettingsDialog::makeGeneralPage() {
+    QWidget* page = Page(kGeneral, 13);
+    auto* layout = new QVBoxLayout(page);
+    auto* mruRow = new QHBoxLayout;
+    auto* mruLabel = SetTextKey(new QLabel(page), 0);
+    mruCount_ = new QSpinBox(page);
+    mruCount_->setRange(0, 16);
+    mruCount_->setValue(settings_.MRUCount);
+    mruLabel->setBuddy(mruCount_);
+    mruRow->addWidget(mruLabel);
+    mruRow->addWidget(mruCount_);
+    mruRow->addStretch();
+    layout->addLayout(mruRow);
+    saveWindow_ = Box(page, layout, 1, settings_.bSaveWindowSettings);
+    equalizeTypes_ = Box(page, layout, 2, settings_.bEqualizeMediaTypes);
+    addOnInsert_ = Box(page, layout, 3, settings_.bAddDiskOnInsert);
+    shortcutTo_ = Box(page, layout, 4, settings_.bAddShortcutTo);
+    autoSave_ = Box(page, layout, 5, settings_.bAutoSaveAddedDisk);
+    jumpToNew_ = Box(page, layout, 6, settings_.bJumpToNewDisk);
+    folderStates_ = Box(page, layout, 7, settings_.bSaveFolderStates);
+    disableAutorun_ = Box(page, layout, 8, settings_.bDisableAutorun);
+    auto* startRow = new QHBoxLayout;
+    auto* startLabel = SetTextKey(new QLabel(page), 9);
+    startMode_ = new QComboBox(page);
+    for (int key : {10, 11, 12})
+        startMode_->addItem(DialogText(kGeneral, key));
+    startMode_->setCurrentIndex(std::clamp(settings_.StartMode, 0, 2));
+    startLabel->setBuddy(startMode_);
+    startRow->addWidget(startLabel);
+    startRow->addWidget(startMode_);
+    startRow->addStretch();
+    layout->addLayout(startRow);
+    layout->addStretch();
+    return page;
+}
+
+QWidget* SettingsDialog::makeInterfacePage() {
+    QWidget* page = Page(kInterface, 12);
+    auto* layout = new QVBoxLayout(page);
+    directorySizes_ = Box(page, layout, 0, settings_.bShowDirectorySizes);
+    byteSizes_ = Box(page, layout, 1, settings_.bShowByteSizes);
+    fullPath_ = Box(page, layout, 2, settings_.bShowFullPath);
+    descriptionOverlay_ = Box(page, layout, 3, settings_.bShowDescriptionOverlay);
+    typeIcons_ = Box(page, layout, 4, settings_.bShowTypespecificIcons);
+    thumbnails_ = Box(page, layout, 5, settings_.bShowThumbnails);
+    treeDiskId_ = Box(page, layout, 6, settings_.bShowTreeDiskID);
+    itemColors_ = Box(page, layout, 7, settings_.bShowItemColors);
+    showDescription_ = Box(page, layout, 13, settings_.bShowDescription);
+    auto* click = new QWidget(page);
+    auto* clickLayout = new QVBoxLayout(click);
+    clickLayout->setContentsMargins(0, 0, 0, 0);
+    singleClick_ = SetTextKey(new QRadioButton(click), 8);
+    doubleClick_ = SetTextKey(new QRadioButton(click), 9);
+    clickLayout->addWidget(singleClick_);
+    clickLayout->addWidget(doubleClick_);
+    (window_.ClickMode == int32_t(ClickAction::SingleClick) ? singleClick_ : doubleClick_)
+        ->setChecked(true);
+    auto* underline = new QWidget(page);
+    auto* underlineLayout = new QVBoxLayout(underline);
+    underlineLayout->setContentsMargins(24, 0, 0, 0);
+    underlineBrowser_ = SetTextKey(new QRadioButton(underline), 10);
+    underlinePointing_ = SetTextKey(new QRadioButton(underline), 11);
+    underlineLayout->addWidget(underlineBrowser_);
+    underlineLayout->addWidget(underlinePointing_);
+    (window_.UnderlineMode == int32_t(UnderlineStyle::AsInBrowser) ? underlineBrowser_
+                                                                    : underlinePointing_)
+        ->setChecked(true);
+    underline->setEnabled(singleClick_->isChecked());
+    connect(singleClick_, &QRadioButton::toggled, underline, &QWidget::setEnabled);
+    layout->addWidget(click);
+    layout->addWidget(underline);
+    layout->addStretch();
+    return page;
+}
+
+QWidget* SettingsDialog::makeItemInfoPage() {
+    QWidget* page = Page(kItemInfo, 0);
+    auto* form = new QFormLayout(page);
+    textSizeMax_ = new QSpinBox(page);
+    textSizeMax_->setRange(0, 4096);
+    textSizeMax_->setValue(settings_.TextSizeMax);
+    thumbnailSize_ = new QSpinBox(page);
+    thumbnailSize_->setRange(32, 128);
+    thumbnailSize_->setSingleStep(32);
+    thumbnailSize_->setValue(NormalizeThumbnailSize(settings_.ThumbnailSize));
+    proportional_ = SetTextKey(new QCheckBox(page), 3);
+    proportional_->setChecked(settings_.bProportionalThumbnails);
+    form->addRow(SetTextKey(new QLabel(page), 1), textSizeMax_);
+    form->addRow(SetTextKey(new QLabel(page), 2), thumbnailSize_);
+    form->addRow(proportional_);
+    return page;
+}
+
+QWidget* SettingsDialog::makeLanguagePage() {
+    QWidget* page = Page(kLanguage, 4);
+    auto* layout = new QVBoxLayout(page);
+    auto* label = SetTextKey(new QLabel(page), 5);
+    language_ = new QComboBox(page);
+    language_->setObjectName(QStringLiteral("language"));
+    label->setBuddy(language_);
+    language_->addItem(DialogText(kLanguage, 0));
+    languages_ = ListLanguageFiles();
+    int current = 0;
+    for (size_t i = 0; i < languages_.size(); ++i) {
+        language_->addItem(ToQString(languages_[i].language));
+        if (languages_[i].fileName == settings_.LanguageFile)
+            current = int(i) + 1;
+    }
+    language_->setCurrentIndex(current);
+    languageDetails_ = new QLabel(page);
+    languageDetails_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    connect(language_, &QComboBox::currentIndexChanged, this, &SettingsDialog::showLanguageDetails);
+    layout->addWidget(label);
+    layout->addWidget(language_);
+    layout->addWidget(languageDetails_);
+    layout->addStretch();
+    showLanguageDetails();
+    return page;
+}
+
+void SettingsDialog::showLanguageDetails() {
+    const int index = language_->currentIndex() - 1;
+    if (index < 0 || size_t(index) >= languages_.size()) {
+        languageDetails_->clear();
+        return;
+    }
+    const LanguageFileInfo& info = languages_[size_t(index)];
+    const auto line = [](int key, const std::string& value) {
+        return ToQString(FillPattern(ToUtf8(DialogText(kLanguage, key)), "%s", value));
+    };
+    languageDetails_->setText(line(1, info.version) + QLatin1Char('\n') + line(2, info.author) +
+                              QLatin1Char('\n') + line(3, info.authorEmail));
+}
+
+QWidget* SettingsDialog::makeAudioCdPage() {
+    QWidget* page = Page(kAudioCd, 11);
+    auto* layout = new QVBoxLayout(page);
+    const auto group = [page, layout](int titleKey, int boxKey, std::initializer_list<int> help,
+                                      QCheckBox*& box, QLineEdit*& edit) {
+        auto* frame = SetTextKey(new QGroupBox(page), titleKey);
+        auto* inner = new QVBoxLayout(frame);
+        box = SetTextKey(new QCheckBox(frame), boxKey);
+        edit = new QLineEdit(frame);
+        inner->addWidget(box);
+        inner->addWidget(edit);
+        for (int key : help)
+            inner->addWidget(SetTextKey(new QLabel(frame), key));
+        connect(box, &QCheckBox::toggled, edit, &QWidget::setEnabled);
+        layout->addWidget(frame);
+    };
+    group(0, 1, {2, 3, 4, 5}, useDiscFormat_, discFormat_);
+    group(6, 7, {2, 3, 4, 8, 9}, useTrackFormat_, trackFormat_);
+    cdText_ = SetTextKey(new QCheckBox(page), 10);
+    layout->addWidget(cdText_);
+    layout->addStretch();
+    if (store_) {
+        useDiscFormat_->setChecked(store_->getBool(kCddbSubKey, "bUseDiscFormat", false));
+        discFormat_->setText(ToQString(store_->getText(kCddbSubKey, "DiscFormat")));
+        useTrackFormat_->setChecked(store_->getBool(kCddbSubKey, "bUseTrackFormat", false));
+        trackFormat_->setText(ToQString(store_->getText(kCddbSubKey, "TrackFormat")));
+    }
+    discFormat_->setEnabled(useDiscFormat_->isChecked());
+    trackFormat_->setEnabled(useTrackFormat_->isChecked());
+    const ProfileFile profile(ToUtf8(ReadProfilePath(readProfilePath_)));
+    cdText_->setChecked(profile.getInt(kDefaultProfileSection, "bEnableCDText", 0) != 0);
+    return page;
+}
+
+QWidget* SettingsDialog::makeCddbPage() {
+    QWidget* page = Page(kCddb, 7);
+    auto* layout = new QVBoxLayout(page);
+    auto* proxy = SetTextKey(new QGroupBox(page), 0);
+    auto* form = new QFormLayout(proxy);
+    host_ = new QLineEdit(proxy);
+    port_ = new QSpinBox(proxy);
+    port_->setRange(1, 65535);
+    user_ = new QLineEdit(proxy);
+    form->addRow(SetTextKey(new QLabel(proxy), 1), host_);
+    form->addRow(SetTextKey(new QLabel(proxy), 2), port_);
+    form->addRow(SetTextKey(new QLabel(proxy), 3), user_);
+    layout->addWidget(proxy);
+    layout->addWidget(SetTextKey(new QLabel(page), 5));
+    email_ = new QLineEdit(page);
+    email_->setObjectName(QStringLiteral("email"));
+    layout->addWidget(email_);
+    saveDiscInfo_ = SetTextKey(new QCheckBox(page), 6);
+    layout->addWidget(saveDiscInfo_);
+    layout->addStretch();
+    // The settings page shows 8080 for a port never stored (a lookup uses 80 then).
+    port_->setValue(store_ ? store_->getInt(kCddbSubKey, "Port", 8080) : 8080);
+    if (store_) {
+        host_->setText(ToQString(store_->getText(kCddbSubKey, "Host")));
+        user_->setText(ToQString(store_->getText(kCddbSubKey, "Name")));
+        email_->setText(ToQString(store_->getText(kCddbSubKey, "Email")));
+    }
+    saveDiscInfo_->setChecked(!store_ || store_->getBool(kCddbSubKey, "bSaveDiscInfo", true));
+    connect(host_, &QLineEdit::textChanged, this, &SettingsDialog::updateCddbEnabling);
+    updateCddbEnabling();
+    return page;
+}
+
+void SettingsDialog::updateCddbEnabling() {
+    const bool proxy = !host_->text().isEmpty();
+    port_->setEnabled(proxy);
+    user_->setEnabled(proxy);
+}
+
+bool SettingsDialog::EmailAcceptable(const QString& email) {
+    if (email.isEmpty())
+        return true;
+    const qsizetype at = email.indexOf(QLatin1Char('@'));
+    return at >= 0 && email.lastIndexOf(QLatin1Char('.')) > at;
+}
+
+bool SettingsDialog::apply() {
+    if (!EmailAcceptable(email_->text())) {
+        tabs_->setCurrentIndex(tabs_->indexOf(email_->parentWidget()));
+        prompter_.error(ToUtf8(StringsText(kFieldIncorrectKey)));
+        email_->setFocus();
+        return false;
+    }
+    const int languageIndex = language_->currentIndex() - 1;
+    std::string languageFile;
+    if (languageIndex >= 0 && size_t(languageIndex) < languages_.size()) {
+        const LanguageFileInfo& info = languages_[size_t(languageIndex)];
+        if (info.fileName != settings_.LanguageFile && !LanguageVersionMatches(info.version) &&
+            !prompter_.askOkCancel(ToUtf8(StringsText(kLanguageVersionKey)), {},
+                                   PromptIcon::Warning))
+            return false;
+        languageFile = info.fileName;
+    }
+    if (languageFile != settings_.LanguageFile) {
+        if (languageFile.empty())
+            LanguageTexts::Instance().unloadLanguage();
+        else
+            LanguageTexts::Instance().loadLanguage(FindLanguageFile(languageFile));
+    }
+
+    settings_.MRUCount = mruCount_->value();
+    settings_.bSaveWindowSettings = saveWindow_->isChecked();
+    settings_.bEqualizeMediaTypes = equalizeTypes_->isChecked();
+    settings_.bAddDiskOnInsert = addOnInsert_->isChecked();
+    settings_.bAddShortcutTo = shortcutTo_->isChecked();
+    settings_.bAutoSaveAddedDisk = autoSave_->isChecked();
+    settings_.bJumpToNewDisk = jumpToNew_->isChecked();
+    settings_.bSaveFolderStates = folderStates_->isChecked();
+    settings_.bDisableAutorun = disableAutorun_->isChecked();
+    settings_.StartMode = startMode_->currentIndex();
+    settings_.bShowDirectorySizes = directorySizes_->isChecked();
+    settings_.bShowByteSizes = byteSizes_->isChecked();
+    settings_.bShowFullPath = fullPath_->isChecked();
+    settings_.bShowDescriptionOverlay = descriptionOverlay_->isChecked();
+    settings_.bShowTypespecificIcons = typeIcons_->isChecked();
+    settings_.bShowThumbnails = thumbnails_->isChecked();
+    settings_.bShowTreeDiskID = treeDiskId_->isChecked();
+    settings_.bShowItemColors = itemColors_->isChecked();
+    settings_.bShowDescription = showDescription_->isChecked();
+    settings_.TextSizeMax = textSizeMax_->value();
+    settings_.ThumbnailSize = NormalizeThumbnailSize(thumbnailSize_->value());
+    settings_.bProportionalThumbnails = proportional_->isChecked();
+    settings_.LanguageFile = languageFile;
+    window_.ClickMode = int32_t(singleClick_->isChecked() ? ClickAction::SingleClick
+                                                          : ClickAction::DoubleClick);
+    window_.UnderlineMode = int32_t(underlineBrowser_->isChecked() ? UnderlineStyle::AsInBrowser
+                                                                   : UnderlineStyle::OnPointingOnly);
+    if (store_) {
+        // Both formats are kept whatever their boxes say, so unticking loses no text.
+        store_->setText(kCddbSubKey, "DiscFormat", ToUtf8(discFormat_->text()));
+        store_->setText(kCddbSubKey, "TrackFormat", ToUtf8(trackFormat_->text()));
+        store_->setBool(kCddbSubKey, "bUseDiscFormat", useDiscFormat_->isChecked());
+        store_->setBool(kCddbSubKey, "bUseTrackFormat", useTrackFormat_->isChecked());
+        store_->setBool(kCddbSubKey, "bSaveDiscInfo", saveDiscInfo_->isChecked());
+        store_->setText(kCddbSubKey, "Host", ToUtf8(host_->text()));
+        store_->setInt(kCddbSubKey, "Port", port_->value());
+        store_->setText(kCddbSubKey, "Name", ToUtf8(user_->text()));
+        store_->setText(kCddbSubKey, "Email", ToUtf8(email_->text()));
+        store_->save();
+    }
+    const bool cdText = cdText_->isChecked();
+    UpdateProfileFile(ToUtf8(ReadProfilePath(readProfilePath_)), [cdText](ProfileFile& file) {
+        file.setInt(kDefaultProfileSection, "bEnableCDText", cdText ? 1 : 0);
+    });
+    return true;
+}
+
+void SettingsDialog::accept() {
+    if (apply())
+        QDialog::accept();
+}
+
+}  // namespace shelfmark

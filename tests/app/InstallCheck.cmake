@@ -1,0 +1,40 @@
+# Installs the build into a fresh prefix and checks what the desktop needs from it: the program,
+# the launcher, the catalog file type (registered with the shared MIME database when its tool is
+# there, so that "*.tkd" really maps to the type), the icon and the language files.
+#     cmake -DBUILD=<build dir> -DPREFIX=<empty dir> -P InstallCheck.cmake
+file(REMOVE_RECURSE ${PREFIX})
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${PREFIX}
+                RESULT_VARIABLE status OUTPUT_QUIET)
+if(NOT status EQUAL 0)
+    message(FATAL_ERROR "cmake --install failed: ${status}")
+endif()
+foreach(path bin/shelfmark share/applications/shelfmark.desktop share/mime/packages/shelfmark.xml
+             share/icons/hicolor/scalable/apps/shelfmark.svg share/shelfmark/lang/Deutsch.lng)
+    if(NOT EXISTS ${PREFIX}/${path})
+        message(FATAL_ERROR "not installed: ${path}")
+    endif()
+endforeach()
+file(READ ${PREFIX}/share/applications/shelfmark.desktop desktop)
+foreach(line "Exec=shelfmark %f" "Icon=shelfmark" "MimeType=application/x-tarnwick-database;")
+    string(FIND "${desktop}" "${line}" at)
+    if(at EQUAL -1)
+        message(FATAL_ERROR "the launcher lacks '${line}'")
+    endif()
+endforeach()
+find_program(VALIDATE desktop-file-validate)
+if(VALIDATE)
+    execute_process(COMMAND ${VALIDATE} ${PREFIX}/share/applications/shelfmark.desktop
+                    RESULT_VARIABLE status)
+    if(NOT status EQUAL 0)
+        message(FATAL_ERROR "desktop-file-validate refused the launcher")
+    endif()
+endif()
+find_program(UPDATE_MIME update-mime-database)
+if(UPDATE_MIME)
+    execute_process(COMMAND ${UPDATE_MIME} ${PREFIX}/share/mime RESULT_VARIABLE status)
+    file(READ ${PREFIX}/share/mime/globs2 globs)
+    string(FIND "${globs}" "application/x-tarnwick-database:*.tkd" at)
+    if(NOT status EQUAL 0 OR at EQUAL -1)
+        message(FATAL_ERROR "the shared MIME database does not map *.tkd to the catalog type")
+    endif()
+endif()
