@@ -146,12 +146,12 @@ class SearchSnapshot : public DocumentObserver {
     bool conditionsHold(const PreparedSearch& search, uint32_t index, std::string_view records) const;
     bool matches(const PreparedSearch& search, uint32_t index, NameState name) const;
     bool locked(uint32_t index) const;
-    // How often a run's rarest byte occurs in the arena; of `best` and the runs of `word`, the
+    // How often a run's rarest byte occurs in the arena; of `best` and the runs of `text`, the
     // one to look for.
     uint64_t runWeight(std::string_view run) const;
     // The position of the run's rarest byte.
     size_t rareByte(std::string_view run) const;
-    std::string_view rarerRun(std::string_view best, std::string_view word) const;
+    std::string_view rarerRun(std::string_view best, std::string_view text) const;
 
     CatalogDocument& document_;
     bool stale_ = true;
