@@ -952,18 +952,14 @@ std::vector<const CatalogItem*> SearchSnapshot::search(const PreparedSearch& sea
             workers.emplace_back(run, part);
         run(0);
     }
-    if (threads == 1)
-        return std::move(parts[0]);
-    std::vector<const CatalogItem*> hits;
-    size_t total = 0;
-    for (const auto& part : parts)
-        total += part.size();
+    // The first part's hits stay where they are; the others follow in order, up to a cancel.
+    std::vector<const CatalogItem*> hits = std::move(parts[0]);
+    size_t total = hits.size();
+    for (unsigned part = 1; part < threads; ++part)
+        total += parts[part].size();
     hits.reserve(total);
-    for (unsigned part = 0; part < threads; ++part) {
+    for (unsigned part = 1; part < threads && !cancelled[part - 1]; ++part)
         hits.insert(hits.end(), parts[part].begin(), parts[part].end());
-        if (cancelled[part])
-            break;
-    }
     return hits;
 }
 
