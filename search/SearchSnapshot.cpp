@@ -771,6 +771,37 @@ std::vector<const CatalogItem*> SearchSnapshot::candidateScan(const PreparedSear
     return hits;
 }
 
+std::vector<const CatalogItem*> SearchSnapshot::filterScan(const PreparedSearch& search, uint32_t startIndex,
+                                                           const Excluded& excluded, uint32_t from, uint32_t to,
+                                                           const CancelFlag* cancel, bool& cancelled) const {
+    const Table& t = table_;
+    std::vector<const CatalogItem*> hits;
+    auto skip = std::lower_bound(excluded.begin(), excluded.end(), std::pair<uint32_t, uint32_t>(from, 0),
+                                 [](const auto& a, const auto& b) { return a.second <= b.first; });
+    const bool startState = StartCategoryState(search, *t.items[startIndex]);
+    for (uint32_t i = from; i < to; ++i) {
+        while (skip != excluded.end() && skip->second <= i)
+            ++skip;
+        if (skip != excluded.end() && skip->first <= i) {
+            i = skip->second - 1;
+            continue;
+        }
+        // Archive sizes are asked of the item (see matches); every other size is in the column.
+        if (!DateAccepted(search, t.date[i]) ||
+            (!(t.flags[i] & itemflag::Archive) && !SizeAccepted(search, t.flags[i], t.size[i])))
+            continue;
+        if (!search.kindOn[size_t(KindOf(t.flags[i]))] || !categoryStateOf(search, i, startIndex, startState))
+            continue;
+        if (matches(search, i, NameState::Unknown))
+            hits.push_back(t.items[i]);
+        if (cancel && cancel->isSet()) {
+            cancelled = true;
+            break;
+        }
+    }
+    return hits;
+}
+
 std::vector<const CatalogItem*> SearchSnapshot::fullScan(const PreparedSearch& search,
                                                          uint32_t startIndex, uint32_t from,
                                                          uint32_t to, const CancelFlag* cancel,
@@ -928,7 +959,8 @@ std::vector<const CatalogItem*> SearchSnapshot::search(const PreparedSearch& sea
     runs.nameDecides = !search.wholeString && search.find == TextRoutine::Substring &&
                        search.words.size() == 1 && runs.name.size() == search.words[0].size();
     const bool candidates = !runs.name.empty() || !runs.condition.empty();
-    const Excluded excluded = candidates ? excludedRanges(startIndex) : Excluded();
+    const bool filterFirst = !candidates && filtered;
+    const Excluded excluded = candidates || filterFirst ? excludedRanges(startIndex) : Excluded();
 
     if (threads == 0)
         threads = std::max(1u, std::thread::hardware_concurrency());
@@ -942,8 +974,9 @@ std::vector<const CatalogItem*> SearchSnapshot::search(const PreparedSearch& sea
         const uint32_t from = first + uint32_t(uint64_t(last - first) * part / threads);
         const uint32_t to = first + uint32_t(uint64_t(last - first) * (part + 1) / threads);
         bool stopped = false;
-        parts[part] = candidates ? candidateScan(search, runs, startIndex, excluded, from, to, cancel, stopped)
-                                 : fullScan(search, startIndex, from, to, cancel, stopped);
+        parts[part] = candidates    ? candidateScan(search, runs, startIndex, excluded, from, to, cancel, stopped)
+                      : filterFirst ? filterScan(search, startIndex, excluded, from, to, cancel, stopped)
+                                    : fullScan(search, startIndex, from, to, cancel, stopped);
         cancelled[part] = stopped;
     };
     {

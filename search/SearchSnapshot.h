@@ -135,6 +135,10 @@ class SearchSnapshot : public DocumentObserver {
     std::vector<const CatalogItem*> fullScan(const PreparedSearch& search, uint32_t startIndex,
                                              uint32_t from, uint32_t to,
                                              const CancelFlag* cancel, bool& cancelled) const;
+    // Every item, the date and size tested first from their columns.
+    std::vector<const CatalogItem*> filterScan(const PreparedSearch& search, uint32_t startIndex,
+                                               const Excluded& excluded, uint32_t from, uint32_t to,
+                                               const CancelFlag* cancel, bool& cancelled) const;
     std::vector<const CatalogItem*> candidateScan(const PreparedSearch& search, const Runs& runs,
                                                   uint32_t startIndex, const Excluded& excluded,
                                                   uint32_t from, uint32_t to,
