@@ -114,6 +114,18 @@ void EraseSorted(std::vector<uint32_t>& list, uint32_t value) {
 // records) that hold a literal run: the bytes are searched for the run's rarest byte with memchr
 // and the run compared around it, so texts without that byte cost nothing; a match found is
 // mapped to its text by galloping forward, and one that runs across two texts is no hit.
+// The runs of a word without "*" and "?", each of which a text the word finds must hold.
+void AppendRuns(std::string_view word, std::vector<std::string_view>& out) {
+    while (true) {
+        const size_t stop = word.find_first_of("*?");
+        if (stop != 0 && !word.empty())
+            out.push_back(word.substr(0, stop));
+        if (stop == std::string_view::npos)
+            return;
+        word.remove_prefix(stop + 1);
+    }
+}
+
 template <typename Offset>
 class RunCursor {
   public:
@@ -759,6 +771,37 @@ std::vector<const CatalogItem*> SearchSnapshot::candidateScan(const PreparedSear
     return hits;
 }
 
+std::vector<const CatalogItem*> SearchSnapshot::filterScan(const PreparedSearch& search, uint32_t startIndex,
+                                                           const Excluded& excluded, uint32_t from, uint32_t to,
+                                                           const CancelFlag* cancel, bool& cancelled) const {
+    const Table& t = table_;
+    std::vector<const CatalogItem*> hits;
+    auto skip = std::lower_bound(excluded.begin(), excluded.end(), std::pair<uint32_t, uint32_t>(from, 0),
+                                 [](const auto& a, const auto& b) { return a.second <= b.first; });
+    const bool startState = StartCategoryState(search, *t.items[startIndex]);
+    for (uint32_t i = from; i < to; ++i) {
+        while (skip != excluded.end() && skip->second <= i)
+            ++skip;
+        if (skip != excluded.end() && skip->first <= i) {
+            i = skip->second - 1;
+            continue;
+        }
+        // Archive sizes are asked of the item (see matches); every other size is in the column.
+        if (!DateAccepted(search, t.date[i]) ||
+            (!(t.flags[i] & itemflag::Archive) && !SizeAccepted(search, t.flags[i], t.size[i])))
+            continue;
+        if (!search.kindOn[size_t(KindOf(t.flags[i]))] || !categoryStateOf(search, i, startIndex, startState))
+            continue;
+        if (matches(search, i, NameState::Unknown))
+            hits.push_back(t.items[i]);
+        if (cancel && cancel->isSet()) {
+            cancelled = true;
+            break;
+        }
+    }
+    return hits;
+}
+
 std::vector<const CatalogItem*> SearchSnapshot::fullScan(const PreparedSearch& search,
                                                          uint32_t startIndex, uint32_t from,
                                                          uint32_t to, const CancelFlag* cancel,
@@ -820,19 +863,15 @@ uint64_t SearchSnapshot::runWeight(std::string_view run) const {
     return rarest;
 }
 
-std::string_view SearchSnapshot::rarerRun(std::string_view best, std::string_view word) const {
-    // Each run of the word without "*" and "?" must occur; the one whose rarest byte is rarest
-    // in the arena leaves the fewest names to visit (the longer one when they tie).
-    while (!word.empty()) {
-        const size_t stop = word.find_first_of("*?");
-        const std::string_view run = word.substr(0, stop);
-        if (!run.empty() && (best.empty() || runWeight(run) < runWeight(best) ||
-                             (runWeight(run) == runWeight(best) && run.size() > best.size())))
+std::string_view SearchSnapshot::rarerRun(std::string_view best, std::string_view text) const {
+    // Of the runs, the one whose rarest byte is rarest in the arena leaves the fewest names to
+    // visit (the longer one when they tie).
+    std::vector<std::string_view> runs;
+    AppendRuns(text, runs);
+    for (const std::string_view run : runs)
+        if (best.empty() || runWeight(run) < runWeight(best) ||
+            (runWeight(run) == runWeight(best) && run.size() > best.size()))
             best = run;
-        if (stop == std::string_view::npos)
-            break;
-        word.remove_prefix(stop + 1);
-    }
     return best;
 }
 
@@ -853,34 +892,28 @@ std::vector<const CatalogItem*> SearchSnapshot::search(const PreparedSearch& sea
     if (first >= last)
         return {};
 
-    // A literal run the name must hold for the name to match: the one word's run, or under
-    // AllWords the rarest run of any word. Case-sensitive words are not folded like the arena.
+    // The literal runs of which the name must hold any one for the name to match: the runs of
+    // the one word, or under AllWords those of every word. Case-sensitive words are not folded
+    // like the arena.
+    std::vector<std::string_view> options;
+    if (!search.caseSensitive && !search.words.empty() &&
+        ((search.allWords && !search.wholeString) || search.words.size() == 1))
+        for (const std::string& word : search.words)
+            AppendRuns(word, options);
     Runs runs;
-    if (!search.caseSensitive && !search.words.empty()) {
-        if (search.allWords && !search.wholeString) {
-            for (const std::string& word : search.words)
-                runs.name = rarerRun(runs.name, word);
-        } else if (search.words.size() == 1) {
-            runs.name = rarerRun(runs.name, search.words[0]);
-        }
-    }
+    for (const std::string_view run : options)
+        runs.name = rarerRun(runs.name, run);
     // Every text condition's value must occur in one of the item's texts.
     if (!search.caseSensitive)
         for (const PreparedCondition& condition : search.conditions)
             if (IsTextConditionKey(condition.condition.key))
                 runs.condition = rarerRun(runs.condition, condition.condition.text);
-    // A common run with a date or size filter: testing the filter on every item is cheaper than
-    // visiting every name that holds the run.
-    if (runs.condition.empty() && !runs.name.empty() && (search.dateTest || search.sizeFilter) &&
-        runWeight(runs.name) > table_.items.size() / 16)
-        runs.name = {};
-    runs.nameDecides = !search.wholeString && search.find == TextRoutine::Substring &&
-                       search.words.size() == 1 && runs.name.size() == search.words[0].size();
-    const bool candidates = !runs.name.empty() || !runs.condition.empty();
+    const bool filtered = search.dateTest || search.sizeFilter;
     std::vector<uint32_t> blocks;
     std::vector<uint32_t> textBlocks;
-    if (runs.condition.empty() && runs.name.size() >= TrigramIndex::kMinimumRun &&
-        table_.items.size() >= trigramThreshold_) {
+    if (runs.condition.empty() && table_.items.size() >= trigramThreshold_ &&
+        std::any_of(options.begin(), options.end(),
+                    [](std::string_view run) { return run.size() >= TrigramIndex::kMinimumRun; })) {
         // The indexes are built by the first search that can use them.
         if (!trigrams_) {
             trigrams_.emplace(table_.arena, table_.nameStart);
@@ -890,26 +923,50 @@ std::vector<const CatalogItem*> SearchSnapshot::search(const PreparedSearch& sea
             textTrigrams_.emplace(table_.records, table_.recordStart);
             dirtyTextBlocks_.clear();
         }
-        auto narrow = [&](const TrigramIndex& index, const std::vector<uint32_t>& dirty, std::vector<uint32_t>& out) {
-            if (!index.usable())
-                return false;
-            const std::vector<uint32_t> indexed = index.candidateBlocks(runs.name);
+        auto narrow = [](const TrigramIndex& index, const std::vector<uint32_t>& dirty, std::string_view run) {
+            const std::vector<uint32_t> indexed = index.candidateBlocks(run);
+            std::vector<uint32_t> out;
             std::set_union(indexed.begin(), indexed.end(), dirty.begin(), dirty.end(), std::back_inserter(out));
-            return true;
+            return out;
         };
-        if (narrow(*trigrams_, dirtyBlocks_, blocks))
+        // Of the runs, the one whose names and texts lie in the fewest blocks.
+        if (trigrams_->usable() && textTrigrams_->usable()) {
+            size_t fewest = SIZE_MAX;
+            for (const std::string_view run : options) {
+                if (run.size() < TrigramIndex::kMinimumRun)
+                    continue;
+                std::vector<uint32_t> names = narrow(*trigrams_, dirtyBlocks_, run);
+                std::vector<uint32_t> texts = narrow(*textTrigrams_, dirtyTextBlocks_, run);
+                if (names.size() + texts.size() < fewest) {
+                    fewest = names.size() + texts.size();
+                    runs.name = run;
+                    blocks = std::move(names);
+                    textBlocks = std::move(texts);
+                }
+            }
             runs.blocks = &blocks;
-        if (narrow(*textTrigrams_, dirtyTextBlocks_, textBlocks))
             runs.textBlocks = &textBlocks;
+        }
     }
-    const Excluded excluded = candidates ? excludedRanges(startIndex) : Excluded();
+    // A common run with a date or size filter: testing the filter on every item is cheaper than
+    // visiting every name that holds the run.
+    const uint64_t runItems = runs.blocks ? uint64_t(blocks.size() + textBlocks.size()) * TrigramIndex::kBlockItems
+                                          : runWeight(runs.name);
+    if (runs.condition.empty() && !runs.name.empty() && filtered && runItems > table_.items.size() / 16) {
+        runs.name = {};
+        runs.blocks = runs.textBlocks = nullptr;
+    }
+    runs.nameDecides = !search.wholeString && search.find == TextRoutine::Substring &&
+                       search.words.size() == 1 && runs.name.size() == search.words[0].size();
+    const bool candidates = !runs.name.empty() || !runs.condition.empty();
+    const bool filterFirst = !candidates && filtered;
+    const Excluded excluded = candidates || filterFirst ? excludedRanges(startIndex) : Excluded();
 
     if (threads == 0)
         threads = std::max(1u, std::thread::hardware_concurrency());
     // The work is the items a scan may visit: with the index, only those of the named blocks.
-    const uint64_t work = runs.blocks && runs.textBlocks
-                              ? uint64_t(blocks.size() + textBlocks.size()) * TrigramIndex::kBlockItems
-                              : last - first;
+    const uint64_t work = runs.blocks ? uint64_t(blocks.size() + textBlocks.size()) * TrigramIndex::kBlockItems
+                                      : last - first;
     threads = unsigned(std::min<uint64_t>(threads, std::max<uint64_t>(1, work / kItemsPerThread)));
     std::vector<std::vector<const CatalogItem*>> parts(threads);
     std::vector<char> cancelled(threads, 0);
@@ -917,8 +974,9 @@ std::vector<const CatalogItem*> SearchSnapshot::search(const PreparedSearch& sea
         const uint32_t from = first + uint32_t(uint64_t(last - first) * part / threads);
         const uint32_t to = first + uint32_t(uint64_t(last - first) * (part + 1) / threads);
         bool stopped = false;
-        parts[part] = candidates ? candidateScan(search, runs, startIndex, excluded, from, to, cancel, stopped)
-                                 : fullScan(search, startIndex, from, to, cancel, stopped);
+        parts[part] = candidates    ? candidateScan(search, runs, startIndex, excluded, from, to, cancel, stopped)
+                      : filterFirst ? filterScan(search, startIndex, excluded, from, to, cancel, stopped)
+                                    : fullScan(search, startIndex, from, to, cancel, stopped);
         cancelled[part] = stopped;
     };
     {
@@ -927,18 +985,14 @@ std::vector<const CatalogItem*> SearchSnapshot::search(const PreparedSearch& sea
             workers.emplace_back(run, part);
         run(0);
     }
-    if (threads == 1)
-        return std::move(parts[0]);
-    std::vector<const CatalogItem*> hits;
-    size_t total = 0;
-    for (const auto& part : parts)
-        total += part.size();
+    // The first part's hits stay where they are; the others follow in order, up to a cancel.
+    std::vector<const CatalogItem*> hits = std::move(parts[0]);
+    size_t total = hits.size();
+    for (unsigned part = 1; part < threads; ++part)
+        total += parts[part].size();
     hits.reserve(total);
-    for (unsigned part = 0; part < threads; ++part) {
+    for (unsigned part = 1; part < threads && !cancelled[part - 1]; ++part)
         hits.insert(hits.end(), parts[part].begin(), parts[part].end());
-        if (cancelled[part])
-            break;
-    }
     return hits;
 }
 

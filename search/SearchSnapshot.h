@@ -135,6 +135,10 @@ class SearchSnapshot : public DocumentObserver {
     std::vector<const CatalogItem*> fullScan(const PreparedSearch& search, uint32_t startIndex,
                                              uint32_t from, uint32_t to,
                                              const CancelFlag* cancel, bool& cancelled) const;
+    // Every item, the date and size tested first from their columns.
+    std::vector<const CatalogItem*> filterScan(const PreparedSearch& search, uint32_t startIndex,
+                                               const Excluded& excluded, uint32_t from, uint32_t to,
+                                               const CancelFlag* cancel, bool& cancelled) const;
     std::vector<const CatalogItem*> candidateScan(const PreparedSearch& search, const Runs& runs,
                                                   uint32_t startIndex, const Excluded& excluded,
                                                   uint32_t from, uint32_t to,
@@ -146,12 +150,12 @@ class SearchSnapshot : public DocumentObserver {
     bool conditionsHold(const PreparedSearch& search, uint32_t index, std::string_view records) const;
     bool matches(const PreparedSearch& search, uint32_t index, NameState name) const;
     bool locked(uint32_t index) const;
-    // How often a run's rarest byte occurs in the arena; of `best` and the runs of `word`, the
+    // How often a run's rarest byte occurs in the arena; of `best` and the runs of `text`, the
     // one to look for.
     uint64_t runWeight(std::string_view run) const;
     // The position of the run's rarest byte.
     size_t rareByte(std::string_view run) const;
-    std::string_view rarerRun(std::string_view best, std::string_view word) const;
+    std::string_view rarerRun(std::string_view best, std::string_view text) const;
 
     CatalogDocument& document_;
     bool stale_ = true;
