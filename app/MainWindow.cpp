@@ -52,6 +52,7 @@
 #include "catalog/ui/NameDialogs.h"
 #include "catalog/ui/PasswordDialogs.h"
 #include "catalog/ui/PropertiesDialog.h"
+#include "catalog/ui/SendToDialog.h"
 #include "catalog/ui/UserExtraInfoDialog.h"
 #include "reading/ui/AddDiskDialog.h"
 #include "foundation/LanguageTexts.h"
@@ -1121,10 +1122,20 @@ void MainWindow::onItemsDropped(const QMimeData* data, Qt::DropAction action,
         QAction* copy = menu.addAction(DialogText("Menu_Drop", 0));
         QAction* move = menu.addAction(DialogText("Menu_Drop", 1));
         QAction* link = menu.addAction(DialogText("Menu_Drop", 2));
+        QAction* sendTo = menu.addAction(DialogText("Menu_Drop", 4));
         menu.addSeparator();
         menu.addAction(DialogText("Menu_Drop", 3));
         menu.setDefaultAction(move);
         QAction* chosen = menu.exec(QCursor::pos());
+        if (chosen == sendTo) {
+            // The real files go to a folder of the file system; the catalog stays as it is.
+            QTimer::singleShot(0, this, [this, items] {
+                InsertDiskWindow insertDisk(this);
+                SendToDialog dialog(*document_, items, &insertDisk, this);
+                dialog.exec();
+            });
+            return;
+        }
         if (chosen == copy)
             action = Qt::CopyAction;
         else if (chosen == link)
