@@ -650,12 +650,8 @@ void MainWindow::applySettings(const AppSettings& settings, const WindowSettings
     document_->tree().displaySettings().showFullPath = settings.bShowFullPath;
     icons_.setSettings({settings.bShowTypespecificIcons, settings.bShowDescriptionOverlay});
     treeModel_->setDisplay({settings.bShowTreeDiskID, settings.bShowItemColors});
-    CatalogItem* container = listModel_->container();
     listModel_->setDisplay(listDisplay());
-    (void)container;
     actions_[CommandId::ShowDescriptions]->setChecked(settings.bShowDescription);
-    const bool single = window.ClickMode == int32_t(ClickAction::SingleClick);
-    details_->setProperty("singleClick", single);
     if (languageChanged) {
         retranslate();
         menuBar()->clear();
@@ -1149,8 +1145,6 @@ void MainWindow::onItemsDropped(const QMimeData* data, Qt::DropAction action,
 
 void MainWindow::dropItems(const std::vector<CatalogItem*>& items, CatalogItem* target,
                            Qt::DropAction action) {
-    const uint64_t generation = document_->treeGeneration();
-    (void)generation;
     switch (action) {
         case Qt::CopyAction:
             CopyToFolder(*document_, items, target);
