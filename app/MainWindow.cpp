@@ -140,8 +140,14 @@ MainWindow::MainWindow(WindowContext context, QWidget* parent)
 
 MainWindow::~MainWindow() {
     volumes_.reset();
-    if (document_)
-        document_->removeObserver(observer_.get());
+    // The views outlive this class's members (QWidget's destructor hides them, and hiding asks
+    // the models for header texts), and the models observe the document: both let go first.
+    tree_->setModel(nullptr);
+    details_->setModel(nullptr);
+    iconList_->setModel(nullptr);
+    delete treeModel_;
+    delete listModel_;
+    document_->removeObserver(observer_.get());
 }
 
 void MainWindow::setPrompter(Prompter* prompter) {
