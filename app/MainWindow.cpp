@@ -52,6 +52,7 @@
 #include "catalog/ui/NameDialogs.h"
 #include "catalog/ui/PasswordDialogs.h"
 #include "catalog/ui/PropertiesDialog.h"
+#include "catalog/ui/SendToDialog.h"
 #include "catalog/ui/UserExtraInfoDialog.h"
 #include "reading/ui/AddDiskDialog.h"
 #include "foundation/LanguageTexts.h"
@@ -139,8 +140,14 @@ MainWindow::MainWindow(WindowContext context, QWidget* parent)
 
 MainWindow::~MainWindow() {
     volumes_.reset();
-    if (document_)
-        document_->removeObserver(observer_.get());
+    // The views outlive this class's members (QWidget's destructor hides them, and hiding asks
+    // the models for header texts), and the models observe the document: both let go first.
+    tree_->setModel(nullptr);
+    details_->setModel(nullptr);
+    iconList_->setModel(nullptr);
+    delete treeModel_;
+    delete listModel_;
+    document_->removeObserver(observer_.get());
 }
 
 void MainWindow::setPrompter(Prompter* prompter) {
@@ -649,12 +656,8 @@ void MainWindow::applySettings(const AppSettings& settings, const WindowSettings
     document_->tree().displaySettings().showFullPath = settings.bShowFullPath;
     icons_.setSettings({settings.bShowTypespecificIcons, settings.bShowDescriptionOverlay});
     treeModel_->setDisplay({settings.bShowTreeDiskID, settings.bShowItemColors});
-    CatalogItem* container = listModel_->container();
     listModel_->setDisplay(listDisplay());
-    (void)container;
     actions_[CommandId::ShowDescriptions]->setChecked(settings.bShowDescription);
-    const bool single = window.ClickMode == int32_t(ClickAction::SingleClick);
-    details_->setProperty("singleClick", single);
     if (languageChanged) {
         retranslate();
         menuBar()->clear();
@@ -1121,10 +1124,20 @@ void MainWindow::onItemsDropped(const QMimeData* data, Qt::DropAction action,
         QAction* copy = menu.addAction(DialogText("Menu_Drop", 0));
         QAction* move = menu.addAction(DialogText("Menu_Drop", 1));
         QAction* link = menu.addAction(DialogText("Menu_Drop", 2));
+        QAction* sendTo = menu.addAction(DialogText("Menu_Drop", 4));
         menu.addSeparator();
         menu.addAction(DialogText("Menu_Drop", 3));
         menu.setDefaultAction(move);
         QAction* chosen = menu.exec(QCursor::pos());
+        if (chosen == sendTo) {
+            // The real files go to a folder of the file system; the catalog stays as it is.
+            QTimer::singleShot(0, this, [this, items] {
+                InsertDiskWindow insertDisk(this);
+                SendToDialog dialog(*document_, items, &insertDisk, this);
+                dialog.exec();
+            });
+            return;
+        }
         if (chosen == copy)
             action = Qt::CopyAction;
         else if (chosen == link)
@@ -1138,8 +1151,6 @@ void MainWindow::onItemsDropped(const QMimeData* data, Qt::DropAction action,
 
 void MainWindow::dropItems(const std::vector<CatalogItem*>& items, CatalogItem* target,
                            Qt::DropAction action) {
-    const uint64_t generation = document_->treeGeneration();
-    (void)generation;
     switch (action) {
         case Qt::CopyAction:
             CopyToFolder(*document_, items, target);
