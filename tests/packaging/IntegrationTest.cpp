@@ -91,7 +91,8 @@ class BashCompletion : public ::testing::Test {
 TEST_F(BashCompletion, CommandsOptionsFilesAndCatalogPaths) {
     SHELFMARK_REQUIRE_PROGRAM("bash");
     EXPECT_EQ(complete({"tr"}), "tree\n");
-    EXPECT_EQ(complete({"ex"}), "export-db\nexport-xml\nextra\n");
+    EXPECT_EQ(complete({"extr"}), "extra\n");
+    EXPECT_EQ(complete({"export-"}), "export-db\nexport-list\nexport-ncdu\nexport-xml\n");
     EXPECT_EQ(complete({"help", "cat"}), "categories\ncategorize\n");
     EXPECT_EQ(complete({"tree", "Discs.tkd", "--d"}), "--depth\n");
     EXPECT_EQ(complete({"extra", "Discs.tkd", "--define-"}), "--define-number\n--define-text\n");
