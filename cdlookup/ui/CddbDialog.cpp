@@ -147,7 +147,7 @@ CddbDialog::CddbDialog(CatalogDocument& document, SettingsStore& store,
     controller_->fill(preChecked);
     showRows();
     if (list_->topLevelItemCount() > 0)
-        list_->setCurrentItem(list_->topLevelItem(0), 0, QItemSelectionModel::NoUpdate);
+        list_->setCurrentItem(list_->topLevelItem(0));
     updateCommands();
     if (autoStart) {
         QTimer::singleShot(0, this, [this] {

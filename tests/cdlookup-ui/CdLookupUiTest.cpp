@@ -125,11 +125,14 @@ class CdLookupUiTest : public QObject {
         WriteRecord(world.records(), "jazz",
                     {Longer(600), "Jazz Artist", "Jazz Title", {"j1", "j2", "j3"}});
         CatalogItem* disk = AddAudioDisk(world.tree(), world.root(), "Chosen", kThreeTracks, 3);
+        // Disks left unchecked are not looked up.
+        AddAudioDisk(world.tree(), world.root(), "Live at Home", kUnknownDisc, 2);
+        AddAudioDisk(world.tree(), world.root(), "Mixed Tape", {}, 5);
         const std::vector<CatalogItem*> preChecked{disk};
         CddbDialog dialog(world.document, world.store, preChecked, false, world.options());
         dialog.show();
         QCOMPARE(dialog.windowTitle(), QStringLiteral("CDDB"));
-        QCOMPARE(RowTexts(dialog.list(), 0), QStringList{"Chosen"});
+        QCOMPARE(RowTexts(dialog.list(), 0), (QStringList{"Chosen", "Live at Home", "Mixed Tape"}));
         QCOMPARE(dialog.list()->topLevelItem(0)->checkState(0), Qt::Checked);
         QVERIFY(dialog.discInfoButton()->isEnabled());
 
@@ -157,6 +160,7 @@ class CdLookupUiTest : public QObject {
         QCOMPARE(dialog.list()->topLevelItem(0)->text(1), QStringLiteral("Rock Artist - Rock Title"));
         QCOMPARE(dialog.list()->topLevelItem(0)->checkState(0), Qt::Unchecked);
         QVERIFY(dialog.progressWindow() != nullptr && !dialog.progressWindow()->isVisible());
+        QCOMPARE(dialog.list()->topLevelItem(1)->text(1), QString());
         QVERIFY(world.document.isModified());
         SaveShot(&dialog, "cddb-lookup-dialog.png");
     }
