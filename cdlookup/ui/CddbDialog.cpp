@@ -213,23 +213,20 @@ void CddbDialog::start() {
 }
 
 void CddbDialog::discInfo() {
-    const int row = currentRow();
-    if (row < 0)
-        return;
-    {
-        const WaitCursor wait;
-        controller_->discInfo(size_t(row));
-    }
-    showRows();
+    onCurrentRow(&LookupController::discInfo);
 }
 
 void CddbDialog::submitNew() {
+    onCurrentRow(&LookupController::submitNew);
+}
+
+void CddbDialog::onCurrentRow(void (LookupController::*command)(size_t)) {
     const int row = currentRow();
     if (row < 0)
         return;
     {
         const WaitCursor wait;
-        controller_->submitNew(size_t(row));
+        (controller_.get()->*command)(size_t(row));
     }
     showRows();
 }

@@ -75,6 +75,8 @@ class CddbDialog : public QDialog, public LookupDialogs {
     void rowChanged(QTreeWidgetItem* item, int column);
     void updateCommands();
     int currentRow() const;
+    // Runs a row command of the controller on the current row under the wait cursor.
+    void onCurrentRow(void (LookupController::*command)(size_t));
 
     CatalogDocument& document_;
     SettingsStore& store_;
