@@ -142,8 +142,8 @@ CddbDialog::CddbDialog(CatalogDocument& document, SettingsStore& store,
         item->setCheckState(0, item->checkState(0) == Qt::Checked ? Qt::Unchecked : Qt::Checked);
     });
 
-    controller_ = std::make_unique<LookupController>(document, store, *this, options_.toc,
-                                                     options_.siteLine);
+    controller_ =
+        std::make_unique<LookupController>(document, store, *this, options_.toc, options_.siteLine);
     controller_->fill(preChecked);
     showRows();
     if (list_->topLevelItemCount() > 0)

@@ -153,8 +153,8 @@ void DiscEditorDialog::rowChanged(QTreeWidgetItem* current, QTreeWidgetItem* pre
 void DiscEditorDialog::storeDetails(int row) {
     if (row < 0)
         return;
-    editor_.setDetails(row, {ToUtf8(artist_->text()), ToUtf8(title_->text()),
-                             ToUtf8(extended_->toPlainText())});
+    editor_.setDetails(
+        row, {ToUtf8(artist_->text()), ToUtf8(title_->text()), ToUtf8(extended_->toPlainText())});
     refreshTitles(row);
     updateCaption();
 }

@@ -141,8 +141,8 @@ void ImportCdsDialog::updateOk() {
 void ImportCdsDialog::setAllChecks(const std::function<bool(bool)>& change) {
     for (int i = 0; i < list_->topLevelItemCount(); ++i) {
         QTreeWidgetItem* row = list_->topLevelItem(i);
-        row->setCheckState(0, change(row->checkState(0) == Qt::Checked) ? Qt::Checked
-                                                                         : Qt::Unchecked);
+        row->setCheckState(0,
+                           change(row->checkState(0) == Qt::Checked) ? Qt::Checked : Qt::Unchecked);
     }
 }
 

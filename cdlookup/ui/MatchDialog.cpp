@@ -28,8 +28,8 @@ MatchDialog::MatchDialog(const std::string& diskName, const CDiscoraQueryResult&
 
     list_->setRootIsDecorated(false);
     list_->setAllColumnsShowFocus(true);
-    list_->setHeaderLabels({StringsText(kGenreTitle), StringsText(kNameTitle),
-                            DialogText(kSection, 2)});
+    list_->setHeaderLabels(
+        {StringsText(kGenreTitle), StringsText(kNameTitle), DialogText(kSection, 2)});
     list_->setColumnWidth(0, 65);
     list_->setColumnWidth(1, 224);
     list_->setColumnWidth(2, 65);

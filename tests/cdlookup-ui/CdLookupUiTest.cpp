@@ -156,8 +156,10 @@ class CdLookupUiTest : public QObject {
         QCOMPARE(genres, (QStringList{"jazz", "rock"}));
         QCOMPARE(std::string(disk->name()), std::string("Rock Artist - Rock Title"));
         QCOMPARE(DescriptionOf(disk->firstChild()), std::string("r1"));
-        QCOMPARE(dialog.list()->topLevelItem(0)->text(0), QStringLiteral("Rock Artist - Rock Title"));
-        QCOMPARE(dialog.list()->topLevelItem(0)->text(1), QStringLiteral("Rock Artist - Rock Title"));
+        QCOMPARE(dialog.list()->topLevelItem(0)->text(0),
+                 QStringLiteral("Rock Artist - Rock Title"));
+        QCOMPARE(dialog.list()->topLevelItem(0)->text(1),
+                 QStringLiteral("Rock Artist - Rock Title"));
         QCOMPARE(dialog.list()->topLevelItem(0)->checkState(0), Qt::Unchecked);
         QVERIFY(dialog.progressWindow() != nullptr && !dialog.progressWindow()->isVisible());
         QCOMPARE(dialog.list()->topLevelItem(1)->text(1), QString());
@@ -192,8 +194,8 @@ class CdLookupUiTest : public QObject {
             auto* editor = qobject_cast<DiscEditorDialog*>(window);
             QVERIFY(editor != nullptr);
             caption = editor->windowTitle();
-            categoryOpen = editor->categoryBox()->isEnabled() &&
-                           editor->categoryBox()->currentIndex() == -1;
+            categoryOpen =
+                editor->categoryBox()->isEnabled() && editor->categoryBox()->currentIndex() == -1;
             previousAtStart = editor->previousButton()->isEnabled();
             const int misc = editor->categoryBox()->findText("misc");
             QVERIFY(misc >= 0);
@@ -246,6 +248,84 @@ class CdLookupUiTest : public QObject {
         QVERIFY(world.log().find("User-Email: me@example.org") != std::string::npos);
     }
 
+    // Opened after a disk read: the dialog looks the pre-checked disk up at once and closes.
+    void autoStartLooksUpAndCloses() {
+        ScriptedPrompter prompter;
+        World world(prompter);
+        WriteRecord(world.records(), "rock", {kThreeTracks, "Artist", "Title", {"a", "b", "c"}});
+        CatalogItem* disk = AddAudioDisk(world.tree(), world.root(), "Just Read", kThreeTracks, 3);
+        const std::vector<CatalogItem*> preChecked{disk};
+        CddbDialog dialog(world.document, world.store, preChecked, true, world.options());
+        QCOMPARE(dialog.exec(), int(QDialog::Accepted));
+        QCOMPARE(std::string(disk->name()), std::string("Artist - Title"));
+        QCOMPARE(DescriptionOf(disk->firstChild()->next()->next()), std::string("c"));
+        QVERIFY(prompter.shown().empty());
+    }
+
+    // A server that cannot be reached: the row says so, stays checked, and the retry question
+    // is asked; No leaves the catalog as it was.
+    void aServerFailureIsMarkedAndOfferedForRetry() {
+        ScriptedPrompter prompter;
+        World world(prompter);
+        CatalogItem* disk = AddAudioDisk(world.tree(), world.root(), "Offline", kThreeTracks, 3);
+        st::ScriptedServer refusing(
+            [](st::ScriptedServer&, int fd) { st::ScriptedServer::Reset(fd); });
+        CddbDialog::Options options = world.options();
+        options.siteLine = TestSite(refusing.port());
+        const std::vector<CatalogItem*> preChecked{disk};
+        CddbDialog dialog(world.document, world.store, preChecked, false, options);
+        prompter.queueAnswer(PromptAnswer::No);
+        dialog.startButton()->click();
+        QCOMPARE(dialog.list()->topLevelItem(0)->text(1),
+                 QStringLiteral("Error accessing CDDB server."));
+        QCOMPARE(dialog.list()->topLevelItem(0)->checkState(0), Qt::Checked);
+        QCOMPARE(prompter.shownTexts().back(),
+                 std::string("CDDB access failed for one or more discs.\nDo you want to retry?"));
+        QCOMPARE(std::string(disk->name()), std::string("Offline"));
+        QVERIFY(!world.document.isModified());
+    }
+
+    // Disc Info on a server record: its category is fixed, a new disc artist shows on every
+    // track row without an artist of its own, the default button walks to OK on the last row,
+    // and Cancel changes nothing and asks nothing.
+    void discInfoShowsAServerRecordInTheEditor() {
+        ScriptedPrompter prompter;
+        World world(prompter);
+        WriteRecord(world.records(), "rock",
+                    {kThreeTracks, "Artist", "Title", {"a", "Guest / b", "c"}});
+        CatalogItem* disk = AddAudioDisk(world.tree(), world.root(), "Known", kThreeTracks, 3);
+        CddbDialog dialog(world.document, world.store, {}, false, world.options());
+        ModalDriver driver;
+        QString category;
+        bool categoryFixed = false;
+        QStringList titles;
+        bool okDefaultAtEnd = false;
+        bool nextDefaultAtStart = false;
+        driver.onNextModal([&](QWidget* window) {
+            auto* editor = qobject_cast<DiscEditorDialog*>(window);
+            QVERIFY(editor != nullptr);
+            category = editor->categoryBox()->currentText();
+            categoryFixed = !editor->categoryBox()->isEnabled();
+            nextDefaultAtStart = editor->nextButton()->isDefault();
+            editor->artistEdit()->setText("Renamed");
+            editor->nextButton()->click();
+            titles = RowTexts(editor->rows(), 1);
+            editor->rows()->setCurrentItem(editor->rows()->topLevelItem(3));
+            okDefaultAtEnd = editor->okButton()->isDefault() && !editor->nextButton()->isEnabled();
+            editor->reject();
+        });
+        dialog.discInfoButton()->click();
+        QVERIFY(driver.allRan());
+        QCOMPARE(category, QStringLiteral("rock"));
+        QVERIFY(categoryFixed);
+        QVERIFY(nextDefaultAtStart);
+        QCOMPARE(titles,
+                 (QStringList{"Renamed / Title", "Renamed / a", "Guest / b", "Renamed / c"}));
+        QVERIFY(okDefaultAtEnd);
+        QCOMPARE(std::string(disk->name()), std::string("Known"));
+        QVERIFY(prompter.shown().empty());
+    }
+
     // A box is checked only when the disk has a table of contents: without one and with no drive
     // holding it, the user is asked to insert it, and Cancel leaves the box clear. "Select new"
     // checks the disks read since the catalog was opened.
@@ -293,10 +373,10 @@ class CdLookupUiTest : public QObject {
         World world(prompter);
         const std::filesystem::path ini = world.config.configDir() / "cdplayer.ini";
         st::WriteFile(ini,
-                           "[A1B2]\r\nartist=Ann\r\ntitle=First\r\nnumtracks=3\r\n0=One\r\n"
-                           "1=Two\r\n2=Three\r\norder=0 1 2\r\n"
-                           "[beef]\r\nartist=Bob\r\ntitle=Second\r\nnumtracks=1\r\n0=Solo\r\n"
-                           "[Odd Name]\r\nartist=Cy\r\ntitle=Third\r\nnumtracks=2\r\n");
+                      "[A1B2]\r\nartist=Ann\r\ntitle=First\r\nnumtracks=3\r\n0=One\r\n"
+                      "1=Two\r\n2=Three\r\norder=0 1 2\r\n"
+                      "[beef]\r\nartist=Bob\r\ntitle=Second\r\nnumtracks=1\r\n0=Solo\r\n"
+                      "[Odd Name]\r\nartist=Cy\r\ntitle=Third\r\nnumtracks=2\r\n");
         CddbSettings settings;
         settings.bUseDiscFormat = true;
         settings.DiscFormat = "%2 (%1)";
