@@ -163,13 +163,20 @@ int CddbDialog::currentRow() const {
     return list_->indexOfTopLevelItem(list_->currentItem());
 }
 
+bool CddbDialog::listShowsTheRows() const {
+    const std::vector<LookupRow>& rows = controller_->rows();
+    if (static_cast<size_t>(list_->topLevelItemCount()) != rows.size())
+        return false;
+    for (size_t i = 0; i < rows.size(); ++i)
+        if (list_->topLevelItem(int(i))->data(0, Qt::UserRole).value<void*>() != rows[i].disk)
+            return false;
+    return true;
+}
+
 void CddbDialog::showRows() {
     const std::vector<LookupRow>& rows = controller_->rows();
     showing_ = true;
-    bool same = static_cast<size_t>(list_->topLevelItemCount()) == rows.size();
-    for (size_t i = 0; same && i < rows.size(); ++i)
-        same = list_->topLevelItem(int(i))->data(0, Qt::UserRole).value<void*>() == rows[i].disk;
-    if (!same) {
+    if (!listShowsTheRows()) {
         list_->clear();
         for (const LookupRow& row : rows) {
             auto* item = new QTreeWidgetItem(list_);
@@ -195,7 +202,12 @@ void CddbDialog::rowChanged(QTreeWidgetItem* item, int column) {
         return;
     // Checking first makes sure of the table of contents; a refusal leaves the box clear.
     controller_->setChecked(size_t(row), item->checkState(0) == Qt::Checked);
-    showRows();
+    // When the catalog was read again the list is rebuilt, which must not happen inside the
+    // signal of one of its rows.
+    if (listShowsTheRows())
+        showRows();
+    else
+        QTimer::singleShot(0, this, &CddbDialog::showRows);
 }
 
 void CddbDialog::updateCommands() {

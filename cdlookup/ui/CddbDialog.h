@@ -72,6 +72,7 @@ class CddbDialog : public QDialog, public LookupDialogs {
   private:
     // Shows the controller's rows: rebuilt when the list of disks changed, else updated.
     void showRows();
+    bool listShowsTheRows() const;
     void rowChanged(QTreeWidgetItem* item, int column);
     void updateCommands();
     int currentRow() const;
