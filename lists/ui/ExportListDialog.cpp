@@ -138,8 +138,10 @@ ExportListDialog::ExportListDialog(const ExportRequest& request, Prompter& promp
     statusRow->addStretch();
     statusRow->addWidget(total_);
     auto* buttons = MakeOkCancelButtons(this);
-    ok_ = buttons->button(QDialogButtonBox::Ok);
-    cancel_ = buttons->button(QDialogButtonBox::Cancel);
+    for (QAbstractButton* button : buttons->buttons()) {
+        auto* push = qobject_cast<QPushButton*>(button);
+        (buttons->buttonRole(button) == QDialogButtonBox::AcceptRole ? ok_ : cancel_) = push;
+    }
     layout->addWidget(buttons);
     layout->addLayout(statusRow);
 

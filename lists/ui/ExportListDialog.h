@@ -138,8 +138,8 @@ class ExportListDialog : public QDialog {
     QLabel* status_;
     QLabel* total_;
     QProgressBar* progress_;
-    QPushButton* ok_;
-    QPushButton* cancel_;
+    QPushButton* ok_ = nullptr;
+    QPushButton* cancel_ = nullptr;
     ListWorker* worker_;
 };
 
