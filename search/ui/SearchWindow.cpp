@@ -307,7 +307,12 @@ void SearchWindow::start() {
     }
     takeColumnWidths();
     model_->clear();
-    model_->setColumns(listColumns());
+    std::vector<ListColumn> columns = listColumns();
+    const bool sameKinds = std::equal(columns.begin(), columns.end(), model_->columns().begin(),
+                                      model_->columns().end(),
+                                      [](const ListColumn& a, const ListColumn& b) { return a.value == b.value; });
+    if (!sameKinds)
+        model_->setColumns(std::move(columns));
     for (size_t i = 0; i < columns_.size(); ++i)
         view_->header()->resizeSection(int(i), columns_[i].width);
     waiting_.clear();

@@ -153,8 +153,8 @@ class SearchWindowTest : public QObject {
     void generalPageWordsAndWholeString() {
         SearchWindow* window = Open("car");
         QVERIFY(window != nullptr);
-        QCOMPARE(Run(*window), QStringList({"blue car.jpg", "RED CAR.JPG", "red car.jpg", "red car.jpg",
-                                            "Red Sea.png"}));  // the sea picture by its description
+        QCOMPARE(Run(*window), QStringList({"RED CAR.JPG", "Red Sea.png", "blue car.jpg", "red car.jpg",
+                                            "red car.jpg"}));  // the sea picture by its description
         window->generalPage()->wholeString()->setChecked(true);
         window->generalPage()->textBox()->setEditText("red car.jpg");
         QCOMPARE(Run(*window), QStringList({"RED CAR.JPG", "red car.jpg", "red car.jpg"}));
