@@ -1,13 +1,12 @@
 #include "cdlookup/ui/UpdateCheckRunner.h"
 
-#include <QMetaObject>
-#include <QPointer>
-
 namespace shelfmark {
 
 UpdateCheckRunner::UpdateCheckRunner(Prompter& prompter, QObject* parent)
     : QObject(parent), prompter_(prompter) {
     qRegisterMetaType<UpdateCheckResult>("shelfmark::UpdateCheckResult");
+    poll_.setInterval(20);
+    connect(&poll_, &QTimer::timeout, this, &UpdateCheckRunner::collect);
 }
 
 UpdateCheckRunner::~UpdateCheckRunner() = default;
@@ -17,25 +16,33 @@ bool UpdateCheckRunner::start(const std::string& url, std::function<void()> open
     if (running_)
         return false;
     running_ = true;
-    if (worker_.joinable())
-        worker_.join();
-    QPointer<UpdateCheckRunner> self(this);
-    worker_ = std::jthread([this, self, url, options, open = std::move(openHomePage)] {
+    openHomePage_ = std::move(openHomePage);
+    done_.store(false);
+    worker_ = std::jthread([this, url, options] {
         UpdateCheckResult result = CheckForUpdate(url, options);
-        // Back on the user-interface thread; dropped when the runner is gone (the destructor
-        // joins this thread first, so `this` is alive while the call is queued).
-        QMetaObject::invokeMethod(
-            this,
-            [this, self, result = std::move(result), open] {
-                if (!self)
-                    return;
-                running_ = false;
-                ReportUpdateResult(result, prompter_, open);
-                emit finished(result);
-            },
-            Qt::QueuedConnection);
+        {
+            const std::lock_guard lock(mutex_);
+            result_ = std::move(result);
+        }
+        done_.store(true, std::memory_order_release);
     });
+    poll_.start();
     return true;
+}
+
+void UpdateCheckRunner::collect() {
+    if (!done_.load(std::memory_order_acquire))
+        return;
+    poll_.stop();
+    worker_.join();
+    UpdateCheckResult result;
+    {
+        const std::lock_guard lock(mutex_);
+        result = std::move(result_);
+    }
+    running_ = false;
+    ReportUpdateResult(result, prompter_, openHomePage_);
+    emit finished(result);
 }
 
 }  // namespace shelfmark
