@@ -285,6 +285,7 @@ void ExportListDialog::loadTarget() {
     const bool widths = target_ == ExportTarget::Text || target_ == ExportTarget::Printer;
     widthLabel_->setVisible(widths);
     widthSpin_->setVisible(widths);
+    columnList_->setColumnHidden(1, !widths);  // CSV and XML have no widths
     filling_ = false;
     fillColumnList();
     showPrinterName();
