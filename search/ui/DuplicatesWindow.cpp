@@ -9,7 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTreeView>
+#include <QTableView>
 #include <QVBoxLayout>
 #include <atomic>
 #include <thread>
@@ -138,13 +138,19 @@ DuplicatesWindow::DuplicatesWindow(SearchWindowContext& context, const CatalogIt
 
     model_ = new ResultModel(context_.document, context_.definitions,
                              RowSettings{}, TitledColumns(), this);
-    view_ = new QTreeView(this);
+    view_ = new QTableView(this);
     view_->setModel(model_);
-    view_->setRootIsDecorated(false);
-    view_->setUniformRowHeights(true);
-    view_->setAllColumnsShowFocus(true);
+    // A table view: it lays out only the rows it shows, so a million rows cost nothing.
+    view_->setShowGrid(false);
+    view_->setWordWrap(false);
+    view_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view_->verticalHeader()->hide();
+    view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 4);
+    view_->horizontalHeader()->setHighlightSections(false);
+    view_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     for (size_t i = 0; i < model_->columns().size(); ++i)
-        view_->header()->resizeSection(int(i), model_->columns()[i].width);
+        view_->horizontalHeader()->resizeSection(int(i), model_->columns()[i].width);
     status_ = new QLabel(this);
 
     auto* top = new QHBoxLayout;

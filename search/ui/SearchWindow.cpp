@@ -17,7 +17,7 @@
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTabWidget>
-#include <QTreeView>
+#include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -136,17 +136,23 @@ SearchWindow::SearchWindow(SearchWindowContext& context, SearchWindowSlots::Slot
     model_ = new ResultModel(context_.document, context_.definitions, RowSettingsOf(settings),
                              listColumns(), this);
     model_->setShowThumbnails(settings.bShowThumbnails);
-    view_ = new QTreeView(central);
+    view_ = new QTableView(central);
     view_->setModel(model_);
-    view_->setRootIsDecorated(false);
-    view_->setUniformRowHeights(true);
-    view_->setAllColumnsShowFocus(true);
+    // A table view: it lays out only the rows it shows, so a million rows cost nothing.
+    view_->setShowGrid(false);
+    view_->setWordWrap(false);
+    view_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view_->verticalHeader()->hide();
+    view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 4);
+    view_->horizontalHeader()->setHighlightSections(false);
+    view_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     view_->setContextMenuPolicy(Qt::CustomContextMenu);
-    view_->header()->setSectionsClickable(true);
-    view_->header()->setSortIndicatorShown(true);
-    view_->header()->setSortIndicator(-1, Qt::AscendingOrder);
-    view_->header()->setContextMenuPolicy(Qt::CustomContextMenu);
+    view_->horizontalHeader()->setSectionsClickable(true);
+    view_->horizontalHeader()->setSortIndicatorShown(true);
+    view_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    view_->horizontalHeader()->setContextMenuPolicy(Qt::CustomContextMenu);
     view_->hide();
 
     auto* buttons = new QVBoxLayout;
@@ -193,18 +199,18 @@ SearchWindow::SearchWindow(SearchWindowContext& context, SearchWindowSlots::Slot
         menu->exec(view_->viewport()->mapToGlobal(at));
         menu->deleteLater();
     });
-    connect(view_->header(), &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+    connect(view_->horizontalHeader(), &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         QMenu* menu = columnsMenu();
-        menu->exec(view_->header()->mapToGlobal(at));
+        menu->exec(view_->horizontalHeader()->mapToGlobal(at));
         menu->deleteLater();
     });
-    connect(view_->header(), &QHeaderView::sectionClicked, this, [this](int column) {
+    connect(view_->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
         if (running())
             return;
         sortOrder_ = column == sortColumn_ && sortOrder_ == Qt::AscendingOrder ? Qt::DescendingOrder
                                                                                : Qt::AscendingOrder;
         sortColumn_ = column;
-        view_->header()->setSortIndicator(sortColumn_, sortOrder_);
+        view_->horizontalHeader()->setSortIndicator(sortColumn_, sortOrder_);
         model_->sort(sortColumn_, sortOrder_);
     });
     connect(model_, &ResultModel::rowsDropped, this, [this] {
@@ -260,7 +266,7 @@ std::vector<ListColumn> SearchWindow::listColumns() const {
 
 // The layout as the header shows it now: display order and current widths.
 void SearchWindow::takeColumnWidths() {
-    QHeaderView* header = view_->header();
+    QHeaderView* header = view_->horizontalHeader();
     if (header->count() != int(columns_.size()))
         return;
     std::vector<ResultColumn> shown;
@@ -314,7 +320,7 @@ void SearchWindow::start() {
     if (!sameKinds)
         model_->setColumns(std::move(columns));
     for (size_t i = 0; i < columns_.size(); ++i)
-        view_->header()->resizeSection(int(i), columns_[i].width);
+        view_->horizontalHeader()->resizeSection(int(i), columns_[i].width);
     waiting_.clear();
     waitingFrom_ = 0;
     job_ = std::make_unique<SearchJob>(PrepareSearch(criteria_, Now()), *criteria_.startItem);
@@ -425,9 +431,9 @@ void SearchWindow::toggleColumn(uint8_t descriptor) {
     ToggleResultColumn(columns_, descriptor, table.row(descriptor).width);
     model_->setColumns(listColumns());
     for (size_t i = 0; i < columns_.size(); ++i)
-        view_->header()->resizeSection(int(i), columns_[i].width);
+        view_->horizontalHeader()->resizeSection(int(i), columns_[i].width);
     sortColumn_ = -1;
-    view_->header()->setSortIndicator(-1, Qt::AscendingOrder);
+    view_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
 }
 
 QMenu* SearchWindow::columnsMenu() {
