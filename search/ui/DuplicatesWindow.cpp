@@ -40,13 +40,6 @@ constexpr int kPollIntervalMs = 20;
 // Column titles of the result list by Strings key; the checksum column's title is fixed.
 constexpr int kTitleKeys[] = {73, 86, 74, 76};
 
-QString PathText(const CatalogItem* item) {
-    if (item == nullptr)
-        return {};
-    const std::string path = CatalogPathOf(*item);
-    return ToQString(path.empty() ? std::string(item->name()) : path);
-}
-
 std::vector<ListColumn> TitledColumns() {
     std::vector<ListColumn> columns = DuplicateResultColumns();
     for (size_t i = 0; i < std::size(kTitleKeys) && i < columns.size(); ++i)
@@ -91,7 +84,7 @@ DuplicatesWindow::DuplicatesWindow(SearchWindowContext& context, const CatalogIt
     auto* where = SetTextKey(new QGroupBox(this), 2);
     scopeField_ = new QLineEdit(where);
     scopeField_->setReadOnly(true);
-    scopeField_->setText(PathText(scope_));
+    scopeField_->setText(CatalogPathText(scope_));
     browse_ = SetTextKey(new QPushButton(where), 3);
     auto* whereLayout = new QHBoxLayout(where);
     whereLayout->addWidget(scopeField_, 1);
@@ -257,7 +250,7 @@ void DuplicatesWindow::browse() {
     if (chosen == nullptr)
         return;
     scope_ = chosen;
-    scopeField_->setText(PathText(chosen));
+    scopeField_->setText(CatalogPathText(chosen));
 }
 
 void DuplicatesWindow::printExport() {

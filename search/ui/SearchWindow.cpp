@@ -58,13 +58,6 @@ int64_t Now() {
     return QDateTime::currentSecsSinceEpoch();
 }
 
-QString PathText(const CatalogItem* item) {
-    if (item == nullptr)
-        return {};
-    const std::string path = CatalogPathOf(*item);
-    return ToQString(path.empty() ? std::string(item->name()) : path);
-}
-
 bool IsBelowOrSelf(const CatalogItem* item, const CatalogItem& top) {
     for (; item != nullptr; item = item->parent())
         if (item == &top)
@@ -153,6 +146,8 @@ SearchWindow::SearchWindow(SearchWindowContext& context, SearchWindowSlots::Slot
     view_->horizontalHeader()->setSortIndicatorShown(true);
     view_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     view_->horizontalHeader()->setContextMenuPolicy(Qt::CustomContextMenu);
+    for (size_t i = 0; i < columns_.size(); ++i)
+        view_->horizontalHeader()->resizeSection(int(i), columns_[i].width);
     view_->hide();
 
     auto* buttons = new QVBoxLayout;
@@ -164,7 +159,9 @@ SearchWindow::SearchWindow(SearchWindowContext& context, SearchWindowSlots::Slot
     top->addWidget(tabs_, 1);
     top->addLayout(buttons);
     auto* where = new QHBoxLayout;
-    where->addWidget(SetTextKey(new QLabel(central), 4));
+    auto* whereLabel = SetTextKey(new QLabel(central), 4);
+    whereLabel->setBuddy(browse_);
+    where->addWidget(whereLabel);
     where->addWidget(searchIn_, 1);
     where->addWidget(browse_);
     auto* layout = new QVBoxLayout(central);
@@ -184,7 +181,7 @@ SearchWindow::SearchWindow(SearchWindowContext& context, SearchWindowSlots::Slot
     categories_->load(criteria_);
     extraInfo_->load(criteria_);
     general_->setRecent(RecentSearches::Load(context_.settings));
-    searchIn_->setText(PathText(criteria_.startItem));
+    searchIn_->setText(CatalogPathText(criteria_.startItem));
     updateStartEnabled();
 
     connect(general_, &GeneralPage::textChanged, this, [this] { updateStartEnabled(); });
@@ -273,7 +270,7 @@ void SearchWindow::takeColumnWidths() {
     for (int visual = 0; visual < header->count(); ++visual) {
         const int logical = header->logicalIndex(visual);
         ResultColumn column = columns_[size_t(logical)];
-        if (view_->isVisible() || header->sectionSize(logical) > 0)
+        if (shownResults_)
             column.width = header->sectionSize(logical);
         shown.push_back(column);
     }
@@ -308,8 +305,10 @@ void SearchWindow::start() {
         // The first start grows the window to show the result list.
         shownResults_ = true;
         view_->show();
-        if (!isMaximized())
-            resize(width(), std::max(height(), 3 * sizeHint().height() / 2));
+        if (!isMaximized()) {
+            const QRect available = screen()->availableGeometry();
+            resize(width(), std::min(available.height() - 40, std::max(height(), 2 * sizeHint().height())));
+        }
     }
     takeColumnWidths();
     model_->clear();
@@ -399,7 +398,7 @@ void SearchWindow::newSearch() {
     general_->load(criteria_);
     general_->textBox()->setEditText(QString());
     extended_->load(criteria_);
-    searchIn_->setText(PathText(criteria_.startItem));
+    searchIn_->setText(CatalogPathText(criteria_.startItem));
     print_->setEnabled(false);
     updateStartEnabled();
 }
@@ -411,7 +410,7 @@ void SearchWindow::browse() {
     if (chosen == nullptr)
         return;
     criteria_.startItem = chosen;
-    searchIn_->setText(PathText(chosen));
+    searchIn_->setText(CatalogPathText(chosen));
     updateStartEnabled();
 }
 
@@ -492,7 +491,8 @@ QMenu* SearchWindow::contextMenu() {
 
 void SearchWindow::restorePlacement() {
     const SearchWindowPlacement placement = RestoreSearchWindow(context_.settings, ScreenRect());
-    resize(sizeHint());
+    // Wide enough for the default columns.
+    resize(std::max(sizeHint().width(), 780), sizeHint().height());
     if (placement.rect) {
         const WindowRect& r = *placement.rect;
         setGeometry(r.left, r.top, r.right - r.left, r.bottom - r.top);
@@ -534,14 +534,14 @@ void SearchWindow::itemRemoving(CatalogItem& item) {
         criteria_.startItem = item.parent() != nullptr ? item.parent() : context_.document.tree().root();
         if (criteria_.startItem == &item)
             criteria_.startItem = nullptr;
-        searchIn_->setText(PathText(criteria_.startItem));
+        searchIn_->setText(CatalogPathText(criteria_.startItem));
         updateStartEnabled();
     }
 }
 
 void SearchWindow::reset() {
     criteria_.startItem = context_.document.tree().root();
-    searchIn_->setText(PathText(criteria_.startItem));
+    searchIn_->setText(CatalogPathText(criteria_.startItem));
     CatalogItem* root = context_.document.tree().root();
     categories_->setCategories(root != nullptr ? NamedCategories(*root) : std::vector<NamedKey>{});
     extraInfo_->setFields(root != nullptr ? ConditionFields(*root) : std::vector<NamedKey>{});
