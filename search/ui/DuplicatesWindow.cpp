@@ -9,7 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTreeView>
+#include <QTableView>
 #include <QVBoxLayout>
 #include <atomic>
 #include <thread>
@@ -39,13 +39,6 @@ constexpr int kMessageFound = 174;
 constexpr int kPollIntervalMs = 20;
 // Column titles of the result list by Strings key; the checksum column's title is fixed.
 constexpr int kTitleKeys[] = {73, 86, 74, 76};
-
-QString PathText(const CatalogItem* item) {
-    if (item == nullptr)
-        return {};
-    const std::string path = CatalogPathOf(*item);
-    return ToQString(path.empty() ? std::string(item->name()) : path);
-}
 
 std::vector<ListColumn> TitledColumns() {
     std::vector<ListColumn> columns = DuplicateResultColumns();
@@ -91,7 +84,7 @@ DuplicatesWindow::DuplicatesWindow(SearchWindowContext& context, const CatalogIt
     auto* where = SetTextKey(new QGroupBox(this), 2);
     scopeField_ = new QLineEdit(where);
     scopeField_->setReadOnly(true);
-    scopeField_->setText(PathText(scope_));
+    scopeField_->setText(CatalogPathText(scope_));
     browse_ = SetTextKey(new QPushButton(where), 3);
     auto* whereLayout = new QHBoxLayout(where);
     whereLayout->addWidget(scopeField_, 1);
@@ -138,13 +131,19 @@ DuplicatesWindow::DuplicatesWindow(SearchWindowContext& context, const CatalogIt
 
     model_ = new ResultModel(context_.document, context_.definitions,
                              RowSettings{}, TitledColumns(), this);
-    view_ = new QTreeView(this);
+    view_ = new QTableView(this);
     view_->setModel(model_);
-    view_->setRootIsDecorated(false);
-    view_->setUniformRowHeights(true);
-    view_->setAllColumnsShowFocus(true);
+    // A table view: it lays out only the rows it shows, so a million rows cost nothing.
+    view_->setShowGrid(false);
+    view_->setWordWrap(false);
+    view_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view_->verticalHeader()->hide();
+    view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 4);
+    view_->horizontalHeader()->setHighlightSections(false);
+    view_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     for (size_t i = 0; i < model_->columns().size(); ++i)
-        view_->header()->resizeSection(int(i), model_->columns()[i].width);
+        view_->horizontalHeader()->resizeSection(int(i), model_->columns()[i].width);
     status_ = new QLabel(this);
 
     auto* top = new QHBoxLayout;
@@ -251,7 +250,7 @@ void DuplicatesWindow::browse() {
     if (chosen == nullptr)
         return;
     scope_ = chosen;
-    scopeField_->setText(PathText(chosen));
+    scopeField_->setText(CatalogPathText(chosen));
 }
 
 void DuplicatesWindow::printExport() {

@@ -14,7 +14,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QTreeView;
+class QTableView;
 
 namespace shelfmark {
 class CatalogItem;
@@ -37,7 +37,7 @@ class DuplicatesWindow : public QDialog {
 
     bool running() const { return worker_ != nullptr; }
     ResultModel* results() const { return model_; }
-    QTreeView* resultView() const { return view_; }
+    QTableView* resultView() const { return view_; }
     QCheckBox* criterion(unsigned bit) const;
     QLineEdit* minimumSize() const { return minSize_; }
     QComboBox* unit() const { return unit_; }
@@ -76,7 +76,7 @@ class DuplicatesWindow : public QDialog {
     QPushButton* start_;
     QPushButton* cancel_;
     QPushButton* print_;
-    QTreeView* view_;
+    QTableView* view_;
     ResultModel* model_;
     QLabel* status_;
 };

@@ -7,6 +7,7 @@
 
 #include "catalog/CatalogDocument.h"
 #include "catalog/CatalogItem.h"
+#include "catalog/CatalogPath.h"
 #include "foundation/Utf8Text.h"
 #include "foundation/ui/DialogTexts.h"
 
@@ -27,6 +28,14 @@ bool IsBelow(const CatalogItem* item, const CatalogItem& top) {
 }
 
 }  // namespace
+
+QString CatalogPathText(const CatalogItem* item) {
+    if (item == nullptr)
+        return {};
+    // The catalog's top has no path of its own: it shows as the separator alone.
+    const std::string path = CatalogPathOf(*item);
+    return ToQString(path.empty() ? std::string("\\") : path);
+}
 
 ResultModel::ResultModel(CatalogDocument& document, const CatalogDefinitions& definitions,
                          RowSettings settings, std::vector<ListColumn> columns, QObject* parent)

@@ -24,6 +24,10 @@ class CatalogDocument;
 
 namespace shelfmark::search {
 
+// The text a window shows for a search's start or scope: the item's catalog path; the top of the
+// catalog shows as a lone backslash. Empty for no item.
+QString CatalogPathText(const CatalogItem* item);
+
 class ResultModel : public QAbstractTableModel, private DocumentObserver {
     Q_OBJECT
   public:

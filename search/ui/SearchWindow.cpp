@@ -17,7 +17,7 @@
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTabWidget>
-#include <QTreeView>
+#include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -56,13 +56,6 @@ constexpr int kDeliveryIntervalMs = 10;
 
 int64_t Now() {
     return QDateTime::currentSecsSinceEpoch();
-}
-
-QString PathText(const CatalogItem* item) {
-    if (item == nullptr)
-        return {};
-    const std::string path = CatalogPathOf(*item);
-    return ToQString(path.empty() ? std::string(item->name()) : path);
 }
 
 bool IsBelowOrSelf(const CatalogItem* item, const CatalogItem& top) {
@@ -136,17 +129,25 @@ SearchWindow::SearchWindow(SearchWindowContext& context, SearchWindowSlots::Slot
     model_ = new ResultModel(context_.document, context_.definitions, RowSettingsOf(settings),
                              listColumns(), this);
     model_->setShowThumbnails(settings.bShowThumbnails);
-    view_ = new QTreeView(central);
+    view_ = new QTableView(central);
     view_->setModel(model_);
-    view_->setRootIsDecorated(false);
-    view_->setUniformRowHeights(true);
-    view_->setAllColumnsShowFocus(true);
+    // A table view: it lays out only the rows it shows, so a million rows cost nothing.
+    view_->setShowGrid(false);
+    view_->setWordWrap(false);
+    view_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view_->verticalHeader()->hide();
+    view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 4);
+    view_->horizontalHeader()->setHighlightSections(false);
+    view_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     view_->setContextMenuPolicy(Qt::CustomContextMenu);
-    view_->header()->setSectionsClickable(true);
-    view_->header()->setSortIndicatorShown(true);
-    view_->header()->setSortIndicator(-1, Qt::AscendingOrder);
-    view_->header()->setContextMenuPolicy(Qt::CustomContextMenu);
+    view_->horizontalHeader()->setSectionsClickable(true);
+    view_->horizontalHeader()->setSortIndicatorShown(true);
+    view_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    view_->horizontalHeader()->setContextMenuPolicy(Qt::CustomContextMenu);
+    for (size_t i = 0; i < columns_.size(); ++i)
+        view_->horizontalHeader()->resizeSection(int(i), columns_[i].width);
     view_->hide();
 
     auto* buttons = new QVBoxLayout;
@@ -158,7 +159,9 @@ SearchWindow::SearchWindow(SearchWindowContext& context, SearchWindowSlots::Slot
     top->addWidget(tabs_, 1);
     top->addLayout(buttons);
     auto* where = new QHBoxLayout;
-    where->addWidget(SetTextKey(new QLabel(central), 4));
+    auto* whereLabel = SetTextKey(new QLabel(central), 4);
+    whereLabel->setBuddy(browse_);
+    where->addWidget(whereLabel);
     where->addWidget(searchIn_, 1);
     where->addWidget(browse_);
     auto* layout = new QVBoxLayout(central);
@@ -178,7 +181,7 @@ SearchWindow::SearchWindow(SearchWindowContext& context, SearchWindowSlots::Slot
     categories_->load(criteria_);
     extraInfo_->load(criteria_);
     general_->setRecent(RecentSearches::Load(context_.settings));
-    searchIn_->setText(PathText(criteria_.startItem));
+    searchIn_->setText(CatalogPathText(criteria_.startItem));
     updateStartEnabled();
 
     connect(general_, &GeneralPage::textChanged, this, [this] { updateStartEnabled(); });
@@ -193,18 +196,18 @@ SearchWindow::SearchWindow(SearchWindowContext& context, SearchWindowSlots::Slot
         menu->exec(view_->viewport()->mapToGlobal(at));
         menu->deleteLater();
     });
-    connect(view_->header(), &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+    connect(view_->horizontalHeader(), &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         QMenu* menu = columnsMenu();
-        menu->exec(view_->header()->mapToGlobal(at));
+        menu->exec(view_->horizontalHeader()->mapToGlobal(at));
         menu->deleteLater();
     });
-    connect(view_->header(), &QHeaderView::sectionClicked, this, [this](int column) {
+    connect(view_->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
         if (running())
             return;
         sortOrder_ = column == sortColumn_ && sortOrder_ == Qt::AscendingOrder ? Qt::DescendingOrder
                                                                                : Qt::AscendingOrder;
         sortColumn_ = column;
-        view_->header()->setSortIndicator(sortColumn_, sortOrder_);
+        view_->horizontalHeader()->setSortIndicator(sortColumn_, sortOrder_);
         model_->sort(sortColumn_, sortOrder_);
     });
     connect(model_, &ResultModel::rowsDropped, this, [this] {
@@ -260,14 +263,14 @@ std::vector<ListColumn> SearchWindow::listColumns() const {
 
 // The layout as the header shows it now: display order and current widths.
 void SearchWindow::takeColumnWidths() {
-    QHeaderView* header = view_->header();
+    QHeaderView* header = view_->horizontalHeader();
     if (header->count() != int(columns_.size()))
         return;
     std::vector<ResultColumn> shown;
     for (int visual = 0; visual < header->count(); ++visual) {
         const int logical = header->logicalIndex(visual);
         ResultColumn column = columns_[size_t(logical)];
-        if (view_->isVisible() || header->sectionSize(logical) > 0)
+        if (shownResults_)
             column.width = header->sectionSize(logical);
         shown.push_back(column);
     }
@@ -302,8 +305,10 @@ void SearchWindow::start() {
         // The first start grows the window to show the result list.
         shownResults_ = true;
         view_->show();
-        if (!isMaximized())
-            resize(width(), std::max(height(), 3 * sizeHint().height() / 2));
+        if (!isMaximized()) {
+            const QRect available = screen()->availableGeometry();
+            resize(width(), std::min(available.height() - 40, std::max(height(), 2 * sizeHint().height())));
+        }
     }
     takeColumnWidths();
     model_->clear();
@@ -314,7 +319,7 @@ void SearchWindow::start() {
     if (!sameKinds)
         model_->setColumns(std::move(columns));
     for (size_t i = 0; i < columns_.size(); ++i)
-        view_->header()->resizeSection(int(i), columns_[i].width);
+        view_->horizontalHeader()->resizeSection(int(i), columns_[i].width);
     waiting_.clear();
     waitingFrom_ = 0;
     job_ = std::make_unique<SearchJob>(PrepareSearch(criteria_, Now()), *criteria_.startItem);
@@ -393,7 +398,7 @@ void SearchWindow::newSearch() {
     general_->load(criteria_);
     general_->textBox()->setEditText(QString());
     extended_->load(criteria_);
-    searchIn_->setText(PathText(criteria_.startItem));
+    searchIn_->setText(CatalogPathText(criteria_.startItem));
     print_->setEnabled(false);
     updateStartEnabled();
 }
@@ -405,7 +410,7 @@ void SearchWindow::browse() {
     if (chosen == nullptr)
         return;
     criteria_.startItem = chosen;
-    searchIn_->setText(PathText(chosen));
+    searchIn_->setText(CatalogPathText(chosen));
     updateStartEnabled();
 }
 
@@ -425,9 +430,9 @@ void SearchWindow::toggleColumn(uint8_t descriptor) {
     ToggleResultColumn(columns_, descriptor, table.row(descriptor).width);
     model_->setColumns(listColumns());
     for (size_t i = 0; i < columns_.size(); ++i)
-        view_->header()->resizeSection(int(i), columns_[i].width);
+        view_->horizontalHeader()->resizeSection(int(i), columns_[i].width);
     sortColumn_ = -1;
-    view_->header()->setSortIndicator(-1, Qt::AscendingOrder);
+    view_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
 }
 
 QMenu* SearchWindow::columnsMenu() {
@@ -486,7 +491,8 @@ QMenu* SearchWindow::contextMenu() {
 
 void SearchWindow::restorePlacement() {
     const SearchWindowPlacement placement = RestoreSearchWindow(context_.settings, ScreenRect());
-    resize(sizeHint());
+    // Wide enough for the default columns.
+    resize(std::max(sizeHint().width(), 780), sizeHint().height());
     if (placement.rect) {
         const WindowRect& r = *placement.rect;
         setGeometry(r.left, r.top, r.right - r.left, r.bottom - r.top);
@@ -528,14 +534,14 @@ void SearchWindow::itemRemoving(CatalogItem& item) {
         criteria_.startItem = item.parent() != nullptr ? item.parent() : context_.document.tree().root();
         if (criteria_.startItem == &item)
             criteria_.startItem = nullptr;
-        searchIn_->setText(PathText(criteria_.startItem));
+        searchIn_->setText(CatalogPathText(criteria_.startItem));
         updateStartEnabled();
     }
 }
 
 void SearchWindow::reset() {
     criteria_.startItem = context_.document.tree().root();
-    searchIn_->setText(PathText(criteria_.startItem));
+    searchIn_->setText(CatalogPathText(criteria_.startItem));
     CatalogItem* root = context_.document.tree().root();
     categories_->setCategories(root != nullptr ? NamedCategories(*root) : std::vector<NamedKey>{});
     extraInfo_->setFields(root != nullptr ? ConditionFields(*root) : std::vector<NamedKey>{});

@@ -28,7 +28,7 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QTabWidget;
-class QTreeView;
+class QTableView;
 
 namespace shelfmark {
 class CatalogDefinitions;
@@ -79,7 +79,7 @@ class SearchWindow : public QMainWindow, private DocumentObserver {
     const SearchCriteria& criteria() const { return criteria_; }
     bool running() const { return job_ != nullptr; }
     ResultModel* results() const { return model_; }
-    QTreeView* resultView() const { return view_; }
+    QTableView* resultView() const { return view_; }
     QTabWidget* pages() const { return tabs_; }
     GeneralPage* generalPage() const { return general_; }
     ExtendedPage* extendedPage() const { return extended_; }
@@ -144,7 +144,7 @@ class SearchWindow : public QMainWindow, private DocumentObserver {
     QPushButton* start_;
     QPushButton* newSearch_;
     QPushButton* print_;
-    QTreeView* view_;
+    QTableView* view_;
     ResultModel* model_;
     QLabel* status_;
 };

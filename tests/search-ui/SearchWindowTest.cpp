@@ -13,7 +13,7 @@
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTest>
-#include <QTreeView>
+#include <QTableView>
 #include <QTreeWidget>
 #include <algorithm>
 #include <memory>
