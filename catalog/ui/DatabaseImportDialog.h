@@ -11,6 +11,7 @@
 
 #include "catalog/DatabaseImport.h"
 #include "catalog/ui/FolderTreeWidget.h"
+#include "catalog/ui/ImportSources.h"
 
 class QListWidget;
 
@@ -23,11 +24,11 @@ class DatabaseImportDialog : public QDialog {
     DatabaseImportDialog(CatalogDocument& document, std::vector<std::string> files,
                          const CatalogItem* selected = nullptr, QWidget* parent = nullptr);
 
-    QListWidget* fileList() const { return files_; }
+    QListWidget* fileList() const { return files_->list(); }
     FolderTreeWidget* folderTree() const { return folders_; }
     // The files listed, in order.
-    std::vector<std::string> files() const;
-    void addFiles(const std::vector<std::string>& files);
+    std::vector<std::string> files() const { return files_->files(); }
+    void addFiles(const std::vector<std::string>& files) { files_->addFiles(files); }
 
     // After OK: what the import did.
     EditStatus status() const { return status_; }
@@ -45,7 +46,7 @@ class DatabaseImportDialog : public QDialog {
 
   private:
     CatalogDocument& document_;
-    QListWidget* files_;
+    ImportFileList* files_;
     FolderTreeWidget* folders_;
     EditStatus status_ = EditStatus::Unchanged;
     ImportReport report_;

@@ -2,10 +2,8 @@
 
 #include <QComboBox>
 #include <QFormLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 #include "catalog/CatalogDocument.h"
@@ -43,22 +41,11 @@ ForeignImportDialog::ForeignImportDialog(CatalogDocument& document, std::vector<
     : QDialog(parent), document_(document) {
     setObjectName(QStringLiteral("Dlg_ImportOther"));
     auto* layout = new QVBoxLayout(this);
-    files_ = new QListWidget(this);
-    files_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    files_->setMinimumHeight(90);
+    files_ = new ImportFileList(AskFiles, 2, this);
     auto* filesLabel = SetTextKey(new QLabel(this), 1);
-    filesLabel->setBuddy(files_);
+    filesLabel->setBuddy(files_->list());
     layout->addWidget(filesLabel);
-    auto* fileRow = new QHBoxLayout;
-    fileRow->addWidget(files_, 1);
-    auto* fileButtons = new QVBoxLayout;
-    auto* add = new QPushButton(DialogText("Dlg_Common", 6), this);
-    auto* remove = SetTextKey(new QPushButton(this), 2);
-    fileButtons->addWidget(add);
-    fileButtons->addWidget(remove);
-    fileButtons->addStretch(1);
-    fileRow->addLayout(fileButtons);
-    layout->addLayout(fileRow);
+    layout->addWidget(files_);
 
     format_ = new QComboBox(this);
     for (const auto& [format, key] : kFormats)
@@ -79,25 +66,9 @@ ForeignImportDialog::ForeignImportDialog(CatalogDocument& document, std::vector<
     layout->addWidget(folders_, 1);
     layout->addWidget(MakeOkCancelButtons(this));
 
-    connect(add, &QPushButton::clicked, this, [this] { addFiles(AskFiles(this)); });
-    connect(remove, &QPushButton::clicked, this, [this] { qDeleteAll(files_->selectedItems()); });
-    addFiles(files);
+    files_->addFiles(files);
     SetTextKey(this, 0);
     ApplyDialogTexts(this, kSection);
-}
-
-std::vector<std::string> ForeignImportDialog::files() const {
-    std::vector<std::string> paths;
-    for (int row = 0; row < files_->count(); ++row)
-        paths.push_back(ToUtf8(files_->item(row)->data(Qt::UserRole).toString()));
-    return paths;
-}
-
-void ForeignImportDialog::addFiles(const std::vector<std::string>& files) {
-    for (const std::string& path : files) {
-        auto* row = new QListWidgetItem(ToQString(path), files_);
-        row->setData(Qt::UserRole, ToQString(path));
-    }
 }
 
 ForeignFormat ForeignImportDialog::format() const {
@@ -113,7 +84,7 @@ void ForeignImportDialog::accept() {
     CatalogItem* target = folders_->chosen();
     if (paths.empty() || target == nullptr) {
         document_.prompter().error(Str(19));  // "Please fill out this field correctly."
-        (paths.empty() ? static_cast<QWidget*>(files_) : folders_)->setFocus();
+        (paths.empty() ? static_cast<QWidget*>(files_->list()) : folders_)->setFocus();
         return;
     }
     report_ = {};
@@ -136,20 +107,12 @@ std::vector<std::string> ForeignImportDialog::AskFiles(QWidget* parent) {
 
 EditStatus ForeignImportDialog::Run(CatalogDocument& document, const CatalogItem* selected,
                                     QWidget* parent) {
-    const uint64_t generation = document.treeGeneration();
-    if (!document.lockForEditing())
-        return EditStatus::Refused;
-    // Taking the lock may have reloaded the file, replacing every item: then `selected` is gone.
-    if (document.treeGeneration() != generation)
-        selected = nullptr;
-    EditStatus status = EditStatus::Unchanged;
-    if (std::vector<std::string> files = AskFiles(parent); !files.empty()) {
-        ForeignImportDialog dialog(document, std::move(files), selected, parent);
-        if (dialog.exec() == QDialog::Accepted)
-            status = dialog.status();
-    }
-    document.releaseLock(false);
-    return status;
+    return RunImportCommand(
+        document, selected, [parent] { return AskFiles(parent); },
+        [&document, parent](std::vector<std::string> files, const CatalogItem* folder) {
+            ForeignImportDialog dialog(document, std::move(files), folder, parent);
+            return dialog.exec() == QDialog::Accepted ? dialog.status() : EditStatus::Unchanged;
+        });
 }
 
 }  // namespace shelfmark

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "catalog/ui/FolderTreeWidget.h"
+#include "catalog/ui/ImportSources.h"
 #include "exchange/ForeignImport.h"
 
 class QComboBox;
@@ -25,11 +26,11 @@ class ForeignImportDialog : public QDialog {
     ForeignImportDialog(CatalogDocument& document, std::vector<std::string> files,
                         const CatalogItem* selected = nullptr, QWidget* parent = nullptr);
 
-    QListWidget* fileList() const { return files_; }
+    QListWidget* fileList() const { return files_->list(); }
     QComboBox* formatBox() const { return format_; }
     FolderTreeWidget* folderTree() const { return folders_; }
-    std::vector<std::string> files() const;
-    void addFiles(const std::vector<std::string>& files);
+    std::vector<std::string> files() const { return files_->files(); }
+    void addFiles(const std::vector<std::string>& files) { files_->addFiles(files); }
     ForeignFormat format() const;
     void setFormat(ForeignFormat format);
 
@@ -49,7 +50,7 @@ class ForeignImportDialog : public QDialog {
 
   private:
     CatalogDocument& document_;
-    QListWidget* files_;
+    ImportFileList* files_;
     QComboBox* format_;
     FolderTreeWidget* folders_;
     EditStatus status_ = EditStatus::Unchanged;
