@@ -290,15 +290,13 @@ Qt::DropActions ItemListModel::supportedDropActions() const {
     return Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
 }
 
-bool ItemListModel::dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int,
+bool ItemListModel::dropMimeData(const QMimeData* data, Qt::DropAction action, int, int,
                                  const QModelIndex& parent) {
     if (!data->hasFormat(mimeTypes().front()))
         return false;
-    // Onto a folder row: into it; between rows or onto empty space: into the listed container.
+    // Onto a folder row: into it; anywhere else: into the listed container when it is a folder.
     CatalogItem* target = parent.isValid() ? itemAt(parent.row()) : nullptr;
     if (!target || !target->isFolder())
-        target = row < 0 && !parent.isValid() ? container_ : nullptr;
-    if (!target && container_ && container_->isFolder())
         target = container_;
     if (!target || !target->isFolder())
         return false;

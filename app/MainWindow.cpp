@@ -53,6 +53,7 @@
 #include "catalog/ui/NameDialogs.h"
 #include "catalog/ui/PasswordDialogs.h"
 #include "catalog/ui/PropertiesDialog.h"
+#include "catalog/ui/SendToDialog.h"
 #include "catalog/ui/UserExtraInfoDialog.h"
 #include "cdlookup/ui/AudioCdSettingsPage.h"
 #include "cdlookup/ui/CddbDialog.h"
@@ -688,12 +689,8 @@ void MainWindow::applySettings(const AppSettings& settings, const WindowSettings
     document_->tree().displaySettings().showFullPath = settings.bShowFullPath;
     icons_.setSettings({settings.bShowTypespecificIcons, settings.bShowDescriptionOverlay});
     treeModel_->setDisplay({settings.bShowTreeDiskID, settings.bShowItemColors});
-    CatalogItem* container = listModel_->container();
     listModel_->setDisplay(listDisplay());
-    (void)container;
     actions_[CommandId::ShowDescriptions]->setChecked(settings.bShowDescription);
-    const bool single = window.ClickMode == int32_t(ClickAction::SingleClick);
-    details_->setProperty("singleClick", single);
     if (languageChanged) {
         retranslate();
         menuBar()->clear();
@@ -1180,10 +1177,20 @@ void MainWindow::onItemsDropped(const QMimeData* data, Qt::DropAction action,
         QAction* copy = menu.addAction(DialogText("Menu_Drop", 0));
         QAction* move = menu.addAction(DialogText("Menu_Drop", 1));
         QAction* link = menu.addAction(DialogText("Menu_Drop", 2));
+        QAction* sendTo = menu.addAction(DialogText("Menu_Drop", 4));
         menu.addSeparator();
         menu.addAction(DialogText("Menu_Drop", 3));
         menu.setDefaultAction(move);
         QAction* chosen = menu.exec(QCursor::pos());
+        if (chosen == sendTo) {
+            // The real files go to a folder of the file system; the catalog stays as it is.
+            QTimer::singleShot(0, this, [this, items] {
+                InsertDiskWindow insertDisk(this);
+                SendToDialog dialog(*document_, items, &insertDisk, this);
+                dialog.exec();
+            });
+            return;
+        }
         if (chosen == copy)
             action = Qt::CopyAction;
         else if (chosen == link)
@@ -1197,8 +1204,6 @@ void MainWindow::onItemsDropped(const QMimeData* data, Qt::DropAction action,
 
 void MainWindow::dropItems(const std::vector<CatalogItem*>& items, CatalogItem* target,
                            Qt::DropAction action) {
-    const uint64_t generation = document_->treeGeneration();
-    (void)generation;
     switch (action) {
         case Qt::CopyAction:
             CopyToFolder(*document_, items, target);

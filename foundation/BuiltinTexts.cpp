@@ -403,6 +403,7 @@ constexpr BuiltinText kTexts[] = {
     {"Menu_Drop", 1, "&Move Here"},
     {"Menu_Drop", 2, "Create &Shortcut(s) Here"},
     {"Menu_Drop", 3, "Cancel"},
+    {"Menu_Drop", 4, "Add to Send-&To List..."},
     {"Menu_Item", 0, "Create &Folder..."},
     {"Menu_Item", 1, "Add Disk &Name..."},
     {"Menu_Item", 2, "Re&name\nF2"},

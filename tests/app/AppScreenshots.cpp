@@ -1,6 +1,6 @@
 // Makes the screenshots in docs/screenshots: the main window on a real catalog (the list of a
-// directory and the item information view), the read dialog, the properties and the settings
-// dialog, each drawn by Qt into a PNG.
+// directory and the item information view), the properties and the settings dialog, each drawn
+// by Qt into a PNG. (The read dialog's picture comes with the dialogs' own.)
 //     app_screenshots CATALOG.tkd OUTDIR [CATALOG-PATH-OF-A-DIRECTORY]
 // Run under Xvfb (xvfb-run) or with QT_QPA_PLATFORM=offscreen.
 #include <QApplication>
@@ -20,7 +20,6 @@
 #include "foundation/BuiltinTexts.h"
 #include "foundation/LanguageTexts.h"
 #include "foundation/ScriptedPrompter.h"
-#include "reading/ui/AddDiskDialog.h"
 
 using namespace shelfmark;
 
@@ -69,14 +68,6 @@ int main(int argc, char** argv) {
     window.setInfoViewShown(true);
     Save(window, out + QStringLiteral("/item-information.png"));
     window.setInfoViewShown(false);
-
-    AddDiskDialog::Target target;
-    target.folder = tree.root();
-    target.root = "/usr/share/doc";
-    AddDiskDialog read(window.document(), prompter, target, &window);
-    read.show();
-    Save(read, out + QStringLiteral("/read-dialog.png"));
-    read.hide();
 
     std::vector<CatalogItem*> items = window.selectedItems();
     if (!items.empty()) {
