@@ -32,7 +32,6 @@
 #include "app/settings/SettingsDialog.h"
 #include "catalog/CatalogPath.h"
 #include "catalog/CopyPath.h"
-#include "catalog/DatabaseImport.h"
 #include "catalog/DeleteOperations.h"
 #include "catalog/DiskOnInsert.h"
 #include "catalog/EditSupport.h"
@@ -44,7 +43,6 @@
 #include "catalog/PasswordOperations.h"
 #include "catalog/RenameOperations.h"
 #include "catalog/UnlockOnOpen.h"
-#include "catalog/XmlOutline.h"
 #include "catalog/ui/CatalogBrowseDialog.h"
 #include "catalog/ui/CatalogFileDialogs.h"
 #include "catalog/ui/CategoryDialogs.h"
@@ -54,13 +52,20 @@
 #include "catalog/ui/PasswordDialogs.h"
 #include "catalog/ui/PropertiesDialog.h"
 #include "catalog/ui/SendToDialog.h"
+#include "catalog/ui/DatabaseImportDialog.h"
+#include "catalog/ui/StatisticsWindow.h"
 #include "catalog/ui/UserExtraInfoDialog.h"
+#include "catalog/ui/XmlExportDialog.h"
 #include "cdlookup/ui/AudioCdSettingsPage.h"
 #include "cdlookup/ui/CddbDialog.h"
 #include "cdlookup/ui/CddbSettingsPage.h"
 #include "cdlookup/ui/ImportCdsDialog.h"
 #include "cdlookup/ui/UpdateCheckRunner.h"
+#include "exchange/ui/ForeignImportDialog.h"
+#include "exchange/ui/NcduExportDialog.h"
+#include "lists/ItemListProfile.h"
 #include "lists/RowBuilder.h"
+#include "lists/ui/ItemListWindow.h"
 #include "lists/ui/ExportListDialog.h"
 #include "platform/update/UpdateCheck.h"
 #include "search/SearchWindowState.h"
@@ -161,8 +166,12 @@ MainWindow::MainWindow(WindowContext context, QWidget* parent)
             .prompter = *forward_,
             .openContainer = [this]() -> const CatalogItem* { return listModel_->container(); },
             .setMainWindowBusy = [this](bool running) { setEnabled(!running); },
-            .openItemList = {},
-            .itemListProfiles = {},
+            .openItemList =
+                [this](const CatalogItem& container, const std::string& profile) {
+                    ItemListWindow::Open(*document_, &container, profile, *forward_, this);
+                },
+            .itemListProfiles =
+                [] { return ItemListProfileNames(LoadItemListProfiles(UserItemListProfilePath())); },
             .printExport = [this](const ListTable& rows, const std::string& listName,
                                   QWidget* parent) { printExportRows(rows, listName, parent); },
         });
@@ -408,7 +417,8 @@ void MainWindow::createMenus() {
     QMenu* import = file->addMenu(Q(MenuEntryText(ToUtf8(DialogText(kMain, 36)))));
     import->addAction(actions_[C::ImportDatabase]);
     import->addAction(actions_[C::ImportCdPlayer]);
-    add(file, {C::ExportDatabase, C::ExportXml, sep});
+    import->addAction(actions_[C::ImportOtherCatalogs]);
+    add(file, {C::ExportDatabase, C::ExportXml, C::ExportNcdu, sep});
     recentMenu_ = file->addMenu(Q(MenuEntryText(ToUtf8(DialogText(kMain, 29)))));
     add(file, {sep, C::MinimizeToTray, C::Exit});
 
@@ -429,7 +439,7 @@ void MainWindow::createMenus() {
 
     QMenu* tools = makeMenu(kMain, 24);
     add(tools, {C::Search, C::SearchDuplicates, sep, C::DiskList, C::ItemList, C::PrintExportList,
-                sep, C::Cddb, sep, C::Categories, C::ExtraInformation, sep, C::Settings});
+                C::Statistics, sep, C::Cddb, sep, C::Categories, C::ExtraInformation, sep, C::Settings});
 
     QMenu* help = makeMenu(kMain, 25);
     add(help, {C::CheckVersion, sep, C::About});
@@ -717,7 +727,7 @@ void MainWindow::updateActions() {
         actions_[info.id]->setEnabled(!(reading && info.edits));
     // Windows still to come (the item list, the columns dialog, Open with): visible, not yet
     // usable. The search windows and the lookups keep their state in the settings store.
-    for (C id : {C::DiskList, C::ItemList, C::Columns, C::OpenWith, C::AutoArrange})
+    for (C id : {C::Columns, C::OpenWith, C::AutoArrange})
         actions_[id]->setEnabled(false);
     if (!context_.store)
         for (C id : {C::Search, C::SearchDuplicates, C::Cddb, C::ImportCdPlayer, C::CheckVersion})
@@ -1091,12 +1101,25 @@ void MainWindow::runCommand(CommandId id) {
         case C::CheckVersion:
             doCheckVersion();
             break;
+        case C::ImportOtherCatalogs:
+            ForeignImportDialog::Run(*document_, targetFolder(), this);
+            break;
+        case C::ExportNcdu:
+            NcduExportDialog::Run(document_->tree(), *commandContainer(), *prompter_, this);
+            break;
+        case C::Statistics:
+            StatisticsWindow::Open(*document_, commandContainer(), this);
+            break;
+        case C::ItemList:
+            ItemListWindow::Open(*document_, commandContainer(), {}, *forward_, this);
+            break;
+        case C::DiskList:
+            ItemListWindow::Open(*document_, document_->tree().root(), kDiskListProfile, *forward_, this);
+            break;
         case C::Sort:
         case C::Columns:
         case C::AutoArrange:
         case C::OpenWith:
-        case C::DiskList:
-        case C::ItemList:
             break;
     }
     updateActions();
@@ -1272,6 +1295,14 @@ void MainWindow::showItem(const CatalogItem& item) {
     listView()->setFocus();
 }
 
+CatalogItem* MainWindow::commandContainer() const {
+    const std::vector<CatalogItem*> items = selectedItems();
+    if (items.size() == 1 && items.front()->isContainer())
+        return items.front();
+    CatalogItem* shown = listModel_->container();
+    return shown ? shown : document_->tree().root();
+}
+
 void MainWindow::doSearchDuplicates() {
     if (searchContext_)
         search::DuplicatesWindow::Open(*searchContext_, listModel_->container(), this);
@@ -1355,26 +1386,15 @@ void MainWindow::doExportDatabase() {
 }
 
 void MainWindow::doImportDatabase() {
-    const QStringList files = QFileDialog::getOpenFileNames(
-        this, QString(), Q(context_.settings.OpenDirectory), QString::fromLatin1(kCatalogFileFilter));
-    if (files.isEmpty())
-        return;
-    std::vector<std::string> paths;
-    for (const QString& file : files)
-        paths.push_back(ToUtf8(file));
-    ImportCatalogFiles(*document_, paths, targetFolder());
+    DatabaseImportDialog::Run(*document_, targetFolder(), this);
 }
 
 void MainWindow::doExportXml() {
     const std::vector<CatalogItem*> items = selectedItems();
     if (items.empty())
         return;
-    const QString path = QFileDialog::getSaveFileName(this, QString(), QString(),
-                                                      QStringLiteral("XML (*.xml)"));
-    if (path.isEmpty())
-        return;
     std::vector<const CatalogItem*> constItems(items.begin(), items.end());
-    WriteXmlOutline(ToUtf8(path), document_->tree(), constItems, *prompter_);
+    XmlExportDialog::Run(document_->tree(), constItems, *prompter_, this);
 }
 
 bool MainWindow::doSettings(SettingsPage page) {

@@ -187,6 +187,9 @@ class MainWindow : public QMainWindow {
     void doOneLevelUp();
     void doMinimizeToTray();
     void doAbout();
+    // What Statistics, Item List and the ncdu export work on: the one selected container, else
+    // the container shown.
+    CatalogItem* commandContainer() const;
     void doSearchDuplicates();
     void doPrintExportList();
     // The CDDB dialog with these disks checked; autoStart looks them up and closes.

@@ -477,6 +477,9 @@ constexpr BuiltinText kTexts[] = {
     {"Menu_Mainframe", 42, "&Database"},
     {"Menu_Mainframe", 43, "One level &upward\nBackspace"},
     {"Menu_Mainframe", 44, "Cancel"},
+    {"Menu_Mainframe", 45, "&Other catalogs..."},
+    {"Menu_Mainframe", 46, "Export for &ncdu..."},
+    {"Menu_Mainframe", 47, "S&tatistics..."},
     {"Menu_Open", 0, "&Open"},
     {"Menu_Open", 1, "Open &with..."},
     {"Menu_Open", 2, "Copy &path to clipboard"},
@@ -733,6 +736,12 @@ constexpr BuiltinPrompt kPrompts[] = {
     {PromptId::WindowClose, "Closes the window; asks to save a modified database."},
     {PromptId::WindowMove, "Changes the window position."},
     {PromptId::HomePage, "Opens the Halvenmoor Shelfmark homepage."},
+    {PromptId::ImportOtherCatalogs,
+     "Imports catalogs of other cataloguing programs into the active database.\nImport other catalogs"},
+    {PromptId::ExportNcdu,
+     "Exports the selected container in the format of the ncdu disk usage viewer.\nExport for ncdu"},
+    {PromptId::Statistics,
+     "Shows what the selected container holds by kind, type, extension and year.\nStatistics"},
 };
 
 constexpr PromptKey kPromptKeys[] = {
@@ -808,10 +817,13 @@ constexpr PromptKey kPromptKeys[] = {
     {PromptId::WindowClose, 243},
     {PromptId::WindowMove, 244},
     {PromptId::HomePage, 246},
+    {PromptId::ImportOtherCatalogs, 1000},
+    {PromptId::ExportNcdu, 1001},
+    {PromptId::Statistics, 1002},
 };
 
-static_assert(std::size(kPromptKeys) == 72);
-static_assert(std::size(kPrompts) == 72);
+static_assert(std::size(kPromptKeys) == 75);
+static_assert(std::size(kPrompts) == 75);
 
 }  // namespace
 

@@ -10,6 +10,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
+#include <QTableView>
 #include <QTreeView>
 #include <QTreeWidget>
 #include <filesystem>
@@ -20,12 +21,15 @@
 #include "app/MainWindow.h"
 #include "app/settings/SettingsDialog.h"
 #include "catalog/CatalogPath.h"
+#include "catalog/ui/StatisticsWindow.h"
 #include "cdlookup/CddbSettings.h"
 #include "cdlookup/ui/CddbDialog.h"
 #include "cdlookup/ui/CddbSettingsPage.h"
 #include "cdlookup/ui/ImportCdsDialog.h"
 #include "foundation/ScriptedPrompter.h"
 #include "lists/ui/ExportListDialog.h"
+#include "lists/ui/ItemListWindow.h"
+#include "lists/ui/ListTableModel.h"
 #include "platform/settings/SettingsStore.h"
 #include "search/DuplicateSearch.h"
 #include "search/ui/DuplicatesWindow.h"
@@ -123,11 +127,17 @@ class WindowWiringTest : public QObject {
         using C = CommandId;
         window().showContainer(find("Holiday"));
         for (C id : {C::Search, C::SearchDuplicates, C::PrintExportList, C::Cddb, C::ImportCdPlayer,
-                     C::CheckVersion})
+                     C::CheckVersion, C::ItemList, C::DiskList, C::ImportOtherCatalogs,
+                     C::ExportNcdu, C::Statistics})
             QVERIFY2(window().action(id)->isEnabled(), qPrintable(window().action(id)->text()));
         // Still without their windows.
-        for (C id : {C::ItemList, C::DiskList, C::Columns, C::OpenWith})
+        for (C id : {C::Columns, C::OpenWith})
             QVERIFY(!window().action(id)->isEnabled());
+        // The new entries sit in the menus under their own texts.
+        QCOMPARE(window().action(C::Statistics)->text(), QStringLiteral("S&tatistics..."));
+        QCOMPARE(window().action(C::ExportNcdu)->statusTip(),
+                 QStringLiteral("Exports the selected container in the format of the ncdu disk usage "
+                                "viewer."));
     }
 
     // Search from the main window, hits found below the shown container, a hit double-clicked
@@ -149,7 +159,7 @@ class WindowWiringTest : public QObject {
         int row = 0;
         while (search->results()->item(row) != copy)
             ++row;
-        QTreeView* view = search->resultView();
+        QAbstractItemView* view = search->resultView();
         const QRect rect = view->visualRect(view->model()->index(row, 0));
         // A user's double click: the press that selects the row comes first.
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, rect.center());
@@ -225,6 +235,55 @@ class WindowWiringTest : public QObject {
         QVERIFY2(beach != std::string::npos && sea != std::string::npos, text.c_str());
         QVERIFY(beach < sea);
         QVERIFY(text.find("notes.txt") == std::string::npos);
+    }
+
+    // Disk List lists the disks of the whole catalog whatever is shown; Item List starts in the
+    // container shown.
+    void diskListAndItemListOpenOnTheirContainers() {
+        // The profiles the program ships, as a new user gets them.
+        fs::copy_file(shelfmark::testing::SourceDir() / "lists/ItemList.tkp",
+                      config_->configDir() / "ItemList.tkp");
+        window().showContainer(find("Holiday/photos"));
+        ModalDriver driver;
+        QStringList disks;
+        const CatalogItem* diskListStart = nullptr;
+        driver.onNextModal([&](QWidget* modal) {
+            auto* list = qobject_cast<ItemListWindow*>(modal);
+            if (!list)
+                return;
+            diskListStart = list->startItem();
+            list->waitForList();
+            for (int row = 0; row < list->model()->rowCount(); ++row)
+                disks << list->model()->data(list->model()->index(row, 0)).toString();
+            list->reject();
+        });
+        window().runCommand(CommandId::DiskList);
+        QVERIFY(driver.allRan());
+        QCOMPARE(diskListStart, window().document().tree().root());
+        QCOMPARE(disks, QStringList{"Holiday"});
+
+        const CatalogItem* itemListStart = nullptr;
+        driver.onNextModal([&](QWidget* modal) {
+            if (auto* list = qobject_cast<ItemListWindow*>(modal)) {
+                itemListStart = list->startItem();
+                list->reject();
+            }
+        });
+        window().runCommand(CommandId::ItemList);
+        QVERIFY(driver.allRan());
+        QCOMPARE(itemListStart, find("Holiday/photos"));
+    }
+
+    // Statistics counts the container shown and opens a window of its own.
+    void statisticsOpensForTheShownContainer() {
+        window().showContainer(find("Holiday"));
+        window().runCommand(CommandId::Statistics);
+        QTRY_COMPARE(window().findChildren<StatisticsWindow*>().size(), 1);
+        StatisticsWindow* statistics = window().findChildren<StatisticsWindow*>().front();
+        QVERIFY(statistics->hasContainer());
+        QVERIFY(statistics->windowTitle().contains(QStringLiteral("Holiday")));
+        statistics->close();
+        QTRY_COMPARE(window().findChildren<StatisticsWindow*>().size(), 0);
     }
 
     // Import CD Player: the discs of the user's cdplayer.ini become disks in the selected
