@@ -76,6 +76,9 @@ constexpr CommandInfo kCommands[] = {
     {C::RestoreFromTray, kTaskbar, 0, P::RestoreFromTray, "", false},
     {C::CheckVersion, kMain, 40, P::CheckVersion, "", false},
     {C::About, kMain, 41, P::About, "", false},
+    {C::ImportOtherCatalogs, kMain, 45, P::ImportOtherCatalogs, "", true},
+    {C::ExportNcdu, kMain, 46, P::ExportNcdu, "", false},
+    {C::Statistics, kMain, 47, P::Statistics, "", false},
 };
 
 }  // namespace

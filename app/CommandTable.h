@@ -25,6 +25,7 @@ enum class CommandId {
     ToggleToolbar, ToggleStatusBar, LargeIcons, SmallIcons, ListStyle, Details, ItemInformation,
     ShowDescriptions, Columns, Sort, Refresh, OneLevelUpward, AutoArrange,
     MinimizeToTray, RestoreFromTray, CheckVersion, About,
+    ImportOtherCatalogs, ExportNcdu, Statistics,
 };
 
 struct CommandInfo {

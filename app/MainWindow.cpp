@@ -16,6 +16,7 @@
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QSystemTrayIcon>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTextBrowser>
 #include <QTimer>
@@ -31,7 +32,6 @@
 #include "app/settings/SettingsDialog.h"
 #include "catalog/CatalogPath.h"
 #include "catalog/CopyPath.h"
-#include "catalog/DatabaseImport.h"
 #include "catalog/DeleteOperations.h"
 #include "catalog/DiskOnInsert.h"
 #include "catalog/EditSupport.h"
@@ -43,7 +43,6 @@
 #include "catalog/PasswordOperations.h"
 #include "catalog/RenameOperations.h"
 #include "catalog/UnlockOnOpen.h"
-#include "catalog/XmlOutline.h"
 #include "catalog/ui/CatalogBrowseDialog.h"
 #include "catalog/ui/CatalogFileDialogs.h"
 #include "catalog/ui/CategoryDialogs.h"
@@ -53,7 +52,26 @@
 #include "catalog/ui/PasswordDialogs.h"
 #include "catalog/ui/PropertiesDialog.h"
 #include "catalog/ui/SendToDialog.h"
+#include "catalog/ui/DatabaseImportDialog.h"
+#include "catalog/ui/StatisticsWindow.h"
 #include "catalog/ui/UserExtraInfoDialog.h"
+#include "catalog/ui/XmlExportDialog.h"
+#include "cdlookup/ui/AudioCdSettingsPage.h"
+#include "cdlookup/ui/CddbDialog.h"
+#include "cdlookup/ui/CddbSettingsPage.h"
+#include "cdlookup/ui/ImportCdsDialog.h"
+#include "cdlookup/ui/UpdateCheckRunner.h"
+#include "exchange/ui/ForeignImportDialog.h"
+#include "exchange/ui/NcduExportDialog.h"
+#include "lists/ItemListProfile.h"
+#include "lists/RowBuilder.h"
+#include "lists/ui/ItemListWindow.h"
+#include "lists/ui/ExportListDialog.h"
+#include "platform/update/UpdateCheck.h"
+#include "search/SearchWindowState.h"
+#include "search/ui/DuplicatesWindow.h"
+#include "search/ui/ResultModel.h"
+#include "search/ui/SearchWindow.h"
 #include "reading/ui/AddDiskDialog.h"
 #include "foundation/LanguageTexts.h"
 #include "foundation/ui/DialogTexts.h"
@@ -136,10 +154,40 @@ MainWindow::MainWindow(WindowContext context, QWidget* parent)
         if (!volumes_->start(error))
             volumes_.reset();
     }
+    // The search windows keep their places and recent searches in the settings store; without
+    // one (a test's window) they stay closed.
+    if (context_.store) {
+        searchSlots_ = std::make_unique<search::SearchWindowSlots>();
+        searchContext_ = std::make_unique<search::SearchWindowContext>(search::SearchWindowContext{
+            .document = *document_,
+            .definitions = definitions_,
+            .settings = *context_.store,
+            .windowSlots = *searchSlots_,
+            .prompter = *forward_,
+            .openContainer = [this]() -> const CatalogItem* { return listModel_->container(); },
+            .setMainWindowBusy = [this](bool running) { setEnabled(!running); },
+            .openItemList =
+                [this](const CatalogItem& container, const std::string& profile) {
+                    ItemListWindow::Open(*document_, &container, profile, *forward_, this);
+                },
+            .itemListProfiles =
+                [] { return ItemListProfileNames(LoadItemListProfiles(UserItemListProfilePath())); },
+            .printExport = [this](const ListTable& rows, const std::string& listName,
+                                  QWidget* parent) { printExportRows(rows, listName, parent); },
+        });
+        updateCheck_ = std::make_unique<UpdateCheckRunner>(*forward_);
+    }
+    connect(this, &MainWindow::searchRequested, this, [this](const QString& text) {
+        activate();
+        openSearchWindow(text);
+    });
 }
 
 MainWindow::~MainWindow() {
     volumes_.reset();
+    // Search windows observe the document and hold its slots: they go before both.
+    for (search::SearchWindow* window : findChildren<search::SearchWindow*>())
+        delete window;
     // The views outlive this class's members (QWidget's destructor hides them, and hiding asks
     // the models for header texts), and the models observe the document: both let go first.
     tree_->setModel(nullptr);
@@ -147,7 +195,8 @@ MainWindow::~MainWindow() {
     iconList_->setModel(nullptr);
     delete treeModel_;
     delete listModel_;
-    document_->removeObserver(observer_.get());
+    if (document_)
+        document_->removeObserver(observer_.get());
 }
 
 void MainWindow::setPrompter(Prompter* prompter) {
@@ -375,7 +424,8 @@ void MainWindow::createMenus() {
     QMenu* import = file->addMenu(Q(MenuEntryText(ToUtf8(DialogText(kMain, 36)))));
     import->addAction(actions_[C::ImportDatabase]);
     import->addAction(actions_[C::ImportCdPlayer]);
-    add(file, {C::ExportDatabase, C::ExportXml, sep});
+    import->addAction(actions_[C::ImportOtherCatalogs]);
+    add(file, {C::ExportDatabase, C::ExportXml, C::ExportNcdu, sep});
     recentMenu_ = file->addMenu(Q(MenuEntryText(ToUtf8(DialogText(kMain, 29)))));
     add(file, {sep, C::MinimizeToTray, C::Exit});
 
@@ -396,7 +446,7 @@ void MainWindow::createMenus() {
 
     QMenu* tools = makeMenu(kMain, 24);
     add(tools, {C::Search, C::SearchDuplicates, sep, C::DiskList, C::ItemList, C::PrintExportList,
-                sep, C::Cddb, sep, C::Categories, C::ExtraInformation, sep, C::Settings});
+                C::Statistics, sep, C::Cddb, sep, C::Categories, C::ExtraInformation, sep, C::Settings});
 
     QMenu* help = makeMenu(kMain, 25);
     add(help, {C::CheckVersion, sep, C::About});
@@ -682,12 +732,16 @@ void MainWindow::updateActions() {
     const bool reading = readRunning();
     for (const CommandInfo& info : CommandTable())
         actions_[info.id]->setEnabled(!(reading && info.edits));
-    // Windows of later work (search, item lists, printing, CD lookup, the definition editors
-    // and the property sheets): visible, not yet usable.
-    for (C id : {C::Search, C::SearchDuplicates, C::DiskList, C::ItemList, C::PrintExportList,
-                 C::Cddb, C::ImportCdPlayer, C::CheckVersion, C::Columns, C::OpenWith,
-                 C::AutoArrange})
+    // Windows still to come (the item list, the columns dialog, Open with): visible, not yet
+    // usable. The search windows and the lookups keep their state in the settings store.
+    for (C id : {C::Columns, C::OpenWith, C::AutoArrange})
         actions_[id]->setEnabled(false);
+    if (!context_.store)
+        for (C id : {C::Search, C::SearchDuplicates, C::Cddb, C::ImportCdPlayer, C::CheckVersion})
+            actions_[id]->setEnabled(false);
+    if (updateCheck_ && updateCheck_->running())
+        actions_[C::CheckVersion]->setEnabled(false);
+
     if (!tray_)
         actions_[C::MinimizeToTray]->setEnabled(false);
     const std::vector<CatalogItem*> items = selectedItems();
@@ -827,7 +881,10 @@ CatalogItem* MainWindow::readDisk(const std::string& root, CatalogItem* diskToUp
     target.root = root;
     readDialogOpen_ = true;
     updateActions();
-    const ReadResult result = AddDiskDialog::Run(*document_, *forward_, target, this);
+    AddDiskDialog dialog(*document_, *forward_, target, this);
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    const ReadResult result = accepted ? dialog.readResult() : ReadResult{};
+    const bool lookUp = accepted && dialog.currentOptions().bContactCDDB;
     readDialogOpen_ = false;
     updateActions();
     if (result.disk) {
@@ -835,6 +892,9 @@ CatalogItem* MainWindow::readDisk(const std::string& root, CatalogItem* diskToUp
             showContainer(result.disk);
         if (context_.settings.bAutoSaveAddedDisk && !result.update && !document_->path().empty())
             saveCatalog();
+        // An audio CD read with "contact CDDB" is looked up at once; the dialog closes itself.
+        if (lookUp && result.disk->mediaType() == MediaType::AudioCd && context_.store)
+            doCddb({result.disk}, true);
     }
     emit readFinished(result.disk);
     return result.disk;
@@ -1033,17 +1093,40 @@ void MainWindow::runCommand(CommandId id) {
         case C::About:
             doAbout();
             break;
+        case C::SearchDuplicates:
+            doSearchDuplicates();
+            break;
+        case C::PrintExportList:
+            doPrintExportList();
+            break;
+        case C::Cddb:
+            doCddb(items, false);
+            break;
+        case C::ImportCdPlayer:
+            doImportCdPlayer();
+            break;
+        case C::CheckVersion:
+            doCheckVersion();
+            break;
+        case C::ImportOtherCatalogs:
+            ForeignImportDialog::Run(*document_, targetFolder(), this);
+            break;
+        case C::ExportNcdu:
+            NcduExportDialog::Run(document_->tree(), *commandContainer(), *prompter_, this);
+            break;
+        case C::Statistics:
+            StatisticsWindow::Open(*document_, commandContainer(), this);
+            break;
+        case C::ItemList:
+            ItemListWindow::Open(*document_, commandContainer(), {}, *forward_, this);
+            break;
+        case C::DiskList:
+            ItemListWindow::Open(*document_, document_->tree().root(), kDiskListProfile, *forward_, this);
+            break;
         case C::Sort:
         case C::Columns:
         case C::AutoArrange:
         case C::OpenWith:
-        case C::SearchDuplicates:
-        case C::DiskList:
-        case C::ItemList:
-        case C::PrintExportList:
-        case C::Cddb:
-        case C::ImportCdPlayer:
-        case C::CheckVersion:
             break;
     }
     updateActions();
@@ -1180,6 +1263,110 @@ void MainWindow::doGoToTarget() {
     selectInList({target});
 }
 
+// ---- Search, lists, CD lookup -------------------------------------------------------------
+
+search::SearchWindow* MainWindow::openSearchWindow(const QString& text) {
+    if (!searchContext_)
+        return nullptr;
+    search::SearchWindow* window =
+        search::SearchWindow::Open(*searchContext_, listModel_->container(), this, ToUtf8(text));
+    if (!window)
+        return nullptr;
+    connect(window->resultView(), &QAbstractItemView::doubleClicked, this,
+            [this, window](const QModelIndex& index) {
+                if (const CatalogItem* item = window->results()->item(index.row())) {
+                    showItem(*item);
+                    activate();
+                }
+            });
+    return window;
+}
+
+void MainWindow::showItem(const CatalogItem& item) {
+    CatalogItem* parent = item.parent();
+    if (!parent) {
+        showContainer(document_->tree().root());
+        return;
+    }
+    // The list model and the tree take the item as the document's own (non-const) pointer.
+    CatalogItem* own = nullptr;
+    for (CatalogItem* child = parent->firstChild(); child && !own; child = child->next())
+        if (child == &item)
+            own = child;
+    if (!own)
+        return;
+    showContainer(parent);
+    while (listModel_->rowOf(own) < 0 && listModel_->canFetchMore({}))
+        listModel_->fetchMore({});
+    selectInList({own});
+    listView()->setFocus();
+}
+
+CatalogItem* MainWindow::commandContainer() const {
+    const std::vector<CatalogItem*> items = selectedItems();
+    if (items.size() == 1 && items.front()->isContainer())
+        return items.front();
+    CatalogItem* shown = listModel_->container();
+    return shown ? shown : document_->tree().root();
+}
+
+void MainWindow::doSearchDuplicates() {
+    if (searchContext_)
+        search::DuplicatesWindow::Open(*searchContext_, listModel_->container(), this);
+}
+
+void MainWindow::printExportRows(const ListTable& rows, const std::string& listName, QWidget* parent) {
+    ExportListDialog::Run(parent, rows, document_->tree(), listName, *forward_);
+}
+
+void MainWindow::doPrintExportList() {
+    // The rows as the list shows them now, every one of them (the view fetches lazily).
+    while (listModel_->canFetchMore({}))
+        listModel_->fetchMore({});
+    if (listModel_->rowCount() == 0)
+        return;
+    ListTable rows(DescriptorColumns(listModel_->columns()));
+    RowBuilder builder(document_->tree(), definitions_);
+    for (int row = 0; row < listModel_->rowCount(); ++row)
+        if (const CatalogItem* item = listModel_->itemAt(row))
+            builder.appendRow(rows, *item);
+    std::vector<int> widths;
+    for (int column = 0; column < listModel_->columnCount(); ++column)
+        widths.push_back(details_->columnWidth(column));
+    ExportListDialog::Run(this, rows, document_->tree(), "Main", *forward_, std::move(widths));
+}
+
+void MainWindow::doCddb(const std::vector<CatalogItem*>& checked, bool autoStart) {
+    CddbDialog::Options options;
+    options.openCddbSettings = [this] { return doSettings(SettingsPage::Cddb); };
+    options.toc.volumes = [] { return ListDrives(); };
+    InsertDiskWindow insertDisk(this);
+    options.toc.insertDialog = &insertDisk;
+    CddbDialog dialog(*document_, *context_.store, checked, autoStart, std::move(options), this);
+    dialog.exec();
+}
+
+void MainWindow::doImportCdPlayer() {
+    ImportCdsDialog::Options options;
+    options.openAudioCdSettings = [this] { doSettings(SettingsPage::AudioCd); };
+    ImportCdsDialog dialog(*document_, *context_.store, targetFolder(), std::move(options), this);
+    if (dialog.exec() == QDialog::Accepted && !dialog.created().empty()) {
+        showContainer(dialog.created().front()->parent());
+        selectInList(dialog.created());
+    }
+}
+
+void MainWindow::doCheckVersion() {
+    updateCheck_->start(UpdateUrl(*context_.store), [this] {
+        std::string error;
+        if (!OpenWithDefaultApplication(std::string(kHomePageUrl), error))
+            prompter_->error(error);
+    });
+    connect(updateCheck_.get(), &UpdateCheckRunner::finished, this, &MainWindow::updateActions,
+            Qt::UniqueConnection);
+    updateActions();
+}
+
 void MainWindow::doOpenItems() {
     std::vector<CatalogItem*> items = selectedItems();
     InsertDiskWindow insertDisk(this);
@@ -1206,34 +1393,28 @@ void MainWindow::doExportDatabase() {
 }
 
 void MainWindow::doImportDatabase() {
-    const QStringList files = QFileDialog::getOpenFileNames(
-        this, QString(), Q(context_.settings.OpenDirectory), QString::fromLatin1(kCatalogFileFilter));
-    if (files.isEmpty())
-        return;
-    std::vector<std::string> paths;
-    for (const QString& file : files)
-        paths.push_back(ToUtf8(file));
-    ImportCatalogFiles(*document_, paths, targetFolder());
+    DatabaseImportDialog::Run(*document_, targetFolder(), this);
 }
 
 void MainWindow::doExportXml() {
     const std::vector<CatalogItem*> items = selectedItems();
     if (items.empty())
         return;
-    const QString path = QFileDialog::getSaveFileName(this, QString(), QString(),
-                                                      QStringLiteral("XML (*.xml)"));
-    if (path.isEmpty())
-        return;
     std::vector<const CatalogItem*> constItems(items.begin(), items.end());
-    WriteXmlOutline(ToUtf8(path), document_->tree(), constItems, *prompter_);
+    XmlExportDialog::Run(document_->tree(), constItems, *prompter_, this);
 }
 
-void MainWindow::doSettings() {
+bool MainWindow::doSettings(SettingsPage page) {
     SettingsDialog dialog(context_.settings, context_.window, *prompter_, this, context_.store);
+    if (page == SettingsPage::AudioCd && dialog.audioCdPage())
+        dialog.pages()->setCurrentWidget(dialog.audioCdPage());
+    if (page == SettingsPage::Cddb && dialog.cddbPage())
+        dialog.pages()->setCurrentWidget(dialog.cddbPage());
     if (dialog.exec() != QDialog::Accepted)
-        return;
+        return false;
     settingsChanged_ = true;
     applySettings(dialog.settings(), dialog.windowSettings());
+    return true;
 }
 
 void MainWindow::doOneLevelUp() {

@@ -22,6 +22,7 @@
 #include "catalog/CatalogDocument.h"
 #include "catalog/Definitions.h"
 #include "catalog/RememberedPasswords.h"
+#include "lists/ListTable.h"
 #include "foundation/ui/QtPrompter.h"
 #include "platform/settings/AppSettings.h"
 
@@ -37,10 +38,17 @@ class QTableView;
 class QTextBrowser;
 class QTreeView;
 
+namespace shelfmark::search {
+class SearchWindow;
+class SearchWindowSlots;
+struct SearchWindowContext;
+}  // namespace shelfmark::search
+
 namespace shelfmark {
 
 class FolderTreeModel;
 class ItemListModel;
+class UpdateCheckRunner;
 class VolumeWatcher;
 struct Volume;
 
@@ -89,6 +97,11 @@ class MainWindow : public QMainWindow {
     void showContainer(CatalogItem* container);
     // Selects these items in the list (they must be children of the shown container).
     void selectInList(const std::vector<CatalogItem*>& items);
+    // Shows the item's container and selects the item there (a search hit double-clicked).
+    void showItem(const CatalogItem& item);
+    // Opens a search window below the shown container for `text`; null at the window limit or
+    // without a settings store.
+    search::SearchWindow* openSearchWindow(const QString& text);
     CatalogItem* shownContainer() const;
     // The items the commands act on: the list's selection when the list had the focus last and
     // holds a selection, else the tree's current container.
@@ -168,10 +181,22 @@ class MainWindow : public QMainWindow {
     void doExportDatabase();
     void doImportDatabase();
     void doExportXml();
-    void doSettings();
+    // The settings dialog, opened on the page asked for; true after OK.
+    enum class SettingsPage { General, AudioCd, Cddb };
+    bool doSettings(SettingsPage page = SettingsPage::General);
     void doOneLevelUp();
     void doMinimizeToTray();
     void doAbout();
+    // What Statistics, Item List and the ncdu export work on: the one selected container, else
+    // the container shown.
+    CatalogItem* commandContainer() const;
+    void doSearchDuplicates();
+    void doPrintExportList();
+    // The CDDB dialog with these disks checked; autoStart looks them up and closes.
+    void doCddb(const std::vector<CatalogItem*>& checked, bool autoStart);
+    void doImportCdPlayer();
+    void doCheckVersion();
+    void printExportRows(const ListTable& rows, const std::string& listName, QWidget* parent);
 
     WindowContext context_;
     std::unique_ptr<QtPrompter> qtPrompter_;
@@ -205,6 +230,11 @@ class MainWindow : public QMainWindow {
     bool settingsChanged_ = false;
     bool readDialogOpen_ = false;
     std::unique_ptr<VolumeWatcher> volumes_;
+    // The search and duplicate windows share one context; it holds references to the members
+    // above, so it is made after them and goes first.
+    std::unique_ptr<search::SearchWindowSlots> searchSlots_;
+    std::unique_ptr<search::SearchWindowContext> searchContext_;
+    std::unique_ptr<UpdateCheckRunner> updateCheck_;
 };
 
 }  // namespace shelfmark

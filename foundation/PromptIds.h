@@ -77,6 +77,10 @@ enum class PromptId {
     WindowClose,
     WindowMove,
     HomePage,
+    // Commands of this program beyond the original table (their Strings keys start at 1000).
+    ImportOtherCatalogs,
+    ExportNcdu,
+    Statistics,
 };
 
 }  // namespace shelfmark

@@ -32,6 +32,15 @@ bool ItemMatches(const PreparedSearch& search, const CatalogItem& item) {
 std::vector<const CatalogItem*> SearchTree(const PreparedSearch& search, const CatalogItem& start,
                                            const CancelFlag* cancel) {
     std::vector<const CatalogItem*> hits;
+    SearchTree(search, start, cancel, [&hits](const CatalogItem* hit) {
+        hits.push_back(hit);
+        return true;
+    });
+    return hits;
+}
+
+void SearchTree(const PreparedSearch& search, const CatalogItem& start, const CancelFlag* cancel,
+                const std::function<bool(const CatalogItem*)>& onHit) {
     // The category state of each level from the start item down to the current item's parent.
     std::vector<bool> states{StartCategoryState(search, start)};
     const CatalogItem* item = start.firstChild();
@@ -39,8 +48,9 @@ std::vector<const CatalogItem*> SearchTree(const PreparedSearch& search, const C
         const std::optional<uint32_t> categories = item->numberAttribute(attr::Categories);
         const bool state = CategoryState(search, categories.has_value(), categories.value_or(0),
                                          states.back());
-        if (state && search.kindOn[size_t(KindOf(item->flags()))] && ItemMatches(search, *item))
-            hits.push_back(item);
+        if (state && search.kindOn[size_t(KindOf(item->flags()))] && ItemMatches(search, *item) &&
+            !onHit(item))
+            return;
         if (cancel && cancel->isSet())
             break;
         const CatalogItem* child = item->isContainer() ? item->firstChild() : nullptr;
@@ -52,12 +62,11 @@ std::vector<const CatalogItem*> SearchTree(const PreparedSearch& search, const C
         while (!item->next()) {
             item = item->parent();
             if (!item || item == &start)
-                return hits;
+                return;
             states.pop_back();
         }
         item = item->next();
     }
-    return hits;
 }
 
 }  // namespace shelfmark::search

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "search/PreparedSearch.h"
@@ -23,5 +24,11 @@ bool ItemMatches(const PreparedSearch& search, const CatalogItem& item);
 // read after each item; a cancelled walk returns the hits found so far.
 std::vector<const CatalogItem*> SearchTree(const PreparedSearch& search, const CatalogItem& start,
                                            const CancelFlag* cancel = nullptr);
+
+// The same walk handing each hit to `onHit` as it is found, for a window that shows hits while
+// the walk goes on. The walk ends early when `onHit` returns false (the hit could not be kept)
+// or the cancel flag is set.
+void SearchTree(const PreparedSearch& search, const CatalogItem& start, const CancelFlag* cancel,
+                const std::function<bool(const CatalogItem*)>& onHit);
 
 }  // namespace shelfmark::search

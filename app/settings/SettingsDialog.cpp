@@ -13,13 +13,13 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "cdlookup/ui/AudioCdSettingsPage.h"
+#include "cdlookup/ui/CddbSettingsPage.h"
 #include "foundation/ConfigDirectory.h"
-#include "foundation/ProfileUpdate.h"
 #include "foundation/Prompter.h"
 #include "catalog/EditSupport.h"
 #include "foundation/ui/DialogTexts.h"
 #include "platform/settings/SettingsStore.h"
-#include "reading/profiles/ReadProfiles.h"
 
 namespace shelfmark {
 namespace {
@@ -28,9 +28,6 @@ constexpr std::string_view kGeneral = "Sht_SettingsGeneral";
 constexpr std::string_view kInterface = "Sht_SettingsInterface";
 constexpr std::string_view kItemInfo = "Sht_SettingsItemInfo";
 constexpr std::string_view kLanguage = "Sht_SettingsLanguage";
-constexpr std::string_view kAudioCd = "Sht_SettingsAudioCD";
-constexpr std::string_view kCddb = "Sht_SettingsCDDB";
-constexpr int kFieldIncorrectKey = 19;
 constexpr int kLanguageVersionKey = 185;
 
 QCheckBox* Box(QWidget* page, QLayout* layout, int key, bool checked) {
@@ -45,10 +42,6 @@ QWidget* Page(std::string_view section, int titleKey) {
     SetTextSection(page, section);
     SetTextKey(page, titleKey);
     return page;
-}
-
-QString ReadProfilePath(const std::string& path) {
-    return ToQString(path.empty() ? ResolveConfigPath(kReadProfileFileName) : path);
 }
 
 }  // namespace
@@ -66,8 +59,14 @@ SettingsDialog::SettingsDialog(const AppSettings& settings, const WindowSettings
     tabs_->addTab(makeInterfacePage(), QString());
     tabs_->addTab(makeItemInfoPage(), QString());
     tabs_->addTab(makeLanguagePage(), QString());
-    tabs_->addTab(makeAudioCdPage(), QString());
-    tabs_->addTab(makeCddbPage(), QString());
+    if (store_) {
+        audioCd_ = new AudioCdSettingsPage(*store_, readProfilePath_);
+        cddb_ = new CddbSettingsPage(*store_, prompter_);
+        // Found by name by the window's tests, as the other pages' fields are.
+        cddb_->emailEdit()->setObjectName(QStringLiteral("email"));
+        tabs_->addTab(audioCd_, QString());
+        tabs_->addTab(cddb_, QString());
+    }
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setText(DialogText("Dlg_Common", 0));
     buttons->button(QDialogButtonBox::Cancel)->setText(DialogText("Dlg_Common", 1));
@@ -213,79 +212,6 @@ void SettingsDialog::showLanguageDetails() {
                               QLatin1Char('\n') + line(3, info.authorEmail));
 }
 
-QWidget* SettingsDialog::makeAudioCdPage() {
-    QWidget* page = Page(kAudioCd, 11);
-    auto* layout = new QVBoxLayout(page);
-    const auto group = [page, layout](int titleKey, int boxKey, std::initializer_list<int> help,
-                                      QCheckBox*& box, QLineEdit*& edit) {
-        auto* frame = SetTextKey(new QGroupBox(page), titleKey);
-        auto* inner = new QVBoxLayout(frame);
-        box = SetTextKey(new QCheckBox(frame), boxKey);
-        edit = new QLineEdit(frame);
-        inner->addWidget(box);
-        inner->addWidget(edit);
-        for (int key : help)
-            inner->addWidget(SetTextKey(new QLabel(frame), key));
-        connect(box, &QCheckBox::toggled, edit, &QWidget::setEnabled);
-        layout->addWidget(frame);
-    };
-    group(0, 1, {2, 3, 4, 5}, useDiscFormat_, discFormat_);
-    group(6, 7, {2, 3, 4, 8, 9}, useTrackFormat_, trackFormat_);
-    cdText_ = SetTextKey(new QCheckBox(page), 10);
-    layout->addWidget(cdText_);
-    layout->addStretch();
-    if (store_) {
-        useDiscFormat_->setChecked(store_->getBool(kCddbSubKey, "bUseDiscFormat", false));
-        discFormat_->setText(ToQString(store_->getText(kCddbSubKey, "DiscFormat")));
-        useTrackFormat_->setChecked(store_->getBool(kCddbSubKey, "bUseTrackFormat", false));
-        trackFormat_->setText(ToQString(store_->getText(kCddbSubKey, "TrackFormat")));
-    }
-    discFormat_->setEnabled(useDiscFormat_->isChecked());
-    trackFormat_->setEnabled(useTrackFormat_->isChecked());
-    const ProfileFile profile(ToUtf8(ReadProfilePath(readProfilePath_)));
-    cdText_->setChecked(profile.getInt(kDefaultProfileSection, "bEnableCDText", 0) != 0);
-    return page;
-}
-
-QWidget* SettingsDialog::makeCddbPage() {
-    QWidget* page = Page(kCddb, 7);
-    auto* layout = new QVBoxLayout(page);
-    auto* proxy = SetTextKey(new QGroupBox(page), 0);
-    auto* form = new QFormLayout(proxy);
-    host_ = new QLineEdit(proxy);
-    port_ = new QSpinBox(proxy);
-    port_->setRange(1, 65535);
-    user_ = new QLineEdit(proxy);
-    form->addRow(SetTextKey(new QLabel(proxy), 1), host_);
-    form->addRow(SetTextKey(new QLabel(proxy), 2), port_);
-    form->addRow(SetTextKey(new QLabel(proxy), 3), user_);
-    layout->addWidget(proxy);
-    layout->addWidget(SetTextKey(new QLabel(page), 5));
-    email_ = new QLineEdit(page);
-    email_->setObjectName(QStringLiteral("email"));
-    layout->addWidget(email_);
-    saveDiscInfo_ = SetTextKey(new QCheckBox(page), 6);
-    layout->addWidget(saveDiscInfo_);
-    layout->addStretch();
-    // The settings page shows 8080 for a port never stored (a lookup uses 80 then).
-    port_->setValue(store_ ? store_->getInt(kCddbSubKey, "Port", 8080) : 8080);
-    if (store_) {
-        host_->setText(ToQString(store_->getText(kCddbSubKey, "Host")));
-        user_->setText(ToQString(store_->getText(kCddbSubKey, "Name")));
-        email_->setText(ToQString(store_->getText(kCddbSubKey, "Email")));
-    }
-    saveDiscInfo_->setChecked(!store_ || store_->getBool(kCddbSubKey, "bSaveDiscInfo", true));
-    connect(host_, &QLineEdit::textChanged, this, &SettingsDialog::updateCddbEnabling);
-    updateCddbEnabling();
-    return page;
-}
-
-void SettingsDialog::updateCddbEnabling() {
-    const bool proxy = !host_->text().isEmpty();
-    port_->setEnabled(proxy);
-    user_->setEnabled(proxy);
-}
-
 bool SettingsDialog::EmailAcceptable(const QString& email) {
     if (email.isEmpty())
         return true;
@@ -294,11 +220,11 @@ bool SettingsDialog::EmailAcceptable(const QString& email) {
 }
 
 bool SettingsDialog::apply() {
-    if (!EmailAcceptable(email_->text())) {
-        tabs_->setCurrentIndex(tabs_->indexOf(email_->parentWidget()));
-        prompter_.error(ToUtf8(StringsText(kFieldIncorrectKey)));
-        email_->setFocus();
-        return false;
+    // The CDDB page refuses a wrong e-mail address before anything is taken.
+    if (cddb_ && !EmailAcceptable(cddb_->emailEdit()->text())) {
+        tabs_->setCurrentWidget(cddb_);
+        if (!cddb_->apply())
+            return false;
     }
     const int languageIndex = language_->currentIndex() - 1;
     std::string languageFile;
@@ -344,23 +270,10 @@ bool SettingsDialog::apply() {
                                                           : ClickAction::DoubleClick);
     window_.UnderlineMode = int32_t(underlineBrowser_->isChecked() ? UnderlineStyle::AsInBrowser
                                                                    : UnderlineStyle::OnPointingOnly);
-    if (store_) {
-        // Both formats are kept whatever their boxes say, so unticking loses no text.
-        store_->setText(kCddbSubKey, "DiscFormat", ToUtf8(discFormat_->text()));
-        store_->setText(kCddbSubKey, "TrackFormat", ToUtf8(trackFormat_->text()));
-        store_->setBool(kCddbSubKey, "bUseDiscFormat", useDiscFormat_->isChecked());
-        store_->setBool(kCddbSubKey, "bUseTrackFormat", useTrackFormat_->isChecked());
-        store_->setBool(kCddbSubKey, "bSaveDiscInfo", saveDiscInfo_->isChecked());
-        store_->setText(kCddbSubKey, "Host", ToUtf8(host_->text()));
-        store_->setInt(kCddbSubKey, "Port", port_->value());
-        store_->setText(kCddbSubKey, "Name", ToUtf8(user_->text()));
-        store_->setText(kCddbSubKey, "Email", ToUtf8(email_->text()));
-        store_->save();
-    }
-    const bool cdText = cdText_->isChecked();
-    UpdateProfileFile(ToUtf8(ReadProfilePath(readProfilePath_)), [cdText](ProfileFile& file) {
-        file.setInt(kDefaultProfileSection, "bEnableCDText", cdText ? 1 : 0);
-    });
+    if (cddb_ && !cddb_->apply())
+        return false;
+    if (audioCd_ && !audioCd_->apply())
+        return false;
     return true;
 }
 

@@ -1,7 +1,8 @@
 // The settings dialog (Dlg_Settings) with its pages: General, Interface, Item Information,
 // Language, Audio CD and CDDB. The dialog edits copies of the program's settings; the window
 // applies them after OK. The Audio CD and CDDB values live in their own places (the read
-// profile file and the CDDB sub-key) and are stored by their pages on OK.
+// profile file and the CDDB sub-key, with the proxy password): the CD lookup's own pages show
+// and store them on OK, and they are there only when the dialog has the settings store.
 #pragma once
 
 #include <QDialog>
@@ -20,6 +21,8 @@ class QTabWidget;
 
 namespace shelfmark {
 
+class AudioCdSettingsPage;
+class CddbSettingsPage;
 class Prompter;
 class SettingsStore;
 
@@ -35,6 +38,9 @@ class SettingsDialog : public QDialog {
     const AppSettings& settings() const { return settings_; }
     const WindowSettings& windowSettings() const { return window_; }
     QTabWidget* pages() const { return tabs_; }
+    // The CD lookup's pages; null without a settings store.
+    AudioCdSettingsPage* audioCdPage() const { return audioCd_; }
+    CddbSettingsPage* cddbPage() const { return cddb_; }
 
     // The checks of every page, then the values taken; false (the dialog stays open) when a
     // page refuses.
@@ -50,9 +56,6 @@ class SettingsDialog : public QDialog {
     QWidget* makeInterfacePage();
     QWidget* makeItemInfoPage();
     QWidget* makeLanguagePage();
-    QWidget* makeAudioCdPage();
-    QWidget* makeCddbPage();
-    void updateCddbEnabling();
     void showLanguageDetails();
 
     AppSettings settings_;
@@ -95,18 +98,9 @@ class SettingsDialog : public QDialog {
     QComboBox* language_ = nullptr;
     QLabel* languageDetails_ = nullptr;
     std::vector<LanguageFileInfo> languages_;
-    // Audio CD
-    QCheckBox* useDiscFormat_ = nullptr;
-    QLineEdit* discFormat_ = nullptr;
-    QCheckBox* useTrackFormat_ = nullptr;
-    QLineEdit* trackFormat_ = nullptr;
-    QCheckBox* cdText_ = nullptr;
-    // CDDB
-    QLineEdit* host_ = nullptr;
-    QSpinBox* port_ = nullptr;
-    QLineEdit* user_ = nullptr;
-    QLineEdit* email_ = nullptr;
-    QCheckBox* saveDiscInfo_ = nullptr;
+    // Audio CD and CDDB
+    AudioCdSettingsPage* audioCd_ = nullptr;
+    CddbSettingsPage* cddb_ = nullptr;
 };
 
 }  // namespace shelfmark

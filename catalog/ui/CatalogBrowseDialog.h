@@ -6,9 +6,9 @@
 #include <QDialog>
 
 #include "catalog/MoveCopyOperations.h"
+#include "catalog/ui/FolderTreeWidget.h"
 
 class QLabel;
-class QTreeWidget;
 
 namespace shelfmark {
 
@@ -19,7 +19,7 @@ class CatalogBrowseDialog : public QDialog {
     CatalogBrowseDialog(const CatalogTree& tree, const std::string& prompt,
                         const CatalogItem* selected = nullptr, QWidget* parent = nullptr);
 
-    QTreeWidget* tree() const { return tree_; }
+    FolderTreeWidget* tree() const { return tree_; }
     // Selects the row of `folder`; false when it is not listed.
     bool select(const CatalogItem* folder);
     // The chosen folder, or null.
@@ -33,7 +33,7 @@ class CatalogBrowseDialog : public QDialog {
 
   private:
     QLabel* prompt_;
-    QTreeWidget* tree_;
+    FolderTreeWidget* tree_;
 };
 
 }  // namespace shelfmark

@@ -143,6 +143,12 @@ UpdateCheckResult RunUpdateCheck(const std::string& url, Prompter& prompter,
                                  const std::function<void()>& openHomePage,
                                  const UpdateFetchOptions& options) {
     UpdateCheckResult result = CheckForUpdate(url, options);
+    ReportUpdateResult(result, prompter, openHomePage);
+    return result;
+}
+
+void ReportUpdateResult(const UpdateCheckResult& result, Prompter& prompter,
+                        const std::function<void()>& openHomePage) {
     switch (result.outcome) {
         case UpdateOutcome::Latest:
             prompter.information(result.message);
@@ -157,7 +163,6 @@ UpdateCheckResult RunUpdateCheck(const std::string& url, Prompter& prompter,
         case UpdateOutcome::Silent:
             break;
     }
-    return result;
 }
 
 }  // namespace shelfmark

@@ -71,6 +71,11 @@ struct UpdateCheckResult {
 // Fetches and compares, without showing anything.
 UpdateCheckResult CheckForUpdate(const std::string& url, const UpdateFetchOptions& options = {});
 
+// The message of a finished check through the prompter (information, the Yes/No question, or
+// an error; nothing for Silent); Yes on the question calls openHomePage.
+void ReportUpdateResult(const UpdateCheckResult& result, Prompter& prompter,
+                        const std::function<void()>& openHomePage);
+
 // The menu command: the check, then its message through the prompter (information, the Yes/No
 // question, or an error); Yes on the question calls openHomePage.
 UpdateCheckResult RunUpdateCheck(const std::string& url, Prompter& prompter,

@@ -1,29 +1,62 @@
 # Installs the build into a fresh prefix and checks what the desktop needs from it: the program,
 # the launcher, the catalog file type (registered with the shared MIME database when its tool is
-# there, so that "*.tkd" really maps to the type), the icon and the language files.
-#     cmake -DBUILD=<build dir> -DPREFIX=<empty dir> -P InstallCheck.cmake
+# there, so that "*.tkd" really maps to the type), the icon and the language files, and that the
+# AppStream metadata names the launcher and the file type that are really installed and only
+# screenshots that exist.
+#     cmake -DBUILD=<build dir> -DPREFIX=<empty dir> -DSOURCE=<checkout> -P InstallCheck.cmake
 file(REMOVE_RECURSE ${PREFIX})
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${PREFIX}
                 RESULT_VARIABLE status OUTPUT_QUIET)
 if(NOT status EQUAL 0)
     message(FATAL_ERROR "cmake --install failed: ${status}")
 endif()
-foreach(path bin/shelfmark share/applications/shelfmark.desktop share/mime/packages/shelfmark.xml
+foreach(path bin/shelfmark share/applications/io.github.shelfmark.Shelfmark.desktop share/mime/packages/shelfmark.xml
              share/icons/hicolor/scalable/apps/shelfmark.svg share/shelfmark/lang/Deutsch.lng)
     if(NOT EXISTS ${PREFIX}/${path})
         message(FATAL_ERROR "not installed: ${path}")
     endif()
 endforeach()
-file(READ ${PREFIX}/share/applications/shelfmark.desktop desktop)
+file(READ ${PREFIX}/share/applications/io.github.shelfmark.Shelfmark.desktop desktop)
 foreach(line "Exec=shelfmark %f" "Icon=shelfmark" "MimeType=application/x-tarnwick-database;")
     string(FIND "${desktop}" "${line}" at)
     if(at EQUAL -1)
         message(FATAL_ERROR "the launcher lacks '${line}'")
     endif()
 endforeach()
+# Software centres find the launcher by the metainfo's desktop id and offer the program for the
+# media types it lists, so both must be what the program installs.
+set(metainfo ${PREFIX}/share/metainfo/io.github.shelfmark.Shelfmark.metainfo.xml)
+if(NOT EXISTS ${metainfo})
+    message(FATAL_ERROR "not installed: the AppStream metadata")
+endif()
+file(READ ${metainfo} appstream)
+string(REGEX MATCH "<launchable type=\"desktop-id\">([^<]+)</launchable>" _ "${appstream}")
+if(NOT EXISTS ${PREFIX}/share/applications/${CMAKE_MATCH_1})
+    message(FATAL_ERROR "the metainfo launches '${CMAKE_MATCH_1}', which is not installed")
+endif()
+file(READ ${PREFIX}/share/mime/packages/shelfmark.xml mime)
+string(REGEX MATCHALL "<mediatype>[^<]+</mediatype>" mediatypes "${appstream}")
+if(NOT mediatypes)
+    message(FATAL_ERROR "the metainfo names no media type")
+endif()
+foreach(entry IN LISTS mediatypes)
+    string(REGEX REPLACE "</?mediatype>" "" type "${entry}")
+    string(FIND "${desktop}" "MimeType=${type};" in_desktop)
+    string(FIND "${mime}" "type=\"${type}\"" in_mime)
+    if(in_desktop EQUAL -1 OR in_mime EQUAL -1)
+        message(FATAL_ERROR "the metainfo's media type ${type} is not the one the program installs")
+    endif()
+endforeach()
+string(REGEX MATCHALL "docs/screenshots/[^<]+</image>" shots "${appstream}")
+foreach(entry IN LISTS shots)
+    string(REPLACE "</image>" "" shot "${entry}")
+    if(NOT EXISTS ${SOURCE}/${shot})
+        message(FATAL_ERROR "the metainfo shows ${shot}, which does not exist")
+    endif()
+endforeach()
 find_program(VALIDATE desktop-file-validate)
 if(VALIDATE)
-    execute_process(COMMAND ${VALIDATE} ${PREFIX}/share/applications/shelfmark.desktop
+    execute_process(COMMAND ${VALIDATE} ${PREFIX}/share/applications/io.github.shelfmark.Shelfmark.desktop
                     RESULT_VARIABLE status)
     if(NOT status EQUAL 0)
         message(FATAL_ERROR "desktop-file-validate refused the launcher")

@@ -325,7 +325,7 @@ class MainWindowTest : public QObject {
         window().runCommand(CommandId::Undo);
         QVERIFY(!find("Alpha")->hasAttribute(attr::Description));
         // Windows of later work are listed but not yet usable.
-        QVERIFY(!window().action(CommandId::SearchDuplicates)->isEnabled());
+        QVERIFY(!window().action(CommandId::Columns)->isEnabled());
         QCOMPARE(window().action(CommandId::ReadDisk)->statusTip(),
                  QStringLiteral("Adds the directory structure of a disk to the active database."));
         QCOMPARE(window().action(CommandId::ReadDisk)->toolTip(), QStringLiteral("Read Disk (Ctrl+H)"));

@@ -146,15 +146,22 @@ TEST_F(LanguageTextsTest, PromptTexts) {
               "Adds the directory structure of a disk to the active database.\nRead Disk (Ctrl+H)");
 }
 
-TEST(PromptTable, HoldsTheFixedRowsAnd72PairsFor71Keys) {
+TEST(PromptTable, HoldsTheFixedRowsAnd72PairsFor71KeysThenOursFrom1000) {
     const auto keys = DefaultPromptKeys();
-    ASSERT_EQ(keys.size(), 72u);
+    ASSERT_EQ(keys.size(), 75u);
     std::set<int> distinct;
     std::set<PromptId> ids;
+    std::set<int> ours;
     for (const PromptKey& row : keys) {
+        // The program's own commands take keys from 1000 up, clear of the fixed table.
+        if (row.key >= 1000) {
+            ours.insert(row.key);
+            continue;
+        }
         distinct.insert(row.key);
         ids.insert(row.id);
     }
+    EXPECT_EQ(ours, (std::set<int>{1000, 1001, 1002}));
     EXPECT_EQ(distinct.size(), 71u);
     EXPECT_EQ(ids.size(), 72u);
     const std::set<int> listed = {

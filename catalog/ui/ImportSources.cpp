@@ -1,0 +1,63 @@
+#include "catalog/ui/ImportSources.h"
+
+#include <QHBoxLayout>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "catalog/CatalogDocument.h"
+#include "foundation/ui/DialogTexts.h"
+
+namespace shelfmark {
+
+ImportFileList::ImportFileList(std::function<std::vector<std::string>(QWidget*)> askFiles,
+                               int removeKey, QWidget* parent)
+    : QWidget(parent), askFiles_(std::move(askFiles)) {
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+    list_ = new QListWidget(this);
+    list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    list_->setMinimumHeight(90);
+    row->addWidget(list_, 1);
+    auto* buttons = new QVBoxLayout;
+    auto* add = new QPushButton(DialogText("Dlg_Common", 6), this);
+    auto* remove = SetTextKey(new QPushButton(this), removeKey);
+    buttons->addWidget(add);
+    buttons->addWidget(remove);
+    buttons->addStretch(1);
+    row->addLayout(buttons);
+    connect(add, &QPushButton::clicked, this, [this] { addFiles(askFiles_(this)); });
+    connect(remove, &QPushButton::clicked, this, [this] { qDeleteAll(list_->selectedItems()); });
+}
+
+std::vector<std::string> ImportFileList::files() const {
+    std::vector<std::string> paths;
+    for (int row = 0; row < list_->count(); ++row)
+        paths.push_back(ToUtf8(list_->item(row)->data(Qt::UserRole).toString()));
+    return paths;
+}
+
+void ImportFileList::addFiles(const std::vector<std::string>& files) {
+    for (const std::string& path : files) {
+        auto* row = new QListWidgetItem(ToQString(path), list_);
+        row->setData(Qt::UserRole, ToQString(path));
+    }
+}
+
+EditStatus RunImportCommand(
+    CatalogDocument& document, const CatalogItem* selected,
+    const std::function<std::vector<std::string>()>& askFiles,
+    const std::function<EditStatus(std::vector<std::string>, const CatalogItem*)>& runDialog) {
+    const uint64_t generation = document.treeGeneration();
+    if (!document.lockForEditing())
+        return EditStatus::Refused;
+    if (document.treeGeneration() != generation)
+        selected = nullptr;
+    EditStatus status = EditStatus::Unchanged;
+    if (std::vector<std::string> files = askFiles(); !files.empty())
+        status = runDialog(std::move(files), selected);
+    document.releaseLock(false);
+    return status;
+}
+
+}  // namespace shelfmark
