@@ -160,7 +160,10 @@ ItemListWindow::ItemListWindow(CatalogDocument& document, const CatalogItem* sta
                  text::EqualsNoCase(ToUtf8(profiles_->currentText()), profile);
 }
 
-ItemListWindow::~ItemListWindow() = default;
+ItemListWindow::~ItemListWindow() {
+    // The worker uses this window's members: it must end before they go, not with the children.
+    delete worker_;
+}
 
 void ItemListWindow::Open(CatalogDocument& document, const CatalogItem* start, std::string_view profile,
                           Prompter& prompter, QWidget* parent) {
