@@ -25,10 +25,10 @@
 #include "foundation/ProfileFile.h"
 #include "foundation/ProfileUpdate.h"
 #include "foundation/Utf8Text.h"
+#include "lists/DesktopRowSettings.h"
 #include "lists/ExportSettings.h"
 #include "lists/ItemListWalk.h"
 #include "lists/RowBuilder.h"
-#include "lists/SystemFileTypes.h"
 #include "platform/settings/AppSettings.h"
 #include "platform/settings/SettingsStore.h"
 #ifdef SHELFMARK_HAVE_LIST_PRINTING
@@ -49,17 +49,8 @@ std::vector<std::string> SplitCommas(std::string_view text) {
     }
 }
 
-// The row texts follow the desktop program's display settings, and files are typed as the
-// desktop types them.
 RowSettings UserRowSettings(CatalogTree& tree) {
-    UseSystemFileTypeNames();
-    const AppSettings settings = AppSettings::Load(SettingsStore());
-    tree.displaySettings().showDescription = settings.bShowDescription;
-    RowSettings rows;
-    rows.showDirectorySizes = settings.bShowDirectorySizes;
-    rows.showByteSizes = settings.bShowByteSizes;
-    rows.showDescriptionOverlay = settings.bShowDescriptionOverlay;
-    return rows;
+    return DesktopRowSettings(tree, AppSettings::Load(SettingsStore()));
 }
 
 // A one-line progress display on standard error, only on a terminal.

@@ -180,7 +180,10 @@ ExportListDialog::ExportListDialog(const ExportRequest& request, Prompter& promp
     loadTarget();
 }
 
-ExportListDialog::~ExportListDialog() = default;
+ExportListDialog::~ExportListDialog() {
+    // The worker uses this window's members: it must end before they go, not with the children.
+    delete worker_;
+}
 
 int ExportListDialog::Run(QWidget* parent, const ListTable& table, const CatalogTree& tree,
                           std::string_view listName, Prompter& prompter, std::vector<int> pixelWidths) {

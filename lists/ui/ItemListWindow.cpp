@@ -24,7 +24,7 @@
 #include "foundation/Prompter.h"
 #include "foundation/Utf8Text.h"
 #include "foundation/ui/DialogTexts.h"
-#include "lists/SystemFileTypes.h"
+#include "lists/DesktopRowSettings.h"
 #include "lists/ui/ExportListDialog.h"
 #include "lists/ui/ListTableModel.h"
 #include "lists/ui/ListWorker.h"
@@ -38,19 +38,6 @@ namespace {
 constexpr std::string_view kSection = "Dlg_ItemList";
 constexpr std::string_view kMenuSection = "Menu_ItemList";
 constexpr std::string_view kLastProfile = "LastProfile";
-
-// The row texts follow the desktop's display settings, and files are typed as the desktop
-// types them.
-RowSettings DisplayRowSettings(CatalogTree& tree) {
-    UseSystemFileTypeNames();
-    const AppSettings settings = AppSettings::Load(SettingsStore::Instance());
-    tree.displaySettings().showDescription = settings.bShowDescription;
-    RowSettings rows;
-    rows.showDirectorySizes = settings.bShowDirectorySizes;
-    rows.showByteSizes = settings.bShowByteSizes;
-    rows.showDescriptionOverlay = settings.bShowDescriptionOverlay;
-    return rows;
-}
 
 QString MenuText(int key) {
     // Menu texts carry their shortcut after a line break; the action shows only the text.
@@ -166,14 +153,17 @@ ItemListWindow::ItemListWindow(CatalogDocument& document, const CatalogItem* sta
     resize(760, 480);
 
     definitions_.reload(*document_.tree().root());
-    builder_ = std::make_unique<RowBuilder>(document_.tree(), definitions_, DisplayRowSettings(document_.tree()));
+    builder_ = std::make_unique<RowBuilder>(document_.tree(), definitions_, DesktopRowSettings(document_.tree(), AppSettings::Load(SettingsStore::Instance())));
     setStartItem(start_);
     loadProfiles(profile);
     autoStart_ = !profile.empty() && profiles_->currentIndex() >= 0 &&
                  text::EqualsNoCase(ToUtf8(profiles_->currentText()), profile);
 }
 
-ItemListWindow::~ItemListWindow() = default;
+ItemListWindow::~ItemListWindow() {
+    // The worker uses this window's members: it must end before they go, not with the children.
+    delete worker_;
+}
 
 void ItemListWindow::Open(CatalogDocument& document, const CatalogItem* start, std::string_view profile,
                           Prompter& prompter, QWidget* parent) {

@@ -84,16 +84,37 @@ void ListTableModel::sort(int column, Qt::SortOrder order) {
     const size_t c = static_cast<size_t>(column);
     const uint8_t value = table_->columns()[c].value;
     const ListTable& table = *table_;
-    auto less = [&](uint32_t a, uint32_t b) {
-        const CatalogItem* itemA = table.row(a).item;
-        const CatalogItem* itemB = table.row(b).item;
-        if (itemA != nullptr && itemB != nullptr) {
-            if (value == kSizeColumn && itemA->size() != itemB->size())
-                return itemA->size() < itemB->size();
-            if (value == kDateColumn && itemA->date() != itemB->date())
-                return itemA->date() < itemB->date();
+    const size_t count = order_.size();
+    // Keys are made once per row, not once per comparison: values for sizes and dates of rows
+    // with items, case-folded texts (in one buffer) for the rest.
+    const bool byValue = value == kSizeColumn || value == kDateColumn;
+    std::vector<int64_t> values;
+    std::vector<uint8_t> hasValue;
+    std::string folded;
+    std::vector<size_t> foldedEnd(count);
+    if (byValue) {
+        values.resize(count);
+        hasValue.resize(count);
+    }
+    for (size_t r = 0; r < count; ++r) {
+        const CatalogItem* item = table.row(r).item;
+        if (byValue && item != nullptr) {
+            values[r] = value == kSizeColumn ? static_cast<int64_t>(item->size()) : item->date();
+            hasValue[r] = 1;
         }
-        return text::CompareNoCase(table.cell(a, c), table.cell(b, c)) < 0;
+        text::AppendFolded(folded, table.cell(r, c));
+        foldedEnd[r] = folded.size();
+    }
+    auto key = [&](uint32_t r) {
+        const size_t begin = r == 0 ? 0 : foldedEnd[r - 1];
+        return std::string_view(folded).substr(begin, foldedEnd[r] - begin);
+    };
+    auto less = [&](uint32_t a, uint32_t b) {
+        if (byValue && hasValue[a] && hasValue[b] && values[a] != values[b])
+            return values[a] < values[b];
+        if (byValue && hasValue[a] && hasValue[b])
+            return false;  // equal values keep their order
+        return key(a) < key(b);
     };
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const QModelIndexList before = persistentIndexList();

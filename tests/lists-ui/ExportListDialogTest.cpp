@@ -8,6 +8,8 @@
 #include <QSpinBox>
 #include <QTest>
 #include <QTreeWidget>
+#include <sys/stat.h>
+#include <thread>
 
 #include "foundation/LanguageTexts.h"
 #include "foundation/ProfileFile.h"
@@ -210,30 +212,36 @@ class ExportListDialogTest : public QObject {
 
     void cancelKeepsTheRowsWritten() {
         ListTable big({{"Name", 0x00, ColumnAlignment::Left, 150}});
-        constexpr size_t kRows = 1'000'000;
-        big.reserve(kRows, kRows * 16);
+        constexpr size_t kRows = 100'000;
         for (size_t i = 0; i < kRows; ++i) {
             big.beginRow(nullptr, 0);
             big.appendCell(StringPrintf("entry %07zu", i));
         }
+        // A pipe as the target holds the worker at the file's opening until the test reads, so
+        // the cancel surely comes while it runs.
+        const std::string fifo = path("big.csv");
+        QCOMPARE(::mkfifo(fifo.c_str(), 0600), 0);
         ExportListDialog dialog(request(big), *prompter);
-        dialog.setTargetPath(path("big.csv"));
+        dialog.setTargetPath(fifo);
         prompter->queueAnswer(PromptAnswer::Yes);
         dialog.accept();
         QVERIFY(dialog.running());
         QVERIFY(!dialog.okButton()->isEnabled());
-        dialog.reject();  // Cancel: the question, then the worker stops at its next row
+        dialog.reject();  // Cancel: the question, then the worker stops before its next row
+        std::string written;
+        std::thread reader([&] { written = ReadFile(fifo); });
         QVERIFY(Finished(dialog));
+        reader.join();
         QCOMPARE(prompter->shownTexts(), std::vector<std::string>{Str(173)});
         QCOMPARE(dialog.exportOutcome(), std::optional(ExportOutcome::Cancelled));
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
-        const std::string written = ReadFile(path("big.csv"));
-        QVERIFY(written.rfind("\"Name\"\r\n\"entry 0000000\"\r\n", 0) == 0);
-        QVERIFY(written.size() < 18 * kRows);
-        // Whole rows only, in order.
+        // What was written stays: the header line and whole rows in order, fewer than all.
+        QVERIFY(written.rfind("\"Name\"\r\n", 0) == 0);
+        QVERIFY(written.ends_with("\r\n"));
         const size_t lines = static_cast<size_t>(std::count(written.begin(), written.end(), '\n'));
-        QVERIFY(written.ends_with("\"\r\n"));
-        QCOMPARE(written.substr(written.size() - 17), StringPrintf("\"entry %07zu\"\r\n", lines - 2));
+        QVERIFY(lines < kRows + 1);
+        if (lines > 1)
+            QCOMPARE(written.substr(written.size() - 17), StringPrintf("\"entry %07zu\"\r\n", lines - 2));
     }
 };
 

@@ -235,6 +235,15 @@ class ItemListWindowTest : public QObject {
         const std::string rows = NumberFormat::User().format(static_cast<uint64_t>(window.model()->rowCount()));
         QCOMPARE(window.statusText(), ToQString(rows + " item(s)"));
     }
+
+    void closingWhileBuildingStopsTheWorkerFirst() {
+        Generate(document->tree(), 4, 50, 1000);
+        {
+            ItemListWindow window(*document, nullptr, "All files", *prompter);
+            QVERIFY(window.start());
+        }  // the worker reads the window's builder and profile: it ends before they go
+        QVERIFY(prompter->shown().empty());
+    }
 };
 
 QTEST_MAIN(ItemListWindowTest)
