@@ -132,18 +132,7 @@ DuplicatesWindow::DuplicatesWindow(SearchWindowContext& context, const CatalogIt
     model_ = new ResultModel(context_.document, context_.definitions,
                              RowSettings{}, TitledColumns(), this);
     view_ = new QTableView(this);
-    view_->setModel(model_);
-    // A table view: it lays out only the rows it shows, so a million rows cost nothing.
-    view_->setShowGrid(false);
-    view_->setWordWrap(false);
-    view_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    view_->verticalHeader()->hide();
-    view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 4);
-    view_->horizontalHeader()->setHighlightSections(false);
-    view_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    for (size_t i = 0; i < model_->columns().size(); ++i)
-        view_->horizontalHeader()->resizeSection(int(i), model_->columns()[i].width);
+    SetUpResultView(view_, model_);
     status_ = new QLabel(this);
 
     auto* top = new QHBoxLayout;

@@ -2,7 +2,9 @@
 
 #include <QBrush>
 #include <QColor>
+#include <QHeaderView>
 #include <QImage>
+#include <QTableView>
 #include <algorithm>
 
 #include "catalog/CatalogDocument.h"
@@ -35,6 +37,21 @@ QString CatalogPathText(const CatalogItem* item) {
     // The catalog's top has no path of its own: it shows as the separator alone.
     const std::string path = CatalogPathOf(*item);
     return ToQString(path.empty() ? std::string("\\") : path);
+}
+
+void SetUpResultView(QTableView* view, ResultModel* model) {
+    view->setModel(model);
+    // A table view: it lays out only the rows it shows, so a million rows cost nothing.
+    view->setShowGrid(false);
+    view->setWordWrap(false);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->verticalHeader()->hide();
+    view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 4);
+    view->horizontalHeader()->setHighlightSections(false);
+    view->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    for (size_t i = 0; i < model->columns().size(); ++i)
+        view->horizontalHeader()->resizeSection(int(i), model->columns()[i].width);
 }
 
 ResultModel::ResultModel(CatalogDocument& document, const CatalogDefinitions& definitions,

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+class QTableView;
+
 #include "catalog/DocumentObserver.h"
 #include "lists/ListTable.h"
 #include "lists/RowBuilder.h"
@@ -27,6 +29,10 @@ namespace shelfmark::search {
 // The text a window shows for a search's start or scope: the item's catalog path; the top of the
 // catalog shows as a lone backslash. Empty for no item.
 QString CatalogPathText(const CatalogItem* item);
+
+class ResultModel;
+// Shows `model` in `view` as a result list: whole rows selected, one line a row, no grid.
+void SetUpResultView(QTableView* view, ResultModel* model);
 
 class ResultModel : public QAbstractTableModel, private DocumentObserver {
     Q_OBJECT

@@ -130,24 +130,14 @@ SearchWindow::SearchWindow(SearchWindowContext& context, SearchWindowSlots::Slot
                              listColumns(), this);
     model_->setShowThumbnails(settings.bShowThumbnails);
     view_ = new QTableView(central);
-    view_->setModel(model_);
-    // A table view: it lays out only the rows it shows, so a million rows cost nothing.
-    view_->setShowGrid(false);
-    view_->setWordWrap(false);
-    view_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    view_->verticalHeader()->hide();
-    view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 4);
-    view_->horizontalHeader()->setHighlightSections(false);
-    view_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    SetUpResultView(view_, model_);
+    view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     view_->setContextMenuPolicy(Qt::CustomContextMenu);
     view_->horizontalHeader()->setSectionsClickable(true);
     view_->horizontalHeader()->setSortIndicatorShown(true);
     view_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     view_->horizontalHeader()->setContextMenuPolicy(Qt::CustomContextMenu);
-    for (size_t i = 0; i < columns_.size(); ++i)
-        view_->horizontalHeader()->resizeSection(int(i), columns_[i].width);
     view_->hide();
 
     auto* buttons = new QVBoxLayout;
@@ -261,6 +251,11 @@ std::vector<ListColumn> SearchWindow::listColumns() const {
     return columns;
 }
 
+void SearchWindow::applyColumnWidths() {
+    for (size_t i = 0; i < columns_.size(); ++i)
+        view_->horizontalHeader()->resizeSection(int(i), columns_[i].width);
+}
+
 // The layout as the header shows it now: display order and current widths.
 void SearchWindow::takeColumnWidths() {
     QHeaderView* header = view_->horizontalHeader();
@@ -318,8 +313,7 @@ void SearchWindow::start() {
                                       [](const ListColumn& a, const ListColumn& b) { return a.value == b.value; });
     if (!sameKinds)
         model_->setColumns(std::move(columns));
-    for (size_t i = 0; i < columns_.size(); ++i)
-        view_->horizontalHeader()->resizeSection(int(i), columns_[i].width);
+    applyColumnWidths();
     waiting_.clear();
     waitingFrom_ = 0;
     job_ = std::make_unique<SearchJob>(PrepareSearch(criteria_, Now()), *criteria_.startItem);
@@ -429,8 +423,7 @@ void SearchWindow::toggleColumn(uint8_t descriptor) {
     takeColumnWidths();
     ToggleResultColumn(columns_, descriptor, table.row(descriptor).width);
     model_->setColumns(listColumns());
-    for (size_t i = 0; i < columns_.size(); ++i)
-        view_->horizontalHeader()->resizeSection(int(i), columns_[i].width);
+    applyColumnWidths();
     sortColumn_ = -1;
     view_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
 }

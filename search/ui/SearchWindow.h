@@ -115,6 +115,7 @@ class SearchWindow : public QMainWindow, private DocumentObserver {
     void updateStartEnabled();
     std::vector<ListColumn> listColumns() const;
     void takeColumnWidths();
+    void applyColumnWidths();
     void restorePlacement();
     void savePlacement();
 
