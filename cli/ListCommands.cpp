@@ -85,18 +85,6 @@ class ProgressLine {
     ProgressThrottle throttle_;
 };
 
-// The user's item-list profiles, old sections converted (and written back) on the way.
-ProfileFile LoadItemListProfiles() {
-    const std::string path = UserItemListProfilePath();
-    ProfileFile file(path);
-    if (ConvertOldItemListSections(file)) {
-        UpdateProfileFile(path, [](ProfileFile& current) { ConvertOldItemListSections(current); });
-        file.load();
-    }
-    file.clearPath();
-    return file;
-}
-
 std::optional<ExportTarget> TargetNamed(std::string_view name) {
     if (name == "csv")
         return ExportTarget::Csv;
@@ -311,7 +299,7 @@ const CommandRegistration kProfiles(kProfilesCommand);
 int RunProfiles(const std::vector<std::string>& args) {
     if (!args.empty())
         return UsageError(kProfilesCommand, "expected no arguments");
-    const ProfileFile file = LoadItemListProfiles();
+    const ProfileFile file = LoadItemListProfiles(UserItemListProfilePath());
     std::string out;
     for (const std::string& name : ItemListProfileNames(file)) {
         const std::optional<ItemListProfile> profile = LoadItemListProfile(file, name);
@@ -351,7 +339,7 @@ int BuildProfileList(const Command& command, const ArgParser& parser, BuiltList&
     const std::optional<std::string> name = parser.value("profile");
     if (!name)
         return UsageError(command, "--profile NAME is required");
-    const ProfileFile profiles = LoadItemListProfiles();
+    const ProfileFile profiles = LoadItemListProfiles(UserItemListProfilePath());
     const std::optional<ItemListProfile> profile = LoadItemListProfile(profiles, *name);
     if (!profile)
         return Fail("no item-list profile '" + *name + "' (see: shelfmark-cli profiles)");

@@ -190,3 +190,17 @@ std::string UserItemListProfilePath(const std::vector<std::string>& shippedFolde
 }
 
 }  // namespace shelfmark
+
+namespace shelfmark {
+
+ProfileFile LoadItemListProfiles(const std::string& path) {
+    ProfileFile file(path);
+    if (ConvertOldItemListSections(file)) {
+        UpdateProfileFile(path, [](ProfileFile& current) { ConvertOldItemListSections(current); });
+        file.load();
+    }
+    file.clearPath();
+    return file;
+}
+
+}  // namespace shelfmark

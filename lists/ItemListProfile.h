@@ -70,4 +70,8 @@ std::vector<std::string> InstalledProfileDirectories();
 // `shippedFolders` that holds one is copied there first.
 std::string UserItemListProfilePath(const std::vector<std::string>& shippedFolders = InstalledProfileDirectories());
 
+// The profiles of the file at `path` (normally UserItemListProfilePath()), with old-form sections
+// converted and the conversion written back. The returned store has no path: it never saves.
+ProfileFile LoadItemListProfiles(const std::string& path);
+
 }  // namespace shelfmark

@@ -76,11 +76,15 @@ bool PreparePrinter(QPrinter& printer, const PrintJob& job) {
             return false;
         printer.setPrinterName(info.printerName());
     }
+    return true;
+}
+
+// The page setup every print of a list uses, whoever made the printer.
+void SetUpPage(QPrinter& printer, const PrintJob& job) {
     // The printer's own unprintable border is kept by Qt; the 10 mm margin is the page model's.
     printer.setFullPage(false);
     printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
     printer.setDocName(Q("Shelfmark: " + job.listName));
-    return true;
 }
 
 PrinterMetrics MetricsOf(const QPrinter& printer) {
@@ -181,6 +185,7 @@ int EstimatePrintPages(const PrintJob& job) {
     QPrinter printer(QPrinter::HighResolution);
     if (!PreparePrinter(printer, job))
         return 0;
+    SetUpPage(printer, job);
     const QFont font = FontOf(job.settings, MetricsOf(printer));
     const Layout layout = LayoutOf(job, printer, font);
     return PageCount(job.table->rowCount(), layout.lines);
@@ -194,6 +199,11 @@ PrintOutcome PrintList(const PrintJob& job, Prompter& prompter) {
                                                : "No printer named '" + job.printerName + "'.");
         return PrintOutcome::NoPrinter;
     }
+    return PrintListOn(printer, job, prompter);
+}
+
+PrintOutcome PrintListOn(QPrinter& printer, const PrintJob& job, Prompter& prompter) {
+    SetUpPage(printer, job);
     printer.setCopyCount(1);  // copies are laid out here, as the page model orders them
     const QFont font = FontOf(job.settings, MetricsOf(printer));
     const Layout layout = LayoutOf(job, printer, font);

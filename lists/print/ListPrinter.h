@@ -15,6 +15,7 @@
 #include "lists/PageModel.h"
 
 class QImage;
+class QPrinter;
 
 namespace shelfmark {
 
@@ -40,6 +41,9 @@ struct PrintJob {
 enum class PrintOutcome { Printed, Cancelled, NothingTicked, NoPrinter, CannotStart };
 
 PrintOutcome PrintList(const PrintJob& job, Prompter& prompter);
+// Draws the job on a printer the caller set up (a print preview's, or one a print dialog
+// chose); the job's pdfPath and printerName are not looked at. The page setup is the job's.
+PrintOutcome PrintListOn(QPrinter& printer, const PrintJob& job, Prompter& prompter);
 
 // The pages `job` will take on its printer (the page estimate shown before printing); 0 when
 // the printer is not available.
