@@ -208,7 +208,7 @@ void DuplicatesWindow::setRunning(bool running) {
     for (QWidget* widget : std::initializer_list<QWidget*>{browse_, name_, size_, date_, crc_, minSize_,
                                                            unit_, start_})
         widget->setEnabled(!running);
-    print_->setEnabled(!running && context_.printExport && model_->size() > 0);
+    print_->setEnabled(!running && model_->size() > 0);
 }
 
 void DuplicatesWindow::poll() {
@@ -243,9 +243,9 @@ void DuplicatesWindow::browse() {
 }
 
 void DuplicatesWindow::printExport() {
-    if (running() || !context_.printExport || model_->size() == 0)
+    if (running() || model_->size() == 0)
         return;
-    context_.printExport(model_->table(), "SearchDuplicatesResult", this);
+    model_->printExport("SearchDuplicatesResult", view_, context_.prompter, context_.printExport);
 }
 
 void DuplicatesWindow::reject() {

@@ -12,6 +12,7 @@
 #include "catalog/CatalogPath.h"
 #include "foundation/Utf8Text.h"
 #include "foundation/ui/DialogTexts.h"
+#include "lists/ui/ExportListDialog.h"
 
 namespace shelfmark::search {
 
@@ -128,6 +129,20 @@ ListTable ResultModel::table() const {
             table.appendCell(cell);
     }
     return table;
+}
+
+void ResultModel::printExport(
+    const std::string& listName, QTableView* view, Prompter& prompter,
+    const std::function<void(const ListTable&, const std::string&, QWidget*)>& hook) const {
+    const ListTable rows = table();
+    if (hook) {
+        hook(rows, listName, view->window());
+        return;
+    }
+    std::vector<int> widths;
+    for (int column = 0; column < columnCount(); ++column)
+        widths.push_back(view->horizontalHeader()->sectionSize(column));
+    ExportListDialog::Run(view->window(), rows, document_.tree(), listName, prompter, std::move(widths));
 }
 
 int ResultModel::rowCount(const QModelIndex& parent) const {

@@ -8,6 +8,7 @@
 #include <QAbstractTableModel>
 #include <QHash>
 #include <QPixmap>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -22,6 +23,7 @@ class QTableView;
 namespace shelfmark {
 class CatalogDefinitions;
 class CatalogDocument;
+class Prompter;
 }  // namespace shelfmark
 
 namespace shelfmark::search {
@@ -60,6 +62,10 @@ class ResultModel : public QAbstractTableModel, private DocumentObserver {
 
     // The rows as the print/export dialog takes them.
     ListTable table() const;
+    // Hands the rows to the print/export dialog under `listName` (the context's hook when it has
+    // one), with the widths `view` shows.
+    void printExport(const std::string& listName, QTableView* view, Prompter& prompter,
+                     const std::function<void(const ListTable&, const std::string&, QWidget*)>& hook) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

@@ -202,7 +202,7 @@ SearchWindow::SearchWindow(SearchWindowContext& context, SearchWindowSlots::Slot
     });
     connect(model_, &ResultModel::rowsDropped, this, [this] {
         status_->setText(statusText());
-        print_->setEnabled(context_.printExport && model_->size() > 0);
+        print_->setEnabled(!running() && model_->size() > 0);
     });
     timer_.setInterval(kDeliveryIntervalMs);
     connect(&timer_, &QTimer::timeout, this, &SearchWindow::deliver);
@@ -325,7 +325,7 @@ void SearchWindow::setRunning(bool running) {
     tabs_->setEnabled(!running);
     browse_->setEnabled(!running);
     newSearch_->setEnabled(!running);
-    print_->setEnabled(!running && context_.printExport && model_->size() > 0);
+    print_->setEnabled(!running && model_->size() > 0);
     showStart();
     updateStartEnabled();
     if (context_.setMainWindowBusy)
@@ -409,9 +409,9 @@ void SearchWindow::browse() {
 }
 
 void SearchWindow::printExport() {
-    if (running() || !context_.printExport || model_->size() == 0)
+    if (running() || model_->size() == 0)
         return;
-    context_.printExport(model_->table(), "SearchResult", this);
+    model_->printExport("SearchResult", view_, context_.prompter, context_.printExport);
 }
 
 void SearchWindow::toggleColumn(uint8_t descriptor) {

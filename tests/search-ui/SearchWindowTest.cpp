@@ -16,7 +16,9 @@
 #include <QTableView>
 #include <QTreeWidget>
 #include <algorithm>
+#include <fstream>
 #include <memory>
+#include <sstream>
 
 #include "catalog/CatalogDocument.h"
 #include "catalog/CatalogTree.h"
@@ -24,6 +26,8 @@
 #include "catalog/Definitions.h"
 #include "foundation/ScriptedPrompter.h"
 #include "platform/settings/SettingsStore.h"
+#include "foundation/ProfileFile.h"
+#include "lists/ui/ExportListDialog.h"
 #include "search/DuplicateSearch.h"
 #include "search/ui/DuplicatesWindow.h"
 #include "search/ui/ResultModel.h"
@@ -356,6 +360,51 @@ class SearchWindowTest : public QObject {
         QVERIFY(window->results()->size() <= size_t(300000));
         QVERIFY(window->pages()->isEnabled());
         QCOMPARE(window->startButton()->text(), QStringLiteral("&Start"));
+    }
+
+    void printExportHandsOverTheRows() {
+        // The main window's hook gets the rows in their shown order under the list's name.
+        std::string listName;
+        size_t rows = 0;
+        context->printExport = [&](const ListTable& table, const std::string& name, QWidget*) {
+            listName = name;
+            rows = table.rowCount();
+        };
+        SearchWindow* window = Open("car");
+        QVERIFY(!window->printButton()->isEnabled());
+        Run(*window);
+        QVERIFY(window->printButton()->isEnabled());
+        window->printButton()->click();
+        QCOMPARE(listName, std::string("SearchResult"));
+        QCOMPARE(rows, size_t(5));
+    }
+
+    void duplicatesExportToCsvThroughTheSharedDialog() {
+        DuplicatesWindow window(*context, nullptr);
+        QSignalSpy finished(&window, &DuplicatesWindow::searchFinished);
+        window.start();
+        QVERIFY(finished.wait(20000));
+        const std::string file = (config->configDir() / "duplicates.csv").string();
+        testing::ModalDriver driver;
+        driver.onNextModal([&](QWidget* modal) {
+            auto* dialog = qobject_cast<ExportListDialog*>(modal);
+            QVERIFY(dialog != nullptr);
+            dialog->setTargetPath(file);
+            dialog->accept();
+        });
+        window.printExport();
+        QVERIFY(driver.allRan());
+        QVERIFY(QTest::qWaitFor([&] { return std::filesystem::exists(file); }, 10000));
+        std::ifstream in(file, std::ios::binary);
+        std::stringstream read;
+        read << in.rdbuf();
+        const std::string text = read.str();
+        // A title line and the three cars.
+        QCOMPARE(int(std::count(text.begin(), text.end(), '\n')), 4);
+        QVERIFY(text.find("RED CAR.JPG") != std::string::npos);
+        // The dialog keeps its choices under the duplicate list's name.
+        const ProfileFile stored((config->configDir() / "ExportList.tkp").string());
+        QVERIFY(stored.sectionNames().find("SearchDuplicatesResult:csv") != std::string::npos);
     }
 
     void duplicatesGroupedWithShades() {
