@@ -91,6 +91,8 @@ int main(int argc, char** argv) {
         Generate(document.tree(), items, names);
         std::printf("catalog of %zu items generated in %.1f s\n", items, double(made.elapsed()) / 1000);
     }
+    std::printf("names for grep: %s, %ju bytes\n", namesFile.c_str(),
+                static_cast<uintmax_t>(std::filesystem::file_size(namesFile)));
     CatalogDefinitions definitions;
     definitions.reload(*document.tree().root());
     SettingsStore settings((work / "settings.ini").string());

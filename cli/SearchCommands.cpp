@@ -46,14 +46,6 @@ std::optional<std::pair<std::string, std::string>> TakePair(std::vector<std::str
     return values;
 }
 
-std::optional<uint32_t> ParseUnsigned(std::string_view text) {
-    uint32_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size())
-        return std::nullopt;
-    return value;
-}
-
 // "YYYY-MM-DD" in local time: the first second of that day, or (endOfDay) the last.
 std::optional<int64_t> ParseLocalDay(const std::string& text, bool endOfDay) {
     int year = 0, month = 0, day = 0;
@@ -145,9 +137,9 @@ std::optional<ExtraInfoCondition> ParseWhere(std::string_view where,
                 return condition;
             }
             const size_t blank = value.find(' ');
-            const std::optional<uint32_t> v1 = ParseUnsigned(value.substr(0, blank));
+            const std::optional<uint32_t> v1 = ParseConditionNumber(value.substr(0, blank));
             const std::optional<uint32_t> v2 =
-                blank == std::string_view::npos ? std::nullopt : ParseUnsigned(value.substr(blank + 1));
+                blank == std::string_view::npos ? std::nullopt : ParseConditionNumber(value.substr(blank + 1));
             if (!v1 || (op == ConditionOperator::Between) != v2.has_value()) {
                 error += op == ConditionOperator::Between ? "between takes two positive integers"
                                                           : "the value must be a positive integer";

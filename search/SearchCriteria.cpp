@@ -1,6 +1,7 @@
 #include "search/SearchCriteria.h"
 
 #include <algorithm>
+#include <charconv>
 
 #include "foundation/Utf8Text.h"
 
@@ -31,6 +32,14 @@ SearchCriteria InitialCriteria(int64_t now) {
     criteria.date1 = now;
     criteria.date2 = now;
     return criteria;
+}
+
+std::optional<uint32_t> ParseConditionNumber(std::string_view text) {
+    uint32_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
 }
 
 std::optional<unsigned> ParseDayCount(std::string_view text) {

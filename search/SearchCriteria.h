@@ -98,6 +98,9 @@ std::optional<InvalidField> ValidateCriteria(const SearchCriteria& criteria);
 // A month and day count text's value (1 to 999), or none.
 std::optional<unsigned> ParseDayCount(std::string_view text);
 
+// A numeric condition's value: a plain unsigned decimal that fits 32 bits, nothing else.
+std::optional<uint32_t> ParseConditionNumber(std::string_view text);
+
 // Adds an identifier to the selected categories, keeping them sorted and without repeats.
 void SelectCategory(SearchCriteria& criteria, uint8_t id);
 

@@ -132,18 +132,7 @@ DuplicatesWindow::DuplicatesWindow(SearchWindowContext& context, const CatalogIt
     model_ = new ResultModel(context_.document, context_.definitions,
                              RowSettings{}, TitledColumns(), this);
     view_ = new QTableView(this);
-    view_->setModel(model_);
-    // A table view: it lays out only the rows it shows, so a million rows cost nothing.
-    view_->setShowGrid(false);
-    view_->setWordWrap(false);
-    view_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    view_->verticalHeader()->hide();
-    view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 4);
-    view_->horizontalHeader()->setHighlightSections(false);
-    view_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    for (size_t i = 0; i < model_->columns().size(); ++i)
-        view_->horizontalHeader()->resizeSection(int(i), model_->columns()[i].width);
+    SetUpResultView(view_, model_);
     status_ = new QLabel(this);
 
     auto* top = new QHBoxLayout;
@@ -219,7 +208,7 @@ void DuplicatesWindow::setRunning(bool running) {
     for (QWidget* widget : std::initializer_list<QWidget*>{browse_, name_, size_, date_, crc_, minSize_,
                                                            unit_, start_})
         widget->setEnabled(!running);
-    print_->setEnabled(!running && context_.printExport && model_->size() > 0);
+    print_->setEnabled(!running && model_->size() > 0);
 }
 
 void DuplicatesWindow::poll() {
@@ -254,9 +243,9 @@ void DuplicatesWindow::browse() {
 }
 
 void DuplicatesWindow::printExport() {
-    if (running() || !context_.printExport || model_->size() == 0)
+    if (running() || model_->size() == 0)
         return;
-    context_.printExport(model_->table(), "SearchDuplicatesResult", this);
+    model_->printExport("SearchDuplicatesResult", view_, context_.prompter, context_.printExport);
 }
 
 void DuplicatesWindow::reject() {

@@ -2,7 +2,9 @@
 
 #include <QBrush>
 #include <QColor>
+#include <QHeaderView>
 #include <QImage>
+#include <QTableView>
 #include <algorithm>
 
 #include "catalog/CatalogDocument.h"
@@ -10,6 +12,7 @@
 #include "catalog/CatalogPath.h"
 #include "foundation/Utf8Text.h"
 #include "foundation/ui/DialogTexts.h"
+#include "lists/ui/ExportListDialog.h"
 
 namespace shelfmark::search {
 
@@ -35,6 +38,21 @@ QString CatalogPathText(const CatalogItem* item) {
     // The catalog's top has no path of its own: it shows as the separator alone.
     const std::string path = CatalogPathOf(*item);
     return ToQString(path.empty() ? std::string("\\") : path);
+}
+
+void SetUpResultView(QTableView* view, ResultModel* model) {
+    view->setModel(model);
+    // A table view: it lays out only the rows it shows, so a million rows cost nothing.
+    view->setShowGrid(false);
+    view->setWordWrap(false);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->verticalHeader()->hide();
+    view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 4);
+    view->horizontalHeader()->setHighlightSections(false);
+    view->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    for (size_t i = 0; i < model->columns().size(); ++i)
+        view->horizontalHeader()->resizeSection(int(i), model->columns()[i].width);
 }
 
 ResultModel::ResultModel(CatalogDocument& document, const CatalogDefinitions& definitions,
@@ -111,6 +129,20 @@ ListTable ResultModel::table() const {
             table.appendCell(cell);
     }
     return table;
+}
+
+void ResultModel::printExport(
+    const std::string& listName, QTableView* view, Prompter& prompter,
+    const std::function<void(const ListTable&, const std::string&, QWidget*)>& hook) const {
+    const ListTable rows = table();
+    if (hook) {
+        hook(rows, listName, view->window());
+        return;
+    }
+    std::vector<int> widths;
+    for (int column = 0; column < columnCount(); ++column)
+        widths.push_back(view->horizontalHeader()->sectionSize(column));
+    ExportListDialog::Run(view->window(), rows, document_.tree(), listName, prompter, std::move(widths));
 }
 
 int ResultModel::rowCount(const QModelIndex& parent) const {

@@ -8,10 +8,13 @@
 #include <QAbstractTableModel>
 #include <QHash>
 #include <QPixmap>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
 #include <vector>
+
+class QTableView;
 
 #include "catalog/DocumentObserver.h"
 #include "lists/ListTable.h"
@@ -20,6 +23,7 @@
 namespace shelfmark {
 class CatalogDefinitions;
 class CatalogDocument;
+class Prompter;
 }  // namespace shelfmark
 
 namespace shelfmark::search {
@@ -27,6 +31,10 @@ namespace shelfmark::search {
 // The text a window shows for a search's start or scope: the item's catalog path; the top of the
 // catalog shows as a lone backslash. Empty for no item.
 QString CatalogPathText(const CatalogItem* item);
+
+class ResultModel;
+// Shows `model` in `view` as a result list: whole rows selected, one line a row, no grid.
+void SetUpResultView(QTableView* view, ResultModel* model);
 
 class ResultModel : public QAbstractTableModel, private DocumentObserver {
     Q_OBJECT
@@ -54,6 +62,10 @@ class ResultModel : public QAbstractTableModel, private DocumentObserver {
 
     // The rows as the print/export dialog takes them.
     ListTable table() const;
+    // Hands the rows to the print/export dialog under `listName` (the context's hook when it has
+    // one), with the widths `view` shows.
+    void printExport(const std::string& listName, QTableView* view, Prompter& prompter,
+                     const std::function<void(const ListTable&, const std::string&, QWidget*)>& hook) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

@@ -22,7 +22,6 @@
 #include <QSpinBox>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-#include <charconv>
 
 #include "foundation/Prompter.h"
 #include "foundation/ui/DialogTexts.h"
@@ -64,14 +63,6 @@ QDate DateOf(int64_t seconds) {
 int64_t WithDate(const QDate& date, int64_t previous) {
     const QDateTime before = QDateTime::fromSecsSinceEpoch(previous);
     return QDateTime(date, before.time()).toSecsSinceEpoch();
-}
-
-std::optional<uint32_t> ParseUnsigned(std::string_view text) {
-    uint32_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size())
-        return std::nullopt;
-    return value;
 }
 
 }  // namespace
@@ -456,9 +447,9 @@ void ConditionDialog::accept() {
             return;
         }
     } else {
-        const auto first = ParseUnsigned(ToUtf8(value1_->text()));
+        const auto first = ParseConditionNumber(ToUtf8(value1_->text()));
         const bool between = condition.op == ConditionOperator::Between;
-        const auto second = between ? ParseUnsigned(ToUtf8(value2_->text())) : std::optional<uint32_t>(0);
+        const auto second = between ? ParseConditionNumber(ToUtf8(value2_->text())) : std::optional<uint32_t>(0);
         if (!first || !second) {
             prompter_.error("Please enter a positive integer.");
             (first ? value2_ : value1_)->setFocus();

@@ -130,24 +130,14 @@ SearchWindow::SearchWindow(SearchWindowContext& context, SearchWindowSlots::Slot
                              listColumns(), this);
     model_->setShowThumbnails(settings.bShowThumbnails);
     view_ = new QTableView(central);
-    view_->setModel(model_);
-    // A table view: it lays out only the rows it shows, so a million rows cost nothing.
-    view_->setShowGrid(false);
-    view_->setWordWrap(false);
-    view_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    view_->verticalHeader()->hide();
-    view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 4);
-    view_->horizontalHeader()->setHighlightSections(false);
-    view_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    SetUpResultView(view_, model_);
+    view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     view_->setContextMenuPolicy(Qt::CustomContextMenu);
     view_->horizontalHeader()->setSectionsClickable(true);
     view_->horizontalHeader()->setSortIndicatorShown(true);
     view_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     view_->horizontalHeader()->setContextMenuPolicy(Qt::CustomContextMenu);
-    for (size_t i = 0; i < columns_.size(); ++i)
-        view_->horizontalHeader()->resizeSection(int(i), columns_[i].width);
     view_->hide();
 
     auto* buttons = new QVBoxLayout;
@@ -212,7 +202,7 @@ SearchWindow::SearchWindow(SearchWindowContext& context, SearchWindowSlots::Slot
     });
     connect(model_, &ResultModel::rowsDropped, this, [this] {
         status_->setText(statusText());
-        print_->setEnabled(context_.printExport && model_->size() > 0);
+        print_->setEnabled(!running() && model_->size() > 0);
     });
     timer_.setInterval(kDeliveryIntervalMs);
     connect(&timer_, &QTimer::timeout, this, &SearchWindow::deliver);
@@ -259,6 +249,11 @@ std::vector<ListColumn> SearchWindow::listColumns() const {
         columns.push_back(std::move(list));
     }
     return columns;
+}
+
+void SearchWindow::applyColumnWidths() {
+    for (size_t i = 0; i < columns_.size(); ++i)
+        view_->horizontalHeader()->resizeSection(int(i), columns_[i].width);
 }
 
 // The layout as the header shows it now: display order and current widths.
@@ -318,8 +313,7 @@ void SearchWindow::start() {
                                       [](const ListColumn& a, const ListColumn& b) { return a.value == b.value; });
     if (!sameKinds)
         model_->setColumns(std::move(columns));
-    for (size_t i = 0; i < columns_.size(); ++i)
-        view_->horizontalHeader()->resizeSection(int(i), columns_[i].width);
+    applyColumnWidths();
     waiting_.clear();
     waitingFrom_ = 0;
     job_ = std::make_unique<SearchJob>(PrepareSearch(criteria_, Now()), *criteria_.startItem);
@@ -331,7 +325,7 @@ void SearchWindow::setRunning(bool running) {
     tabs_->setEnabled(!running);
     browse_->setEnabled(!running);
     newSearch_->setEnabled(!running);
-    print_->setEnabled(!running && context_.printExport && model_->size() > 0);
+    print_->setEnabled(!running && model_->size() > 0);
     showStart();
     updateStartEnabled();
     if (context_.setMainWindowBusy)
@@ -415,9 +409,9 @@ void SearchWindow::browse() {
 }
 
 void SearchWindow::printExport() {
-    if (running() || !context_.printExport || model_->size() == 0)
+    if (running() || model_->size() == 0)
         return;
-    context_.printExport(model_->table(), "SearchResult", this);
+    model_->printExport("SearchResult", view_, context_.prompter, context_.printExport);
 }
 
 void SearchWindow::toggleColumn(uint8_t descriptor) {
@@ -429,8 +423,7 @@ void SearchWindow::toggleColumn(uint8_t descriptor) {
     takeColumnWidths();
     ToggleResultColumn(columns_, descriptor, table.row(descriptor).width);
     model_->setColumns(listColumns());
-    for (size_t i = 0; i < columns_.size(); ++i)
-        view_->horizontalHeader()->resizeSection(int(i), columns_[i].width);
+    applyColumnWidths();
     sortColumn_ = -1;
     view_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
 }

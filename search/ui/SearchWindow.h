@@ -62,7 +62,8 @@ struct SearchWindowContext {
     std::function<void(const CatalogItem& container, const std::string& profile)> openItemList;
     // The item-list profile names offered in the context menu.
     std::function<std::vector<std::string>()> itemListProfiles;
-    // Shows the print/export dialog for the rows under a list name.
+    // Shows the print/export dialog for the rows under a list name; empty: the shared dialog
+    // (ExportListDialog) opens.
     std::function<void(const ListTable& rows, const std::string& listName, QWidget* parent)> printExport;
 };
 
@@ -115,6 +116,7 @@ class SearchWindow : public QMainWindow, private DocumentObserver {
     void updateStartEnabled();
     std::vector<ListColumn> listColumns() const;
     void takeColumnWidths();
+    void applyColumnWidths();
     void restorePlacement();
     void savePlacement();
 

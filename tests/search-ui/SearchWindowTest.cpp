@@ -2,9 +2,13 @@
 // a search with each page's criteria, hits arriving as rows without a model reset, rows of
 // deleted items dropped, the 33rd window refused, New Search, the recent searches, the column
 // menu and its saved layout, and the duplicate groups with their shades.
+#include <QBuffer>
 #include <QCheckBox>
+#include <QImage>
+#include <QPixmap>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
@@ -16,7 +20,10 @@
 #include <QTableView>
 #include <QTreeWidget>
 #include <algorithm>
+#include <fstream>
 #include <memory>
+#include <random>
+#include <sstream>
 
 #include "catalog/CatalogDocument.h"
 #include "catalog/CatalogTree.h"
@@ -24,7 +31,12 @@
 #include "catalog/Definitions.h"
 #include "foundation/ScriptedPrompter.h"
 #include "platform/settings/SettingsStore.h"
+#include "foundation/ProfileFile.h"
+#include "lists/ui/ExportListDialog.h"
 #include "search/DuplicateSearch.h"
+#include "search/PreparedSearch.h"
+#include "search/SearchSnapshot.h"
+#include "search/ui/SearchJob.h"
 #include "search/ui/DuplicatesWindow.h"
 #include "search/ui/ResultModel.h"
 #include "search/ui/SearchPages.h"
@@ -356,6 +368,150 @@ class SearchWindowTest : public QObject {
         QVERIFY(window->results()->size() <= size_t(300000));
         QVERIFY(window->pages()->isEnabled());
         QCOMPARE(window->startButton()->text(), QStringLiteral("&Start"));
+    }
+
+    void printExportHandsOverTheRows() {
+        // The main window's hook gets the rows in their shown order under the list's name.
+        std::string listName;
+        size_t rows = 0;
+        context->printExport = [&](const ListTable& table, const std::string& name, QWidget*) {
+            listName = name;
+            rows = table.rowCount();
+        };
+        SearchWindow* window = Open("car");
+        QVERIFY(!window->printButton()->isEnabled());
+        Run(*window);
+        QVERIFY(window->printButton()->isEnabled());
+        window->printButton()->click();
+        QCOMPARE(listName, std::string("SearchResult"));
+        QCOMPARE(rows, size_t(5));
+    }
+
+    void duplicatesExportToCsvThroughTheSharedDialog() {
+        DuplicatesWindow window(*context, nullptr);
+        QSignalSpy finished(&window, &DuplicatesWindow::searchFinished);
+        window.start();
+        QVERIFY(finished.wait(20000));
+        const std::string file = (config->configDir() / "duplicates.csv").string();
+        testing::ModalDriver driver;
+        driver.onNextModal([&](QWidget* modal) {
+            auto* dialog = qobject_cast<ExportListDialog*>(modal);
+            QVERIFY(dialog != nullptr);
+            dialog->setTargetPath(file);
+            dialog->accept();
+        });
+        window.printExport();
+        QVERIFY(driver.allRan());
+        QVERIFY(QTest::qWaitFor([&] { return std::filesystem::exists(file); }, 10000));
+        std::ifstream in(file, std::ios::binary);
+        std::stringstream read;
+        read << in.rdbuf();
+        const std::string text = read.str();
+        // A title line and the three cars.
+        QCOMPARE(int(std::count(text.begin(), text.end(), '\n')), 4);
+        QVERIFY(text.find("RED CAR.JPG") != std::string::npos);
+        // The dialog keeps its choices under the duplicate list's name.
+        const ProfileFile stored((config->configDir() / "ExportList.tkp").string());
+        QVERIFY(stored.sectionNames().find("SearchDuplicatesResult:csv") != std::string::npos);
+    }
+
+    void workerFindsWhatTheSnapshotFinds() {
+        // A random catalog; the window's worker (the tree walk, hits taken in batches while it
+        // runs) must give exactly the hits, in order, of the snapshot scan, a separate
+        // implementation over a compact copy of the tree.
+        CatalogTree& tree = document->tree();
+        std::mt19937 random(11);
+        const char* const words[] = {"red", "Car", "sea", "blue", "RED", "boat", "x"};
+        std::vector<CatalogItem*> containers = {Add(tree, tree.root(), "Random", kDisk)};
+        for (int i = 0; i < 20000; ++i) {
+            CatalogItem* parent = containers[random() % containers.size()];
+            std::string name = std::string(words[random() % 7]) + " " + words[random() % 7] + std::to_string(i % 13);
+            const bool container = random() % 8 == 0;
+            CatalogItem* added = Add(tree, parent, name.c_str(), container ? kDir : 0, random() % 5000,
+                                     now - int32_t(random() % 400) * kDay);
+            if (random() % 5 == 0)
+                tree.setTextAttribute(added, attr::Description, words[random() % 7]);
+            if (container)
+                containers.push_back(added);
+        }
+        SearchSnapshot snapshot(*document);
+        for (const char* text : {"red", "r?d c", "car sea", "*a*"}) {
+            SearchCriteria criteria = InitialCriteria(now);
+            criteria.text = text;
+            criteria.wordMode = std::string_view(text) == "car sea" ? WordMode::AllWords : WordMode::Normal;
+            criteria.dateMode = DateMode::WithinDays;
+            criteria.days = "200";
+            const PreparedSearch prepared = PrepareSearch(criteria, now);
+            SearchJob job(prepared, *containers.front());
+            std::vector<const CatalogItem*> hits;
+            while (!job.finished()) {
+                const auto batch = job.takeHits();
+                hits.insert(hits.end(), batch.begin(), batch.end());
+            }
+            const auto rest = job.takeHits();
+            hits.insert(hits.end(), rest.begin(), rest.end());
+            const std::vector<const CatalogItem*> expected = snapshot.search(prepared, *containers.front());
+            QVERIFY2(hits == expected, text);
+            QVERIFY(!hits.empty());
+            QCOMPARE(job.hitCount(), hits.size());
+        }
+    }
+
+    void sortsByValueAndKeepsTheSelection() {
+        SearchWindow* window = Open("*.*");
+        QCOMPARE(Run(*window).size(), 6);
+        ResultModel* rows = window->results();
+        QTableView* view = window->resultView();
+        const int size = 2;  // Name, In Directory, Size, ...
+        view->setCurrentIndex(rows->index(0, 0));
+        const CatalogItem* selected = rows->item(0);
+        view->horizontalHeader()->sectionClicked(size);
+        // Sizes by their value: 100 bytes shows as "1 KB" but sorts before 512.
+        std::vector<uint64_t> sizes;
+        for (int row = 0; row < int(rows->size()); ++row)
+            sizes.push_back(rows->item(row)->size());
+        QVERIFY(std::is_sorted(sizes.begin(), sizes.end()));
+        QCOMPARE(rows->item(view->currentIndex().row()), selected);
+        view->horizontalHeader()->sectionClicked(size);  // again: descending
+        QCOMPARE(rows->item(0)->size(), uint64_t(4096));
+        view->horizontalHeader()->sectionClicked(0);  // names, ignoring case
+        for (int row = 1; row < int(rows->size()); ++row)
+            QVERIFY(rows->text(row - 1, 0).compare(rows->text(row, 0), Qt::CaseInsensitive) <= 0);
+        // A new search keeps the chosen order.
+        Run(*window);
+        for (int row = 1; row < int(rows->size()); ++row)
+            QVERIFY(rows->text(row - 1, 0).compare(rows->text(row, 0), Qt::CaseInsensitive) <= 0);
+    }
+
+    void thumbnailsAsRowIcons() {
+        QImage picture(40, 20, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        QByteArray jpeg;
+        QBuffer buffer(&jpeg);
+        buffer.open(QIODevice::WriteOnly);
+        QVERIFY(picture.save(&buffer, "JPEG"));
+        document->tree().setBlockAttribute(
+            item("blue car.jpg"), attr::Thumbnail,
+            std::span(reinterpret_cast<const uint8_t*>(jpeg.constData()), size_t(jpeg.size())));
+        SearchWindow* window = Open("blue");
+        Run(*window);
+        ResultModel* rows = window->results();
+        QVERIFY(!rows->data(rows->index(0, 0), Qt::DecorationRole).isValid());
+        rows->setShowThumbnails(true);
+        const QPixmap icon = rows->data(rows->index(0, 0), Qt::DecorationRole).value<QPixmap>();
+        QCOMPARE(icon.size(), QSize(16, 8));  // the 40 x 20 picture, kept in proportion
+        QVERIFY(!rows->data(rows->index(0, 1), Qt::DecorationRole).isValid());
+    }
+
+    void deletedStartFallsBackToItsParent() {
+        SearchWindow* window = SearchWindow::Open(*context, item("holiday"));
+        QCOMPARE(window->criteria().startItem, static_cast<const CatalogItem*>(item("holiday")));
+        CatalogItem* holiday = item("holiday");
+        prompter->queueAnswer(PromptAnswer::Yes);
+        QCOMPARE(DeleteItems(*document, std::span(&holiday, 1)), EditStatus::Done);
+        QCOMPARE(window->criteria().startItem, static_cast<const CatalogItem*>(item("Photos")));
+        window->generalPage()->textBox()->setEditText("car");
+        QCOMPARE(Run(*window), QStringList());  // the cars lay in the deleted directory
     }
 
     void duplicatesGroupedWithShades() {
