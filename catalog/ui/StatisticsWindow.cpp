@@ -9,6 +9,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QEventLoop>
+#include <QFont>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QHorizontalBarSeries>
@@ -114,7 +115,7 @@ StatisticsWindow::StatisticsWindow(CatalogDocument& document, const CatalogItem*
         auto* splitter = new QSplitter(Qt::Vertical, pages_);
         charts_[page] = new QChartView(new QChart, splitter);
         charts_[page]->setRenderHint(QPainter::Antialiasing);
-        charts_[page]->setMinimumHeight(220);
+        charts_[page]->setMinimumHeight(300);
         charts_[page]->chart()->legend()->hide();
         tables_[page] = new QTreeWidget(splitter);
         tables_[page]->setRootIsDecorated(false);
@@ -136,10 +137,11 @@ StatisticsWindow::StatisticsWindow(CatalogDocument& document, const CatalogItem*
         else
             headers << Text(kKeyTitles[page]) << Text(11) << StringsText(74) << Text(12);
         tables_[page]->setHeaderLabels(headers);
-        tables_[page]->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+        tables_[page]->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+        tables_[page]->header()->setStretchLastSection(false);
         splitter->setStretchFactor(0, 3);
         splitter->setStretchFactor(1, 2);
-        splitter->setSizes({420, 240});
+        splitter->setSizes({460, 200});
         pages_->addTab(SetTextKey(splitter, kPageTitles[page]), QString());
     }
     layout->addWidget(pages_, 1);
@@ -154,8 +156,11 @@ StatisticsWindow::StatisticsWindow(CatalogDocument& document, const CatalogItem*
     connect(measure_, &QComboBox::currentIndexChanged, this, [this] { redrawCharts(); });
 
     ApplyDialogTexts(this, kSection);
-    setWindowTitle(ToQString(FillPattern(ToUtf8(Text(0)), "%s",
-                                         document_.tree().displayName(container_, false))));
+    // The root carries no name of its own in a new catalog: the document's title stands for it.
+    const std::string name = container_ == document_.tree().root()
+                                 ? document_.title()
+                                 : document_.tree().displayName(container_, false);
+    setWindowTitle(ToQString(FillPattern(ToUtf8(Text(0)), "%s", name)));
     resize(760, 640);
     document_.addObserver(this);
 }
@@ -299,9 +304,9 @@ void StatisticsWindow::showFigures(const ContentStatistics& statistics) {
                  ToQString(tree.pathText(item, pathmode::Display | pathmode::FolderChain)), 1,
                  item->size()});
     }
-    // The root has no path of its own: it shows as the catalog's name.
+    // The root has no path of its own: it shows as the catalog's title.
     const std::string where = container_ == tree.root()
-                                  ? tree.displayName(container_, false)
+                                  ? document_.title()
                                   : tree.pathText(container_, pathmode::Display | pathmode::FolderChain);
     summary_->setText(
         ToQString(where) +
@@ -379,6 +384,13 @@ void StatisticsWindow::redrawCharts() {
         chart->addSeries(series);
         auto* keys = new QBarCategoryAxis(chart);
         keys->append(categories);
+        keys->setTruncateLabels(false);  // the default elides even short names to "..."
+        // Many rows: a smaller font, so that every label fits beside its bar.
+        if (rows.size() > 12) {
+            QFont font = keys->labelsFont();
+            font.setPointSizeF(7);
+            keys->setLabelsFont(font);
+        }
         chart->addAxis(keys, Qt::AlignLeft);
         series->attachAxis(keys);
         auto* values = new QValueAxis(chart);
