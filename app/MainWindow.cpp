@@ -165,7 +165,7 @@ MainWindow::MainWindow(WindowContext context, QWidget* parent)
             .windowSlots = *searchSlots_,
             .prompter = *forward_,
             .openContainer = [this]() -> const CatalogItem* { return listModel_->container(); },
-            .setMainWindowBusy = [this](bool running) { setEnabled(!running); },
+            .setMainWindowBusy = [this](bool running) { setSearchRunning(running); },
             .openItemList =
                 [this](const CatalogItem& container, const std::string& profile) {
                     ItemListWindow::Open(*document_, &container, profile, *forward_, this);
@@ -727,8 +727,25 @@ void MainWindow::updateTitle() {
     setWindowModified(document_->isModified());
 }
 
+void MainWindow::setSearchRunning(bool running) {
+    searchesRunning_ = std::max(0, searchesRunning_ + (running ? 1 : -1));
+    const bool inert = searchRunning();
+    // Not setEnabled() on the whole window: that would disable its child windows, the
+    // search windows among them.
+    centralWidget()->setEnabled(!inert);
+    menuBar()->setEnabled(!inert);
+    for (QToolBar* bar : findChildren<QToolBar*>(Qt::FindDirectChildrenOnly))
+        bar->setEnabled(!inert);
+    updateActions();
+}
+
 void MainWindow::updateActions() {
     using C = CommandId;
+    if (searchRunning()) {
+        for (const CommandInfo& info : CommandTable())
+            actions_[info.id]->setEnabled(false);
+        return;
+    }
     const bool reading = readRunning();
     for (const CommandInfo& info : CommandTable())
         actions_[info.id]->setEnabled(!(reading && info.edits));

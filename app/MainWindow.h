@@ -93,6 +93,11 @@ class MainWindow : public QMainWindow {
     // bJumpToNewDisk and bAutoSaveAddedDisk apply. The disk read, or null.
     CatalogItem* readDisk(const std::string& root = {}, CatalogItem* diskToUpdate = nullptr);
     bool readRunning() const { return readDialogOpen_; }
+    // While a search window's walk reads the tree, nothing here may change it: the views, menus,
+    // toolbar and commands of this window take no input (the search windows, children of this
+    // one, stay usable so that their Cancel works). Counted, since several searches may run.
+    void setSearchRunning(bool running);
+    bool searchRunning() const { return searchesRunning_ > 0; }
     // Shows a container in the tree and its children in the list.
     void showContainer(CatalogItem* container);
     // Selects these items in the list (they must be children of the shown container).
@@ -229,6 +234,7 @@ class MainWindow : public QMainWindow {
     bool refreshPending_ = false;
     bool settingsChanged_ = false;
     bool readDialogOpen_ = false;
+    int searchesRunning_ = 0;
     std::unique_ptr<VolumeWatcher> volumes_;
     // The search and duplicate windows share one context; it holds references to the members
     // above, so it is made after them and goes first.

@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
@@ -172,6 +173,34 @@ class WindowWiringTest : public QObject {
         window().runCommand(CommandId::Delete);
         QVERIFY(find("Holiday/copies/beach.jpg") == nullptr);
         QCOMPARE(search->results()->size(), size_t(1));
+        search->close();
+        QTRY_VERIFY(onlySearchWindow() == nullptr);
+    }
+
+    // While searches run, the main window's own views, menus and commands take no input, but its
+    // search windows (its children) stay usable so that Cancel can be pressed; two searches
+    // running keep it inert until both have ended.
+    void aRunningSearchLeavesTheSearchWindowsUsable() {
+        window().showContainer(find("Holiday"));
+        window().runCommand(CommandId::Search);
+        search::SearchWindow* search = onlySearchWindow();
+        QVERIFY(search);
+        search->generalPage()->textBox()->setEditText(QStringLiteral("beach"));
+        QVERIFY(search->startButton()->isEnabled());
+        window().setSearchRunning(true);
+        window().setSearchRunning(true);
+        QVERIFY(search->isEnabled());
+        QVERIFY(search->startButton()->isEnabled());
+        QVERIFY(!window().listView()->isEnabled());
+        QVERIFY(!window().action(CommandId::Delete)->isEnabled());
+        QVERIFY(!window().action(CommandId::Undo)->isEnabled());
+        QVERIFY(!window().action(CommandId::Search)->isEnabled());
+        window().setSearchRunning(false);
+        QVERIFY(!window().listView()->isEnabled());
+        window().setSearchRunning(false);
+        QVERIFY(window().listView()->isEnabled());
+        QVERIFY(window().action(CommandId::Search)->isEnabled());
+        QVERIFY(window().action(CommandId::Undo)->isEnabled());
         search->close();
         QTRY_VERIFY(onlySearchWindow() == nullptr);
     }
