@@ -7,6 +7,10 @@
 #include <optional>
 #include <thread>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "catalog/CatalogDocument.h"
 #include "catalog/CatalogItem.h"
 #include "foundation/CancelFlag.h"
@@ -171,6 +175,82 @@ class RunCursor {
     size_t end_;
     size_t text_;
     size_t to_;
+};
+
+// Finds, in ascending order, the texts of a packed run of texts that hold a literal run, when
+// the run's rarest byte is common: most texts hold it, so a memchr per text costs more than
+// marking the byte's places 64 bytes at a time and testing each text's span of marks. A text
+// with a mark is confirmed by a byte search unless the run is that one byte.
+template <typename Offset>
+class DenseCursor {
+  public:
+    DenseCursor(const char* base, const Offset* starts, std::string_view run, size_t rare, size_t from, size_t to)
+        : base_(base), starts_(starts), run_(run), rare_(rare), limit_(starts[to]), text_(from), to_(to) {}
+
+    // The next text that holds the run, or `to`.
+    size_t next() {
+        const size_t length = run_.size();
+        for (; text_ < to_; ++text_) {
+            const size_t start = starts_[text_];
+            const size_t end = starts_[text_ + 1];
+            if (end - start < length || !anyMark(start + rare_, end - (length - 1 - rare_)))
+                continue;
+            if (length == 1 || std::string_view(base_ + start, end - start).find(run_) != std::string_view::npos)
+                return text_++;
+        }
+        return to_;
+    }
+
+  private:
+    // Whether the rarest byte occurs at any place from `from` up to `to`.
+    bool anyMark(size_t from, size_t to) {
+        for (size_t word = from / 64; word * 64 < to; ++word) {
+            uint64_t mask = marks(word);
+            if (word == from / 64)
+                mask &= ~uint64_t(0) << (from % 64);
+            if ((word + 1) * 64 > to)
+                mask &= ~uint64_t(0) >> (64 - to % 64);
+            if (mask)
+                return true;
+        }
+        return false;
+    }
+
+    // The places of the rarest byte in bytes word*64 to word*64+63 (none past the range's end).
+    uint64_t marks(size_t word) {
+        if (word == word_)
+            return mask_;
+        word_ = word;
+        const char* bytes = base_ + word * 64;
+        const char wanted = run_[rare_];
+        mask_ = 0;
+        if (word * 64 + 64 <= limit_) {
+#if defined(__SSE2__)
+            const __m128i needle = _mm_set1_epi8(wanted);
+            for (int part = 0; part < 4; ++part) {
+                const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 16 * part));
+                mask_ |= uint64_t(uint16_t(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, needle)))) << (16 * part);
+            }
+#else
+            for (size_t b = 0; b < 64; ++b)
+                mask_ |= uint64_t(bytes[b] == wanted) << b;
+#endif
+        } else {
+            for (size_t b = 0; word * 64 + b < limit_; ++b)
+                mask_ |= uint64_t(bytes[b] == wanted) << b;
+        }
+        return mask_;
+    }
+
+    const char* base_;
+    const Offset* starts_;
+    std::string_view run_;
+    size_t rare_;
+    size_t limit_;
+    size_t text_;
+    size_t to_;
+    size_t word_ = std::numeric_limits<size_t>::max();
+    uint64_t mask_ = 0;
 };
 
 // A RunCursor over texts `from` to `to`, or, given the blocks a trigram index names, only over
@@ -618,7 +698,8 @@ bool SearchSnapshot::conditionsHold(const PreparedSearch& search, uint32_t index
     return true;
 }
 
-bool SearchSnapshot::matches(const PreparedSearch& search, uint32_t index, NameState name) const {
+bool SearchSnapshot::matches(const PreparedSearch& search, uint32_t index, NameState name,
+                             std::optional<std::string_view> knownRecords) const {
     const Table& t = table_;
     if (!DateAccepted(search, t.date[index]))
         return false;
@@ -640,7 +721,7 @@ bool SearchSnapshot::matches(const PreparedSearch& search, uint32_t index, NameS
                                     [](const PreparedCondition& c) { return IsTextConditionKey(c.condition.key); }))
             return false;
     }
-    const std::string_view records = hasText ? textRecords(index) : std::string_view();
+    const std::string_view records = knownRecords ? *knownRecords : hasText ? textRecords(index) : std::string_view();
     if (!found && search.caseSensitive) {
         if (search.inDescription && (t.bits[index] & kHasDescription))
             found = TextHolds(search, *item.textAttribute(attr::Description));
@@ -718,28 +799,39 @@ std::vector<const CatalogItem*> SearchSnapshot::candidateScan(const PreparedSear
     RunCursor<size_t> records(t.records.data(), t.recordStart.data(), runs.condition, rareByte(runs.condition),
                               textFrom, byRecords ? textTo : textFrom);
     const size_t rare = rareByte(runs.name);
-    NarrowedCursor<uint32_t> names(t.arena.data(), t.nameStart.data(), runs.name, rare, from, byRecords ? from : to,
-                                   runs.blocks);
+    const bool dense = !byRecords && runs.dense && !runs.blocks;
+    NarrowedCursor<uint32_t> names(t.arena.data(), t.nameStart.data(), runs.name, rare, from,
+                                   byRecords || dense ? from : to, runs.blocks);
+    DenseCursor<uint32_t> denseNames(t.arena.data(), t.nameStart.data(), runs.name, rare, from, dense ? to : from);
     auto nextDriven = [&]() -> uint32_t {
         if (byRecords) {
             const size_t at = records.next();
             return at < textTo ? t.texts[at] : to;
         }
-        return uint32_t(names.next());
+        return uint32_t(dense ? denseNames.next() : names.next());
     };
     // A description or other text can only match when it holds the name run too.
     const bool otherTexts = !byRecords && (search.inDescription || search.inExtraInfo);
     NarrowedCursor<size_t> texts(t.records.data(), t.recordStart.data(), runs.name, rare, textFrom,
                                  otherTexts ? textTo : textFrom, runs.textBlocks);
+    size_t textAt = textTo;  // the place in the list of texts of the item nextText gave
     auto nextText = [&]() -> uint32_t {
         if (!otherTexts)
             return to;
-        const size_t at = texts.next();
-        return at < textTo ? t.texts[at] : to;
+        textAt = texts.next();
+        return textAt < textTo ? t.texts[textAt] : to;
+    };
+    auto recordsAt = [&](size_t at) {
+        return std::string_view(t.records).substr(t.recordStart[at], t.recordStart[at + 1] - t.recordStart[at]);
     };
     auto skip = std::lower_bound(excluded.begin(), excluded.end(), std::pair<uint32_t, uint32_t>(from, 0),
                                  [](const auto& a, const auto& b) { return a.second <= b.first; });
     const bool startState = StartCategoryState(search, *t.items[startIndex]);
+    const bool noCategories = search.categories.empty();
+    // A name that holds the run decides alone when nothing else is asked of the item.
+    const bool nameAlone = runs.nameDecides && !search.dateTest && !search.sizeFilter && search.conditions.empty();
+    if (dense)
+        hits.reserve(to - from);
     uint32_t nextHit = nextDriven();
     uint32_t nextOther = nextText();
     while (true) {
@@ -747,21 +839,24 @@ std::vector<const CatalogItem*> SearchSnapshot::candidateScan(const PreparedSear
         if (i >= to)
             break;
         NameState name = byRecords ? NameState::Unknown : NameState::Fails;
+        std::optional<std::string_view> records;
         if (i == nextHit) {
             if (!byRecords)
                 name = runs.nameDecides ? NameState::Holds : NameState::Unknown;
             nextHit = nextDriven();
         }
-        if (i == nextOther)
+        if (i == nextOther) {
+            records = recordsAt(textAt);
             nextOther = nextText();
+        }
         while (skip != excluded.end() && skip->second <= i)
             ++skip;
         if (skip != excluded.end() && skip->first <= i)
             continue;
         if (!search.kindOn[size_t(KindOf(t.flags[i]))] ||
-            !categoryStateOf(search, i, startIndex, startState))
+            !(noCategories || categoryStateOf(search, i, startIndex, startState)))
             continue;
-        if (matches(search, i, name))
+        if ((nameAlone && name == NameState::Holds) || matches(search, i, name, records))
             hits.push_back(t.items[i]);
         if (cancel && cancel->isSet()) {
             cancelled = true;
@@ -956,6 +1051,8 @@ std::vector<const CatalogItem*> SearchSnapshot::search(const PreparedSearch& sea
         runs.name = {};
         runs.blocks = runs.textBlocks = nullptr;
     }
+    // When the run's rarest byte is in about every other name, marking its places beats memchr.
+    runs.dense = !runs.name.empty() && runWeight(runs.name) * 4 >= table_.items.size();
     runs.nameDecides = !search.wholeString && search.find == TextRoutine::Substring &&
                        search.words.size() == 1 && runs.name.size() == search.words[0].size();
     const bool candidates = !runs.name.empty() || !runs.condition.empty();
