@@ -393,6 +393,53 @@ TEST(SearchSnapshot, AWordAcrossTwoNamesIsNoHit) {
     EXPECT_EQ(Names(SearchTree(search, *tree.root())), (Strings{"BCBC"}));
 }
 
+// Literals whose bytes are in most names, over names of 1 to 200 bytes so that names start and
+// end at every place of the 64-byte words the scan marks, and the last name ends the arena.
+TEST(SearchSnapshot, CommonLiteralsOverNamesOfEveryLength) {
+    SilentPrompter prompter;
+    std::mt19937 random(2026);
+    const char* const pieces[] = {"a", "b", "A", "B", "\xC3\xA9", "\xC3\x89", " "};
+    for (int round = 0; round < 6; ++round) {
+        CatalogDocument document(prompter);
+        CatalogTree& tree = document.tree();
+        CatalogItem* disk = Add(tree, tree.root(), "Disk", DiskFlags(MediaType::HardDisk));
+        size_t withA = 0;
+        int count = 0;
+        for (int n = 0; n < 3000; ++n) {
+            const size_t length = 1 + random() % (n % 7 == 0 ? 200 : 12);
+            std::string name;
+            while (name.size() < length)
+                name += pieces[random() % std::size(pieces)];
+            // Dates over twenty years, so that the date filter leaves about half.
+            Add(tree, n % 5 ? disk : tree.root(), name.c_str(), 0, 0, int32_t(kNow - int64_t(n) * 2 * 86400));
+            withA += name.find_first_of("aA") != std::string::npos;
+            ++count;
+        }
+        SearchSnapshot snapshot(document);
+        for (const char* text : {"a", "b", "ab", "ba", "aab", "bbb", "\xC3\xA9", "b\xC3\xA9", "a b", "\xC3\xA9\xC3\xA9" "a"}) {
+            for (int variant = 0; variant < 3; ++variant) {
+                SearchCriteria criteria = InitialCriteria(kNow);
+                criteria.text = text;
+                criteria.wholeString = variant == 1;
+                if (variant == 2) {
+                    criteria.dateMode = DateMode::WithinDays;
+                    criteria.days = "3650";
+                }
+                const PreparedSearch search = PrepareSearch(criteria, kNow);
+                const auto expected = SearchTree(search, *tree.root());
+                for (unsigned threads : {1u, 2u, 3u}) {
+                    ASSERT_EQ(snapshot.search(search, *tree.root(), nullptr, threads), expected)
+                        << "round " << round << " text '" << text << "' variant " << variant << " threads "
+                        << threads;
+                }
+                if (std::string_view(text) == "a" && variant == 0) {
+                    EXPECT_EQ(expected.size(), withA) << count;
+                }
+            }
+        }
+    }
+}
+
 TEST(SearchSnapshot, CancelKeepsTheHitsBeforeIt) {
     SilentPrompter prompter;
     CatalogDocument document(prompter);
