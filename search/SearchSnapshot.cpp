@@ -178,9 +178,9 @@ class RunCursor {
 };
 
 // Finds, in ascending order, the texts of a packed run of texts that hold a literal run, when
-// the run's rarest byte is common: most texts hold it, so a memchr per text costs more than
-// marking the byte's places 64 bytes at a time and testing each text's span of marks. A text
-// with a mark is confirmed by a byte search unless the run is that one byte.
+// the run's rarest byte is common: most texts hold it, so a memchr that skips to the next place
+// costs more than comparing each text's bytes with the byte 16 at a time. A text with the byte
+// is confirmed by a byte search unless the run is that one byte.
 template <typename Offset>
 class DenseCursor {
   public:
@@ -202,44 +202,29 @@ class DenseCursor {
     }
 
   private:
-    // Whether the rarest byte occurs at any place from `from` up to `to`.
-    bool anyMark(size_t from, size_t to) {
-        for (size_t word = from / 64; word * 64 < to; ++word) {
-            uint64_t mask = marks(word);
-            if (word == from / 64)
-                mask &= ~uint64_t(0) << (from % 64);
-            if ((word + 1) * 64 > to)
-                mask &= ~uint64_t(0) >> (64 - to % 64);
-            if (mask)
+    // Whether the rarest byte occurs at any place from `from` up to `to`: 16 bytes compared at a
+    // time, none read past the last text's end.
+    bool anyMark(size_t from, size_t to) const {
+        const char wanted = run_[rare_];
+#if defined(__SSE2__)
+        const __m128i needle = _mm_set1_epi8(wanted);
+        for (size_t at = from; at < to; at += 16) {
+            const size_t count = std::min<size_t>(16, to - at);
+            uint32_t marks = 0;
+            if (at + 16 <= limit_) {
+                const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base_ + at));
+                marks = uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, needle)));
+            } else {
+                for (size_t b = 0; b < count; ++b)
+                    marks |= uint32_t(base_[at + b] == wanted) << b;
+            }
+            if (marks & ((1u << count) - 1))
                 return true;
         }
         return false;
-    }
-
-    // The places of the rarest byte in bytes word*64 to word*64+63 (none past the range's end).
-    uint64_t marks(size_t word) {
-        if (word == word_)
-            return mask_;
-        word_ = word;
-        const char* bytes = base_ + word * 64;
-        const char wanted = run_[rare_];
-        mask_ = 0;
-        if (word * 64 + 64 <= limit_) {
-#if defined(__SSE2__)
-            const __m128i needle = _mm_set1_epi8(wanted);
-            for (int part = 0; part < 4; ++part) {
-                const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 16 * part));
-                mask_ |= uint64_t(uint16_t(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, needle)))) << (16 * part);
-            }
 #else
-            for (size_t b = 0; b < 64; ++b)
-                mask_ |= uint64_t(bytes[b] == wanted) << b;
+        return std::memchr(base_ + from, wanted, to - from) != nullptr;
 #endif
-        } else {
-            for (size_t b = 0; word * 64 + b < limit_; ++b)
-                mask_ |= uint64_t(bytes[b] == wanted) << b;
-        }
-        return mask_;
     }
 
     const char* base_;
@@ -249,8 +234,6 @@ class DenseCursor {
     size_t limit_;
     size_t text_;
     size_t to_;
-    size_t word_ = std::numeric_limits<size_t>::max();
-    uint64_t mask_ = 0;
 };
 
 // A RunCursor over texts `from` to `to`, or, given the blocks a trigram index names, only over
@@ -813,7 +796,7 @@ std::vector<const CatalogItem*> SearchSnapshot::candidateScan(const PreparedSear
     // A description or other text can only match when it holds the name run too.
     const bool otherTexts = !byRecords && (search.inDescription || search.inExtraInfo);
     NarrowedCursor<size_t> texts(t.records.data(), t.recordStart.data(), runs.name, rare, textFrom,
-                                 otherTexts ? textTo : textFrom, runs.textBlocks);
+                                 otherTexts && !dense ? textTo : textFrom, runs.textBlocks);
     size_t textAt = textTo;  // the place in the list of texts of the item nextText gave
     auto nextText = [&]() -> uint32_t {
         if (!otherTexts)
@@ -830,8 +813,44 @@ std::vector<const CatalogItem*> SearchSnapshot::candidateScan(const PreparedSear
     const bool noCategories = search.categories.empty();
     // A name that holds the run decides alone when nothing else is asked of the item.
     const bool nameAlone = runs.nameDecides && !search.dateTest && !search.sizeFilter && search.conditions.empty();
-    if (dense)
-        hits.reserve(to - from);
+    // Tests item i; false when the search is cancelled.
+    auto consider = [&](uint32_t i, NameState name, std::optional<std::string_view> records) {
+        while (skip != excluded.end() && skip->second <= i)
+            ++skip;
+        if (skip != excluded.end() && skip->first <= i)
+            return true;
+        if (!search.kindOn[size_t(KindOf(t.flags[i]))] ||
+            !(noCategories || categoryStateOf(search, i, startIndex, startState)))
+            return true;
+        if ((nameAlone && name == NameState::Holds) || matches(search, i, name, records))
+            hits.push_back(t.items[i]);
+        if (cancel && cancel->isSet()) {
+            cancelled = true;
+            return false;
+        }
+        return true;
+    };
+    if (dense) {
+        // Most items will be hits: room for all at once. The first part's hits become the result,
+        // so it has room for the later parts' too and the merge neither moves nor faults in pages.
+        hits.reserve((from == startIndex + 1 ? t.end[startIndex] : to) - from);
+        // The texts are read only of the items whose name fails, in step with the names: most
+        // names hold the run, and reading every text for it would cost more than the names.
+        const NameState holds = runs.nameDecides ? NameState::Holds : NameState::Unknown;
+        size_t textAt = textFrom;
+        for (uint32_t hit = uint32_t(denseNames.next());; hit = uint32_t(denseNames.next())) {
+            for (; otherTexts && textAt < textTo && t.texts[textAt] < hit; ++textAt)
+                if (!consider(t.texts[textAt], NameState::Fails, recordsAt(textAt)))
+                    return hits;
+            if (hit >= to)
+                return hits;
+            std::optional<std::string_view> records;
+            if (textAt < textTo && t.texts[textAt] == hit)
+                records = recordsAt(textAt++);
+            if (!consider(hit, holds, records))
+                return hits;
+        }
+    }
     uint32_t nextHit = nextDriven();
     uint32_t nextOther = nextText();
     while (true) {
@@ -849,19 +868,8 @@ std::vector<const CatalogItem*> SearchSnapshot::candidateScan(const PreparedSear
             records = recordsAt(textAt);
             nextOther = nextText();
         }
-        while (skip != excluded.end() && skip->second <= i)
-            ++skip;
-        if (skip != excluded.end() && skip->first <= i)
-            continue;
-        if (!search.kindOn[size_t(KindOf(t.flags[i]))] ||
-            !(noCategories || categoryStateOf(search, i, startIndex, startState)))
-            continue;
-        if ((nameAlone && name == NameState::Holds) || matches(search, i, name, records))
-            hits.push_back(t.items[i]);
-        if (cancel && cancel->isSet()) {
-            cancelled = true;
+        if (!consider(i, name, records))
             break;
-        }
     }
     return hits;
 }
