@@ -208,7 +208,7 @@ void RunSize(size_t items, const std::filesystem::path& work, const std::string&
         const size_t hits = snapshot.search(prepared, *tree.root()).size();
         const double first = Milliseconds(start);
         double repeat = 1e30;
-        for (int run = 0; run < (std::getenv("SB_REPEAT") ? std::atoi(std::getenv("SB_REPEAT")) : 5); ++run) {
+        for (int run = 0; run < 5; ++run) {
             start = Clock::now();
             snapshot.search(prepared, *tree.root());
             repeat = std::min(repeat, Milliseconds(start));

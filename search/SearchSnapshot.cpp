@@ -811,6 +811,7 @@ std::vector<const CatalogItem*> SearchSnapshot::candidateScan(const PreparedSear
                                  [](const auto& a, const auto& b) { return a.second <= b.first; });
     const bool startState = StartCategoryState(search, *t.items[startIndex]);
     const bool noCategories = search.categories.empty();
+    const bool allKinds = std::all_of(std::begin(search.kindOn), std::end(search.kindOn), [](bool on) { return on; });
     // A name that holds the run decides alone when nothing else is asked of the item.
     const bool nameAlone = runs.nameDecides && !search.dateTest && !search.sizeFilter && search.conditions.empty();
     // Tests item i; false when the search is cancelled.
@@ -819,7 +820,7 @@ std::vector<const CatalogItem*> SearchSnapshot::candidateScan(const PreparedSear
             ++skip;
         if (skip != excluded.end() && skip->first <= i)
             return true;
-        if (!search.kindOn[size_t(KindOf(t.flags[i]))] ||
+        if ((!allKinds && !search.kindOn[size_t(KindOf(t.flags[i]))]) ||
             !(noCategories || categoryStateOf(search, i, startIndex, startState)))
             return true;
         if ((nameAlone && name == NameState::Holds) || matches(search, i, name, records))
