@@ -440,6 +440,47 @@ TEST(SearchSnapshot, CommonLiteralsOverNamesOfEveryLength) {
     }
 }
 
+// A letter in most names: names that hold it are found without reading their texts, a name
+// without it only through a text the search reads, nothing inside a locked folder, and the
+// kinds left out stay out.
+TEST(SearchSnapshot, ACommonLetterFindsNamesAndTextsInTreeOrder) {
+    SilentPrompter prompter;
+    CatalogDocument document(prompter);
+    CatalogTree& tree = document.tree();
+    CatalogItem* disk = Add(tree, tree.root(), "Data", DiskFlags(MediaType::HardDisk));
+    CatalogItem* track = Add(tree, disk, "track.mp3");
+    tree.setTextAttribute(track, attr::Description, "zzz");
+    CatalogItem* notes = Add(tree, disk, "notes");
+    tree.setTextAttribute(notes, attr::Description, "A plan");
+    CatalogItem* song = Add(tree, disk, "song.ogg");
+    tree.setTextAttribute(song, attr::Artist, "Abba");
+    CatalogItem* safe = Add(tree, disk, "Safe", itemflag::Directory);
+    Add(tree, safe, "banana");
+    const uint8_t check[] = {7};
+    tree.setBlockAttribute(safe, attr::PasswordCheck, check);
+    CatalogItem* folder = Add(tree, disk, "Papers", itemflag::Directory);
+    Add(tree, folder, "tax.pdf");
+    Add(tree, folder, "\xC3\x89T\xC3\x89");
+    SearchSnapshot snapshot(document);
+    SearchCriteria criteria = InitialCriteria(kNow);
+    criteria.text = "a";
+    auto found = [&] {
+        const PreparedSearch search = PrepareSearch(criteria, kNow);
+        EXPECT_EQ(snapshot.search(search, *tree.root(), nullptr, 1), SearchTree(search, *tree.root()));
+        return Names(snapshot.search(search, *tree.root(), nullptr, 1));
+    };
+    EXPECT_EQ(found(), (Strings{"Data", "track.mp3", "notes", "Safe", "Papers", "tax.pdf"}));
+    criteria.inExtraInfo = true;
+    EXPECT_EQ(found(), (Strings{"Data", "track.mp3", "notes", "song.ogg", "Safe", "Papers", "tax.pdf"}));
+    criteria.inDescription = criteria.inExtraInfo = false;
+    EXPECT_EQ(found(), (Strings{"Data", "track.mp3", "Safe", "Papers", "tax.pdf"}));
+    criteria.files = false;
+    EXPECT_EQ(found(), (Strings{"Data", "Safe", "Papers"}));
+    criteria.files = true;
+    criteria.text = "\xC3\xA9";
+    EXPECT_EQ(found(), (Strings{"\xC3\x89T\xC3\x89"}));
+}
+
 TEST(SearchSnapshot, CancelKeepsTheHitsBeforeIt) {
     SilentPrompter prompter;
     CatalogDocument document(prompter);
