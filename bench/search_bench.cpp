@@ -4,7 +4,8 @@
 // of the same names and plocate -c over a database of the same paths, in the same run; then the
 // snapshot's memory per item and duplicates by name and size.
 //
-//   search_bench [ITEMS...]     (default 1000000; for example: search_bench 1000000 10000000)
+//   search_bench [ITEMS...] [--only TEXT]   (default 1000000; for example: search_bench 1000000 10000000)
+//   --only runs just the queries whose label holds TEXT (to profile one of them) and skips duplicates.
 #include <unistd.h>
 
 #include <algorithm>
@@ -15,6 +16,7 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "catalog/CatalogDocument.h"
@@ -139,7 +141,7 @@ struct Query {
     std::string plocate;  // plocate arguments after -c -i -b
 };
 
-void RunSize(size_t items, const std::filesystem::path& work) {
+void RunSize(size_t items, const std::filesystem::path& work, const std::string& only) {
     SilentPrompter prompter;
     CatalogDocument document(prompter);
     CatalogTree& tree = document.tree();
@@ -198,6 +200,8 @@ void RunSize(size_t items, const std::filesystem::path& work) {
                 "repeat ms", "walk ms", "grep ms", "grep n", "plocate ms");
     size_t indexBytes = 0;
     for (Query& query : queries) {
+        if (!only.empty() && std::string_view(query.label).find(only) == std::string_view::npos)
+            continue;
         const PreparedSearch prepared = PrepareSearch(query.criteria, kNow);
         snapshot.reset();
         start = Clock::now();
@@ -235,6 +239,8 @@ void RunSize(size_t items, const std::filesystem::path& work) {
                 snapshot.bytesPerItem(), double(snapshot.arenaBytes()) / double(snapshot.itemCount()),
                 double(indexBytes) / double(snapshot.itemCount()));
 
+    if (!only.empty())
+        return;
     DuplicateJob job;
     job.scope = tree.root();
     job.criteria = duplicate::NameBit | duplicate::SizeBit;
@@ -247,8 +253,13 @@ void RunSize(size_t items, const std::filesystem::path& work) {
 
 int main(int argc, char** argv) {
     std::vector<size_t> sizes;
-    for (int i = 1; i < argc; ++i)
-        sizes.push_back(std::strtoull(argv[i], nullptr, 10));
+    std::string only;
+    for (int i = 1; i < argc; ++i) {
+        if (std::string_view(argv[i]) == "--only" && i + 1 < argc)
+            only = argv[++i];
+        else
+            sizes.push_back(std::strtoull(argv[i], nullptr, 10));
+    }
     if (sizes.empty())
         sizes.push_back(1'000'000);
     char pattern[] = "/tmp/search_bench.XXXXXX";
@@ -261,7 +272,7 @@ int main(int argc, char** argv) {
                 "(grep's figure for AllWords is two greps in a pipe; the others are single runs)\n",
                 work.c_str());
     for (const size_t items : sizes)
-        RunSize(items, work);
+        RunSize(items, work, only);
     std::filesystem::remove_all(work);
     return 0;
 }

@@ -7,6 +7,10 @@
 #include <optional>
 #include <thread>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "catalog/CatalogDocument.h"
 #include "catalog/CatalogItem.h"
 #include "foundation/CancelFlag.h"
@@ -169,6 +173,65 @@ class RunCursor {
     size_t rare_;
     size_t pos_;
     size_t end_;
+    size_t text_;
+    size_t to_;
+};
+
+// Finds, in ascending order, the texts of a packed run of texts that hold a literal run, when
+// the run's rarest byte is common: most texts hold it, so a memchr that skips to the next place
+// costs more than comparing each text's bytes with the byte 16 at a time. A text with the byte
+// is confirmed by a byte search unless the run is that one byte.
+template <typename Offset>
+class DenseCursor {
+  public:
+    DenseCursor(const char* base, const Offset* starts, std::string_view run, size_t rare, size_t from, size_t to)
+        : base_(base), starts_(starts), run_(run), rare_(rare), limit_(starts[to]), text_(from), to_(to) {}
+
+    // The next text that holds the run, or `to`.
+    size_t next() {
+        const size_t length = run_.size();
+        for (; text_ < to_; ++text_) {
+            const size_t start = starts_[text_];
+            const size_t end = starts_[text_ + 1];
+            if (end - start < length || !anyMark(start + rare_, end - (length - 1 - rare_)))
+                continue;
+            if (length == 1 || std::string_view(base_ + start, end - start).find(run_) != std::string_view::npos)
+                return text_++;
+        }
+        return to_;
+    }
+
+  private:
+    // Whether the rarest byte occurs at any place from `from` up to `to`: 16 bytes compared at a
+    // time, none read past the last text's end.
+    bool anyMark(size_t from, size_t to) const {
+        const char wanted = run_[rare_];
+#if defined(__SSE2__)
+        const __m128i needle = _mm_set1_epi8(wanted);
+        for (size_t at = from; at < to; at += 16) {
+            const size_t count = std::min<size_t>(16, to - at);
+            uint32_t marks = 0;
+            if (at + 16 <= limit_) {
+                const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base_ + at));
+                marks = uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, needle)));
+            } else {
+                for (size_t b = 0; b < count; ++b)
+                    marks |= uint32_t(base_[at + b] == wanted) << b;
+            }
+            if (marks & ((1u << count) - 1))
+                return true;
+        }
+        return false;
+#else
+        return std::memchr(base_ + from, wanted, to - from) != nullptr;
+#endif
+    }
+
+    const char* base_;
+    const Offset* starts_;
+    std::string_view run_;
+    size_t rare_;
+    size_t limit_;
     size_t text_;
     size_t to_;
 };
@@ -618,7 +681,8 @@ bool SearchSnapshot::conditionsHold(const PreparedSearch& search, uint32_t index
     return true;
 }
 
-bool SearchSnapshot::matches(const PreparedSearch& search, uint32_t index, NameState name) const {
+bool SearchSnapshot::matches(const PreparedSearch& search, uint32_t index, NameState name,
+                             std::optional<std::string_view> knownRecords) const {
     const Table& t = table_;
     if (!DateAccepted(search, t.date[index]))
         return false;
@@ -640,7 +704,7 @@ bool SearchSnapshot::matches(const PreparedSearch& search, uint32_t index, NameS
                                     [](const PreparedCondition& c) { return IsTextConditionKey(c.condition.key); }))
             return false;
     }
-    const std::string_view records = hasText ? textRecords(index) : std::string_view();
+    const std::string_view records = knownRecords ? *knownRecords : hasText ? textRecords(index) : std::string_view();
     if (!found && search.caseSensitive) {
         if (search.inDescription && (t.bits[index] & kHasDescription))
             found = TextHolds(search, *item.textAttribute(attr::Description));
@@ -718,28 +782,76 @@ std::vector<const CatalogItem*> SearchSnapshot::candidateScan(const PreparedSear
     RunCursor<size_t> records(t.records.data(), t.recordStart.data(), runs.condition, rareByte(runs.condition),
                               textFrom, byRecords ? textTo : textFrom);
     const size_t rare = rareByte(runs.name);
-    NarrowedCursor<uint32_t> names(t.arena.data(), t.nameStart.data(), runs.name, rare, from, byRecords ? from : to,
-                                   runs.blocks);
+    const bool dense = !byRecords && runs.dense && !runs.blocks;
+    NarrowedCursor<uint32_t> names(t.arena.data(), t.nameStart.data(), runs.name, rare, from,
+                                   byRecords || dense ? from : to, runs.blocks);
+    DenseCursor<uint32_t> denseNames(t.arena.data(), t.nameStart.data(), runs.name, rare, from, dense ? to : from);
     auto nextDriven = [&]() -> uint32_t {
         if (byRecords) {
             const size_t at = records.next();
             return at < textTo ? t.texts[at] : to;
         }
-        return uint32_t(names.next());
+        return uint32_t(dense ? denseNames.next() : names.next());
     };
     // A description or other text can only match when it holds the name run too.
     const bool otherTexts = !byRecords && (search.inDescription || search.inExtraInfo);
     NarrowedCursor<size_t> texts(t.records.data(), t.recordStart.data(), runs.name, rare, textFrom,
-                                 otherTexts ? textTo : textFrom, runs.textBlocks);
+                                 otherTexts && !dense ? textTo : textFrom, runs.textBlocks);
+    size_t textAt = textTo;  // the place in the list of texts of the item nextText gave
     auto nextText = [&]() -> uint32_t {
         if (!otherTexts)
             return to;
-        const size_t at = texts.next();
-        return at < textTo ? t.texts[at] : to;
+        textAt = texts.next();
+        return textAt < textTo ? t.texts[textAt] : to;
+    };
+    auto recordsAt = [&](size_t at) {
+        return std::string_view(t.records).substr(t.recordStart[at], t.recordStart[at + 1] - t.recordStart[at]);
     };
     auto skip = std::lower_bound(excluded.begin(), excluded.end(), std::pair<uint32_t, uint32_t>(from, 0),
                                  [](const auto& a, const auto& b) { return a.second <= b.first; });
     const bool startState = StartCategoryState(search, *t.items[startIndex]);
+    const bool noCategories = search.categories.empty();
+    const bool allKinds = std::all_of(std::begin(search.kindOn), std::end(search.kindOn), [](bool on) { return on; });
+    // A name that holds the run decides alone when nothing else is asked of the item.
+    const bool nameAlone = runs.nameDecides && !search.dateTest && !search.sizeFilter && search.conditions.empty();
+    // Tests item i; false when the search is cancelled.
+    auto consider = [&](uint32_t i, NameState name, std::optional<std::string_view> records) {
+        while (skip != excluded.end() && skip->second <= i)
+            ++skip;
+        if (skip != excluded.end() && skip->first <= i)
+            return true;
+        if ((!allKinds && !search.kindOn[size_t(KindOf(t.flags[i]))]) ||
+            !(noCategories || categoryStateOf(search, i, startIndex, startState)))
+            return true;
+        if ((nameAlone && name == NameState::Holds) || matches(search, i, name, records))
+            hits.push_back(t.items[i]);
+        if (cancel && cancel->isSet()) {
+            cancelled = true;
+            return false;
+        }
+        return true;
+    };
+    if (dense) {
+        // Most items will be hits: room for all at once. The first part's hits become the result,
+        // so it has room for the later parts' too and the merge neither moves nor faults in pages.
+        hits.reserve((from == startIndex + 1 ? t.end[startIndex] : to) - from);
+        // The texts are read only of the items whose name fails, in step with the names: most
+        // names hold the run, and reading every text for it would cost more than the names.
+        const NameState holds = runs.nameDecides ? NameState::Holds : NameState::Unknown;
+        size_t textAt = textFrom;
+        for (uint32_t hit = uint32_t(denseNames.next());; hit = uint32_t(denseNames.next())) {
+            for (; otherTexts && textAt < textTo && t.texts[textAt] < hit; ++textAt)
+                if (!consider(t.texts[textAt], NameState::Fails, recordsAt(textAt)))
+                    return hits;
+            if (hit >= to)
+                return hits;
+            std::optional<std::string_view> records;
+            if (textAt < textTo && t.texts[textAt] == hit)
+                records = recordsAt(textAt++);
+            if (!consider(hit, holds, records))
+                return hits;
+        }
+    }
     uint32_t nextHit = nextDriven();
     uint32_t nextOther = nextText();
     while (true) {
@@ -747,26 +859,18 @@ std::vector<const CatalogItem*> SearchSnapshot::candidateScan(const PreparedSear
         if (i >= to)
             break;
         NameState name = byRecords ? NameState::Unknown : NameState::Fails;
+        std::optional<std::string_view> records;
         if (i == nextHit) {
             if (!byRecords)
                 name = runs.nameDecides ? NameState::Holds : NameState::Unknown;
             nextHit = nextDriven();
         }
-        if (i == nextOther)
+        if (i == nextOther) {
+            records = recordsAt(textAt);
             nextOther = nextText();
-        while (skip != excluded.end() && skip->second <= i)
-            ++skip;
-        if (skip != excluded.end() && skip->first <= i)
-            continue;
-        if (!search.kindOn[size_t(KindOf(t.flags[i]))] ||
-            !categoryStateOf(search, i, startIndex, startState))
-            continue;
-        if (matches(search, i, name))
-            hits.push_back(t.items[i]);
-        if (cancel && cancel->isSet()) {
-            cancelled = true;
-            break;
         }
+        if (!consider(i, name, records))
+            break;
     }
     return hits;
 }
@@ -956,6 +1060,8 @@ std::vector<const CatalogItem*> SearchSnapshot::search(const PreparedSearch& sea
         runs.name = {};
         runs.blocks = runs.textBlocks = nullptr;
     }
+    // When the run's rarest byte is in about every other name, marking its places beats memchr.
+    runs.dense = !runs.name.empty() && runWeight(runs.name) * 4 >= table_.items.size();
     runs.nameDecides = !search.wholeString && search.find == TextRoutine::Substring &&
                        search.words.size() == 1 && runs.name.size() == search.words[0].size();
     const bool candidates = !runs.name.empty() || !runs.condition.empty();

@@ -128,6 +128,7 @@ class SearchSnapshot : public DocumentObserver {
     struct Runs {
         std::string_view name;
         bool nameDecides = false;
+        bool dense = false;  // the name run's rarest byte is common: mark its places, no memchr
         std::string_view condition;
         const std::vector<uint32_t>* blocks = nullptr;  // the blocks that may hold the name run
         const std::vector<uint32_t>* textBlocks = nullptr;  // likewise of the list of texts
@@ -148,7 +149,9 @@ class SearchSnapshot : public DocumentObserver {
     // The item's text attributes as folded records; empty when it has none.
     std::string_view textRecords(uint32_t index) const;
     bool conditionsHold(const PreparedSearch& search, uint32_t index, std::string_view records) const;
-    bool matches(const PreparedSearch& search, uint32_t index, NameState name) const;
+    // `records`: the item's text records when the caller already has them.
+    bool matches(const PreparedSearch& search, uint32_t index, NameState name,
+                 std::optional<std::string_view> records = std::nullopt) const;
     bool locked(uint32_t index) const;
     // How often a run's rarest byte occurs in the arena; of `best` and the runs of `text`, the
     // one to look for.

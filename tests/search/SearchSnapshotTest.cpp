@@ -393,6 +393,94 @@ TEST(SearchSnapshot, AWordAcrossTwoNamesIsNoHit) {
     EXPECT_EQ(Names(SearchTree(search, *tree.root())), (Strings{"BCBC"}));
 }
 
+// Literals whose bytes are in most names, over names of 1 to 200 bytes so that names start and
+// end at every place of the 64-byte words the scan marks, and the last name ends the arena.
+TEST(SearchSnapshot, CommonLiteralsOverNamesOfEveryLength) {
+    SilentPrompter prompter;
+    std::mt19937 random(2026);
+    const char* const pieces[] = {"a", "b", "A", "B", "\xC3\xA9", "\xC3\x89", " "};
+    for (int round = 0; round < 6; ++round) {
+        CatalogDocument document(prompter);
+        CatalogTree& tree = document.tree();
+        CatalogItem* disk = Add(tree, tree.root(), "Disk", DiskFlags(MediaType::HardDisk));
+        size_t withA = 0;
+        int count = 0;
+        for (int n = 0; n < 3000; ++n) {
+            const size_t length = 1 + random() % (n % 7 == 0 ? 200 : 12);
+            std::string name;
+            while (name.size() < length)
+                name += pieces[random() % std::size(pieces)];
+            // Dates over twenty years, so that the date filter leaves about half.
+            Add(tree, n % 5 ? disk : tree.root(), name.c_str(), 0, 0, int32_t(kNow - int64_t(n) * 2 * 86400));
+            withA += name.find_first_of("aA") != std::string::npos;
+            ++count;
+        }
+        SearchSnapshot snapshot(document);
+        for (const char* text : {"a", "b", "ab", "ba", "aab", "bbb", "\xC3\xA9", "b\xC3\xA9", "a b", "\xC3\xA9\xC3\xA9" "a"}) {
+            for (int variant = 0; variant < 3; ++variant) {
+                SearchCriteria criteria = InitialCriteria(kNow);
+                criteria.text = text;
+                criteria.wholeString = variant == 1;
+                if (variant == 2) {
+                    criteria.dateMode = DateMode::WithinDays;
+                    criteria.days = "3650";
+                }
+                const PreparedSearch search = PrepareSearch(criteria, kNow);
+                const auto expected = SearchTree(search, *tree.root());
+                for (unsigned threads : {1u, 2u, 3u}) {
+                    ASSERT_EQ(snapshot.search(search, *tree.root(), nullptr, threads), expected)
+                        << "round " << round << " text '" << text << "' variant " << variant << " threads "
+                        << threads;
+                }
+                if (std::string_view(text) == "a" && variant == 0) {
+                    EXPECT_EQ(expected.size(), withA) << count;
+                }
+            }
+        }
+    }
+}
+
+// A letter in most names: names that hold it are found without reading their texts, a name
+// without it only through a text the search reads, nothing inside a locked folder, and the
+// kinds left out stay out.
+TEST(SearchSnapshot, ACommonLetterFindsNamesAndTextsInTreeOrder) {
+    SilentPrompter prompter;
+    CatalogDocument document(prompter);
+    CatalogTree& tree = document.tree();
+    CatalogItem* disk = Add(tree, tree.root(), "Data", DiskFlags(MediaType::HardDisk));
+    CatalogItem* track = Add(tree, disk, "track.mp3");
+    tree.setTextAttribute(track, attr::Description, "zzz");
+    CatalogItem* notes = Add(tree, disk, "notes");
+    tree.setTextAttribute(notes, attr::Description, "A plan");
+    CatalogItem* song = Add(tree, disk, "song.ogg");
+    tree.setTextAttribute(song, attr::Artist, "Abba");
+    CatalogItem* safe = Add(tree, disk, "Safe", itemflag::Directory);
+    Add(tree, safe, "banana");
+    const uint8_t check[] = {7};
+    tree.setBlockAttribute(safe, attr::PasswordCheck, check);
+    CatalogItem* folder = Add(tree, disk, "Papers", itemflag::Directory);
+    Add(tree, folder, "tax.pdf");
+    Add(tree, folder, "\xC3\x89T\xC3\x89");
+    SearchSnapshot snapshot(document);
+    SearchCriteria criteria = InitialCriteria(kNow);
+    criteria.text = "a";
+    auto found = [&] {
+        const PreparedSearch search = PrepareSearch(criteria, kNow);
+        EXPECT_EQ(snapshot.search(search, *tree.root(), nullptr, 1), SearchTree(search, *tree.root()));
+        return Names(snapshot.search(search, *tree.root(), nullptr, 1));
+    };
+    EXPECT_EQ(found(), (Strings{"Data", "track.mp3", "notes", "Safe", "Papers", "tax.pdf"}));
+    criteria.inExtraInfo = true;
+    EXPECT_EQ(found(), (Strings{"Data", "track.mp3", "notes", "song.ogg", "Safe", "Papers", "tax.pdf"}));
+    criteria.inDescription = criteria.inExtraInfo = false;
+    EXPECT_EQ(found(), (Strings{"Data", "track.mp3", "Safe", "Papers", "tax.pdf"}));
+    criteria.files = false;
+    EXPECT_EQ(found(), (Strings{"Data", "Safe", "Papers"}));
+    criteria.files = true;
+    criteria.text = "\xC3\xA9";
+    EXPECT_EQ(found(), (Strings{"\xC3\x89T\xC3\x89"}));
+}
+
 TEST(SearchSnapshot, CancelKeepsTheHitsBeforeIt) {
     SilentPrompter prompter;
     CatalogDocument document(prompter);
