@@ -4,13 +4,6 @@
 
 namespace shelfmark::cli {
 
-std::vector<std::string> WithShortOutput(const std::vector<std::string>& args) {
-    std::vector<std::string> normalized;
-    for (const std::string& arg : args)
-        normalized.push_back(arg == "-o" ? "--o" : arg);
-    return normalized;
-}
-
 ArgParser& ArgParser::option(std::string name) {
     valueOptions_.insert(std::move(name));
     return *this;

@@ -11,9 +11,6 @@
 
 namespace shelfmark::cli {
 
-// The arguments with "-o X" turned into the parser's "--o X", for commands that write a file.
-std::vector<std::string> WithShortOutput(const std::vector<std::string>& args);
-
 class ArgParser {
 public:
     // Declares an option that takes a value ("--name VALUE" or "--name=VALUE"); may repeat.

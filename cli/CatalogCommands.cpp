@@ -314,15 +314,11 @@ const CommandRegistration kExportDb(kExportDbCommand);
 
 int RunExportDb(const std::vector<std::string>& args) {
     ArgParser parser;
-    parser.option("o").option("output");
+    parser.option("output").alias("-o", "output");
     parser.flag("force");
-    std::vector<std::string> normalized;
-    for (const std::string& arg : args)
-        normalized.push_back(arg == "-o" ? "--o" : arg);
-    if (!parser.parse(normalized))
+    if (!parser.parse(args))
         return UsageError(kExportDbCommand, parser.error());
-    const std::optional<std::string> output =
-        parser.has("o") ? parser.value("o") : parser.value("output");
+    const std::optional<std::string> output = parser.value("output");
     if (!output)
         return UsageError(kExportDbCommand, "-o NEW is required");
     if (parser.positionals().size() < 2)

@@ -34,11 +34,10 @@ const CommandRegistration kExportXml(kExportXmlCommand);
 
 int RunExportXml(const std::vector<std::string>& args) {
     ArgParser parser;
-    parser.option("o").option("output");
-    if (!parser.parse(WithShortOutput(args)))
+    parser.option("output").alias("-o", "output");
+    if (!parser.parse(args))
         return UsageError(kExportXmlCommand, parser.error());
-    const std::optional<std::string> output =
-        parser.has("o") ? parser.value("o") : parser.value("output");
+    const std::optional<std::string> output = parser.value("output");
     if (!output)
         return UsageError(kExportXmlCommand, "-o OUT.xml is required");
     if (parser.positionals().size() < 2)

@@ -109,11 +109,10 @@ const CommandRegistration kExportNcdu(kExportNcduCommand);
 
 int RunExportNcdu(const std::vector<std::string>& args) {
     ArgParser parser;
-    parser.option("o").option("output");
-    if (!parser.parse(WithShortOutput(args)))
+    parser.option("output").alias("-o", "output");
+    if (!parser.parse(args))
         return UsageError(kExportNcduCommand, parser.error());
-    const std::optional<std::string> output =
-        parser.has("o") ? parser.value("o") : parser.value("output");
+    const std::optional<std::string> output = parser.value("output");
     if (!output)
         return UsageError(kExportNcduCommand, "-o OUT.json is required");
     if (parser.positionals().size() != 2)
