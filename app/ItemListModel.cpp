@@ -12,6 +12,7 @@
 #include "foundation/LanguageTexts.h"
 #include "foundation/StringFormat.h"
 #include "foundation/ValueTexts.h"
+#include "lists/RowBuilder.h"
 
 namespace shelfmark {
 namespace {
@@ -57,6 +58,13 @@ std::string ItemCellText(const CatalogTree& tree, const CatalogItem& item, uint8
         case attr::VolumeSerial:
             if (const auto value = item.numberAttribute(key))
                 return StringPrintf("%08X", unsigned(*value));
+            return {};
+        case attr::DiskId:
+        case attr::TrackNumber:
+            // The disk's number on every item of it, the track with two digits: as every
+            // printed or exported list shows them.
+            if (definitions)
+                return RowBuilder(tree, *definitions).columnText(item, key);
             return {};
         case attr::LentDate:
             if (const auto value = item.numberAttribute(key))

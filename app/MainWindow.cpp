@@ -25,6 +25,7 @@
 #include <QWindowStateChangeEvent>
 #include <algorithm>
 
+#include "app/ColumnsDialog.h"
 #include "app/DragMime.h"
 #include "app/FolderTreeModel.h"
 #include "app/ItemInfoPage.h"
@@ -676,7 +677,6 @@ void MainWindow::setListStyle(ListStyle style) {
             iconList_->setGridSize(QSize());
             iconList_->setFlow(QListView::TopToBottom);
             iconList_->setWrapping(true);
-            iconList_->setResizeMode(QListView::Adjust);
             actions_[CommandId::ListStyle]->setChecked(true);
             break;
         case ListStyle::Details:
@@ -684,6 +684,13 @@ void MainWindow::setListStyle(ListStyle style) {
             break;
     }
     iconList_->setMovement(QListView::Static);
+    // The list style always flows into the new width; the icon views only with Auto arrange,
+    // otherwise they keep their columns and the user scrolls.
+    const bool arrange =
+        style == ListStyle::List || actions_[CommandId::AutoArrange]->isChecked();
+    iconList_->setResizeMode(arrange ? QListView::Adjust : QListView::Fixed);
+    if (arrange)
+        iconList_->doItemsLayout();
     setInfoViewShown(infoShown_);
 }
 
@@ -749,10 +756,9 @@ void MainWindow::updateActions() {
     const bool reading = readRunning();
     for (const CommandInfo& info : CommandTable())
         actions_[info.id]->setEnabled(!(reading && info.edits));
-    // Windows still to come (the item list, the columns dialog, Open with): visible, not yet
-    // usable. The search windows and the lookups keep their state in the settings store.
-    for (C id : {C::Columns, C::OpenWith, C::AutoArrange})
-        actions_[id]->setEnabled(false);
+    // Open with is still to come: visible, not yet usable. The search windows and the lookups
+    // keep their state in the settings store.
+    actions_[C::OpenWith]->setEnabled(false);
     if (!context_.store)
         for (C id : {C::Search, C::SearchDuplicates, C::Cddb, C::ImportCdPlayer, C::CheckVersion})
             actions_[id]->setEnabled(false);
@@ -1140,9 +1146,13 @@ void MainWindow::runCommand(CommandId id) {
         case C::DiskList:
             ItemListWindow::Open(*document_, document_->tree().root(), kDiskListProfile, *forward_, this);
             break;
-        case C::Sort:
         case C::Columns:
+            doColumns();
+            break;
         case C::AutoArrange:
+            setListStyle(listStyle_);
+            break;
+        case C::Sort:
         case C::OpenWith:
             break;
     }
@@ -1334,6 +1344,30 @@ void MainWindow::doSearchDuplicates() {
 
 void MainWindow::printExportRows(const ListTable& rows, const std::string& listName, QWidget* parent) {
     ExportListDialog::Run(parent, rows, document_->tree(), listName, *forward_);
+}
+
+void MainWindow::doColumns() {
+    const CatalogItem* container = listModel_->container();
+    const uint16_t flags = container ? uint16_t(container->flags() & 0x7F) : itemflag::Folder;
+    const std::vector<uint8_t> before = listModel_->columns();
+    ColumnsDialog dialog(definitions_.columns(), flags, before, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const std::vector<uint8_t> after = dialog.chosen();
+    if (after == before)
+        return;
+    // A column kept keeps the width the user gave it; a new one starts at the table's width.
+    std::vector<int> widths;
+    for (const uint8_t key : after) {
+        const auto kept = std::find(before.begin(), before.end(), key);
+        const ColumnDescriptor* column = definitions_.columns().findKey(key);
+        widths.push_back(kept != before.end() ? details_->columnWidth(int(kept - before.begin()))
+                         : column             ? column->width
+                                              : 100);
+    }
+    listModel_->setColumns(after);
+    for (size_t i = 0; i < widths.size(); ++i)
+        details_->setColumnWidth(int(i), widths[i]);
 }
 
 void MainWindow::doPrintExportList() {

@@ -10,6 +10,9 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
+#include <QTableView>
 #include <QLocalSocket>
 #include <QTabWidget>
 #include <QCoreApplication>
@@ -325,7 +328,8 @@ class MainWindowTest : public QObject {
         window().runCommand(CommandId::Undo);
         QVERIFY(!find("Alpha")->hasAttribute(attr::Description));
         // Windows of later work are listed but not yet usable.
-        QVERIFY(!window().action(CommandId::Columns)->isEnabled());
+        QVERIFY(!window().action(CommandId::OpenWith)->isEnabled());
+        QVERIFY(window().action(CommandId::Columns)->isEnabled());
         QCOMPARE(window().action(CommandId::ReadDisk)->statusTip(),
                  QStringLiteral("Adds the directory structure of a disk to the active database."));
         QCOMPARE(window().action(CommandId::ReadDisk)->toolTip(), QStringLiteral("Read Disk (Ctrl+H)"));
@@ -400,6 +404,96 @@ class MainWindowTest : public QObject {
         QVERIFY(reread.hasValue(kWindowSettingsSubKey, "MainColumnsSettings"));
         // The expanded containers by catalog path: the root (empty) and "Open".
         QCOMPARE(reread.getText(kWindowSettingsSubKey, "FolderStates"), std::string("\nOpen"));
+    }
+
+    // The chooser offers the directory's columns, the list shows what was ticked in the order
+    // left, the widths of kept columns stay, and the choice is written to the window settings.
+    void columnsChosenShowInTheListAndAreSaved() {
+        const fs::path dir = temp_->path() / "disk";
+        fs::create_directories(dir);
+        Write(dir / "a.txt", "abc");
+        CatalogItem* disk = read(dir);
+        QVERIFY(disk);
+        window().showContainer(disk);
+        ItemListModel* model = window().listModel();
+        const std::vector<uint8_t> before = model->columns();
+        QStringList offered;
+        ModalDriver driver;
+        driver.onNextModal([&offered](QWidget* dialog) {
+            auto* list = dialog->findChild<QListWidget*>(QStringLiteral("columns"));
+            QVERIFY(list);
+            for (int i = 0; i < list->count(); ++i)
+                offered << list->item(i)->text();
+            // The name row cannot be unticked.
+            QVERIFY(!(list->item(0)->flags() & Qt::ItemIsUserCheckable));
+            ModalDriver::ClickButton(dialog, "Cancel");
+        });
+        window().runCommand(CommandId::Columns);
+        QVERIFY(driver.allRan());
+        QCOMPARE(model->columns(), before);
+        QCOMPARE(offered.value(0), QStringLiteral("Name"));
+        QVERIFY(offered.contains(QStringLiteral("CRC32")));
+        QVERIFY(offered.contains(QStringLiteral("#")));
+        QVERIFY(!offered.contains(QStringLiteral("Lent to")));  // a folder's column
+        QVERIFY(!offered.contains(QStringLiteral("Thumbnail")));
+
+        const int nameWidth = 333;
+        QTableView* details = nullptr;
+        for (QTableView* view : window().findChildren<QTableView*>())
+            if (view->model() == model)
+                details = view;
+        QVERIFY(details);
+        details->setColumnWidth(0, nameWidth);
+        driver.onNextModal([](QWidget* dialog) {
+            auto* list = dialog->findChild<QListWidget*>(QStringLiteral("columns"));
+            const auto row = [list](const char* text) {
+                return list->findItems(QString::fromUtf8(text), Qt::MatchExactly).value(0);
+            };
+            row("Size")->setCheckState(Qt::Unchecked);
+            row("CRC32")->setCheckState(Qt::Checked);
+            list->setCurrentItem(row("CRC32"));
+            for (int i = 0; i < 30; ++i)  // up to the top, but never above the name
+                ModalDriver::ClickButton(dialog, "Move Up");
+            ModalDriver::ClickButton(dialog, "OK");
+        });
+        window().runCommand(CommandId::Columns);
+        QVERIFY(driver.allRan());
+        const std::vector<uint8_t> expected{0x00, attr::Crc32, 0x03, 0x02, attr::Description};
+        QCOMPARE(model->columns(), expected);
+        QCOMPARE(model->headerData(1, Qt::Horizontal).toString(), QStringLiteral("CRC32"));
+        const QModelIndex file = model->index(0, 1);
+        QCOMPARE(model->data(file).toString(), QString());  // no checksum read for a plain read
+        QCOMPARE(details->columnWidth(0), nameWidth);
+
+        window().saveWindowState();
+        SettingsStore reread((config_->configDir() / "settings.ini").string());
+        const QString saved = QString::fromStdString(
+            reread.getText(kWindowSettingsSubKey, "MainColumnsSettings"));
+        QVERIFY2(saved.startsWith(QStringLiteral("00:")) && saved.contains(QStringLiteral(",40:")),
+                 qPrintable(saved));
+        QVERIFY(!saved.contains(QStringLiteral(",01:")));
+    }
+
+    // Auto arrange: the icon views flow into a new width only while it is on; the list style
+    // always does. The choice is kept in the window settings.
+    void autoArrangeLaysOutIconViewsOnResize() {
+        window().setListStyle(ListStyle::LargeIcons);
+        auto* icons = qobject_cast<QListView*>(window().listView());
+        QVERIFY(icons);
+        window().action(CommandId::AutoArrange)->setChecked(true);
+        window().runCommand(CommandId::AutoArrange);
+        QCOMPARE(icons->resizeMode(), QListView::Adjust);
+        QCOMPARE(icons->movement(), QListView::Static);
+        window().action(CommandId::AutoArrange)->trigger();  // the menu toggles it off
+        QVERIFY(!window().action(CommandId::AutoArrange)->isChecked());
+        QCOMPARE(icons->resizeMode(), QListView::Fixed);
+        window().setListStyle(ListStyle::List);
+        QCOMPARE(icons->resizeMode(), QListView::Adjust);
+        window().setListStyle(ListStyle::SmallIcons);
+        QCOMPARE(icons->resizeMode(), QListView::Fixed);
+        window().saveWindowState();
+        SettingsStore reread((config_->configDir() / "settings.ini").string());
+        QCOMPARE(reread.getBool(kWindowSettingsSubKey, "bAutoArrange", true), false);
     }
 
     void settingsDialogChecksAndStores() {
