@@ -73,7 +73,9 @@ TEST(ColumnChoice, KeepsShownColumnsDropsUnknownAndThumbnail) {
     // taken away. A key the table lacks (a removed user field) and the thumbnail go.
     const std::vector<uint8_t> shown{0x01, 0x81, 0xB7, 0xC5, 0x01};
     const auto rows = ColumnChoiceRows(table, itemflag::Directory, shown);
-    EXPECT_EQ((std::vector<uint8_t>(Keys(rows).begin(), Keys(rows).begin() + 3)),
+    const std::vector<uint8_t> keys = Keys(rows);
+    ASSERT_GE(keys.size(), 3u);
+    EXPECT_EQ((std::vector<uint8_t>(keys.begin(), keys.begin() + 3)),
               (std::vector<uint8_t>{0x00, 0x01, 0x81}));
     EXPECT_FALSE(Offers(rows, 0xB7));
     EXPECT_FALSE(Offers(rows, 0xC5));
