@@ -23,7 +23,10 @@
 #include <QToolBar>
 #include <QTreeView>
 #include <QWindowStateChangeEvent>
+#include <QInputDialog>
+#include <QMimeDatabase>
 #include <algorithm>
+#include <filesystem>
 
 #include "app/ColumnsDialog.h"
 #include "app/DragMime.h"
@@ -76,6 +79,7 @@
 #include "reading/ui/AddDiskDialog.h"
 #include "foundation/LanguageTexts.h"
 #include "foundation/ui/DialogTexts.h"
+#include "platform/desktop/DesktopApplications.h"
 #include "platform/desktop/DesktopOpen.h"
 #include "platform/volumes/VolumeWatcher.h"
 #include "platform/volumes/Volumes.h"
@@ -756,9 +760,7 @@ void MainWindow::updateActions() {
     const bool reading = readRunning();
     for (const CommandInfo& info : CommandTable())
         actions_[info.id]->setEnabled(!(reading && info.edits));
-    // Open with is still to come: visible, not yet usable. The search windows and the lookups
-    // keep their state in the settings store.
-    actions_[C::OpenWith]->setEnabled(false);
+    // The search windows and the lookups keep their state in the settings store.
     if (!context_.store)
         for (C id : {C::Search, C::SearchDuplicates, C::Cddb, C::ImportCdPlayer, C::CheckVersion})
             actions_[id]->setEnabled(false);
@@ -1152,8 +1154,10 @@ void MainWindow::runCommand(CommandId id) {
         case C::AutoArrange:
             setListStyle(listStyle_);
             break;
-        case C::Sort:
         case C::OpenWith:
+            doOpenWith();
+            break;
+        case C::Sort:
             break;
     }
     updateActions();
@@ -1425,6 +1429,52 @@ void MainWindow::doOpenItems() {
         *document_, items, ListDrives(), &insertDisk,
         [](const std::string& path, std::string& error) {
             return OpenWithDefaultApplication(path, error);
+        });
+    if (result.containerToShow)
+        showContainer(result.containerToShow);
+}
+
+void MainWindow::doOpenWith() {
+    std::vector<CatalogItem*> items = selectedItems();
+    if (items.empty())
+        return;
+    // The handlers of the first item's type, then those of the types it is a kind of (a C
+    // source is also plain text), by the name alone: the medium may not be there yet.
+    const QMimeType type = QMimeDatabase().mimeTypeForFile(
+        Q(items.front()->name()),
+        QMimeDatabase::MatchExtension);
+    const XdgFolders folders = XdgFolders::FromEnvironment();
+    std::vector<DesktopApplication> applications;
+    QStringList names;
+    for (const QString& name : QStringList{type.name()} + type.allAncestors())
+        for (DesktopApplication& application : ApplicationsForType(ToUtf8(name), folders)) {
+            const bool known = std::any_of(
+                applications.begin(), applications.end(),
+                [&](const DesktopApplication& other) { return other.id == application.id; });
+            if (known)
+                continue;
+            names << Q(application.name);
+            applications.push_back(std::move(application));
+        }
+    if (applications.empty()) {
+        // Nothing registered for the type: the desktop's opener asks the user, or says why not.
+        doOpenItems();
+        return;
+    }
+    bool chosen = false;
+    const QString name = QInputDialog::getItem(
+        this, Q(MenuEntryText(ToUtf8(actions_[CommandId::OpenWith]->text()))),
+        Q(items.front()->name()),
+        names, 0, false, &chosen);
+    if (!chosen)
+        return;
+    const DesktopApplication application = applications[size_t(std::max<qsizetype>(0, names.indexOf(name)))];
+    InsertDiskWindow insertDisk(this);
+    const OpenOnMediumResult result = OpenOnMedium(
+        *document_, items, ListDrives(), &insertDisk,
+        [&application](const std::string& path, std::string& error) {
+            return StartApplication(ExecArguments(application, path),
+                                    std::filesystem::path(path).parent_path().string(), error);
         });
     if (result.containerToShow)
         showContainer(result.containerToShow);

@@ -197,6 +197,7 @@ class MainWindow : public QMainWindow {
     CatalogItem* commandContainer() const;
     void doSearchDuplicates();
     void doColumns();
+    void doOpenWith();
     void doPrintExportList();
     // The CDDB dialog with these disks checked; autoStart looks them up and closes.
     void doCddb(const std::vector<CatalogItem*>& checked, bool autoStart);

@@ -327,8 +327,7 @@ class MainWindowTest : public QObject {
                  QStringLiteral("Old letters"));
         window().runCommand(CommandId::Undo);
         QVERIFY(!find("Alpha")->hasAttribute(attr::Description));
-        // Windows of later work are listed but not yet usable.
-        QVERIFY(!window().action(CommandId::OpenWith)->isEnabled());
+        QVERIFY(window().action(CommandId::OpenWith)->isEnabled());
         QVERIFY(window().action(CommandId::Columns)->isEnabled());
         QCOMPARE(window().action(CommandId::ReadDisk)->statusTip(),
                  QStringLiteral("Adds the directory structure of a disk to the active database."));
@@ -494,6 +493,60 @@ class MainWindowTest : public QObject {
         window().saveWindowState();
         SettingsStore reread((config_->configDir() / "settings.ini").string());
         QCOMPARE(reread.getBool(kWindowSettingsSubKey, "bAutoArrange", true), false);
+    }
+
+    // Open with: the applications of the file's type from the XDG folders, the chosen one
+    // started on the file's real path with its Exec line (no shell in between).
+    void openWithOffersTheTypesApplicationsAndStartsTheChosenOne() {
+        const fs::path xdg = temp_->path() / "xdg";
+        const fs::path record = temp_->path() / "record";
+        const fs::path script = temp_->path() / "recorder.sh";
+        Write(script, "#!/bin/sh\necho \"$PWD|$1|$2\" > \"" + record.string() + ".tmp\"\nmv \"" +
+                          record.string() + ".tmp\" \"" + record.string() + "\"\n");
+        fs::permissions(script, fs::perms::owner_all);
+        fs::create_directories(xdg / "home" / "applications");
+        fs::create_directories(xdg / "none");
+        Write(xdg / "home" / "applications" / "recorder.desktop",
+              "[Desktop Entry]\nType=Application\nName=Recorder\nExec=\"" + script.string() +
+                  "\" --file %f\nMimeType=text/plain;\n");
+        Write(xdg / "home" / "applications" / "pictures.desktop",
+              "[Desktop Entry]\nType=Application\nName=Pictures\nExec=true %f\n"
+              "MimeType=image/png;\n");
+        const QByteArray savedHome = qgetenv("XDG_DATA_HOME");
+        const QByteArray savedDirs = qgetenv("XDG_DATA_DIRS");
+        qputenv("XDG_DATA_HOME", QByteArray::fromStdString((xdg / "home").string()));
+        qputenv("XDG_DATA_DIRS", QByteArray::fromStdString((xdg / "none").string()));
+        const fs::path dir = temp_->path() / "medium";
+        fs::create_directories(dir);
+        Write(dir / "note.txt", "hello");
+        CatalogItem* disk = read(dir);
+        QVERIFY(disk);
+        window().showContainer(disk);
+        window().selectInList({disk->firstChild()});
+        QStringList offered;
+        ModalDriver driver;
+        driver.onNextModal([&offered](QWidget* dialog) {
+            auto* choice = dialog->findChild<QComboBox*>();
+            QVERIFY(choice);
+            for (int i = 0; i < choice->count(); ++i)
+                offered << choice->itemText(i);
+            ModalDriver::ClickButton(dialog, "OK");
+        });
+        window().runCommand(CommandId::OpenWith);
+        qputenv("XDG_DATA_HOME", savedHome);
+        qputenv("XDG_DATA_DIRS", savedDirs);
+        QVERIFY(driver.allRan());
+        QCOMPARE(offered, QStringList{QStringLiteral("Recorder")});
+        QTRY_VERIFY_WITH_TIMEOUT(fs::exists(record), 5000);
+        std::ifstream in(record);
+        std::string line;
+        std::getline(in, line);
+        // Run in the file's folder, with the file as its own argument.
+        const QStringList parts = QString::fromStdString(line).split(QLatin1Char('|'));
+        QCOMPARE(parts.size(), 3);
+        QCOMPARE(parts[1], QStringLiteral("--file"));
+        QCOMPARE(parts[2], parts[0] + QStringLiteral("/note.txt"));
+        QVERIFY(fs::equivalent(parts[2].toStdString(), dir / "note.txt"));
     }
 
     void settingsDialogChecksAndStores() {
