@@ -254,6 +254,10 @@ std::vector<std::string> ExecArguments(const DesktopApplication& application,
         }
         words.push_back(std::move(word));
     }
+    // The program itself never comes from a field code: the file (or the entry's name) would
+    // then be what runs.
+    if (words.empty() || words.front().text.find('%') != std::string::npos)
+        return {};
     std::vector<std::string> arguments;
     bool fileGiven = false;
     for (const Word& word : words) {

@@ -40,7 +40,7 @@ std::vector<DesktopApplication> ApplicationsForType(std::string_view mimeType,
 // the desktop entry format quotes it (double quotes, backslash escapes inside them), %f %F %u
 // %U become `path` (as one argument, spaces and all: no shell sees it), %c the name, %k the
 // .desktop file, %i "--icon ICON" when there is an icon, %% a percent sign; deprecated codes
-// vanish. Empty when the line is empty or its quoting is broken.
+// vanish. Empty when the line is empty, its quoting is broken, or its program is a field code.
 std::vector<std::string> ExecArguments(const DesktopApplication& application,
                                        const std::string& path);
 

@@ -103,6 +103,7 @@ TEST(ExecArguments, FieldCodesAndQuoting) {
     EXPECT_EQ(ExecArguments(Line("app %d %m -n"), path), (V{"app", "-n", path}));
     EXPECT_TRUE(ExecArguments(Line("app \"unclosed %f"), path).empty());
     EXPECT_TRUE(ExecArguments(Line("   "), path).empty());
+    EXPECT_TRUE(ExecArguments(Line("%f --run"), path).empty());  // would run the file itself
 }
 
 TEST(StartApplication, RunsTheLineWithoutAShell) {
