@@ -65,7 +65,7 @@ std::string ItemCellText(const CatalogTree& tree, const CatalogItem& item, uint8
             // printed or exported list shows them.
             if (definitions)
                 return RowBuilder(tree, *definitions).columnText(item, key);
-            return {};
+            break;
         case attr::LentDate:
             if (const auto value = item.numberAttribute(key))
                 return DateText(int32_t(*value));
