@@ -12,6 +12,7 @@
 #include "foundation/LanguageTexts.h"
 #include "foundation/StringFormat.h"
 #include "foundation/ValueTexts.h"
+#include "lists/RowBuilder.h"
 
 namespace shelfmark {
 namespace {
@@ -58,6 +59,13 @@ std::string ItemCellText(const CatalogTree& tree, const CatalogItem& item, uint8
             if (const auto value = item.numberAttribute(key))
                 return StringPrintf("%08X", unsigned(*value));
             return {};
+        case attr::DiskId:
+        case attr::TrackNumber:
+            // The disk's number on every item of it, the track with two digits: as every
+            // printed or exported list shows them.
+            if (definitions)
+                return RowBuilder(tree, *definitions).columnText(item, key);
+            break;
         case attr::LentDate:
             if (const auto value = item.numberAttribute(key))
                 return DateText(int32_t(*value));

@@ -23,8 +23,12 @@
 #include <QToolBar>
 #include <QTreeView>
 #include <QWindowStateChangeEvent>
+#include <QInputDialog>
+#include <QMimeDatabase>
 #include <algorithm>
+#include <filesystem>
 
+#include "app/ColumnsDialog.h"
 #include "app/DragMime.h"
 #include "app/FolderTreeModel.h"
 #include "app/ItemInfoPage.h"
@@ -75,6 +79,7 @@
 #include "reading/ui/AddDiskDialog.h"
 #include "foundation/LanguageTexts.h"
 #include "foundation/ui/DialogTexts.h"
+#include "platform/desktop/DesktopApplications.h"
 #include "platform/desktop/DesktopOpen.h"
 #include "platform/volumes/VolumeWatcher.h"
 #include "platform/volumes/Volumes.h"
@@ -676,7 +681,6 @@ void MainWindow::setListStyle(ListStyle style) {
             iconList_->setGridSize(QSize());
             iconList_->setFlow(QListView::TopToBottom);
             iconList_->setWrapping(true);
-            iconList_->setResizeMode(QListView::Adjust);
             actions_[CommandId::ListStyle]->setChecked(true);
             break;
         case ListStyle::Details:
@@ -684,6 +688,13 @@ void MainWindow::setListStyle(ListStyle style) {
             break;
     }
     iconList_->setMovement(QListView::Static);
+    // The list style always flows into the new width; the icon views only with Auto arrange,
+    // otherwise they keep their columns and the user scrolls.
+    const bool arrange =
+        style == ListStyle::List || actions_[CommandId::AutoArrange]->isChecked();
+    iconList_->setResizeMode(arrange ? QListView::Adjust : QListView::Fixed);
+    if (arrange)
+        iconList_->doItemsLayout();
     setInfoViewShown(infoShown_);
 }
 
@@ -749,10 +760,7 @@ void MainWindow::updateActions() {
     const bool reading = readRunning();
     for (const CommandInfo& info : CommandTable())
         actions_[info.id]->setEnabled(!(reading && info.edits));
-    // Windows still to come (the item list, the columns dialog, Open with): visible, not yet
-    // usable. The search windows and the lookups keep their state in the settings store.
-    for (C id : {C::Columns, C::OpenWith, C::AutoArrange})
-        actions_[id]->setEnabled(false);
+    // The search windows and the lookups keep their state in the settings store.
     if (!context_.store)
         for (C id : {C::Search, C::SearchDuplicates, C::Cddb, C::ImportCdPlayer, C::CheckVersion})
             actions_[id]->setEnabled(false);
@@ -1140,10 +1148,16 @@ void MainWindow::runCommand(CommandId id) {
         case C::DiskList:
             ItemListWindow::Open(*document_, document_->tree().root(), kDiskListProfile, *forward_, this);
             break;
-        case C::Sort:
         case C::Columns:
+            doColumns();
+            break;
         case C::AutoArrange:
+            setListStyle(listStyle_);
+            break;
         case C::OpenWith:
+            doOpenWith();
+            break;
+        case C::Sort:
             break;
     }
     updateActions();
@@ -1336,6 +1350,30 @@ void MainWindow::printExportRows(const ListTable& rows, const std::string& listN
     ExportListDialog::Run(parent, rows, document_->tree(), listName, *forward_);
 }
 
+void MainWindow::doColumns() {
+    const CatalogItem* container = listModel_->container();
+    const uint16_t flags = container ? uint16_t(container->flags() & 0x7F) : itemflag::Folder;
+    const std::vector<uint8_t> before = listModel_->columns();
+    ColumnsDialog dialog(definitions_.columns(), flags, before, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const std::vector<uint8_t> after = dialog.chosen();
+    if (after == before)
+        return;
+    // A column kept keeps the width the user gave it; a new one starts at the table's width.
+    std::vector<int> widths;
+    for (const uint8_t key : after) {
+        const auto kept = std::find(before.begin(), before.end(), key);
+        const ColumnDescriptor* column = definitions_.columns().findKey(key);
+        widths.push_back(kept != before.end() ? details_->columnWidth(int(kept - before.begin()))
+                         : column             ? column->width
+                                              : 100);
+    }
+    listModel_->setColumns(after);
+    for (size_t i = 0; i < widths.size(); ++i)
+        details_->setColumnWidth(int(i), widths[i]);
+}
+
 void MainWindow::doPrintExportList() {
     // The rows as the list shows them now, every one of them (the view fetches lazily).
     while (listModel_->canFetchMore({}))
@@ -1391,6 +1429,52 @@ void MainWindow::doOpenItems() {
         *document_, items, ListDrives(), &insertDisk,
         [](const std::string& path, std::string& error) {
             return OpenWithDefaultApplication(path, error);
+        });
+    if (result.containerToShow)
+        showContainer(result.containerToShow);
+}
+
+void MainWindow::doOpenWith() {
+    std::vector<CatalogItem*> items = selectedItems();
+    if (items.empty())
+        return;
+    // The handlers of the first item's type, then those of the types it is a kind of (a C
+    // source is also plain text), by the name alone: the medium may not be there yet.
+    const QMimeType type = QMimeDatabase().mimeTypeForFile(
+        Q(items.front()->name()),
+        QMimeDatabase::MatchExtension);
+    const XdgFolders folders = XdgFolders::FromEnvironment();
+    std::vector<DesktopApplication> applications;
+    QStringList names;
+    for (const QString& name : QStringList{type.name()} + type.allAncestors())
+        for (DesktopApplication& application : ApplicationsForType(ToUtf8(name), folders)) {
+            const bool known = std::any_of(
+                applications.begin(), applications.end(),
+                [&](const DesktopApplication& other) { return other.id == application.id; });
+            if (known)
+                continue;
+            names << Q(application.name);
+            applications.push_back(std::move(application));
+        }
+    if (applications.empty()) {
+        // Nothing registered for the type: the desktop's opener asks the user, or says why not.
+        doOpenItems();
+        return;
+    }
+    bool chosen = false;
+    const QString name = QInputDialog::getItem(
+        this, Q(MenuEntryText(ToUtf8(actions_[CommandId::OpenWith]->text()))),
+        Q(items.front()->name()),
+        names, 0, false, &chosen);
+    if (!chosen)
+        return;
+    const DesktopApplication application = applications[size_t(std::max<qsizetype>(0, names.indexOf(name)))];
+    InsertDiskWindow insertDisk(this);
+    const OpenOnMediumResult result = OpenOnMedium(
+        *document_, items, ListDrives(), &insertDisk,
+        [&application](const std::string& path, std::string& error) {
+            return StartApplication(ExecArguments(application, path),
+                                    std::filesystem::path(path).parent_path().string(), error);
         });
     if (result.containerToShow)
         showContainer(result.containerToShow);

@@ -196,6 +196,8 @@ class MainWindow : public QMainWindow {
     // the container shown.
     CatalogItem* commandContainer() const;
     void doSearchDuplicates();
+    void doColumns();
+    void doOpenWith();
     void doPrintExportList();
     // The CDDB dialog with these disks checked; autoStart looks them up and closes.
     void doCddb(const std::vector<CatalogItem*>& checked, bool autoStart);

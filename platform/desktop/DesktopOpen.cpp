@@ -96,6 +96,14 @@ std::string FailureText(const std::string& opener, int status) {
     return opener + " ended with exit status " + std::to_string(code);
 }
 
+void ReapWhenDone(pid_t pid) {
+    std::thread([pid] {
+        int ignored = 0;
+        while (::waitpid(pid, &ignored, 0) < 0 && errno == EINTR) {
+        }
+    }).detach();
+}
+
 // The openers in the order they are tried.
 std::vector<std::vector<std::string>> OpenerCommands(const std::string& path) {
     return {{"xdg-open", path}, {"gio", "open", path}};
@@ -118,11 +126,7 @@ bool OpenWithDefaultApplication(const std::string& path, std::string& error,
         const std::optional<int> status = WaitAWhile(pid, wait);
         if (!status) {
             // Some openers stay with the application they started; reap them when they end.
-            std::thread([pid] {
-                int ignored = 0;
-                while (::waitpid(pid, &ignored, 0) < 0 && errno == EINTR) {
-                }
-            }).detach();
+            ReapWhenDone(pid);
             return true;
         }
         if (WIFEXITED(*status) && WEXITSTATUS(*status) == 0)
@@ -132,6 +136,27 @@ bool OpenWithDefaultApplication(const std::string& path, std::string& error,
     }
     error = "cannot open '" + path + "': neither xdg-open nor gio is installed";
     return false;
+}
+
+bool StartApplication(const std::vector<std::string>& arguments, const std::string& directory,
+                      std::string& error) {
+    if (arguments.empty() || arguments.front().empty()) {
+        error = "cannot start an application: its command line is empty";
+        return false;
+    }
+    const std::string& name = arguments.front();
+    const std::string program = name.find('/') != std::string::npos ? name : FindOnPath(name);
+    if (program.empty() || ::access(program.c_str(), X_OK) != 0) {
+        error = "cannot start " + name + ": it is not installed";
+        return false;
+    }
+    pid_t pid = 0;
+    if (const int failed = Spawn(program, arguments, directory, pid)) {
+        error = "cannot start " + program + ": " + std::strerror(failed);
+        return false;
+    }
+    ReapWhenDone(pid);
+    return true;
 }
 
 }  // namespace shelfmark

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <string>
+#include <vector>
 
 namespace shelfmark {
 
@@ -15,5 +16,12 @@ namespace shelfmark {
 // started (strerror), or it ended with a failure (its exit status told in words).
 bool OpenWithDefaultApplication(const std::string& path, std::string& error,
                                 std::chrono::milliseconds wait = std::chrono::seconds(5));
+
+// Starts the program `arguments` names (an absolute path, else a name looked up on PATH) with
+// those arguments, without a shell, in `directory`, and does not wait: an application runs as
+// long as the user keeps it (it is reaped in the background). False with `error` naming the
+// program and the reason when it is not installed or cannot be started.
+bool StartApplication(const std::vector<std::string>& arguments, const std::string& directory,
+                      std::string& error);
 
 }  // namespace shelfmark

@@ -10,6 +10,9 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
+#include <QTableView>
 #include <QLocalSocket>
 #include <QTabWidget>
 #include <QCoreApplication>
@@ -324,8 +327,8 @@ class MainWindowTest : public QObject {
                  QStringLiteral("Old letters"));
         window().runCommand(CommandId::Undo);
         QVERIFY(!find("Alpha")->hasAttribute(attr::Description));
-        // Windows of later work are listed but not yet usable.
-        QVERIFY(!window().action(CommandId::Columns)->isEnabled());
+        QVERIFY(window().action(CommandId::OpenWith)->isEnabled());
+        QVERIFY(window().action(CommandId::Columns)->isEnabled());
         QCOMPARE(window().action(CommandId::ReadDisk)->statusTip(),
                  QStringLiteral("Adds the directory structure of a disk to the active database."));
         QCOMPARE(window().action(CommandId::ReadDisk)->toolTip(), QStringLiteral("Read Disk (Ctrl+H)"));
@@ -400,6 +403,150 @@ class MainWindowTest : public QObject {
         QVERIFY(reread.hasValue(kWindowSettingsSubKey, "MainColumnsSettings"));
         // The expanded containers by catalog path: the root (empty) and "Open".
         QCOMPARE(reread.getText(kWindowSettingsSubKey, "FolderStates"), std::string("\nOpen"));
+    }
+
+    // The chooser offers the directory's columns, the list shows what was ticked in the order
+    // left, the widths of kept columns stay, and the choice is written to the window settings.
+    void columnsChosenShowInTheListAndAreSaved() {
+        const fs::path dir = temp_->path() / "disk";
+        fs::create_directories(dir);
+        Write(dir / "a.txt", "abc");
+        CatalogItem* disk = read(dir);
+        QVERIFY(disk);
+        window().showContainer(disk);
+        ItemListModel* model = window().listModel();
+        const std::vector<uint8_t> before = model->columns();
+        QStringList offered;
+        ModalDriver driver;
+        driver.onNextModal([&offered](QWidget* dialog) {
+            auto* list = dialog->findChild<QListWidget*>(QStringLiteral("columns"));
+            QVERIFY(list);
+            for (int i = 0; i < list->count(); ++i)
+                offered << list->item(i)->text();
+            // The name row cannot be unticked.
+            QVERIFY(!(list->item(0)->flags() & Qt::ItemIsUserCheckable));
+            ModalDriver::ClickButton(dialog, "Cancel");
+        });
+        window().runCommand(CommandId::Columns);
+        QVERIFY(driver.allRan());
+        QCOMPARE(model->columns(), before);
+        QCOMPARE(offered.value(0), QStringLiteral("Name"));
+        QVERIFY(offered.contains(QStringLiteral("CRC32")));
+        QVERIFY(offered.contains(QStringLiteral("#")));
+        QVERIFY(!offered.contains(QStringLiteral("Lent to")));  // a folder's column
+        QVERIFY(!offered.contains(QStringLiteral("Thumbnail")));
+
+        const int nameWidth = 333;
+        QTableView* details = nullptr;
+        for (QTableView* view : window().findChildren<QTableView*>())
+            if (view->model() == model)
+                details = view;
+        QVERIFY(details);
+        details->setColumnWidth(0, nameWidth);
+        driver.onNextModal([](QWidget* dialog) {
+            auto* list = dialog->findChild<QListWidget*>(QStringLiteral("columns"));
+            const auto row = [list](const char* text) {
+                return list->findItems(QString::fromUtf8(text), Qt::MatchExactly).value(0);
+            };
+            row("Size")->setCheckState(Qt::Unchecked);
+            row("CRC32")->setCheckState(Qt::Checked);
+            list->setCurrentItem(row("CRC32"));
+            for (int i = 0; i < 30; ++i)  // up to the top, but never above the name
+                ModalDriver::ClickButton(dialog, "Move Up");
+            ModalDriver::ClickButton(dialog, "OK");
+        });
+        window().runCommand(CommandId::Columns);
+        QVERIFY(driver.allRan());
+        const std::vector<uint8_t> expected{0x00, attr::Crc32, 0x03, 0x02, attr::Description};
+        QCOMPARE(model->columns(), expected);
+        QCOMPARE(model->headerData(1, Qt::Horizontal).toString(), QStringLiteral("CRC32"));
+        const QModelIndex file = model->index(0, 1);
+        QCOMPARE(model->data(file).toString(), QString());  // no checksum read for a plain read
+        QCOMPARE(details->columnWidth(0), nameWidth);
+
+        window().saveWindowState();
+        SettingsStore reread((config_->configDir() / "settings.ini").string());
+        const QString saved = QString::fromStdString(
+            reread.getText(kWindowSettingsSubKey, "MainColumnsSettings"));
+        QVERIFY2(saved.startsWith(QStringLiteral("00:")) && saved.contains(QStringLiteral(",40:")),
+                 qPrintable(saved));
+        QVERIFY(!saved.contains(QStringLiteral(",01:")));
+    }
+
+    // Auto arrange: the icon views flow into a new width only while it is on; the list style
+    // always does. The choice is kept in the window settings.
+    void autoArrangeLaysOutIconViewsOnResize() {
+        window().setListStyle(ListStyle::LargeIcons);
+        auto* icons = qobject_cast<QListView*>(window().listView());
+        QVERIFY(icons);
+        window().action(CommandId::AutoArrange)->setChecked(true);
+        window().runCommand(CommandId::AutoArrange);
+        QCOMPARE(icons->resizeMode(), QListView::Adjust);
+        QCOMPARE(icons->movement(), QListView::Static);
+        window().action(CommandId::AutoArrange)->trigger();  // the menu toggles it off
+        QVERIFY(!window().action(CommandId::AutoArrange)->isChecked());
+        QCOMPARE(icons->resizeMode(), QListView::Fixed);
+        window().setListStyle(ListStyle::List);
+        QCOMPARE(icons->resizeMode(), QListView::Adjust);
+        window().setListStyle(ListStyle::SmallIcons);
+        QCOMPARE(icons->resizeMode(), QListView::Fixed);
+        window().saveWindowState();
+        SettingsStore reread((config_->configDir() / "settings.ini").string());
+        QCOMPARE(reread.getBool(kWindowSettingsSubKey, "bAutoArrange", true), false);
+    }
+
+    // Open with: the applications of the file's type from the XDG folders, the chosen one
+    // started on the file's real path with its Exec line (no shell in between).
+    void openWithOffersTheTypesApplicationsAndStartsTheChosenOne() {
+        const fs::path xdg = temp_->path() / "xdg";
+        const fs::path record = temp_->path() / "record";
+        const fs::path script = temp_->path() / "recorder.sh";
+        Write(script, "#!/bin/sh\necho \"$PWD|$1|$2\" > \"" + record.string() + ".tmp\"\nmv \"" +
+                          record.string() + ".tmp\" \"" + record.string() + "\"\n");
+        fs::permissions(script, fs::perms::owner_all);
+        fs::create_directories(xdg / "home" / "applications");
+        fs::create_directories(xdg / "none");
+        Write(xdg / "home" / "applications" / "recorder.desktop",
+              "[Desktop Entry]\nType=Application\nName=Recorder\nExec=\"" + script.string() +
+                  "\" --file %f\nMimeType=text/plain;\n");
+        Write(xdg / "home" / "applications" / "pictures.desktop",
+              "[Desktop Entry]\nType=Application\nName=Pictures\nExec=true %f\n"
+              "MimeType=image/png;\n");
+        const QByteArray savedHome = qgetenv("XDG_DATA_HOME");
+        const QByteArray savedDirs = qgetenv("XDG_DATA_DIRS");
+        qputenv("XDG_DATA_HOME", QByteArray::fromStdString((xdg / "home").string()));
+        qputenv("XDG_DATA_DIRS", QByteArray::fromStdString((xdg / "none").string()));
+        const fs::path dir = temp_->path() / "medium";
+        fs::create_directories(dir);
+        Write(dir / "note.txt", "hello");
+        CatalogItem* disk = read(dir);
+        QVERIFY(disk);
+        window().showContainer(disk);
+        window().selectInList({disk->firstChild()});
+        QStringList offered;
+        ModalDriver driver;
+        driver.onNextModal([&offered](QWidget* dialog) {
+            auto* choice = dialog->findChild<QComboBox*>();
+            QVERIFY(choice);
+            for (int i = 0; i < choice->count(); ++i)
+                offered << choice->itemText(i);
+            ModalDriver::ClickButton(dialog, "OK");
+        });
+        window().runCommand(CommandId::OpenWith);
+        qputenv("XDG_DATA_HOME", savedHome);
+        qputenv("XDG_DATA_DIRS", savedDirs);
+        QVERIFY(driver.allRan());
+        QCOMPARE(offered, QStringList{QStringLiteral("Recorder")});
+        QTRY_VERIFY_WITH_TIMEOUT(fs::exists(record), 5000);
+        std::ifstream in(record);
+        std::string line;
+        std::getline(in, line);
+        // Run in the file's folder, with the file as its own argument.
+        const QStringList parts = QString::fromStdString(line).split(QLatin1Char('|'));
+        QCOMPARE(parts.size(), 3);
+        QCOMPARE(parts[1], QStringLiteral("--file"));
+        QCOMPARE(parts[2], parts[0] + QStringLiteral("/note.txt"));
+        QVERIFY(fs::equivalent(parts[2].toStdString(), dir / "note.txt"));
     }
 
     void settingsDialogChecksAndStores() {

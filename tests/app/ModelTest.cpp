@@ -11,6 +11,7 @@
 #include "app/ItemIcons.h"
 #include "app/ItemInfoPage.h"
 #include "app/ItemListModel.h"
+#include "catalog/Definitions.h"
 #include "catalog/CatalogDocument.h"
 #include "catalog/DeleteOperations.h"
 #include "catalog/FolderOperations.h"
@@ -201,6 +202,13 @@ class ModelTest : public QObject {
         QCOMPARE(Label(model, model.index(0, 3)), QStringLiteral("Ann"));
         QCOMPARE(Label(model, model.index(0, 4)), QStringLiteral("7"));
         QCOMPARE(model.headerData(3, Qt::Horizontal).toString(), QStringLiteral("Lent to"));
+        // With the catalog's definitions the disk number reads as in printed lists, on the
+        // disk's files too.
+        const CatalogDefinitions definitions;
+        ItemListModel listed(*document_, *icons_, &definitions);
+        listed.setColumns({0x00, 0x42});
+        listed.setContainer(at("Music\\Rock"));
+        QCOMPARE(Label(listed, listed.index(0, 1)), QStringLiteral("0007"));
         ListDisplay display;
         display.showByteSizes = true;
         model.setDisplay(display);
