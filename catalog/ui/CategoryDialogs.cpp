@@ -114,18 +114,11 @@ CategoriesDialog::CategoriesDialog(CatalogDocument& document, QWidget* parent)
     tree_ = MakeTree(this);
     tree_->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
     layout->addWidget(tree_);
-    auto* side = new QVBoxLayout;
     auto* newCategory = SetTextKey(new QPushButton(this), 0);
     newSub_ = SetTextKey(new QPushButton(this), 1);
     auto* rename = SetTextKey(new QPushButton(this), 3);
     auto* remove = new QPushButton(DialogText("Dlg_Common", 2), this);
-    for (QPushButton* button : {newCategory, newSub_, rename, remove})
-        side->addWidget(button);
-    side->addStretch();
-    QDialogButtonBox* buttons = MakeOkCancelButtons(this);
-    buttons->setOrientation(Qt::Vertical);
-    side->addWidget(buttons);
-    layout->addLayout(side);
+    layout->addLayout(EditorButtonColumn(this, {newCategory, newSub_, rename, remove}));
     connect(newCategory, &QPushButton::clicked, this, &CategoriesDialog::newCategory);
     connect(newSub_, &QPushButton::clicked, this, &CategoriesDialog::newSubCategory);
     connect(remove, &QPushButton::clicked, this, &CategoriesDialog::deleteSelected);

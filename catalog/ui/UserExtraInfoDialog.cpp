@@ -34,18 +34,11 @@ UserExtraInfoDialog::UserExtraInfoDialog(CatalogDocument& document, QWidget* par
     list_->setMinimumSize(340, 260);
     list_->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
     layout->addWidget(list_);
-    auto* side = new QVBoxLayout;
     auto* newText = SetTextKey(new QPushButton(this), 0);
     auto* newNumber = SetTextKey(new QPushButton(this), 1);
     auto* rename = SetTextKey(new QPushButton(this), 7);
     auto* remove = new QPushButton(DialogText("Dlg_Common", 2), this);
-    for (QPushButton* button : {newText, newNumber, rename, remove})
-        side->addWidget(button);
-    side->addStretch();
-    QDialogButtonBox* buttons = MakeOkCancelButtons(this);
-    buttons->setOrientation(Qt::Vertical);
-    side->addWidget(buttons);
-    layout->addLayout(side);
+    layout->addLayout(EditorButtonColumn(this, {newText, newNumber, rename, remove}));
     connect(newText, &QPushButton::clicked, this, &UserExtraInfoDialog::newText);
     connect(newNumber, &QPushButton::clicked, this, &UserExtraInfoDialog::newNumber);
     connect(remove, &QPushButton::clicked, this, &UserExtraInfoDialog::deleteSelected);
