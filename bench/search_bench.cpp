@@ -4,8 +4,10 @@
 // of the same names and plocate -c over a database of the same paths, in the same run; then the
 // snapshot's memory per item and duplicates by name and size.
 //
-//   search_bench [ITEMS...] [--only TEXT]   (default 1000000; for example: search_bench 1000000 10000000)
+//   search_bench [ITEMS...] [--only TEXT] [--repeat N]
+//   ITEMS defaults to 1000000 (for example: search_bench 1000000 10000000).
 //   --only runs just the queries whose label holds TEXT (to profile one of them) and skips duplicates.
+//   --repeat N repeats each search N times (default 5) and reports the fastest.
 #include <unistd.h>
 
 #include <algorithm>
@@ -141,7 +143,7 @@ struct Query {
     std::string plocate;  // plocate arguments after -c -i -b
 };
 
-void RunSize(size_t items, const std::filesystem::path& work, const std::string& only) {
+void RunSize(size_t items, const std::filesystem::path& work, const std::string& only, int repeats) {
     SilentPrompter prompter;
     CatalogDocument document(prompter);
     CatalogTree& tree = document.tree();
@@ -208,7 +210,7 @@ void RunSize(size_t items, const std::filesystem::path& work, const std::string&
         const size_t hits = snapshot.search(prepared, *tree.root()).size();
         const double first = Milliseconds(start);
         double repeat = 1e30;
-        for (int run = 0; run < 5; ++run) {
+        for (int run = 0; run < repeats; ++run) {
             start = Clock::now();
             snapshot.search(prepared, *tree.root());
             repeat = std::min(repeat, Milliseconds(start));
@@ -254,9 +256,12 @@ void RunSize(size_t items, const std::filesystem::path& work, const std::string&
 int main(int argc, char** argv) {
     std::vector<size_t> sizes;
     std::string only;
+    int repeats = 5;
     for (int i = 1; i < argc; ++i) {
         if (std::string_view(argv[i]) == "--only" && i + 1 < argc)
             only = argv[++i];
+        else if (std::string_view(argv[i]) == "--repeat" && i + 1 < argc)
+            repeats = std::max(1, std::atoi(argv[++i]));
         else
             sizes.push_back(std::strtoull(argv[i], nullptr, 10));
     }
@@ -272,7 +277,7 @@ int main(int argc, char** argv) {
                 "(grep's figure for AllWords is two greps in a pipe; the others are single runs)\n",
                 work.c_str());
     for (const size_t items : sizes)
-        RunSize(items, work, only);
+        RunSize(items, work, only, repeats);
     std::filesystem::remove_all(work);
     return 0;
 }

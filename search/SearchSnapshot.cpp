@@ -1,20 +1,16 @@
 #include "search/SearchSnapshot.h"
 
 #include <algorithm>
-#include <cstring>
 #include <iterator>
 #include <limits>
 #include <optional>
 #include <thread>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "catalog/CatalogDocument.h"
 #include "catalog/CatalogItem.h"
 #include "foundation/CancelFlag.h"
 #include "foundation/Utf8Text.h"
+#include "search/RunCursors.h"
 #include "search/SearchWalk.h"
 
 namespace shelfmark::search {
@@ -114,10 +110,6 @@ void EraseSorted(std::vector<uint32_t>& list, uint32_t value) {
         list.erase(at);
 }
 
-// Finds, in ascending order, the texts of a packed run of texts (names, or an item's text
-// records) that hold a literal run: the bytes are searched for the run's rarest byte with memchr
-// and the run compared around it, so texts without that byte cost nothing; a match found is
-// mapped to its text by galloping forward, and one that runs across two texts is no hit.
 // The runs of a word without "*" and "?", each of which a text the word finds must hold.
 void AppendRuns(std::string_view word, std::vector<std::string_view>& out) {
     while (true) {
@@ -129,163 +121,6 @@ void AppendRuns(std::string_view word, std::vector<std::string_view>& out) {
         word.remove_prefix(stop + 1);
     }
 }
-
-template <typename Offset>
-class RunCursor {
-  public:
-    // Texts `from` to `to` of `starts` (one offset more than texts), looking for `run`.
-    RunCursor(const char* base, const Offset* starts, std::string_view run, size_t rare, size_t from, size_t to)
-        : base_(base), starts_(starts), run_(run), rare_(rare), pos_(starts[from]), end_(starts[to]),
-          text_(from), to_(to) {}
-
-    // The next text that holds the run, or `to`.
-    size_t next() {
-        const size_t length = run_.size();
-        while (pos_ + length <= end_) {
-            const size_t from = pos_ + rare_;
-            const size_t last = end_ - (length - 1 - rare_);
-            const void* found = std::memchr(base_ + from, run_[rare_], last - from);
-            if (!found)
-                break;
-            const size_t at = size_t(static_cast<const char*>(found) - base_) - rare_;
-            if (length > 1 && std::memcmp(base_ + at, run_.data(), length) != 0) {
-                pos_ = at + 1;
-                continue;
-            }
-            for (int step = 0; step < 8 && starts_[text_ + 1] <= at; ++step)
-                ++text_;
-            if (starts_[text_ + 1] <= at)
-                text_ = size_t(std::upper_bound(starts_ + text_ + 1, starts_ + to_ + 1, Offset(at)) - starts_ - 1);
-            if (at + length <= starts_[text_ + 1]) {
-                pos_ = starts_[text_ + 1];
-                return text_++;
-            }
-            pos_ = at + 1;  // runs into the next text: look again just after this start
-        }
-        pos_ = end_;
-        return to_;
-    }
-
-  private:
-    const char* base_;
-    const Offset* starts_;
-    std::string_view run_;
-    size_t rare_;
-    size_t pos_;
-    size_t end_;
-    size_t text_;
-    size_t to_;
-};
-
-// Finds, in ascending order, the texts of a packed run of texts that hold a literal run, when
-// the run's rarest byte is common: most texts hold it, so a memchr that skips to the next place
-// costs more than comparing each text's bytes with the byte 16 at a time. A text with the byte
-// is confirmed by a byte search unless the run is that one byte.
-template <typename Offset>
-class DenseCursor {
-  public:
-    DenseCursor(const char* base, const Offset* starts, std::string_view run, size_t rare, size_t from, size_t to)
-        : base_(base), starts_(starts), run_(run), rare_(rare), limit_(starts[to]), text_(from), to_(to) {}
-
-    // The next text that holds the run, or `to`.
-    size_t next() {
-        const size_t length = run_.size();
-        for (; text_ < to_; ++text_) {
-            const size_t start = starts_[text_];
-            const size_t end = starts_[text_ + 1];
-            if (end - start < length || !anyMark(start + rare_, end - (length - 1 - rare_)))
-                continue;
-            if (length == 1 || std::string_view(base_ + start, end - start).find(run_) != std::string_view::npos)
-                return text_++;
-        }
-        return to_;
-    }
-
-  private:
-    // Whether the rarest byte occurs at any place from `from` up to `to`: 16 bytes compared at a
-    // time, none read past the last text's end.
-    bool anyMark(size_t from, size_t to) const {
-        const char wanted = run_[rare_];
-#if defined(__SSE2__)
-        const __m128i needle = _mm_set1_epi8(wanted);
-        for (size_t at = from; at < to; at += 16) {
-            const size_t count = std::min<size_t>(16, to - at);
-            uint32_t marks = 0;
-            if (at + 16 <= limit_) {
-                const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base_ + at));
-                marks = uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, needle)));
-            } else {
-                for (size_t b = 0; b < count; ++b)
-                    marks |= uint32_t(base_[at + b] == wanted) << b;
-            }
-            if (marks & ((1u << count) - 1))
-                return true;
-        }
-        return false;
-#else
-        return std::memchr(base_ + from, wanted, to - from) != nullptr;
-#endif
-    }
-
-    const char* base_;
-    const Offset* starts_;
-    std::string_view run_;
-    size_t rare_;
-    size_t limit_;
-    size_t text_;
-    size_t to_;
-};
-
-// A RunCursor over texts `from` to `to`, or, given the blocks a trigram index names, only over
-// the texts of those blocks.
-template <typename Offset>
-class NarrowedCursor {
-  public:
-    NarrowedCursor(const char* base, const Offset* starts, std::string_view run, size_t rare, size_t from,
-                   size_t to, const std::vector<uint32_t>* blocks)
-        : base_(base), starts_(starts), run_(run), rare_(rare), from_(from), to_(to), blocks_(blocks),
-          whole_(base, starts, run, rare, from, blocks ? from : to) {
-        if (blocks)
-            block_ = std::lower_bound(blocks->begin(), blocks->end(), uint32_t(from / kBlock));
-    }
-
-    // The next text that holds the run, or `to`.
-    size_t next() {
-        if (!blocks_)
-            return whole_.next();
-        while (true) {
-            if (inBlock_) {
-                const size_t at = inBlock_->next();
-                if (at < blockEnd_)
-                    return at;
-                inBlock_.reset();
-            }
-            if (block_ == blocks_->end())
-                return to_;
-            const size_t lo = std::max(from_, size_t(*block_) * kBlock);
-            blockEnd_ = std::min(to_, size_t(*block_) * kBlock + kBlock);
-            ++block_;
-            if (lo >= to_)
-                return to_;
-            if (lo < blockEnd_)
-                inBlock_.emplace(base_, starts_, run_, rare_, lo, blockEnd_);
-        }
-    }
-
-  private:
-    static constexpr size_t kBlock = TrigramIndex::kBlockItems;
-    const char* base_;
-    const Offset* starts_;
-    std::string_view run_;
-    size_t rare_;
-    size_t from_;
-    size_t to_;
-    const std::vector<uint32_t>* blocks_;
-    RunCursor<Offset> whole_;
-    std::vector<uint32_t>::const_iterator block_;
-    std::optional<RunCursor<Offset>> inBlock_;
-    size_t blockEnd_ = 0;
-};
 
 }  // namespace
 
@@ -785,7 +620,7 @@ std::vector<const CatalogItem*> SearchSnapshot::candidateScan(const PreparedSear
     const bool dense = !byRecords && runs.dense && !runs.blocks;
     NarrowedCursor<uint32_t> names(t.arena.data(), t.nameStart.data(), runs.name, rare, from,
                                    byRecords || dense ? from : to, runs.blocks);
-    DenseCursor<uint32_t> denseNames(t.arena.data(), t.nameStart.data(), runs.name, rare, from, dense ? to : from);
+    DenseCursor denseNames(t.arena.data(), t.arena.size(), t.nameStart.data(), runs.name, from, dense ? to : from);
     auto nextDriven = [&]() -> uint32_t {
         if (byRecords) {
             const size_t at = records.next();
@@ -839,6 +674,36 @@ std::vector<const CatalogItem*> SearchSnapshot::candidateScan(const PreparedSear
         // names hold the run, and reading every text for it would cost more than the names.
         const NameState holds = runs.nameDecides ? NameState::Holds : NameState::Unknown;
         size_t textAt = textFrom;
+        if (nameAlone && allKinds && noCategories && !(cancel && cancel->isSet())) {
+            // Nothing is asked of an item but its name: each batch of names is taken whole.
+            auto entered = [&](uint32_t i) {
+                while (skip != excluded.end() && skip->second <= i)
+                    ++skip;
+                return skip == excluded.end() || skip->first > i;
+            };
+            // The items with texts before `bound` whose names fail: found when a text holds it.
+            auto textsBefore = [&](uint32_t bound) {
+                for (; otherTexts && textAt < textTo && t.texts[textAt] < bound; ++textAt)
+                    if (entered(t.texts[textAt]) &&
+                        matches(search, t.texts[textAt], NameState::Fails, recordsAt(textAt)))
+                        hits.push_back(t.items[t.texts[textAt]]);
+            };
+            for (auto batch = denseNames.nextBatch(); !batch.empty(); batch = denseNames.nextBatch()) {
+                for (const uint32_t hit : batch) {
+                    textsBefore(hit);
+                    if (otherTexts && textAt < textTo && t.texts[textAt] == hit)
+                        ++textAt;
+                    if (entered(hit))
+                        hits.push_back(t.items[hit]);
+                }
+                if (cancel && cancel->isSet()) {
+                    cancelled = true;
+                    return hits;
+                }
+            }
+            textsBefore(to);
+            return hits;
+        }
         for (uint32_t hit = uint32_t(denseNames.next());; hit = uint32_t(denseNames.next())) {
             for (; otherTexts && textAt < textTo && t.texts[textAt] < hit; ++textAt)
                 if (!consider(t.texts[textAt], NameState::Fails, recordsAt(textAt)))

@@ -183,6 +183,37 @@ TEST(SearchSnapshot, SplitsLargeRangesBetweenThreads) {
     EXPECT_LT(snapshot.bytesPerItem(), 40u);
 }
 
+// Runs in most names with nothing else asked: names are taken a batch at a time, and the
+// items whose names fail, the texts, and the locked folders across the batches must still come
+// out as the walk gives them.
+TEST(SearchSnapshot, CommonRunsWithDefaultsOverManyBatches) {
+    SilentPrompter prompter;
+    CatalogDocument document(prompter);
+    CatalogTree& tree = document.tree();
+    RandomCatalog random(4242);
+    for (int disk = 0; disk < 3; ++disk) {
+        int budget = 12000;
+        CatalogItem* d = Add(tree, tree.root(), "disk", DiskFlags(MediaType::HardDisk));
+        while (budget > 0)
+            random.Fill(tree, d, 0, budget);
+    }
+    SearchSnapshot snapshot(document);
+    for (const char* text : {"a", "A", "ca", "r", "\xC3\xA9", "ab", "red"}) {
+        for (int variant = 0; variant < 3; ++variant) {
+            SearchCriteria criteria = InitialCriteria(kNow);
+            criteria.text = text;
+            criteria.inDescription = variant != 1;
+            criteria.inExtraInfo = variant == 2;
+            const PreparedSearch search = PrepareSearch(criteria, kNow);
+            const auto expected = SearchTree(search, *tree.root());
+            ASSERT_GT(expected.size(), 1000u) << text;
+            for (unsigned threads : {1u, 2u, 3u})
+                EXPECT_EQ(snapshot.search(search, *tree.root(), nullptr, threads), expected)
+                    << text << " variant " << variant << " threads " << threads;
+        }
+    }
+}
+
 TEST(SearchSnapshot, SeesRenamesDeletesAndReads) {
     testing::ScopedConfigHome config;
     testing::TempDir dir;
