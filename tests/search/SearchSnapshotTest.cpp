@@ -73,6 +73,16 @@ class RandomCatalog {
         }
     }
 
+    // Disks of `items` items each.
+    void FillDisks(CatalogTree& tree, int disks, int items) {
+        for (int disk = 0; disk < disks; ++disk) {
+            int budget = items;
+            CatalogItem* d = Add(tree, tree.root(), "disk", DiskFlags(MediaType::HardDisk));
+            while (budget > 0)
+                Fill(tree, d, 0, budget);
+        }
+    }
+
     SearchCriteria Criteria() {
         SearchCriteria c = InitialCriteria(kNow);
         c.text = Name(kPatternPieces, std::size(kPatternPieces), 2);
@@ -166,12 +176,7 @@ TEST(SearchSnapshot, SplitsLargeRangesBetweenThreads) {
     CatalogTree& tree = document.tree();
     RandomCatalog random(99);
     // Enough items for several threads, with deep nesting across the split points.
-    for (int disk = 0; disk < 4; ++disk) {
-        int budget = 60000;
-        CatalogItem* d = Add(tree, tree.root(), "disk", DiskFlags(MediaType::HardDisk));
-        while (budget > 0)
-            random.Fill(tree, d, 0, budget);
-    }
+    random.FillDisks(tree, 4, 60000);
     SearchSnapshot snapshot(document);
     snapshot.setTrigramThreshold(0);
     for (int q = 0; q < 30; ++q) {
@@ -191,12 +196,7 @@ TEST(SearchSnapshot, CommonRunsWithDefaultsOverManyBatches) {
     CatalogDocument document(prompter);
     CatalogTree& tree = document.tree();
     RandomCatalog random(4242);
-    for (int disk = 0; disk < 3; ++disk) {
-        int budget = 12000;
-        CatalogItem* d = Add(tree, tree.root(), "disk", DiskFlags(MediaType::HardDisk));
-        while (budget > 0)
-            random.Fill(tree, d, 0, budget);
-    }
+    random.FillDisks(tree, 3, 12000);
     SearchSnapshot snapshot(document);
     for (const char* text : {"a", "A", "ca", "r", "\xC3\xA9", "ab", "red"}) {
         for (int variant = 0; variant < 3; ++variant) {
