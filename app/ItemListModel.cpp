@@ -10,7 +10,6 @@
 #include "catalog/Definitions.h"
 #include "catalog/EditSupport.h"
 #include "foundation/LanguageTexts.h"
-#include "foundation/StringFormat.h"
 #include "foundation/ValueTexts.h"
 #include "lists/RowBuilder.h"
 
@@ -55,17 +54,12 @@ std::string ItemCellText(const CatalogTree& tree, const CatalogItem& item, uint8
                 return LengthText(*seconds);
             return {};
         case attr::Crc32:
-        case attr::VolumeSerial:
-            if (const auto value = item.numberAttribute(key))
-                return StringPrintf("%08X", unsigned(*value));
-            return {};
         case attr::DiskId:
+        case attr::VolumeSerial:
         case attr::TrackNumber:
-            // The disk's number on every item of it, the track with two digits: as every
-            // printed or exported list shows them.
-            if (definitions)
-                return RowBuilder(tree, *definitions).columnText(item, key);
-            break;
+            // The checksum, the disk's number on every item of it, the serial and the track read
+            // as every printed or exported list shows them.
+            return ItemNumberText(item, key).value_or(std::string());
         case attr::LentDate:
             if (const auto value = item.numberAttribute(key))
                 return DateText(int32_t(*value));

@@ -21,6 +21,33 @@ uint8_t RowState(const CatalogItem& item, bool showDescriptionOverlay) {
     return state;
 }
 
+std::optional<std::string> ItemNumberText(const CatalogItem& item, uint8_t value) {
+    switch (value) {
+        case attr::Crc32: {
+            if (item.flags() & (itemflag::Directory | itemflag::Folder | itemflag::Shortcut))
+                return std::string();
+            const auto crc = item.numberAttribute(attr::Crc32);
+            return crc ? StringPrintf("0x%08X", unsigned(*crc)) : std::string();
+        }
+        case attr::DiskId: {
+            const CatalogItem* disk = item.disk();
+            const auto id = disk ? disk->numberAttribute(attr::DiskId) : std::nullopt;
+            return id ? StringPrintf("%04d", int(*id)) : std::string();
+        }
+        case attr::VolumeSerial: {
+            const auto serial = item.numberAttribute(attr::VolumeSerial);
+            return serial ? StringPrintf("%04X-%04X", unsigned(*serial >> 16), unsigned(*serial & 0xFFFF))
+                          : std::string();
+        }
+        case attr::TrackNumber: {
+            const auto number = item.numberAttribute(attr::TrackNumber);
+            return number && *number ? StringPrintf("%02u", unsigned(*number)) : std::string();
+        }
+        default:
+            return std::nullopt;
+    }
+}
+
 RowBuilder::RowBuilder(const CatalogTree& tree, const CatalogDefinitions& definitions,
                        RowSettings settings, const NumberFormat& numbers, const DateFormat& dates)
     : tree_(tree), definitions_(definitions), settings_(settings), numbers_(numbers), dates_(dates) {}
@@ -61,28 +88,13 @@ std::string RowBuilder::columnText(const CatalogItem& item, uint8_t value,
             if (location)
                 return *location;
             return item.parent() ? tree_.pathText(item.parent(), pathmode::Display) : std::string();
-        case attr::Crc32: {
-            if (item.flags() & (itemflag::Directory | itemflag::Folder | itemflag::Shortcut))
-                return {};
-            const auto crc = item.numberAttribute(attr::Crc32);
-            return crc ? StringPrintf("0x%08X", unsigned(*crc)) : std::string();
-        }
         case attr::Categories:
             return definitions_.categoryText(item);
-        case attr::DiskId: {
-            const CatalogItem* disk = item.disk();
-            const auto id = disk ? disk->numberAttribute(attr::DiskId) : std::nullopt;
-            return id ? StringPrintf("%04d", int(*id)) : std::string();
-        }
-        case attr::VolumeSerial: {
-            const auto serial = item.numberAttribute(attr::VolumeSerial);
-            return serial ? StringPrintf("%04X-%04X", unsigned(*serial >> 16), unsigned(*serial & 0xFFFF))
-                          : std::string();
-        }
-        case attr::TrackNumber: {
-            const auto number = item.numberAttribute(attr::TrackNumber);
-            return number && *number ? StringPrintf("%02u", unsigned(*number)) : std::string();
-        }
+        case attr::Crc32:
+        case attr::DiskId:
+        case attr::VolumeSerial:
+        case attr::TrackNumber:
+            return ItemNumberText(item, value).value_or(std::string());
         default:
             break;
     }

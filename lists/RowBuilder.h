@@ -19,6 +19,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -52,6 +53,11 @@ uint8_t RowState(const CatalogItem& item, bool showDescriptionOverlay);
 inline bool IsVariableColumn(uint8_t value) {
     return value >= '0' && value <= '9';
 }
+
+// The text of the column kinds whose form depends on the item alone: CRC32 (0x40), Disk ID (0x42),
+// volume serial (0x43) and track number (0x4A), in the forms above; nullopt for any other key.
+// Every list that shows these columns, the main window's too, takes its text from here.
+std::optional<std::string> ItemNumberText(const CatalogItem& item, uint8_t value);
 
 // One builder serves one list at a time (its caches are not shared between threads).
 class RowBuilder {

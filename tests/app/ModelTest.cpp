@@ -19,6 +19,7 @@
 #include "catalog/MoveCopyOperations.h"
 #include "catalog/RenameOperations.h"
 #include "foundation/ScriptedPrompter.h"
+#include "lists/RowBuilder.h"
 #include "tests/catalog/EditTestCatalog.h"
 
 using namespace shelfmark;
@@ -200,15 +201,9 @@ class ModelTest : public QObject {
         QCOMPARE(Label(model, model.index(0, 0)), QStringLiteral("Rock One"));
         QCOMPARE(Label(model, model.index(0, 2)), QStringLiteral("CD/ DVD"));
         QCOMPARE(Label(model, model.index(0, 3)), QStringLiteral("Ann"));
-        QCOMPARE(Label(model, model.index(0, 4)), QStringLiteral("7"));
+        // The disk number reads as in printed lists, also without the catalog's definitions.
+        QCOMPARE(Label(model, model.index(0, 4)), QStringLiteral("0007"));
         QCOMPARE(model.headerData(3, Qt::Horizontal).toString(), QStringLiteral("Lent to"));
-        // With the catalog's definitions the disk number reads as in printed lists, on the
-        // disk's files too.
-        const CatalogDefinitions definitions;
-        ItemListModel listed(*document_, *icons_, &definitions);
-        listed.setColumns({0x00, 0x42});
-        listed.setContainer(at("Music\\Rock"));
-        QCOMPARE(Label(listed, listed.index(0, 1)), QStringLiteral("0007"));
         ListDisplay display;
         display.showByteSizes = true;
         model.setDisplay(display);
@@ -218,6 +213,56 @@ class ModelTest : public QObject {
         display.showDirectorySizes = false;
         model.setDisplay(display);
         QCOMPARE(Label(model, model.index(0, 1)), QString());
+    }
+
+    // The main list and the printed or exported lists (the shared row builder) give the same
+    // text for the same item, in every container of the catalog, for the columns whose form
+    // is fixed: checksum, disk number, volume serial, track, and the plain texts beside them.
+    void cellTextsMatchPrintedLists() {
+        CatalogTree& tree = document_->tree();
+        tree.setNumberAttribute(at("Music\\Jazz\\Blue\\Track01.cda"), attr::TrackNumber, 1);
+        tree.setNumberAttribute(at("Music\\Jazz\\Blue"), attr::VolumeSerial, 0xFFFF0001);  // high bit set
+        tree.setNumberAttribute(at("Loose"), attr::VolumeSerial, 0x000000AB);
+        tree.setNumberAttribute(at("Music\\Rock\\Rock One\\Album\\track1.mp3"), attr::Crc32, 0x0000000F);
+        // A checksum on a directory is not shown by either.
+        tree.setNumberAttribute(at("Music\\Rock\\Rock One\\Album"), attr::Crc32, 0x12345678);
+        const CatalogDefinitions definitions;
+        const RowBuilder builder(tree, definitions);
+        const std::vector<uint8_t> keys{0x00, 0x03, 0x04, attr::Crc32, attr::DiskId, attr::VolumeSerial,
+                                        attr::TrackNumber, attr::Description, attr::LentTo};
+        for (const CatalogDefinitions* given : {&definitions, static_cast<const CatalogDefinitions*>(nullptr)}) {
+            ItemListModel model(*document_, *icons_, given);
+            model.setColumns(keys);
+            int compared = 0;
+            std::vector<CatalogItem*> containers{tree.root()};
+            while (!containers.empty()) {
+                CatalogItem* container = containers.back();
+                containers.pop_back();
+                model.setContainer(container);
+                while (model.canFetchMore({}))
+                    model.fetchMore({});
+                for (int row = 0; row < model.rowCount(); ++row) {
+                    const CatalogItem& item = *model.itemAt(row);
+                    if (item.isContainer())
+                        containers.push_back(model.itemAt(row));
+                    for (size_t c = 0; c < keys.size(); ++c) {
+                        const QString printed = QString::fromStdString(builder.columnText(item, keys[c]));
+                        QCOMPARE(Label(model, model.index(row, int(c))), printed);
+                        compared += printed.isEmpty() ? 0 : 1;
+                    }
+                }
+            }
+            QVERIFY(compared > 40);
+        }
+        ItemListModel model(*document_, *icons_, nullptr);
+        model.setColumns({0x00, attr::Crc32, attr::VolumeSerial, attr::DiskId});
+        model.setContainer(at("Music\\Jazz"));
+        QCOMPARE(Label(model, model.index(0, 2)), QStringLiteral("FFFF-0001"));
+        model.setContainer(at("Music\\Rock\\Rock One\\Album"));
+        QCOMPARE(Label(model, model.index(0, 1)), QStringLiteral("0x0000000F"));
+        QCOMPARE(Label(model, model.index(0, 3)), QStringLiteral("0007"));  // the disk's number on its file
+        model.setContainer(at("Music\\Rock\\Rock One"));
+        QCOMPARE(Label(model, model.index(0, 1)), QString());  // the directory "Album"
     }
 
     void listSortsBySizeDateAndMixedMediaTypes() {
@@ -259,7 +304,7 @@ class ModelTest : public QObject {
         const CatalogTree& tree = document_->tree();
         const ListDisplay display;
         const CatalogItem& letter = *at("Backup\\B1\\Docs\\letter.doc");
-        QCOMPARE(ItemCellText(tree, letter, attr::Crc32, display, nullptr), std::string("DEADBEEF"));
+        QCOMPARE(ItemCellText(tree, letter, attr::Crc32, display, nullptr), std::string("0xDEADBEEF"));
         QCOMPARE(ItemCellText(tree, letter, 0x04, display, nullptr), std::string("B1:\\Docs"));
         CatalogItem* blue = at("Music\\Jazz\\Blue");
         document_->tree().setNumberAttribute(blue, attr::Length, 3725);
