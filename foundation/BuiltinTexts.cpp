@@ -238,6 +238,7 @@ constexpr BuiltinText kTexts[] = {
     {"Dlg_ExportList", 13, "&Printer..."},
     {"Dlg_ExportList", 14, "Column"},
     {"Dlg_ExportList", 15, "Width"},
+    {"Dlg_ExportList", 16, "Colo&r..."},
     {"Dlg_ExportNcdu", 0, "Export for ncdu"},
     {"Dlg_ExportNcdu", 1, "ncdu Exports"},
     {"Dlg_ExportNcdu", 2, "Unable to write to %s, it is read-only or opened by someone else."},

@@ -1,5 +1,6 @@
 #include "lists/print/ListPrinter.h"
 
+#include <QColor>
 #include <QFont>
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -45,10 +46,6 @@ void EnsureGuiApplication() {
 
 QString Q(std::string_view text) {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
-
-QColor ColorOf(uint32_t rgb) {
-    return QColor(int(rgb & 0xFF), int((rgb >> 8) & 0xFF), int((rgb >> 16) & 0xFF));
 }
 
 Qt::Alignment AlignmentOf(ColumnAlignment alignment) {
@@ -157,6 +154,15 @@ Layout LayoutOf(const PrintJob& job, const QPrinter& printer, const QFont& font)
 
 }  // namespace
 
+QColor FontColorOf(uint32_t value) {
+    return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
+}
+
+uint32_t FontColorValue(const QColor& color) {
+    const QColor rgb = color.toRgb();
+    return uint32_t(rgb.red()) | uint32_t(rgb.green()) << 8 | uint32_t(rgb.blue()) << 16;
+}
+
 std::string DefaultPrintFontFace() {
     EnsureGuiApplication();
     if (QFontDatabase::hasFamily(QStringLiteral("Arial")))
@@ -223,7 +229,7 @@ PrintOutcome PrintListOn(QPrinter& printer, const PrintJob& job, Prompter& promp
     bold.setWeight(QFont::Bold);
     const QFontMetrics normalMetrics(font, &printer);
     const QFontMetrics boldMetrics(bold, &printer);
-    painter.setPen(ColorOf(job.settings.fontColor));
+    painter.setPen(FontColorOf(job.settings.fontColor));
     painter.setBackgroundMode(Qt::TransparentMode);
     const int H = layout.lineHeight;
     const size_t step = std::max<size_t>(1, rows / 1000);

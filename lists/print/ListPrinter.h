@@ -6,6 +6,7 @@
 // made on the offscreen platform (unless a display is there).
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "lists/ListTable.h"
 #include "lists/PageModel.h"
 
+class QColor;
 class QImage;
 class QPrinter;
 
@@ -52,6 +54,11 @@ int EstimatePrintPages(const PrintJob& job);
 // The font face printed lists use unless told otherwise: Arial when the system has it, else the
 // desktop's sans-serif face.
 std::string DefaultPrintFontFace();
+
+// The colour of a stored font colour value (RGB with red in the low byte, as PrintSettings and
+// ExportList.tkp keep it; the top byte is not looked at), and the value of a colour.
+QColor FontColorOf(uint32_t value);
+uint32_t FontColorValue(const QColor& color);
 
 // The names of the printers the system offers, and the default one (empty when none).
 std::vector<std::string> PrinterNames();

@@ -1,6 +1,7 @@
 #include "lists/ui/ExportListDialog.h"
 
 #include <QCheckBox>
+#include <QColorDialog>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -10,6 +11,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
+#include <QPixmap>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -245,6 +248,9 @@ void ExportListDialog::buildTargetPages() {
     connect(printIcons_, &QCheckBox::toggled, this, [this](bool on) { settings_.print.printIcons = on; });
     auto* font = SetTextKey(new QPushButton(printer), 1);
     connect(font, &QPushButton::clicked, this, &ExportListDialog::chooseFont);
+    // The font dialog has no colour, so the colour has its own button beside it.
+    fontColor_ = SetTextKey(new QPushButton(printer), 16);
+    connect(fontColor_, &QPushButton::clicked, this, &ExportListDialog::chooseFontColor);
     auto* autoSizeButton = SetTextKey(new QPushButton(printer), 2);
     connect(autoSizeButton, &QPushButton::clicked, this, &ExportListDialog::autoSize);
     auto* preview = SetTextKey(new QPushButton(printer), 12);
@@ -252,6 +258,7 @@ void ExportListDialog::buildTargetPages() {
     optionRow->addWidget(printIcons_);
     optionRow->addStretch();
     optionRow->addWidget(font);
+    optionRow->addWidget(fontColor_);
     optionRow->addWidget(autoSizeButton);
     optionRow->addWidget(preview);
     printerLayout->addLayout(optionRow);
@@ -285,6 +292,7 @@ void ExportListDialog::loadTarget() {
         styleSheet_->addItem(ToQString(sheet));
     styleSheet_->setEditText(ToQString(settings_.styleSheet));
     printIcons_->setChecked(settings_.print.printIcons);
+    showFontColor();
     const bool widths = target_ == ExportTarget::Text || target_ == ExportTarget::Printer;
     widthLabel_->setVisible(widths);
     widthSpin_->setVisible(widths);
@@ -412,6 +420,31 @@ void ExportListDialog::chooseFont() {
         return;
     settings_.print.fontFace = ToUtf8(chosen.family()).substr(0, 31);
     settings_.print.fontHeight = std::max(1, chosen.pointSize());
+}
+
+void ExportListDialog::chooseFontColor() {
+    QColorDialog dialog(FontColorOf(settings_.print.fontColor), this);
+    dialog.setObjectName(QStringLiteral("fontColorDialog"));
+    dialog.setOption(QColorDialog::DontUseNativeDialog);  // the same dialog on every desktop
+    dialog.setWindowTitle(Bare(Text(16)).remove(QStringLiteral("...")));
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    settings_.print.fontColor = FontColorValue(dialog.selectedColor());
+    showFontColor();
+}
+
+void ExportListDialog::showFontColor() {
+    const QColor color = FontColorOf(settings_.print.fontColor);
+    const int side = std::max(12, fontColor_->fontMetrics().height() - 2);
+    QPixmap swatch(side, side);
+    swatch.fill(color);
+    QPainter frame(&swatch);
+    frame.setPen(palette().color(QPalette::WindowText));
+    frame.drawRect(0, 0, side - 1, side - 1);
+    frame.end();
+    fontColor_->setIcon(QIcon(swatch));
+    fontColor_->setIconSize(swatch.size());
+    fontColor_->setToolTip(color.name(QColor::HexRgb).toUpper());
 }
 
 void ExportListDialog::browseStyleSheet() {

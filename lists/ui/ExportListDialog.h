@@ -12,6 +12,7 @@
 #pragma once
 
 #include <QDialog>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -85,6 +86,10 @@ class ExportListDialog : public QDialog {
     QComboBox* styleSheetBox() const { return styleSheet_; }
     QCheckBox* printIconsBox() const { return printIcons_; }
     QPushButton* okButton() const { return ok_; }
+    // The button beside Font that chooses the text colour; its icon is a swatch of the colour.
+    QPushButton* fontColorButton() const { return fontColor_; }
+    // The printed text's colour as now chosen (RGB, red in the low byte).
+    uint32_t fontColor() const { return settings_.print.fontColor; }
 
     // Recomputes the printer percentages from the source's pixel widths.
     void autoSize();
@@ -104,6 +109,8 @@ class ExportListDialog : public QDialog {
     void updateRow(int row);
     bool choosePrinter(bool firstTime);
     void chooseFont();
+    void chooseFontColor();
+    void showFontColor();
     void browseStyleSheet();
     void showPrinterName();
     std::optional<std::string> chooseTargetFile();
@@ -135,6 +142,7 @@ class ExportListDialog : public QDialog {
     QComboBox* styleSheet_ = nullptr;
     QLabel* printerName_ = nullptr;
     QCheckBox* printIcons_ = nullptr;
+    QPushButton* fontColor_ = nullptr;
     QLabel* status_;
     QLabel* total_;
     QProgressBar* progress_;

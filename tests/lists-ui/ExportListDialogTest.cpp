@@ -1,8 +1,12 @@
 // The print/export dialog driven as a user drives it: targets, ticks and widths, OK, the worker's
 // end closing the dialog, the remembered choices, and Cancel while the worker runs. The files
-// are checked byte by byte as written out here, XML through xmllint, PDF through pdftotext.
+// are checked byte by byte as written out here, XML through xmllint, PDF through pdftotext and
+// pdftoppm.
+#include <QCheckBox>
+#include <QColorDialog>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPrintPreviewWidget>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
@@ -18,9 +22,12 @@
 #include "foundation/ui/DialogTexts.h"
 #include "lists/ui/ExportListDialog.h"
 #include "tests/lists/ListsTestCatalog.h"
+#include "tests/support/ModalDriver.h"
+#include "tests/support/PdfRaster.h"
 #include "tests/support/TestSupport.h"
 
 using namespace shelfmark;
+using shelfmark::testing::ModalDriver;
 using shelfmark::testing::ReadFile;
 using shelfmark::testing::RunCommand;
 using shelfmark::testing::ShellQuote;
@@ -31,6 +38,29 @@ namespace {
 bool Finished(ExportListDialog& dialog) {
     QSignalSpy spy(&dialog, &QDialog::finished);
     return spy.count() > 0 || spy.wait(60000);
+}
+
+// The colour in the middle of the colour button's swatch.
+QColor SwatchColor(const ExportListDialog& dialog) {
+    const QPushButton* button = dialog.fontColorButton();
+    const QImage swatch = button->icon().pixmap(button->iconSize()).toImage();
+    return swatch.pixelColor(swatch.width() / 2, swatch.height() / 2);
+}
+
+// Strongly red pixels, and pixels dark in every channel (black text), of an image.
+struct Ink {
+    size_t red = 0;
+    size_t dark = 0;
+};
+Ink InkOf(const QImage& image) {
+    Ink ink;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            ink.red += c.red() > 150 && c.green() < 90 && c.blue() < 90;
+            ink.dark += c.red() < 100 && c.green() < 100 && c.blue() < 100;
+        }
+    return ink;
 }
 
 }  // namespace
@@ -208,6 +238,76 @@ class ExportListDialogTest : public QObject {
         ProfileFile stored((config->configDir() / "ExportList.tkp").string());
         QCOMPARE(stored.getString("MP3 files:prn", "Name"), std::string("1,75"));
         QCOMPARE(stored.getString("MP3 files:prn", "Size"), std::string("0,20"));
+    }
+
+    void fontColourIsChosenRememberedAndPrinted() {
+        if (!testing::HaveProgram("pdftoppm"))
+            QSKIP("poppler-utils are missing");
+        const QColor chosen(0xC8, 0x10, 0x20);
+        {
+            ExportListDialog dialog(request(table), *prompter);
+            dialog.usePdfFile(QString::fromStdString(path("red.pdf")));
+            dialog.setTarget(ExportTarget::Printer);
+            QVERIFY(!dialog.fontColorButton()->isHidden());
+            QCOMPARE(dialog.fontColor(), 0u);
+            QCOMPARE(SwatchColor(dialog), QColor(Qt::black));
+            // Cancelling the colour dialog keeps the colour; OK takes the one chosen.
+            ModalDriver driver;
+            driver.onNextModal([&](QWidget* window) {
+                auto* colors = qobject_cast<QColorDialog*>(window);
+                QVERIFY(colors != nullptr);
+                QCOMPARE(colors->currentColor(), QColor(Qt::black));
+                colors->setCurrentColor(Qt::green);
+                colors->reject();
+            });
+            dialog.fontColorButton()->click();
+            QCOMPARE(dialog.fontColor(), 0u);
+            driver.onNextModal([&](QWidget* window) {
+                auto* colors = qobject_cast<QColorDialog*>(window);
+                QVERIFY(colors != nullptr);
+                colors->setCurrentColor(chosen);
+                colors->accept();
+            });
+            dialog.fontColorButton()->click();
+            QVERIFY(driver.allRan());
+            QCOMPARE(dialog.fontColor(), 0x2010C8u);  // red in the low byte
+            QCOMPARE(SwatchColor(dialog), chosen);
+            dialog.printIconsBox()->setChecked(false);  // icons have dark lines of their own
+            dialog.accept();
+            QVERIFY(Finished(dialog));
+            QCOMPARE(dialog.printOutcome(), std::optional(PrintOutcome::Printed));
+        }
+        ProfileFile stored((config->configDir() / "ExportList.tkp").string());
+        QCOMPARE(stored.getString("MP3 files:prn", "FontColor"), std::to_string(0x2010C8));
+
+        // The printed text is in that colour, as an independent renderer draws the page.
+        const std::optional<testing::PdfRaster> page = testing::RenderPdfPage(path("red.pdf"));
+        QVERIFY(page.has_value());
+        const QImage image(reinterpret_cast<const uchar*>(page->rgb.data()), page->width, page->height,
+                           3 * page->width, QImage::Format_RGB888);
+        const Ink printed = InkOf(image);
+        QVERIFY2(printed.red > 300, qPrintable(QString::number(printed.red)));
+        QCOMPARE(printed.dark, size_t(0));
+
+        // Next time the printer settings bring the colour back, and the preview shows it.
+        ExportListDialog again(request(table), *prompter);
+        again.usePdfFile(QString::fromStdString(path("again.pdf")));
+        again.setTarget(ExportTarget::Printer);
+        QCOMPARE(again.fontColor(), 0x2010C8u);
+        QCOMPARE(SwatchColor(again), chosen);
+        Ink previewed;
+        ModalDriver driver;
+        driver.onNextModal([&](QWidget* window) {
+            auto* pages = window->findChild<QPrintPreviewWidget*>();
+            QVERIFY(pages != nullptr);
+            pages->updatePreview();
+            QApplication::processEvents();
+            previewed = InkOf(pages->grab().toImage());
+            window->close();
+        });
+        again.showPreview();
+        QVERIFY(driver.allRan());
+        QVERIFY2(previewed.red > 50, qPrintable(QString::number(previewed.red)));
     }
 
     void cancelKeepsTheRowsWritten() {

@@ -8,6 +8,7 @@
 #include "foundation/CancelFlag.h"
 #include "foundation/ScriptedPrompter.h"
 #include "foundation/StringFormat.h"
+#include "tests/support/PdfRaster.h"
 #include "tests/support/TestSupport.h"
 
 namespace shelfmark {
@@ -117,6 +118,48 @@ TEST_F(ListPrint, PageRangeCopiesAndCancel) {
     job.printerName = "no such printer here";
     EXPECT_EQ(PrintList(job, prompter), PrintOutcome::NoPrinter);
     EXPECT_EQ(prompter.shownTexts().back(), "No printer named 'no such printer here'.");
+}
+
+// The text takes the font colour, stored with red in the low byte; pdftoppm draws the pages.
+TEST_F(ListPrint, TextIsDrawnInTheFontColour) {
+    if (!testing::HaveProgram("pdftoppm"))
+        GTEST_SKIP() << "pdftoppm is missing";
+    const ListTable table = Rows(40);
+    struct Ink {
+        size_t dark = 0, red = 0, blue = 0;
+    };
+    auto inkOf = [&](uint32_t color, const std::string& name) {
+        PrintJob job = Job(table, name);
+        job.settings.fontColor = color;
+        job.settings.printIcons = false;  // the icons have dark lines of their own
+        EXPECT_EQ(PrintList(job, prompter), PrintOutcome::Printed);
+        const std::optional<testing::PdfRaster> page = testing::RenderPdfPage(job.pdfPath);
+        Ink ink;
+        if (!page) {
+            ADD_FAILURE() << "pdftoppm could not draw " << name;
+            return ink;
+        }
+        for (size_t i = 0; i < page->pixels(); ++i) {
+            const auto [r, g, b] = page->at(i);
+            ink.dark += r < 100 && g < 100 && b < 100;
+            ink.red += r > 180 && g < 90 && b < 90;
+            ink.blue += b > 180 && r < 90 && g < 90;
+        }
+        return ink;
+    };
+    const Ink black = inkOf(0x000000, "black.pdf");
+    EXPECT_GT(black.dark, 500u);
+    EXPECT_EQ(black.red + black.blue, 0u);
+    const Ink red = inkOf(0x0000FF, "red.pdf");
+    EXPECT_GT(red.red, 500u);
+    EXPECT_EQ(red.dark + red.blue, 0u);  // the header's grey does not darken it either
+    const Ink blue = inkOf(0xFF0000, "blue.pdf");
+    EXPECT_GT(blue.blue, 500u);
+    EXPECT_EQ(blue.dark + blue.red, 0u);
+    // A value's top byte is no colour: still red.
+    const Ink flagged = inkOf(0xFF0000FF, "flagged.pdf");
+    EXPECT_GT(flagged.red, 500u);
+    EXPECT_EQ(flagged.dark + flagged.blue, 0u);
 }
 
 TEST_F(ListPrint, DefaultFontIsArialOrTheDesktopSansSerif) {
