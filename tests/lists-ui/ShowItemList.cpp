@@ -1,5 +1,6 @@
 // Not a test: shows the item list window on a generated music catalog, built at once with the
-// MP3 profile ("itemlist"), its print/export dialog ("export"), or the print preview of that list ("preview"); for people and for
+// MP3 profile ("itemlist"), its print/export dialog ("export", or "printer" on the printer target),
+// or the print preview of that list ("preview"); printing is set to dark red text. For people and for
 // screenshots. The configuration lives in a temporary folder, so nothing of the user's changes.
 #include <QApplication>
 #include <QTimer>
@@ -22,6 +23,8 @@ int main(int argc, char** argv) {
     const std::string what = argc > 1 ? argv[1] : "itemlist";
     testing::ScopedConfigHome config;
     std::filesystem::copy_file(testing::SourceDir() / "lists/ItemList.tkp", config.configDir() / "ItemList.tkp");
+    // Dark red, stored as the dialog stores it: red in the low byte.
+    testing::WriteFile(config.configDir() / "ExportList.tkp", "[MP3 files:prn]\r\nFontColor=160\r\n");
     QtPrompter prompter;
     CatalogDocument document(prompter);
     CatalogTree& tree = document.tree();
@@ -50,6 +53,17 @@ int main(int argc, char** argv) {
         QTimer::singleShot(500, &window, [&] {
             window.waitForList();
             window.exportList();
+        });
+    }
+    if (what == "printer") {
+        QTimer::singleShot(500, &window, [&] {
+            window.waitForList();
+            const ListTable shown = window.model()->displayed();
+            ExportRequest request{&shown, &tree, "MP3 files", {}};
+            ExportListDialog dialog(request, prompter, &window);
+            dialog.usePdfFile(QStringLiteral("/tmp/shelfmark-preview.pdf"));
+            dialog.setTarget(ExportTarget::Printer);
+            dialog.exec();
         });
     }
     if (what == "preview") {
