@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
             window.exportList();
         });
     }
-    if (what == "printer") {
+    if (what == "printer" || what == "preview") {
         QTimer::singleShot(500, &window, [&] {
             window.waitForList();
             const ListTable shown = window.model()->displayed();
@@ -63,18 +63,10 @@ int main(int argc, char** argv) {
             ExportListDialog dialog(request, prompter, &window);
             dialog.usePdfFile(QStringLiteral("/tmp/shelfmark-preview.pdf"));
             dialog.setTarget(ExportTarget::Printer);
-            dialog.exec();
-        });
-    }
-    if (what == "preview") {
-        QTimer::singleShot(500, &window, [&] {
-            window.waitForList();
-            const ListTable shown = window.model()->displayed();
-            ExportRequest request{&shown, &tree, "MP3 files", {}};
-            ExportListDialog dialog(request, prompter, &window);
-            dialog.usePdfFile(QStringLiteral("/tmp/shelfmark-preview.pdf"));
-            dialog.setTarget(ExportTarget::Printer);
-            dialog.showPreview();
+            if (what == "preview")
+                dialog.showPreview();
+            else
+                dialog.exec();
         });
     }
     return app.exec();
