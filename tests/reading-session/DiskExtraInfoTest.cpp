@@ -60,7 +60,8 @@ class DiskExtraInfoTest : public ::testing::Test {
     ReadResult Read(const ReadRequest& request, bool cancel = false) {
         ReadSession session(document, prompter);
         const PrepareResult prepared = session.prepare(request);
-        EXPECT_EQ(prepared, PrepareResult::Ready) << ::testing::PrintToString(prompter.shownTexts());
+        EXPECT_EQ(prepared, PrepareResult::Ready)
+            << ::testing::PrintToString(prompter.shownTexts());
         if (prepared != PrepareResult::Ready)
             return {};
         if (cancel)
@@ -83,8 +84,8 @@ TEST_F(DiskExtraInfoTest, ANewDiskHasItsExtraInformationAndOneUndoTakesAllBack) 
     request.description = "Holiday";
     request.categories = 0x0703;
     // Numbers decimal or "0x" hexadecimal; a number of 0 and an empty text store nothing.
-    request.extraInfo.rows = {{kLocation, "Drawer 3"},  {kUserNumber, "0x1A"},
-                              {kOtherUserNumber, "0"},  {attr::Artist, ""},
+    request.extraInfo.rows = {{kLocation, "Drawer 3"}, {kUserNumber, "0x1A"},
+                              {kOtherUserNumber, "0"}, {attr::Artist, ""},
                               {kUserText, "blue box"}, {attr::SerialNumber, "010"}};
     const ReadResult result = Read(request);
     ASSERT_EQ(result.outcome, ReadOutcome::Completed);

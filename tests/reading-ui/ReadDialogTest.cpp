@@ -142,9 +142,7 @@ class ReadDialogTest : public QObject {
 
     void aCancelledReadLeavesNoDiskAndNoStep() {
         // A large sparse file whose checksum keeps the worker busy until the answer is in.
-        {
-            std::ofstream(volume->path() / "big.bin");
-        }
+        { std::ofstream(volume->path() / "big.bin"); }
         std::filesystem::resize_file(volume->path() / "big.bin", uint64_t(1) << 31);
         AddDiskDialog dialog(*document, *prompter, {nullptr, nullptr, volume->path().string()});
         dialog.moreOptionsPage()->box(&ReadOptions::bCalcCRC32)->setChecked(true);
