@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "foundation/Prompter.h"
+#include "foundation/StringFormat.h"
 
 namespace shelfmark {
 
@@ -40,19 +41,46 @@ std::optional<uint32_t> ParseExtraNumber(std::string_view text) {
     return value;
 }
 
+std::optional<std::string> ExtraInfoRowsProblem(std::span<const ExtraInfoRow> rows) {
+    for (const ExtraInfoRow& row : rows) {
+        // Other keys hold the catalog's own facts (numbers, links, passwords): an edit of the
+        // extra information must not reach them.
+        if (!IsBuiltinExtraKey(row.key) && !IsUserExtraKey(row.key))
+            return StringPrintf("The attribute 0x%02X is no extra information.", row.key);
+        if (ClassOfKey(row.key) == AttributeClass::Number && !ParseExtraNumber(row.text))
+            return "'" + row.text + "' is not a number.";
+    }
+    return std::nullopt;
+}
+
+void PutExtraInfo(CatalogTree& tree, CatalogItem* item, std::span<const uint8_t> listedKeys,
+                  std::span<const ExtraInfoRow> rows, std::span<const uint8_t> jpeg) {
+    for (const uint8_t key : listedKeys)
+        tree.removeAttribute(item, key);
+    for (const ExtraInfoRow& row : rows) {
+        switch (ClassOfKey(row.key)) {
+            case AttributeClass::Number:
+                if (const uint32_t number = ParseExtraNumber(row.text).value_or(0); number != 0)
+                    tree.setNumberAttribute(item, row.key, number);
+                break;
+            case AttributeClass::Text:
+                if (!row.text.empty())
+                    tree.setTextAttribute(item, row.key, row.text);
+                break;
+            default:
+                if (row.key == attr::Thumbnail && !jpeg.empty())
+                    tree.setBlockAttribute(item, row.key, jpeg);
+                break;
+        }
+    }
+}
+
 EditStatus ApplyExtraInfo(CatalogDocument& document, std::span<CatalogItem* const> items,
                           const ExtraInfoChange& change) {
-    // Every typed number is checked before anything changes.
-    std::vector<std::optional<uint32_t>> numbers;
-    for (const ExtraInfoRow& row : change.rows) {
-        numbers.emplace_back();
-        if (ClassOfKey(row.key) != AttributeClass::Number)
-            continue;
-        numbers.back() = ParseExtraNumber(row.text);
-        if (!numbers.back()) {
-            document.prompter().error("'" + row.text + "' is not a number.");
-            return EditStatus::Unchanged;
-        }
+    // Every row is checked before anything changes.
+    if (const std::optional<std::string> problem = ExtraInfoRowsProblem(change.rows)) {
+        document.prompter().error(*problem);
+        return EditStatus::Unchanged;
     }
     std::optional<std::vector<uint8_t>> jpeg;
     for (const ExtraInfoRow& row : change.rows) {
@@ -64,27 +92,9 @@ EditStatus ApplyExtraInfo(CatalogDocument& document, std::span<CatalogItem* cons
     if (items.empty())
         return EndUnchanged(document);
     document.recordUndo(UndoKind::AttributeChange, items, MenuText("Strings", 218));
-    CatalogTree& tree = document.tree();
     for (CatalogItem* item : items) {
-        for (uint8_t key : change.listedKeys)
-            tree.removeAttribute(item, key);
-        for (size_t i = 0; i < change.rows.size(); ++i) {
-            const ExtraInfoRow& row = change.rows[i];
-            switch (ClassOfKey(row.key)) {
-                case AttributeClass::Number:
-                    if (*numbers[i] != 0)
-                        tree.setNumberAttribute(item, row.key, *numbers[i]);
-                    break;
-                case AttributeClass::Text:
-                    if (!row.text.empty())
-                        tree.setTextAttribute(item, row.key, row.text);
-                    break;
-                default:
-                    if (row.key == attr::Thumbnail && jpeg && !jpeg->empty())
-                        tree.setBlockAttribute(item, row.key, *jpeg);
-                    break;
-            }
-        }
+        PutExtraInfo(document.tree(), item, change.listedKeys, change.rows,
+                     jpeg ? std::span<const uint8_t>(*jpeg) : std::span<const uint8_t>());
         document.notifyChanged(*item);
     }
     document.setModified();

@@ -40,8 +40,20 @@ struct ExtraInfoChange {
 
 // Apply: one attribute-change step for the items; on each, every listed field is deleted and
 // each row stored: a number of 0, an empty text or a thumbnail that cannot be encoded leaves
-// its field deleted. A row whose number does not parse is reported and nothing changes.
+// its field deleted. A row whose number does not parse, or whose key is no extra-information
+// field, is reported and nothing changes.
 EditStatus ApplyExtraInfo(CatalogDocument& document, std::span<CatalogItem* const> items,
                           const ExtraInfoChange& change);
+
+// What is wrong with the rows, as the message for the user: the first row whose key is no
+// extra-information field or whose number does not parse. Nothing when all rows can be stored.
+std::optional<std::string> ExtraInfoRowsProblem(std::span<const ExtraInfoRow> rows);
+
+// The store of the apply rule on one item of `tree`, for a change that is part of a larger
+// one: every listed field deleted, then each row stored (a thumbnail row stores `jpeg`, and
+// nothing when it is empty). No undo step, no notification and no lock: the caller's own step
+// covers the item. The rows must have passed ExtraInfoRowsProblem.
+void PutExtraInfo(CatalogTree& tree, CatalogItem* item, std::span<const uint8_t> listedKeys,
+                  std::span<const ExtraInfoRow> rows, std::span<const uint8_t> jpeg);
 
 }  // namespace shelfmark

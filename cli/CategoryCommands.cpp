@@ -383,16 +383,13 @@ int ApplyItemExtra(CatalogDocument& document, const CatalogDefinitions& definiti
     for (const ExtraInfoRow& row : rows)
         change.listedKeys.push_back(row.key);
     for (const std::string& assignment : parser.values("set")) {
-        const size_t equals = assignment.find('=');
-        if (equals == std::string::npos)
-            return UsageError(kExtraCommand, "--set takes FIELD=VALUE");
-        const std::string field = assignment.substr(0, equals);
-        const auto key = definitions.extraKeyNamed(field);
-        if (!key || *key == attr::Thumbnail)
-            return Fail("no field '" + field + "' in " + document.path() +
-                        (key ? " to set as text (use --thumbnail)" : ""));
-        std::erase_if(rows, [&](const ExtraInfoRow& row) { return row.key == *key; });
-        rows.push_back({*key, assignment.substr(equals + 1)});
+        ExtraInfoRow set;
+        if (const int exitStatus = ParseExtraAssignment(kExtraCommand, "set", definitions,
+                                                        assignment, document.path(), set);
+            exitStatus != kExitSuccess)
+            return exitStatus;
+        std::erase_if(rows, [&](const ExtraInfoRow& row) { return row.key == set.key; });
+        rows.push_back(std::move(set));
     }
     if (const auto image = parser.value("thumbnail")) {
         const auto jpeg = ThumbnailFromFile(*image);
@@ -412,6 +409,21 @@ int ApplyItemExtra(CatalogDocument& document, const CatalogDefinitions& definiti
     change.rows = std::move(rows);
     CatalogItem* const items[] = {item};
     status = ApplyExtraInfo(document, items, change);
+    return kExitSuccess;
+}
+
+int ParseExtraAssignment(const Command& command, std::string_view option,
+                         const CatalogDefinitions& definitions, const std::string& assignment,
+                         const std::string& catalogPath, ExtraInfoRow& row) {
+    const size_t equals = assignment.find('=');
+    if (equals == std::string::npos)
+        return UsageError(command, "--" + std::string(option) + " takes FIELD=VALUE");
+    const std::string field = assignment.substr(0, equals);
+    const auto key = definitions.extraKeyNamed(field);
+    if (!key || *key == attr::Thumbnail)
+        return Fail("no field '" + field + "' in " + catalogPath +
+                    (key ? " to set as text (use extra --thumbnail)" : ""));
+    row = {*key, assignment.substr(equals + 1)};
     return kExitSuccess;
 }
 

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "catalog/EditSupport.h"
+#include "catalog/ExtraInfoOperations.h"
 
 namespace shelfmark {
 class CatalogDefinitions;
@@ -18,6 +19,7 @@ class CatalogDefinitions;
 namespace shelfmark::cli {
 
 class ArgParser;
+struct Command;
 
 // The profile a catalog without category definitions takes them from when it is opened.
 inline constexpr std::string_view kCategoriesProfile = "Categories.tkp";
@@ -32,5 +34,13 @@ int ApplyCategorize(CatalogDocument& document, const ArgParser& parser,
 void DeclareItemExtra(ArgParser& parser);
 int ApplyItemExtra(CatalogDocument& document, const CatalogDefinitions& definitions,
                    const ArgParser& parser, const std::string& path, EditStatus& status);
+
+// One FIELD=VALUE of the extra information, given to `command` with --`option`: FIELD is a
+// built-in or user-defined field of the catalog at `catalogPath`, named ignoring case (the
+// thumbnail is no text to set). kExitSuccess with `row` filled, or the exit status after the
+// message was printed.
+int ParseExtraAssignment(const Command& command, std::string_view option,
+                         const CatalogDefinitions& definitions, const std::string& assignment,
+                         const std::string& catalogPath, ExtraInfoRow& row);
 
 }  // namespace shelfmark::cli

@@ -16,8 +16,10 @@
 
 #include "catalog/CatalogDocument.h"
 #include "catalog/CatalogFile.h"
+#include "catalog/Definitions.h"
 #include "cli/ArgParser.h"
 #include "cli/CatalogPasswords.h"
+#include "cli/CategoryEdits.h"
 #include "cli/Command.h"
 #include "cli/InterruptCancels.h"
 #include "cli/TerminalPrompter.h"
@@ -48,6 +50,8 @@ int RunDrives(const std::vector<std::string>& args);
     "offers)\n"                                                                                   \
     "  --description TEXT     the disk's description\n"                                           \
     "  --category ID          a category id (1-255) for the disk; up to four times\n"             \
+    "  --extra FIELD=VALUE    the disk's extra-information field FIELD, as extra --set takes\n"   \
+    "                         it (0 or an empty value deletes it); may be repeated\n"             \
     "  --media KIND           cd, audio, vcd, removable, hdd or network instead of the type\n"    \
     "                         the drive gives\n"                                                  \
     "  --rewritable           the medium is rewritable\n"                                         \
@@ -159,7 +163,7 @@ class StderrPrompter final : public TerminalPrompter {
 ArgParser ReadArguments(bool newDisk) {
     ArgParser parser;
     for (const char* option :
-         {"name", "id", "description", "category", "media", "profile", "save-profile",
+         {"name", "id", "description", "category", "extra", "media", "profile", "save-profile",
           "crc32-max-kb", "md5-max-kb", "archives", "ext", "describe"})
         parser.option(option);
     for (const char* flag : {"rewritable", "crc32", "md5", "sfx", "archive-crc32", "no-files",
@@ -375,6 +379,21 @@ int RunReadCommand(const Command& command, const std::vector<std::string>& args,
     std::string error;
     if (!ApplyOptions(parser, request.options, error) || !ApplyFields(parser, request, error))
         return UsageError(command, error);
+    // The fields named are replaced (an update's others stay); they go with the read, so they
+    // are in the catalog only when the read is.
+    CatalogDefinitions definitions;
+    definitions.reload(*document.tree().root());
+    for (const std::string& assignment : parser.values("extra")) {
+        ExtraInfoRow row;
+        if (const int exitStatus =
+                ParseExtraAssignment(command, "extra", definitions, assignment, file, row);
+            exitStatus != kExitSuccess)
+            return exitStatus;
+        std::erase_if(request.extraInfo.rows,
+                      [&](const ExtraInfoRow& given) { return given.key == row.key; });
+        request.extraInfo.listedKeys.push_back(row.key);
+        request.extraInfo.rows.push_back(std::move(row));
+    }
 
     // Each file or directory that could not be read is one line on standard error.
     session.setProblemHandler(

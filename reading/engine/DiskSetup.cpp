@@ -99,8 +99,12 @@ bool PrepareDisk(ReadJob& job) {
         tree.removeAttribute(disk, attr::Description);
     else
         tree.setTextAttribute(disk, attr::Description, fields.description);
+    // An update whose categories were all taken off loses them (fields.categories starts as
+    // the disk's own, so an untouched choice keeps them).
     if (fields.categories != 0)
         tree.setNumberAttribute(disk, attr::Categories, fields.categories);
+    else
+        tree.removeAttribute(disk, attr::Categories);
     disk->setDate(CatalogDate(std::time(nullptr)));
     tree.removeAttribute(disk, attr::LentTo);
     tree.removeAttribute(disk, attr::LentDate);
@@ -128,6 +132,13 @@ bool PrepareDisk(ReadJob& job) {
         // An updated disk that held an audio CD before keeps no stale disc facts.
         tree.removeAttribute(disk, attr::Toc);
         tree.removeAttribute(disk, attr::Length);
+    }
+    if (!fields.extraInfo.empty()) {
+        // A thumbnail row keeps the one the disk carries; the listed fields go first.
+        std::vector<uint8_t> thumbnail;
+        if (const auto stored = disk->blockAttribute(attr::Thumbnail))
+            thumbnail.assign(stored->begin(), stored->end());
+        PutExtraInfo(tree, disk, fields.extraInfo.listedKeys, fields.extraInfo.rows, thumbnail);
     }
     return true;
 }

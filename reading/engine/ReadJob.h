@@ -13,8 +13,10 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "catalog/CatalogTree.h"
+#include "catalog/ExtraInfoOperations.h"
 #include "foundation/CancelFlag.h"
 #include "platform/volumes/Volumes.h"
 #include "reading/audio/AudioDisc.h"
@@ -48,6 +50,20 @@ struct DriveFacts {
 // a directory that can be read. The audio disc is for the caller to add.
 std::optional<DriveFacts> CollectDriveFacts(const std::string& root);
 
+// The disk's extra information (the read dialog's "Extra Information" page). It is stored on
+// the disk item with the other fields before the walk, so the read's one undo step takes it
+// back together with the disk, and a new read that is cancelled or refused leaves none of it.
+struct DiskExtraInfo {
+    // The fields deleted before the rows are stored: those the page listed when it opened (an
+    // update's disk's own); empty for a new disk.
+    std::vector<uint8_t> listedKeys;
+    // The fields stored, as typed (numbers decimal or "0x" hexadecimal); a number of 0 or an
+    // empty text stores nothing, and a thumbnail row keeps the disk's own thumbnail.
+    std::vector<ExtraInfoRow> rows;
+
+    bool empty() const { return listedKeys.empty() && rows.empty(); }
+};
+
 // The fields of the disk (the General page).
 struct DiskFields {
     std::string name;
@@ -58,6 +74,7 @@ struct DiskFields {
     uint32_t categories = 0;              // up to four ids, lowest byte first; 0 for none
     bool rewritable = false;
     std::optional<MediaType> mediaOverride;  // chosen by the user instead of by the drive
+    DiskExtraInfo extraInfo;                 // checked by the caller (ExtraInfoRowsProblem)
 };
 
 struct ReadProgress {

@@ -250,6 +250,12 @@ PrepareResult ReadSession::prepare(const ReadRequest& request) {
         document_.releaseLock(false);
         return PrepareResult::Failed;
     }
+    if (const std::optional<std::string> problem =
+            ExtraInfoRowsProblem(job_->fields.extraInfo.rows)) {
+        prompter_.error(*problem);
+        document_.releaseLock(false);
+        return PrepareResult::Failed;
+    }
     assembleServices(request);
 
     staging_ = std::make_unique<CatalogTree>();
@@ -390,6 +396,7 @@ void ReadSession::fillFields(const ReadRequest& request) {
         fields.categories = *request.categories;
     fields.rewritable = fields.rewritable || request.rewritable;
     fields.mediaOverride = request.media;
+    fields.extraInfo = request.extraInfo;
 }
 
 void ReadSession::assembleServices(const ReadRequest& request) {

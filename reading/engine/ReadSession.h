@@ -18,8 +18,9 @@
 //
 // History. commit() records a new disk as one insert step (naming the first folder it created
 // for the disk, else the disk) and an update as one subtree-replacement step whose copy keeps
-// the disk's former contents; the document's observers hear of each change, and the document
-// is marked modified.
+// the disk's former contents and fields; the disk's fields and extra information are on it by
+// then, so one undo takes the whole read back. The document's observers hear of each change,
+// and the document is marked modified.
 #pragma once
 
 #include <cstdint>
@@ -58,6 +59,8 @@ struct ReadRequest {
     std::optional<uint32_t> categories;
     std::optional<MediaType> media;
     bool rewritable = false;
+    // The disk's extra information; part of the read's own undo step.
+    DiskExtraInfo extraInfo;
 
     // The read options (from a profile, then the user's changes).
     ReadOptions options;
@@ -116,7 +119,8 @@ class ReadSession {
     void setProgressHandler(std::function<void(const ReadProgress&)> handler);
 
     // Owning thread. In this order: the catalog file can be written; the root can be read; the
-    // file lock; the folder or the disk; an update's volume is the disk's; the fields. Failed
+    // file lock; the folder or the disk; an update's volume is the disk's; the fields and the
+    // extra information. Failed
     // and OtherVolume leave the catalog as it was (and give the lock back); the session may then
     // prepare again.
     PrepareResult prepare(const ReadRequest& request);

@@ -172,6 +172,12 @@ ReadOptions AddDiskDialog::currentOptions() const {
 ReadRequest AddDiskDialog::request() const {
     ReadRequest request;
     general_->fill(request);
+    // The page's rows go with the read, so they join the catalog in the read's undo step; an
+    // untouched page leaves an updated disk's own fields alone.
+    if (extra_->isChanged()) {
+        const ExtraInfoChange change = extra_->change();
+        request.extraInfo = {change.listedKeys, change.rows};
+    }
     request.catalogPath = document_.path();
     request.options = currentOptions();
     return request;
@@ -252,10 +258,6 @@ void AddDiskDialog::readFinished() {
         for (size_t i = 0; i < problems.size() && i < 10; ++i)
             text += (i == 0 ? "\n\n" : "\n") + problems[i];
         prompter_.warning(text);
-    }
-    if (result_.disk != nullptr && extra_->isChanged()) {
-        CatalogItem* const disk[] = {result_.disk};
-        extra_->apply(document_, disk);
     }
     if (result_.outcome == ReadOutcome::Cancelled && !result_.update) {
         QDialog::reject();

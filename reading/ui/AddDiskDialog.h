@@ -1,6 +1,7 @@
 // The read dialog ("Dlg_AddDisk"): five pages (General, the disk's Extra Information, Options,
 // More Options, Descriptions), the profile box with Save, Delete and Rename, a progress line,
-// OK and Cancel. OK collects a ReadRequest, lets the ReadSession prepare it (its checks and
+// OK and Cancel. OK collects a ReadRequest (the Extra Information page's rows with it, so they
+// are part of the read's one undo step), lets the ReadSession prepare it (its checks and
 // messages), saves the options under the profile named in the box, and runs the read on a
 // worker through a ReadRunner; the dialog stays modal and responsive meanwhile, Cancel then asks
 // the cancel question. When the worker is done the session commits and the dialog closes.

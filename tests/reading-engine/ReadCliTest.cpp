@@ -140,6 +140,52 @@ TEST_F(ReadCli, UpdatesADiskByPathOrByDiskId) {
         1);
 }
 
+TEST_F(ReadCli, ExtraInformationGoesWithTheReadOrNotAtAll) {
+    const fs::path root = MakeTree(dir);
+    const fs::path file = dir / "cat.tkd";
+    const std::string catalog = ShellQuote(file.string());
+    const std::string volume = ShellQuote(root.string());
+    // Fields by their shown names, ignoring case; an empty text stores nothing.
+    ASSERT_EQ(CliStatus("read " + catalog + " " + volume +
+                        " --name Work --extra 'Location=Drawer 3' --extra 'bit depth=0x18'"
+                        " --extra Artist="),
+              0);
+    {
+        CatalogTree tree;
+        CatalogItem* disk = LoadDisk(tree, file, "Work");
+        ASSERT_NE(disk, nullptr);
+        EXPECT_EQ(disk->textAttribute(attr::Location), "Drawer 3");
+        EXPECT_EQ(disk->numberAttribute(attr::ImageBitDepth), 24u);
+        EXPECT_FALSE(disk->hasAttribute(attr::Artist));
+    }
+
+    // An update replaces the fields it names and keeps the others; a user field by its name.
+    ASSERT_EQ(CliStatus("extra " + catalog + " --define-number Shelf"), 0);
+    ASSERT_EQ(
+        CliStatus("update " + catalog + " Work " + volume + " --extra shelf=12 --extra Location="),
+        0);
+    {
+        CatalogTree tree;
+        CatalogItem* disk = LoadDisk(tree, file, "Work");
+        ASSERT_NE(disk, nullptr);
+        EXPECT_FALSE(disk->hasAttribute(attr::Location));
+        EXPECT_EQ(disk->numberAttribute(0x70), 12u);
+        EXPECT_EQ(disk->numberAttribute(attr::ImageBitDepth), 24u);
+    }
+
+    // A field that cannot be stored stops the read before anything is written.
+    const std::string before = testing::ReadFile(file);
+    EXPECT_EQ(CliStatus("read " + catalog + " " + volume + " --extra Nowhere=1"), 1);
+    EXPECT_EQ(CliStatus("read " + catalog + " " + volume + " --extra Width=wide"), 1);
+    EXPECT_EQ(CliStatus("read " + catalog + " " + volume + " --extra Thumbnail=x"), 1);
+    EXPECT_EQ(CliStatus("read " + catalog + " " + volume + " --extra Location"), 2);
+    EXPECT_EQ(testing::ReadFile(file), before);
+    const fs::path fresh = dir / "fresh.tkd";
+    EXPECT_EQ(
+        CliStatus("read " + ShellQuote(fresh.string()) + " " + volume + " --extra Width=wide"), 1);
+    EXPECT_FALSE(fs::exists(fresh));  // the empty catalog made for the read is gone again
+}
+
 TEST_F(ReadCli, RejectsBadArguments) {
     const fs::path root = MakeTree(dir);
     const std::string file = ShellQuote((dir / "cat.tkd").string());

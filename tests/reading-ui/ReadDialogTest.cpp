@@ -115,10 +115,48 @@ class ReadDialogTest : public QObject {
         QVERIFY(last.options.bCalcCRC32);
         QVERIFY(last.options.bNoEmptyDirs);
 
-        // Reading is one undo step (the extra information one more).
-        while (document->undoStepCount() > 0)
-            QCOMPARE(document->undo(false), CatalogDocument::UndoResult::Done);
+        // Reading is one undo step, the extra information included.
+        QCOMPARE(document->undoStepCount(), size_t(1));
+        QCOMPARE(document->undo(false), CatalogDocument::UndoResult::Done);
         QVERIFY(document->tree().root()->firstChild() == nullptr);
+        QCOMPARE(document->undoStepCount(), size_t(0));
+    }
+
+    void aNumberThatDoesNotParseKeepsTheDialogOpenAndChangesNothing() {
+        AddDiskDialog dialog(*document, *prompter, {nullptr, nullptr, volume->path().string()});
+        QTreeWidgetItem* width = dialog.extraInfoPage()->addRow(0x4B, QStringLiteral("wide"));
+        dialog.accept();
+        QVERIFY(!dialog.reading());
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QCOMPARE(prompter->shownTexts(), std::vector<std::string>{"'wide' is not a number."});
+        QVERIFY(document->tree().root()->firstChild() == nullptr);
+        QCOMPARE(document->undoStepCount(), size_t(0));
+        QVERIFY(!document->isModified());
+
+        // Mended on the page, the same dialog reads.
+        width->setText(1, QStringLiteral("0x280"));
+        QVERIFY(ReadThrough(dialog));
+        QCOMPARE(dialog.readResult().disk->numberAttribute(0x4B).value_or(0), 640u);
+        QCOMPARE(document->undoStepCount(), size_t(1));
+    }
+
+    void aCancelledReadLeavesNoDiskAndNoStep() {
+        // A large sparse file whose checksum keeps the worker busy until the answer is in.
+        { std::ofstream(volume->path() / "big.bin"); }
+        std::filesystem::resize_file(volume->path() / "big.bin", uint64_t(1) << 31);
+        AddDiskDialog dialog(*document, *prompter, {nullptr, nullptr, volume->path().string()});
+        dialog.moreOptionsPage()->box(&ReadOptions::bCalcCRC32)->setChecked(true);
+        dialog.extraInfoPage()->addRow(0x88, QStringLiteral("Drawer 3"));
+        dialog.accept();
+        QVERIFY(dialog.reading());
+        prompter->queueAnswer(PromptAnswer::Yes);
+        dialog.reject();  // the cancel question, answered Yes
+        QVERIFY(QTest::qWaitFor([&] { return !dialog.reading(); }, 60000));
+        QCOMPARE(dialog.readResult().outcome, ReadOutcome::Cancelled);
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QVERIFY(document->tree().root()->firstChild() == nullptr);
+        QCOMPARE(document->undoStepCount(), size_t(0));
+        QVERIFY(!document->isModified());
     }
 
     void driveListNamesTheMediaInTheCatalogsWords() {
@@ -148,6 +186,7 @@ class ReadDialogTest : public QObject {
         CatalogItem* disk = nullptr;
         {
             AddDiskDialog first(*document, *prompter, {nullptr, nullptr, volume->path().string()});
+            first.extraInfoPage()->addRow(0x88, QStringLiteral("Drawer 3"));  // Location
             QVERIFY(ReadThrough(first));
             disk = first.readResult().disk;
         }
@@ -158,13 +197,21 @@ class ReadDialogTest : public QObject {
         QCOMPARE(update.generalPage()->nameEdit()->text(),
                  QString::fromStdString(std::string(disk->name())));
         update.generalPage()->rootEdit()->setText(QString::fromStdString(volume->path().string()));
+        // The page shows the disk's own row; the user edits it in place.
+        QTreeWidget* rows = update.extraInfoPage()->list();
+        QCOMPARE(rows->topLevelItemCount(), 1);
+        QCOMPARE(rows->topLevelItem(0)->text(1), QStringLiteral("Drawer 3"));
+        rows->topLevelItem(0)->setText(1, QStringLiteral("Shelf 9"));
         QVERIFY(ReadThrough(update));
         QVERIFY(update.readResult().update);
         QCOMPARE(update.readResult().disk, disk);
         QVERIFY(Child(disk, "later.txt") != nullptr);
+        QCOMPARE(std::string(disk->textAttribute(0x88).value_or("")), std::string("Shelf 9"));
+        // Contents and extra information come back with one undo.
         QCOMPARE(document->undoStepCount(), steps + 1);
         QCOMPARE(document->undo(false), CatalogDocument::UndoResult::Done);
         QVERIFY(Child(disk, "later.txt") == nullptr);
+        QCOMPARE(std::string(disk->textAttribute(0x88).value_or("")), std::string("Drawer 3"));
     }
 
     void profileBoxSavesRenamesAndDeletes() {
