@@ -307,6 +307,53 @@ std::optional<int64_t> Value::asSeconds() const {
     return int64_t(std::floor(*value));
 }
 
+Value Value::makeBool(bool value, size_t offset) {
+    Value made;
+    made.type_ = Type::Bool;
+    made.text_ = value ? "t" : "";
+    made.offset_ = offset;
+    return made;
+}
+
+Value Value::makeNumber(std::string literal, size_t offset) {
+    Value made;
+    made.type_ = Type::Number;
+    made.text_ = std::move(literal);
+    made.offset_ = offset;
+    return made;
+}
+
+Value Value::makeString(std::string text, size_t offset) {
+    Value made;
+    made.type_ = Type::String;
+    made.text_ = std::move(text);
+    made.offset_ = offset;
+    return made;
+}
+
+Value Value::makeArray(size_t offset) {
+    Value made;
+    made.type_ = Type::Array;
+    made.offset_ = offset;
+    return made;
+}
+
+Value Value::makeObject(size_t offset) {
+    Value made;
+    made.type_ = Type::Object;
+    made.offset_ = offset;
+    return made;
+}
+
+void Value::append(Value item) {
+    children_.push_back(std::move(item));
+}
+
+void Value::addMember(std::string key, Value member) {
+    keys_.push_back(std::move(key));
+    children_.push_back(std::move(member));
+}
+
 const Value* Value::find(std::string_view key) const {
     if (type_ != Type::Object)
         return nullptr;
