@@ -307,42 +307,32 @@ std::optional<int64_t> Value::asSeconds() const {
     return int64_t(std::floor(*value));
 }
 
+Value Value::made(Type type, std::string text, size_t offset) {
+    Value value;
+    value.type_ = type;
+    value.text_ = std::move(text);
+    value.offset_ = offset;
+    return value;
+}
+
 Value Value::makeBool(bool value, size_t offset) {
-    Value made;
-    made.type_ = Type::Bool;
-    made.text_ = value ? "t" : "";
-    made.offset_ = offset;
-    return made;
+    return made(Type::Bool, value ? "t" : "", offset);
 }
 
 Value Value::makeNumber(std::string literal, size_t offset) {
-    Value made;
-    made.type_ = Type::Number;
-    made.text_ = std::move(literal);
-    made.offset_ = offset;
-    return made;
+    return made(Type::Number, std::move(literal), offset);
 }
 
 Value Value::makeString(std::string text, size_t offset) {
-    Value made;
-    made.type_ = Type::String;
-    made.text_ = std::move(text);
-    made.offset_ = offset;
-    return made;
+    return made(Type::String, std::move(text), offset);
 }
 
 Value Value::makeArray(size_t offset) {
-    Value made;
-    made.type_ = Type::Array;
-    made.offset_ = offset;
-    return made;
+    return made(Type::Array, {}, offset);
 }
 
 Value Value::makeObject(size_t offset) {
-    Value made;
-    made.type_ = Type::Object;
-    made.offset_ = offset;
-    return made;
+    return made(Type::Object, {}, offset);
 }
 
 void Value::append(Value item) {

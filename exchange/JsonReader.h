@@ -73,6 +73,7 @@ class Value {
 
   private:
     friend class Parser;
+    static Value made(Type type, std::string text, size_t offset);
     Type type_ = Type::Null;
     size_t offset_ = 0;
     std::string text_;

@@ -277,12 +277,11 @@ class Parser {
         part.offset = pos_;
         if (atEnd())
             return fail("expected a key");
-        if (peek() == '"')
-            return !startsWith("\"\"\"") ? basicString(part.name)
-                                         : fail("a multi-line string cannot be a key");
-        if (peek() == '\'')
-            return !startsWith("'''") ? literalString(part.name)
-                                      : fail("a multi-line string cannot be a key");
+        if (peek() == '"' || peek() == '\'') {
+            if (peekAt(1) == peek() && peekAt(2) == peek())
+                return fail("a multi-line string cannot be a key");
+            return oneLineString(peek(), part.name);
+        }
         while (!atEnd() && IsBareKeyChar(peek()))
             part.name += text_[pos_++];
         return !part.name.empty() || fail("expected a key");
@@ -431,15 +430,14 @@ class Parser {
         std::string text;
         switch (peek()) {
             case '"':
-                if (!(startsWith("\"\"\"") ? multiLineBasicString(text) : basicString(text)))
+            case '\'': {
+                const char quote = peek();
+                const bool multiLine = peekAt(1) == quote && peekAt(2) == quote;
+                if (!(multiLine ? multiLineString(quote, text) : oneLineString(quote, text)))
                     return false;
                 out = json::Value::makeString(std::move(text), start);
                 return true;
-            case '\'':
-                if (!(startsWith("'''") ? multiLineLiteralString(text) : literalString(text)))
-                    return false;
-                out = json::Value::makeString(std::move(text), start);
-                return true;
+            }
             case '[':
                 return array(out, depth);
             case '{':
@@ -581,30 +579,17 @@ class Parser {
         return true;
     }
 
-    bool basicString(std::string& out) {
-        ++pos_;  // '"'
+    // "..." (with escapes) or '...' (without), on one line.
+    bool oneLineString(char quote, std::string& out) {
+        ++pos_;
         for (;;) {
             if (atEnd() || isLineBreak())
                 return fail("unterminated string");
-            if (peek() == '"') {
+            if (peek() == quote) {
                 ++pos_;
                 return true;
             }
-            if (!(peek() == '\\' ? escape(out) : plainCharacter(out)))
-                return false;
-        }
-    }
-
-    bool literalString(std::string& out) {
-        ++pos_;  // '\''
-        for (;;) {
-            if (atEnd() || isLineBreak())
-                return fail("unterminated string");
-            if (peek() == '\'') {
-                ++pos_;
-                return true;
-            }
-            if (!plainCharacter(out))
+            if (!(quote == '"' && peek() == '\\' ? escape(out) : plainCharacter(out)))
                 return false;
         }
     }
@@ -629,53 +614,46 @@ class Parser {
         return true;
     }
 
-    bool multiLineBasicString(std::string& out) {
+    // Three double quotes (with escapes) or three single quotes (without): a line break right
+    // after the opening quotes is not part of the text.
+    bool multiLineString(char quote, std::string& out) {
         pos_ += 3;
         if (isLineBreak() && !lineBreak())
             return false;
         for (;;) {
             if (atEnd())
                 return fail("unterminated multi-line string");
-            if (peek() == '"' && closesMultiLine('"', out))
+            if (peek() == quote && closesMultiLine(quote, out))
                 return true;
             if (isLineBreak()) {
                 if (!keptLineBreak(out))
                     return false;
-            } else if (peek() == '\\') {
-                // A backslash that ends its line takes the white space up to the next text away.
-                size_t ahead = 1;
-                while (peekAt(ahead) == ' ' || peekAt(ahead) == '\t')
-                    ++ahead;
-                const char next = peekAt(ahead);
-                if (next == '\n' || next == '\r') {
-                    pos_ += ahead;
-                    while (!atEnd() && (peek() == ' ' || peek() == '\t' || isLineBreak())) {
-                        if (!isLineBreak())
-                            ++pos_;
-                        else if (!lineBreak())
-                            return false;
-                    }
-                } else if (!escape(out)) {
+            } else if (quote == '"' && peek() == '\\') {
+                if (!multiLineEscape(out))
                     return false;
-                }
             } else if (!plainCharacter(out)) {
                 return false;
             }
         }
     }
 
-    bool multiLineLiteralString(std::string& out) {
-        pos_ += 3;
-        if (isLineBreak() && !lineBreak())
-            return false;
-        for (;;) {
-            if (atEnd())
-                return fail("unterminated multi-line string");
-            if (peek() == '\'' && closesMultiLine('\'', out))
-                return true;
-            if (!(isLineBreak() ? keptLineBreak(out) : plainCharacter(out)))
+    // A backslash that ends its line takes the white space up to the next text away; any other
+    // starts an escape.
+    bool multiLineEscape(std::string& out) {
+        size_t ahead = 1;
+        while (peekAt(ahead) == ' ' || peekAt(ahead) == '\t')
+            ++ahead;
+        const char next = peekAt(ahead);
+        if (next != '\n' && next != '\r')
+            return escape(out);
+        pos_ += ahead;
+        while (!atEnd() && (peek() == ' ' || peek() == '\t' || isLineBreak())) {
+            if (!isLineBreak())
+                ++pos_;
+            else if (!lineBreak())
                 return false;
         }
+        return true;
     }
 
     // --- numbers ---
