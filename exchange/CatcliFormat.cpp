@@ -182,9 +182,11 @@ class GocatcliReader : NodeReader {
         const json::Value& top = document_.top;
         if (!IsGocatcliCatalog(top))
             return fail(top, "not a gocatcli catalog (expected \"storages\")");
-        const json::Value& storages = *top.find("storages");
-        if (storages.isNull())
+        // TOML has no null: a catalog without storages leaves the key out.
+        const json::Value* found = top.find("storages");
+        if (!found || found->isNull())
             return true;
+        const json::Value& storages = *found;
         if (!storages.isArray())
             return fail(storages, "\"storages\" is not a list");
         for (const json::Value& node : storages.items()) {
@@ -246,7 +248,8 @@ bool IsCatcliCatalog(const json::Value& top) {
 }
 
 bool IsGocatcliCatalog(const json::Value& top) {
-    return top.isObject() && top.find("storages") != nullptr;
+    return top.isObject() && (top.find("storages") != nullptr ||
+                              top.stringMember("tool").value_or("").starts_with("gocatcli"));
 }
 
 bool ReadCatcliCatalog(const JsonDocument& document, ForeignTreeBuilder& builder,

@@ -318,6 +318,11 @@ TEST_F(CatcliImport, TomlFaultsAreNamedByTheTomlLine) {
     const std::string broken = written("broken.toml", "[[storages]]\nname = \"s\"\nname = \"t\"\n");
     EXPECT_EQ(import({broken}), EditStatus::Unchanged);
     EXPECT_EQ(failures(), broken + ": line 3, column 1: the key 'name' is defined twice\n");
+    // A catalog without storages has no "storages" key in TOML: nothing to import, no fault.
+    const std::string empty = written("empty.toml", "tool = \"gocatcli - https://github.com/deadc0de6/gocatcli\"\n"
+                                                    "version = \"1.1.3\"\ncreated = 1\nupdated = 1\nnote = \"\"\n");
+    EXPECT_EQ(import({empty}), EditStatus::Unchanged);
+    EXPECT_EQ(failures(), "");
     // A TOML file of another program is no catalog.
     const std::string other = written("other.toml", "[package]\nname = \"x\"\n");
     EXPECT_EQ(import({other}), EditStatus::Unchanged);
