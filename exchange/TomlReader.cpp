@@ -35,20 +35,35 @@ struct Node {
     size_t offset = 0;
     json::Value value;                                                   // Leaf
     std::vector<std::pair<std::string, std::unique_ptr<Node>>> members;  // Table
-    std::unordered_map<std::string, size_t> index;                       // Table
+    std::unordered_map<std::string, size_t> index;                       // Table, when large
     std::vector<std::unique_ptr<Node>> elements;                         // TableArray
 
+    // Tables are small as a rule (a catalog entry has a dozen keys): they are searched in
+    // order, and only a large one gets an index.
+    static constexpr size_t kIndexFrom = 16;
+
     Node* find(const std::string& key) {
+        if (index.empty()) {
+            for (auto& [name, member] : members)
+                if (name == key)
+                    return member.get();
+            return nullptr;
+        }
         const auto found = index.find(key);
         return found == index.end() ? nullptr : members[found->second].second.get();
     }
     Node* add(const std::string& key, Kind memberKind, size_t at) {
-        index.emplace(key, members.size());
         auto node = std::make_unique<Node>();
         node->kind = memberKind;
         node->depth = depth + 1;
         node->offset = at;
         members.emplace_back(key, std::move(node));
+        if (!index.empty()) {
+            index.emplace(members.back().first, members.size() - 1);
+        } else if (members.size() >= kIndexFrom) {
+            for (size_t i = 0; i < members.size(); ++i)
+                index.emplace(members[i].first, i);
+        }
         return members.back().second.get();
     }
 };
