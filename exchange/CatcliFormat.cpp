@@ -229,12 +229,14 @@ class GocatcliReader : NodeReader {
             } else if (type == "file" || type == "archive") {
                 item = builder_.addFile(parent, entryName, e.size, e.modified);
                 keepMd5(item, node);
-                if (type == "archive")
-                    builder_.markArchive(item);
             } else {
                 return fail(node, "unknown file type '" + std::string(type) + "'");
             }
-            if (!entries(below, item, type == "archive"))
+            // A file can only hold members as an archive does, whatever its type says.
+            const bool archive = type == "archive" || (type == "file" && !below.empty());
+            if (archive)
+                builder_.markArchive(item);
+            if (!entries(below, item, archive))
                 return false;
         }
         return true;

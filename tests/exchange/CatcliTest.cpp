@@ -318,6 +318,14 @@ TEST_F(CatcliImport, TomlFaultsAreNamedByTheTomlLine) {
     const std::string broken = written("broken.toml", "[[storages]]\nname = \"s\"\nname = \"t\"\n");
     EXPECT_EQ(import({broken}), EditStatus::Unchanged);
     EXPECT_EQ(failures(), broken + ": line 3, column 1: the key 'name' is defined twice\n");
+    // Headers that put entries below a file make it an archive holding them.
+    const std::string below = written("below.toml", "[[storages]]\nname = \"s\"\n"
+                                                    "[[storages.children]]\nname = \"f\"\nfiletype = \"file\"\nsize = 9\n"
+                                                    "[[storages.children.children]]\nname = \"d/m\"\nfiletype = \"file\"\nsize = 4\n");
+    EXPECT_EQ(import({below}), EditStatus::Done) << failures();
+    EXPECT_TRUE(at("Scans\\s\\f")->isArchive());
+    EXPECT_EQ(at("Scans\\s\\f\\d\\m")->size(), 4u);
+    EXPECT_TRUE(testing::WrongFolderSizes(document.tree()).empty());
     // A catalog without storages has no "storages" key in TOML: nothing to import, no fault.
     const std::string empty = written("empty.toml", "tool = \"gocatcli - https://github.com/deadc0de6/gocatcli\"\n"
                                                     "version = \"1.1.3\"\ncreated = 1\nupdated = 1\nnote = \"\"\n");
