@@ -128,7 +128,8 @@ bool ReadForeignFile(const std::string& path, ForeignFormat format, CatalogTree&
         }
         if (format == ForeignFormat::Auto && IsGocatcliCatalog(document.top))
             format = ForeignFormat::Gocatcli;
-    } else if (IsJsonFormat(format) || (format == ForeignFormat::Auto && (first == '[' || first == '{'))) {
+    } else if (IsJsonFormat(format) ||
+               (format == ForeignFormat::Auto && (first == '[' || first == '{'))) {
         if (!document.parse(bytes, error)) {
             reason = error.describe();
             return false;

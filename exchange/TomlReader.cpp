@@ -351,7 +351,8 @@ class Parser {
         }
         const KeyPart& last = parts.back();
         if (at->find(last.name))
-            return failAt(last.offset, "the key '" + Dotted(parts, parts.size()) + "' is defined twice");
+            return failAt(last.offset,
+                          "the key '" + Dotted(parts, parts.size()) + "' is defined twice");
         json::Value value;
         bool isInline = false;
         if (!parseValue(value, at->depth + 1, isInline))
@@ -400,9 +401,10 @@ class Parser {
                     return false;
                 found = at->add(last.name, Kind::TableArray, start);
             } else if (found->kind != Kind::TableArray) {
-                return failAt(last.offset, found->kind == Kind::Leaf
-                                               ? notATable(*found, name)
-                                               : "'" + name + "' is a table, not an array of tables");
+                return failAt(last.offset,
+                              found->kind == Kind::Leaf
+                                  ? notATable(*found, name)
+                                  : "'" + name + "' is a table, not an array of tables");
             }
             auto element = std::make_unique<Node>();
             element->state = State::Header;
@@ -470,7 +472,8 @@ class Parser {
             }
             default:
                 if (IsDigit(peek()) && IsDigit(peekAt(1)) &&
-                    ((IsDigit(peekAt(2)) && IsDigit(peekAt(3)) && peekAt(4) == '-') || peekAt(2) == ':'))
+                    ((IsDigit(peekAt(2)) && IsDigit(peekAt(3)) && peekAt(4) == '-') ||
+                     peekAt(2) == ':'))
                     return dateTime(out);
                 return number(out);
         }
@@ -548,13 +551,27 @@ class Parser {
             return fail("unterminated string");
         const char c = text_[pos_++];
         switch (c) {
-            case 'b': out += '\b'; return true;
-            case 't': out += '\t'; return true;
-            case 'n': out += '\n'; return true;
-            case 'f': out += '\f'; return true;
-            case 'r': out += '\r'; return true;
-            case '"': out += '"'; return true;
-            case '\\': out += '\\'; return true;
+            case 'b':
+                out += '\b';
+                return true;
+            case 't':
+                out += '\t';
+                return true;
+            case 'n':
+                out += '\n';
+                return true;
+            case 'f':
+                out += '\f';
+                return true;
+            case 'r':
+                out += '\r';
+                return true;
+            case '"':
+                out += '"';
+                return true;
+            case '\\':
+                out += '\\';
+                return true;
             case 'u':
             case 'U': {
                 const size_t count = c == 'u' ? 4 : 8;
@@ -674,7 +691,8 @@ class Parser {
     // --- numbers ---
 
     // Digits accepted by `isDigit`, an underscore only between two of them. Appends the digits.
-    static bool Digits(std::string_view token, size_t& at, bool (*isDigit)(char), std::string& out) {
+    static bool Digits(std::string_view token, size_t& at, bool (*isDigit)(char),
+                       std::string& out) {
         const size_t start = at;
         while (at < token.size()) {
             if (isDigit(token[at])) {
@@ -692,7 +710,8 @@ class Parser {
     bool number(json::Value& out) {
         const size_t start = pos_;
         size_t end = pos_;
-        while (end < text_.size() && (IsBareKeyChar(text_[end]) || text_[end] == '.' || text_[end] == '+'))
+        while (end < text_.size() &&
+               (IsBareKeyChar(text_[end]) || text_[end] == '.' || text_[end] == '+'))
             ++end;
         const std::string_view token = text_.substr(start, end - start);
         if (token.empty())
@@ -716,13 +735,16 @@ class Parser {
             if (magnitude.size() != token.size())
                 return bad("a hexadecimal, octal or binary integer cannot have a sign");
             const int base = magnitude[1] == 'x' ? 16 : magnitude[1] == 'o' ? 8 : 2;
-            bool (*isDigit)(char) = base == 16 ? IsHexDigit : base == 8 ? IsOctalDigit : IsBinaryDigit;
+            bool (*isDigit)(char) = base == 16  ? IsHexDigit
+                                    : base == 8 ? IsOctalDigit
+                                                : IsBinaryDigit;
             size_t at = 2;
             std::string digits;
             if (!Digits(magnitude, at, isDigit, digits) || at != magnitude.size())
                 return bad("not a valid integer");
             uint64_t value = 0;
-            const auto [stop, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value, base);
+            const auto [stop, ec] =
+                std::from_chars(digits.data(), digits.data() + digits.size(), value, base);
             if (ec != std::errc() || value > uint64_t(INT64_MAX))
                 return bad("the integer does not fit in 64 bits");
             out = json::Value::makeNumber(std::to_string(value), start);
@@ -756,7 +778,8 @@ class Parser {
             return bad("not a valid number");
         if (!isFloat) {
             int64_t value = 0;
-            const auto [stop, ec] = std::from_chars(literal.data(), literal.data() + literal.size(), value);
+            const auto [stop, ec] =
+                std::from_chars(literal.data(), literal.data() + literal.size(), value);
             if (ec != std::errc())
                 return bad("the integer does not fit in 64 bits");
         }
@@ -822,9 +845,9 @@ class Parser {
         if (!date.ok())
             return failAt(start, "the date does not exist");
         const char separator = atEnd() ? '\0' : peek();
-        const bool timeFollows = separator == 'T' || separator == 't' ||
-                                 (separator == ' ' && IsDigit(peekAt(1)) && IsDigit(peekAt(2)) &&
-                                  peekAt(3) == ':');
+        const bool timeFollows =
+            separator == 'T' || separator == 't' ||
+            (separator == ' ' && IsDigit(peekAt(1)) && IsDigit(peekAt(2)) && peekAt(3) == ':');
         if (!timeFollows) {
             out = json::Value::makeString(std::string(text_.substr(start, pos_ - start)), start);
             return true;

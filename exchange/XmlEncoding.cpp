@@ -118,8 +118,9 @@ bool XmlTextAsUtf8(std::string_view xml, std::string& utf8, ForeignReadError& er
     }
     // Only names made of letters, digits and the usual punctuation reach iconv (which would
     // otherwise read suffixes such as "//IGNORE" as options).
-    const bool plainName = name.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
-                                                  "0123456789-_.:") == std::string_view::npos;
+    const bool plainName = name.find_first_not_of(
+                               "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
+                               "0123456789-_.:") == std::string_view::npos;
     const size_t nameOffset = size_t(name.data() - xml.data());
     const std::string quoted = "'" + std::string(name) + "'";
     IconvHandle handle;

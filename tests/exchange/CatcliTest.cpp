@@ -153,7 +153,8 @@ TEST_F(CatcliImport, GocatcliStoragesAndFlatArchiveMembers) {
 
 // The same catalog as gocatcli writes it with its TOML backend (BurntSushi's encoder: plain
 // keys first, then arrays of tables indented by level; nil lists left out, empty ones as []).
-constexpr std::string_view kGocatcliToml = R"(tool = "gocatcli - https://github.com/deadc0de6/gocatcli"
+constexpr std::string_view kGocatcliToml =
+    R"(tool = "gocatcli - https://github.com/deadc0de6/gocatcli"
 version = "1.1.3"
 created = 1700000000
 updated = 1700000000
@@ -236,8 +237,9 @@ note = ""
 std::string Dump(const std::vector<CatalogItem*>& disks) {
     std::string out;
     auto line = [&](const CatalogItem& item, const std::string& path) {
-        out += path + " size=" + std::to_string(item.size()) + " date=" +
-               std::to_string(item.date()) + " archive=" + std::to_string(item.isArchive()) +
+        out += path + " size=" + std::to_string(item.size()) +
+               " date=" + std::to_string(item.date()) +
+               " archive=" + std::to_string(item.isArchive()) +
                " md5=" + std::string(item.textAttribute(attr::Md5).value_or("")) +
                " note=" + std::string(item.textAttribute(attr::Description).value_or("")) + "\n";
     };
@@ -272,10 +274,8 @@ TEST_F(CatcliImport, GocatcliTomlCatalogImportsAsItsJsonForm) {
     const std::string headerFirst =
         written("headerfirst", kGocatcliToml.substr(kGocatcliToml.find("[[")));
     const std::pair<std::string, ForeignFormat> sources[] = {
-        {named, ForeignFormat::Auto},
-        {named + ".gz", ForeignFormat::Auto},
-        {unnamed, ForeignFormat::Auto},
-        {unnamed, ForeignFormat::Gocatcli},
+        {named, ForeignFormat::Auto},       {named + ".gz", ForeignFormat::Auto},
+        {unnamed, ForeignFormat::Auto},     {unnamed, ForeignFormat::Gocatcli},
         {headerFirst, ForeignFormat::Auto},
     };
     for (const auto& [path, format] : sources) {
@@ -319,16 +319,20 @@ TEST_F(CatcliImport, TomlFaultsAreNamedByTheTomlLine) {
     EXPECT_EQ(import({broken}), EditStatus::Unchanged);
     EXPECT_EQ(failures(), broken + ": line 3, column 1: the key 'name' is defined twice\n");
     // Headers that put entries below a file make it an archive holding them.
-    const std::string below = written("below.toml", "[[storages]]\nname = \"s\"\n"
-                                                    "[[storages.children]]\nname = \"f\"\nfiletype = \"file\"\nsize = 9\n"
-                                                    "[[storages.children.children]]\nname = \"d/m\"\nfiletype = \"file\"\nsize = 4\n");
+    const std::string below =
+        written("below.toml",
+                "[[storages]]\nname = \"s\"\n"
+                "[[storages.children]]\nname = \"f\"\nfiletype = \"file\"\nsize = 9\n"
+                "[[storages.children.children]]\nname = \"d/m\"\nfiletype = \"file\"\nsize = 4\n");
     EXPECT_EQ(import({below}), EditStatus::Done) << failures();
     EXPECT_TRUE(at("Scans\\s\\f")->isArchive());
     EXPECT_EQ(at("Scans\\s\\f\\d\\m")->size(), 4u);
     EXPECT_TRUE(testing::WrongFolderSizes(document.tree()).empty());
     // A catalog without storages has no "storages" key in TOML: nothing to import, no fault.
-    const std::string empty = written("empty.toml", "tool = \"gocatcli - https://github.com/deadc0de6/gocatcli\"\n"
-                                                    "version = \"1.1.3\"\ncreated = 1\nupdated = 1\nnote = \"\"\n");
+    const std::string empty =
+        written("empty.toml",
+                "tool = \"gocatcli - https://github.com/deadc0de6/gocatcli\"\n"
+                "version = \"1.1.3\"\ncreated = 1\nupdated = 1\nnote = \"\"\n");
     EXPECT_EQ(import({empty}), EditStatus::Unchanged);
     EXPECT_EQ(failures(), "");
     // A TOML file of another program is no catalog.

@@ -113,17 +113,18 @@ TEST(TomlReader, EveryFormOfValue) {
     EXPECT_EQ(At(top, {"folded"}).text(), "The quick brown fox.");
     EXPECT_EQ(At(top, {"ends"}).text(), "\"This,\" she said, \"is just a pointless statement.\"");
     EXPECT_EQ(At(top, {"raw"}).text(),
-              "The first newline is\ntrimmed in raw strings.\n   All other whitespace\n   is preserved. \\n");
+              "The first newline is\ntrimmed in raw strings.\n   All other whitespace\n   is "
+              "preserved. \\n");
     EXPECT_EQ(At(top, {"rawquotes"}).text(), "''Two'' quotes''");
 
-    const std::vector<int64_t> ints = {99,        42,         0,     -17, 1000, 5349221,
-                                       0xDEADBEEF, 0755,      0xD6,  0,   INT64_MAX, INT64_MIN};
+    const std::vector<int64_t> ints = {99,         42,   0,    -17, 1000,      5349221,
+                                       0xDEADBEEF, 0755, 0xD6, 0,   INT64_MAX, INT64_MIN};
     const json::Value& intValues = At(top, {"ints"});
     ASSERT_EQ(intValues.items().size(), ints.size());
     for (size_t i = 0; i < ints.size(); ++i)
         EXPECT_EQ(intValues.items()[i].asInt64(), ints[i]) << i;
-    const std::vector<double> floats = {1.0, 3.1415, -0.01, 5e22, 1e6, -2e-2, 6.626e-34,
-                                        224617.445991228, 0.0, -0.0};
+    const std::vector<double> floats = {1.0,       3.1415,           -0.01, 5e22, 1e6, -2e-2,
+                                        6.626e-34, 224617.445991228, 0.0,   -0.0};
     const json::Value& floatValues = At(top, {"floats"});
     ASSERT_EQ(floatValues.items().size(), floats.size());
     for (size_t i = 0; i < floats.size(); ++i) {
@@ -138,8 +139,7 @@ TEST(TomlReader, EveryFormOfValue) {
     EXPECT_FALSE(At(top, {"bools"}).items()[1].boolean());
 
     // Offset date-times are instants: seconds since 1970, a fraction dropped toward the past.
-    const std::vector<int64_t> instants = {296638320, 296638320, 296638320,
-                                           296638320, -1};
+    const std::vector<int64_t> instants = {296638320, 296638320, 296638320, 296638320, -1};
     const json::Value& odt = At(top, {"odt"});
     ASSERT_EQ(odt.items().size(), instants.size());
     for (size_t i = 0; i < instants.size(); ++i)
@@ -183,7 +183,9 @@ TEST(TomlReader, OffsetsPointIntoTheText) {
 TEST(TomlReader, LineEndsEmptyTextsAndByteOrderMarks) {
     EXPECT_TRUE(MustParse("").isObject());
     EXPECT_TRUE(MustParse("# only a comment").keys().empty());
-    const json::Value crlf = MustParse("\xEF\xBB\xBF" "a = \"\"\"x\r\ny\"\"\"\r\n[t]\r\nb = 2");
+    const json::Value crlf = MustParse(
+        "\xEF\xBB\xBF"
+        "a = \"\"\"x\r\ny\"\"\"\r\n[t]\r\nb = 2");
     EXPECT_EQ(At(crlf, {"a"}).text(), "x\ny");
     EXPECT_EQ(At(crlf, {"t", "b"}).asInt64(), 2);
     // A leap second is a time of its own (the next minute's first second as an instant).
@@ -409,7 +411,8 @@ class TomlAgainstPython : public ::testing::Test {
 TEST_F(TomlAgainstPython, ValidTextsDecodeToTheSameValues) {
     const std::vector<std::string_view> texts = {
         kValues,
-        "a = 1\n[b]\nc = [ { d = 'e' }, { d = \"\"\"f\"\"\" } ]\n[[g.h]]\n[[g.h]]\ni = 1979-05-27\n",
+        "a = 1\n[b]\nc = [ { d = 'e' }, { d = \"\"\"f\"\"\" } ]\n[[g.h]]\n[[g.h]]\ni = "
+        "1979-05-27\n",
         "\"\\u0041\" = \"\\U0010FFFF\"\nx = 0o17\ny = 1e-7\nz = 123_456.789e3\n",
         "[a.b.c]\n[a]\nb.d = 1\n",
     };

@@ -13,10 +13,18 @@ std::string Catalog(std::string_view encoding, std::string_view media, std::stri
                     std::string_view file) {
     return "<?xml version=\"1.0\" encoding=\"" + std::string(encoding) +
            "\"?>\n<!DOCTYPE HyperCDCatalogFile>\n<catalog name=\"c\">\n"
-           "<media name=\"" + std::string(media) + "\" number=\"1\" type=\"CD\">\n"
-           "<comment>" + std::string(comment) + "</comment>\n"
-           "<file name=\"" + std::string(file) + "\" size=\"1.00 byte\" time=\"\">"
-           "<mp3tag artist=\"" + std::string(file) + "\" title=\"t\" album=\"a\" tnum=\"1\"/>"
+           "<media name=\"" +
+           std::string(media) +
+           "\" number=\"1\" type=\"CD\">\n"
+           "<comment>" +
+           std::string(comment) +
+           "</comment>\n"
+           "<file name=\"" +
+           std::string(file) +
+           "\" size=\"1.00 byte\" time=\"\">"
+           "<mp3tag artist=\"" +
+           std::string(file) +
+           "\" title=\"t\" album=\"a\" tnum=\"1\"/>"
            "</file>\n</media>\n</catalog>\n";
 }
 
@@ -32,12 +40,16 @@ TEST_F(HcfEncodings, EightBitCatalogsComeOutAsUtf8) {
         // é, and the euro sign where windows-1252 has it (ISO-8859-1 is read as that code page).
         {"ISO-8859-1", "Caf\xE9", "\x80 5", "na\xEFve.mp3", "Caf\xC3\xA9", "\xE2\x82\xAC 5",
          "na\xC3\xAFve.mp3"},
-        {"windows-1252", "\x93quoted\x94", "\x9Cuvre", "\xDF.txt",
-         "\xE2\x80\x9Cquoted\xE2\x80\x9D", "\xC5\x93uvre", "\xC3\x9F.txt"},
+        {"windows-1252", "\x93quoted\x94", "\x9Cuvre", "\xDF.txt", "\xE2\x80\x9Cquoted\xE2\x80\x9D",
+         "\xC5\x93uvre", "\xC3\x9F.txt"},
         {"latin1", "\xC5ngstr\xF6m", "-", "x", "\xC3\x85ngstr\xC3\xB6m", "-", "x"},
         // š, ć, Ł: bytes that mean other letters in ISO-8859-1.
-        {"ISO-8859-2", "\xB9kola", "\xE6wiczenia", "\xA3\xF3" "d\xBC.mp3", "\xC5\xA1kola",
-         "\xC4\x87wiczenia", "\xC5\x81\xC3\xB3" "d\xC5\xBA.mp3"},
+        {"ISO-8859-2", "\xB9kola", "\xE6wiczenia",
+         "\xA3\xF3"
+         "d\xBC.mp3",
+         "\xC5\xA1kola", "\xC4\x87wiczenia",
+         "\xC5\x81\xC3\xB3"
+         "d\xC5\xBA.mp3"},
         // Cyrillic in KOI8-R: "мир".
         {"KOI8-R", "\xCD\xC9\xD2", "-", "f", "\xD0\xBC\xD0\xB8\xD1\x80", "-", "f"},
         // UTF-8 stays as it is.
@@ -64,7 +76,8 @@ TEST_F(HcfEncodings, EncodingsThatCannotBeReadAreNamed) {
         std::string_view expected;
     };
     const Case cases[] = {
-        {Catalog("x-klingon", "m", "-", "f"), "line 1, column 31: the encoding 'x-klingon' is not known"},
+        {Catalog("x-klingon", "m", "-", "f"),
+         "line 1, column 31: the encoding 'x-klingon' is not known"},
         {Catalog("ISO-8859-1//IGNORE", "m", "-", "f"),
          "line 1, column 31: the encoding 'ISO-8859-1//IGNORE' is not known"},
         // 0xA1 is not a character of ISO-8859-6.
@@ -83,8 +96,10 @@ TEST_F(HcfEncodings, EncodingsThatCannotBeReadAreNamed) {
 }
 
 TEST(XmlEncoding, TheDeclarationNamesTheEncoding) {
-    EXPECT_EQ(DeclaredXmlEncoding("<?xml version=\"1.0\" encoding=\"ISO-8859-2\"?><a/>"), "ISO-8859-2");
-    EXPECT_EQ(DeclaredXmlEncoding("\xEF\xBB\xBF<?xml version='1.0' encoding = 'cp1250' ?>"), "cp1250");
+    EXPECT_EQ(DeclaredXmlEncoding("<?xml version=\"1.0\" encoding=\"ISO-8859-2\"?><a/>"),
+              "ISO-8859-2");
+    EXPECT_EQ(DeclaredXmlEncoding("\xEF\xBB\xBF<?xml version='1.0' encoding = 'cp1250' ?>"),
+              "cp1250");
     EXPECT_EQ(DeclaredXmlEncoding("<?xml version=\"1.0\"?><a encoding=\"x\"/>"), "");
     EXPECT_EQ(DeclaredXmlEncoding("<a/>"), "");
     EXPECT_EQ(DeclaredXmlEncoding("<?xml version=\"1.0\" encoding=\"unterminated"), "");
