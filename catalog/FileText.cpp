@@ -44,6 +44,10 @@ std::string FileBytesToUtf8(std::string_view bytes) {
     }
     if (ascii || text::IsValidUtf8(bytes))
         return std::string(bytes);
+    return Cp1252ToUtf8(bytes);
+}
+
+std::string Cp1252ToUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size() * 2);
     for (char c : bytes) {

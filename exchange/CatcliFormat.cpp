@@ -182,9 +182,11 @@ class GocatcliReader : NodeReader {
         const json::Value& top = document_.top;
         if (!IsGocatcliCatalog(top))
             return fail(top, "not a gocatcli catalog (expected \"storages\")");
-        const json::Value& storages = *top.find("storages");
-        if (storages.isNull())
+        // TOML has no null: a catalog without storages leaves the key out.
+        const json::Value* found = top.find("storages");
+        if (!found || found->isNull())
             return true;
+        const json::Value& storages = *found;
         if (!storages.isArray())
             return fail(storages, "\"storages\" is not a list");
         for (const json::Value& node : storages.items()) {
@@ -227,12 +229,14 @@ class GocatcliReader : NodeReader {
             } else if (type == "file" || type == "archive") {
                 item = builder_.addFile(parent, entryName, e.size, e.modified);
                 keepMd5(item, node);
-                if (type == "archive")
-                    builder_.markArchive(item);
             } else {
                 return fail(node, "unknown file type '" + std::string(type) + "'");
             }
-            if (!entries(below, item, type == "archive"))
+            // A file can only hold members as an archive does, whatever its type says.
+            const bool archive = type == "archive" || (type == "file" && !below.empty());
+            if (archive)
+                builder_.markArchive(item);
+            if (!entries(below, item, archive))
                 return false;
         }
         return true;
@@ -246,7 +250,8 @@ bool IsCatcliCatalog(const json::Value& top) {
 }
 
 bool IsGocatcliCatalog(const json::Value& top) {
-    return top.isObject() && top.find("storages") != nullptr;
+    return top.isObject() && (top.find("storages") != nullptr ||
+                              top.stringMember("tool").value_or("").starts_with("gocatcli"));
 }
 
 bool ReadCatcliCatalog(const JsonDocument& document, ForeignTreeBuilder& builder,

@@ -6,7 +6,8 @@
 // md5) and, inside an archive's "file" node, its members as "arc" nodes nested by path. Times
 // are seconds with a fraction; names that were not UTF-8 carry Python's \udcXX escapes.
 //
-// gocatcli: {"storages": [...], "tool", "version", "created", "updated", "note"}; a storage has
+// gocatcli: {"storages": [...], "tool", "version", "created", "updated", "note"} (as TOML, a
+// catalog without storages has no "storages" key; "tool" still names gocatcli); a storage has
 // name, path, ts, tags, meta and children; a node has name, filetype (file, dir, archive,
 // archived), size, maccess (whole seconds), md5 and children. An archive's members are flat
 // children whose name is their whole path inside it.

@@ -12,7 +12,9 @@
 #include "exchange/HcfFormat.h"
 #include "exchange/KatalogFormat.h"
 #include "exchange/NcduFormat.h"
+#include "exchange/TomlReader.h"
 #include "exchange/VvvFormat.h"
+#include "foundation/Utf8Text.h"
 
 namespace shelfmark {
 
@@ -43,6 +45,15 @@ bool IsJsonFormat(ForeignFormat format) {
 char FirstSignificant(std::string_view bytes) {
     const size_t at = bytes.find_first_not_of(" \t\r\n");
     return at == std::string_view::npos ? 0 : bytes[at];
+}
+
+// gocatcli keeps its catalog as TOML when the file is named so; the content tells too, since
+// a TOML catalog may start with "[[storages]]", which would otherwise pass for JSON.
+bool IsTomlFile(const std::string& path, std::string_view bytes) {
+    std::string_view name = path;
+    if (text::LowerExtension(name) == "gz")
+        name.remove_suffix(3);
+    return text::LowerExtension(name) == "toml" || toml::LooksLikeToml(bytes);
 }
 
 // The format of a parsed JSON file by its shape.
@@ -109,7 +120,16 @@ bool ReadForeignFile(const std::string& path, ForeignFormat format, CatalogTree&
     ForeignReadError error;
     JsonDocument document;
     const char first = FirstSignificant(bytes);
-    if (IsJsonFormat(format) || (format == ForeignFormat::Auto && (first == '[' || first == '{'))) {
+    if ((format == ForeignFormat::Auto || format == ForeignFormat::Gocatcli) &&
+        IsTomlFile(path, bytes)) {
+        if (!document.parseToml(bytes, error)) {
+            reason = error.describe();
+            return false;
+        }
+        if (format == ForeignFormat::Auto && IsGocatcliCatalog(document.top))
+            format = ForeignFormat::Gocatcli;
+    } else if (IsJsonFormat(format) ||
+               (format == ForeignFormat::Auto && (first == '[' || first == '{'))) {
         if (!document.parse(bytes, error)) {
             reason = error.describe();
             return false;

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "exchange/JsonReader.h"
+#include "exchange/XmlEncoding.h"
 #include "exchange/XmlReader.h"
 
 namespace shelfmark {
@@ -244,7 +245,10 @@ bool ReadHcfCatalog(std::string_view xml, ForeignTreeBuilder& builder, ForeignRe
         error = {"offset 0", "an encrypted CdCat catalog; save it unencrypted in CdCat first"};
         return false;
     }
-    return HcfReader(xml, builder, error).run();
+    std::string utf8;
+    if (!XmlTextAsUtf8(xml, utf8, error))
+        return false;
+    return HcfReader(utf8, builder, error).run();
 }
 
 }  // namespace shelfmark

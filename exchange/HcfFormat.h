@@ -1,4 +1,5 @@
-// CdCat's catalog files (".hcf": gzip-compressed XML; the caller gunzips).
+// CdCat's catalog files (".hcf": gzip-compressed XML; the caller gunzips). Files in an 8-bit
+// encoding other than UTF-8 are converted first (XmlEncoding.h).
 //
 //   catalog(name, owner, time) > datafile, comment?, category?, media*, catlnk*
 //   media(name, number, owner, type, time) > comment?, category?, borrow?, directory*, file*

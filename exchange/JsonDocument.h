@@ -1,5 +1,6 @@
 // A JSON file held for a reader of another program's catalog: the parsed value, and the text it
-// came from so that a fault can be named by line and column.
+// came from so that a fault can be named by line and column. A TOML file is held the same way
+// (TomlReader.h gives the same tree), so a reader of the tree serves both notations.
 #pragma once
 
 #include <string>
@@ -16,6 +17,8 @@ struct JsonDocument {
 
     // Parses `text`; false with `error` at the fault when it is not JSON.
     bool parse(std::string_view source, ForeignReadError& error);
+    // The same for a TOML text.
+    bool parseToml(std::string_view source, ForeignReadError& error);
     // Fills `error` with "line L, column C" of `at` and the message; returns false.
     bool fail(const json::Value& at, std::string message, ForeignReadError& error) const;
 };

@@ -307,6 +307,43 @@ std::optional<int64_t> Value::asSeconds() const {
     return int64_t(std::floor(*value));
 }
 
+Value Value::made(Type type, std::string text, size_t offset) {
+    Value value;
+    value.type_ = type;
+    value.text_ = std::move(text);
+    value.offset_ = offset;
+    return value;
+}
+
+Value Value::makeBool(bool value, size_t offset) {
+    return made(Type::Bool, value ? "t" : "", offset);
+}
+
+Value Value::makeNumber(std::string literal, size_t offset) {
+    return made(Type::Number, std::move(literal), offset);
+}
+
+Value Value::makeString(std::string text, size_t offset) {
+    return made(Type::String, std::move(text), offset);
+}
+
+Value Value::makeArray(size_t offset) {
+    return made(Type::Array, {}, offset);
+}
+
+Value Value::makeObject(size_t offset) {
+    return made(Type::Object, {}, offset);
+}
+
+void Value::append(Value item) {
+    children_.push_back(std::move(item));
+}
+
+void Value::addMember(std::string key, Value member) {
+    keys_.push_back(std::move(key));
+    children_.push_back(std::move(member));
+}
+
 const Value* Value::find(std::string_view key) const {
     if (type_ != Type::Object)
         return nullptr;

@@ -59,8 +59,21 @@ class Value {
     // Byte offset of the value's first character in the parsed text.
     size_t offset() const { return offset_; }
 
+    // Building the same tree from another notation (TOML): `offset` is where the value starts in
+    // that text. A number's literal must be one the typed accessors read (digits, an optional
+    // '-', a fraction and exponent, or inf/nan).
+    static Value makeBool(bool value, size_t offset);
+    static Value makeNumber(std::string literal, size_t offset);
+    static Value makeString(std::string text, size_t offset);
+    static Value makeArray(size_t offset);
+    static Value makeObject(size_t offset);
+    // Array: adds an element; Object: adds a member (the caller keeps keys unique).
+    void append(Value item);
+    void addMember(std::string key, Value member);
+
   private:
     friend class Parser;
+    static Value made(Type type, std::string text, size_t offset);
     Type type_ = Type::Null;
     size_t offset_ = 0;
     std::string text_;

@@ -151,6 +151,196 @@ TEST_F(CatcliImport, GocatcliStoragesAndFlatArchiveMembers) {
     EXPECT_EQ(testing::FileSizes(at("Scans\\usb stick\\pack.zip")).size(), 2u);
 }
 
+// The same catalog as gocatcli writes it with its TOML backend (BurntSushi's encoder: plain
+// keys first, then arrays of tables indented by level; nil lists left out, empty ones as []).
+constexpr std::string_view kGocatcliToml =
+    R"(tool = "gocatcli - https://github.com/deadc0de6/gocatcli"
+version = "1.1.3"
+created = 1700000000
+updated = 1700000000
+note = ""
+
+[[storages]]
+  id = 1838016391
+  name = "usb stick"
+  path = "/media/usb"
+  size = 32
+  free = 0
+  total = 0
+  ts = 1700000000
+  type = "storage"
+  tags = ["blue"]
+  meta = "drawer 2"
+  nb_files = 3
+
+  [[storages.children]]
+    id = ""
+    name = "docs"
+    relpath = "docs"
+    md5 = ""
+    filetype = "dir"
+    size = 10
+    maccess = 1600000000
+
+    [[storages.children.children]]
+      id = ""
+      name = "a <b>.txt"
+      relpath = "docs/a <b>.txt"
+      md5 = "0123456789ABCDEF0123456789abcdef"
+      filetype = "file"
+      size = 10
+      maccess = 1600000001
+      mode = "-rw-r--r--"
+      mime = ""
+      extra = ""
+
+  [[storages.children]]
+    id = ""
+    name = "pack.zip"
+    relpath = "pack.zip"
+    md5 = ""
+    filetype = "archive"
+    size = 22
+    maccess = 1600000002
+
+    [[storages.children.children]]
+      id = ""
+      name = "inner/deep/b.txt"
+      relpath = "pack.zip"
+      md5 = ""
+      filetype = "archived"
+      size = 5
+      maccess = 0
+      children = []
+
+    [[storages.children.children]]
+      id = ""
+      name = "inner/"
+      relpath = "pack.zip"
+      md5 = ""
+      filetype = "archived"
+      size = 0
+      maccess = 0
+      mode = "drwxr-xr-x"
+
+    [[storages.children.children]]
+      id = ""
+      name = "c.txt"
+      relpath = "pack.zip"
+      md5 = ""
+      filetype = "archived"
+      size = 7
+      maccess = 0
+)";
+
+// Everything an import keeps of the disks of the last import, one line per item.
+std::string Dump(const std::vector<CatalogItem*>& disks) {
+    std::string out;
+    auto line = [&](const CatalogItem& item, const std::string& path) {
+        out += path + " size=" + std::to_string(item.size()) +
+               " date=" + std::to_string(item.date()) +
+               " archive=" + std::to_string(item.isArchive()) +
+               " md5=" + std::string(item.textAttribute(attr::Md5).value_or("")) +
+               " note=" + std::string(item.textAttribute(attr::Description).value_or("")) + "\n";
+    };
+    for (const CatalogItem* disk : disks) {
+        line(*disk, std::string(disk->name()));
+        WalkBelow(disk, EnterAll, [&](CatalogItem& item) {
+            std::string path(item.name());
+            for (const CatalogItem* up = item.parent(); up; up = up->parent()) {
+                path = std::string(up->name()) + "/" + path;
+                if (up == disk)
+                    break;
+            }
+            line(item, path);
+            return true;
+        });
+    }
+    return out;
+}
+
+TEST_F(CatcliImport, GocatcliTomlCatalogImportsAsItsJsonForm) {
+    ASSERT_EQ(import({written("gocatcli.catalog", kGocatcli)}), EditStatus::Done) << failures();
+    const std::string fromJson = Dump(report.imported);
+    ASSERT_NE(fromJson.find("usb stick/pack.zip/inner/deep/b.txt size=5"), std::string::npos)
+        << fromJson;
+
+    // Known by its name, by its content, and as an explicit gocatcli file; gzip as well.
+    const std::string named = written("catalog.toml", kGocatcliToml);
+    const std::string unnamed = written("gocatcli.catalog", kGocatcliToml);
+    ASSERT_EQ(testing::RunCommand("gzip -k " + testing::ShellQuote(named)).exitCode, 0);
+    // Without the top keys the first line is the storages' header, which starts with '[' as
+    // JSON may.
+    const std::string headerFirst =
+        written("headerfirst", kGocatcliToml.substr(kGocatcliToml.find("[[")));
+    const std::pair<std::string, ForeignFormat> sources[] = {
+        {named, ForeignFormat::Auto},       {named + ".gz", ForeignFormat::Auto},
+        {unnamed, ForeignFormat::Auto},     {unnamed, ForeignFormat::Gocatcli},
+        {headerFirst, ForeignFormat::Auto},
+    };
+    for (const auto& [path, format] : sources) {
+        ASSERT_EQ(import({path}, format), EditStatus::Done) << failures();
+        EXPECT_EQ(Dump(report.imported), fromJson) << path;
+    }
+}
+
+// Python's own readers agree that the TOML text holds the JSON catalog (nulls and empty lists,
+// which the TOML encoder leaves out, aside).
+TEST_F(CatcliImport, PythonReadsTheTomlCatalogAsTheJsonOne) {
+    if (testing::RunCommand("python3 -c 'import tomllib' 2>/dev/null").exitCode != 0)
+        GTEST_SKIP() << "python3 with tomllib is not installed";
+    const std::string script = written("same.py", R"(
+import json, sys, tomllib
+def bare(v):
+    if isinstance(v, dict):
+        return {k: bare(x) for k, x in v.items() if x is not None and x != []}
+    if isinstance(v, list):
+        return [bare(x) for x in v]
+    return v
+with open(sys.argv[1], "rb") as f:
+    from_toml = tomllib.load(f)
+with open(sys.argv[2]) as f:
+    from_json = json.load(f)
+print("same" if bare(from_toml) == bare(from_json) else "different")
+)");
+    const std::string toml = written("catalog.toml", kGocatcliToml);
+    const std::string json = written("catalog.json", kGocatcli);
+    EXPECT_EQ(testing::RunCommand("python3 " + testing::ShellQuote(script) + " " +
+                                  testing::ShellQuote(toml) + " " + testing::ShellQuote(json))
+                  .out,
+              "same\n");
+}
+
+TEST_F(CatcliImport, TomlFaultsAreNamedByTheTomlLine) {
+    const std::string bad = written("bad.toml", "[[storages]]\n  name = \"s\"\n  ts = \"now\"\n");
+    EXPECT_EQ(import({bad}), EditStatus::Unchanged);
+    EXPECT_EQ(failures(), bad + ": line 3, column 8: \"ts\" is not a time in seconds\n");
+    const std::string broken = written("broken.toml", "[[storages]]\nname = \"s\"\nname = \"t\"\n");
+    EXPECT_EQ(import({broken}), EditStatus::Unchanged);
+    EXPECT_EQ(failures(), broken + ": line 3, column 1: the key 'name' is defined twice\n");
+    // Headers that put entries below a file make it an archive holding them.
+    const std::string below =
+        written("below.toml",
+                "[[storages]]\nname = \"s\"\n"
+                "[[storages.children]]\nname = \"f\"\nfiletype = \"file\"\nsize = 9\n"
+                "[[storages.children.children]]\nname = \"d/m\"\nfiletype = \"file\"\nsize = 4\n");
+    EXPECT_EQ(import({below}), EditStatus::Done) << failures();
+    EXPECT_TRUE(at("Scans\\s\\f")->isArchive());
+    EXPECT_EQ(at("Scans\\s\\f\\d\\m")->size(), 4u);
+    EXPECT_TRUE(testing::WrongFolderSizes(document.tree()).empty());
+    // A catalog without storages has no "storages" key in TOML: nothing to import, no fault.
+    const std::string empty =
+        written("empty.toml",
+                "tool = \"gocatcli - https://github.com/deadc0de6/gocatcli\"\n"
+                "version = \"1.1.3\"\ncreated = 1\nupdated = 1\nnote = \"\"\n");
+    EXPECT_EQ(import({empty}), EditStatus::Unchanged);
+    EXPECT_EQ(failures(), "");
+    // A TOML file of another program is no catalog.
+    const std::string other = written("other.toml", "[package]\nname = \"x\"\n");
+    EXPECT_EQ(import({other}), EditStatus::Unchanged);
+    EXPECT_NE(failures().find("not a catalog format"), std::string::npos) << failures();
+}
+
 TEST_F(CatcliImport, WrongValuesAreNamedByLineAndColumn) {
     struct Case {
         std::string_view text;
