@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,6 +54,11 @@ class ListTable {
     size_t rowCount() const { return rows_.size(); }
     const Row& row(size_t index) const { return rows_[index]; }
     std::string_view cell(size_t rowIndex, size_t column) const;
+    // All cell texts back to back, and where each cell ends in them: cell `column` of row `r` is
+    // number row(r).firstCell + column, and starts where the one before it ends (or at 0). For
+    // writers that copy many cells at a time without a call per cell.
+    std::string_view cellTexts() const { return text_; }
+    std::span<const size_t> cellEnds() const { return cellEnds_; }
 
     // Room for `rows` rows holding about `textBytes` bytes of cell text in all.
     void reserve(size_t rows, size_t textBytes);
