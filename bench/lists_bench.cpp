@@ -180,8 +180,15 @@ int main(int argc, char** argv) {
         failed |= RunListExport(exportJob, prompter) != ExportOutcome::Written;
     };
     const auto floorTo = [&](const std::string& path) { failed |= !WriteAtOnce(path, bytes); };
+    // The fixed-width text target for comparison (its bytes differ, so it has no floor of its own).
+    const auto textTo = [&](const std::string& path) {
+        ExportJob textJob = exportJob;
+        textJob.options.target = ExportTarget::Text;
+        textJob.path = path;
+        failed |= RunListExport(textJob, prompter) != ExportOutcome::Written;
+    };
 
-    Series exportFile, floorFile, exportNull, floorNull;
+    Series exportFile, floorFile, exportNull, floorNull, textFile;
     for (int round = 0; round < rounds; ++round) {
         std::filesystem::remove(csvPath);
         std::filesystem::remove(floorPath);
@@ -196,6 +203,10 @@ int main(int argc, char** argv) {
             floorNull.runs.push_back(Time([&] { floorTo(nullPath); }));
             exportNull.runs.push_back(Time([&] { exportTo(nullPath); }));
         }
+    }
+    for (int round = 0; round < rounds; ++round) {
+        std::filesystem::remove(csvPath);
+        textFile.runs.push_back(Time([&] { textTo(csvPath); }));
     }
     std::filesystem::remove(csvPath);
     std::filesystem::remove(floorPath);
@@ -212,6 +223,7 @@ int main(int argc, char** argv) {
     PrintSeries("one buffered write, fresh file", floorFile);
     PrintSeries("export to CSV, /dev/null", exportNull);
     PrintSeries("one buffered write, /dev/null", floorNull);
+    PrintSeries("export to text, fresh file", textFile);
     std::printf("export / floor, fresh file, best:  %6.2fx (goal figure, at most 3x)   processor %6.2fx\n",
                 Ratio(exportFile.best().wall, floorFile.best().wall),
                 Ratio(exportFile.best().cpu, floorFile.best().cpu));

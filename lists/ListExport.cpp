@@ -33,11 +33,24 @@ std::vector<size_t> CharacterStarts(std::string_view text) {
     return starts;
 }
 
+// Characters as the bytes that do not continue a UTF-8 sequence (10xxxxxx). Every cell of a text
+// export is counted, so eight bytes are looked at together: a byte continues a sequence when its
+// top bit is set and the bit below it is clear.
 size_t CharacterCount(std::string_view text) {
-    size_t count = 0;
-    for (char c : text)
-        count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    return count;
+    constexpr uint64_t kTopBits = 0x8080808080808080u;
+    size_t continuing = 0;
+    size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        uint64_t word = 0;
+        std::memcpy(&word, text.data() + i, 8);
+        // One bit per continuing byte, moved to the bottom of its byte and summed by a multiply
+        // (at most 8, so no byte of the sum overflows).
+        const uint64_t marks = (word & ~(word << 1) & kTopBits) >> 7;
+        continuing += size_t((marks * 0x0101010101010101u) >> 56);
+    }
+    for (; i < text.size(); ++i)
+        continuing += (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80;
+    return text.size() - continuing;
 }
 
 constexpr std::string_view kLineEnd = "\r\n";
@@ -213,8 +226,12 @@ void ListExportFormat::appendRow(std::string& out, size_t row) const {
 }
 
 size_t ListExportFormat::appendRows(std::string& out, size_t first, size_t end, const CancelFlag* cancel) const {
-    if (options_.target == ExportTarget::Csv && !ticked_.empty())
-        return appendCsvRows(out, first, end, cancel);
+    if (!ticked_.empty() && first < end) {
+        if (options_.target == ExportTarget::Csv)
+            return appendCsvRows(out, first, end, cancel);
+        if (options_.target == ExportTarget::Text)
+            return appendTextRows(out, first, end, cancel);
+    }
     for (size_t row = first; row < end; ++row) {
         if (cancel && cancel->isSet())
             return row;
@@ -225,9 +242,11 @@ size_t ListExportFormat::appendRows(std::string& out, size_t first, size_t end, 
 
 namespace {
 
-// Bytes a CSV block may write past its last byte: short cells and delimiters are copied as one
-// fixed-size piece, which the compiler turns into a few vector moves instead of a call.
+// Bytes a block of rows may write past its last byte: short cells, delimiters and blanks are
+// copied as one fixed-size piece, which the compiler turns into a few vector moves instead of a
+// call.
 constexpr size_t kCopyPiece = 32;
+constexpr char kBlanks[kCopyPiece + 1] = "                                ";
 
 // Copies `size` bytes from `from` to `to` and returns the end of the copy. When the text is short
 // and `fromEnd` leaves a whole piece readable, a fixed piece is copied; the bytes beyond `size`
@@ -240,46 +259,110 @@ inline char* CopyShort(char* to, const char* from, size_t size, const char* from
     return to + size;
 }
 
+inline char* AppendBlanks(char* to, size_t count) {
+    if (count <= kCopyPiece)
+        std::memcpy(to, kBlanks, kCopyPiece);
+    else
+        std::memset(to, ' ', count);
+    return to + count;
+}
+
+// A table's cells read straight from its one text buffer, without a call per cell.
+class CellBuffer {
+  public:
+    explicit CellBuffer(const ListTable& table)
+        : table_(table), text_(table.cellTexts()), ends_(table.cellEnds()) {}
+
+    std::string_view cell(size_t row, size_t column) const {
+        const size_t index = table_.row(row).firstCell + column;
+        const size_t begin = index == 0 ? 0 : ends_[index - 1];
+        return text_.substr(begin, ends_[index] - begin);
+    }
+    char* copyCell(char* to, size_t row, size_t column) const {
+        const std::string_view text = cell(row, column);
+        return CopyShort(to, text.data(), text.size(), text_.data() + text_.size());
+    }
+    // All cell text of rows [first, end), which lie back to back.
+    size_t bytesOfRows(size_t first, size_t end) const {
+        const size_t columns = table_.columnCount();
+        const size_t begin = table_.row(first).firstCell;
+        return ends_[table_.row(end - 1).firstCell + columns - 1] - (begin == 0 ? 0 : ends_[begin - 1]);
+    }
+
+  private:
+    const ListTable& table_;
+    std::string_view text_;
+    std::span<const size_t> ends_;
+};
+
+// Grows `out` by `bytes` and one copied piece and returns where the new room starts; the block
+// writers cut `out` back to what they wrote.
+char* GrowForBlock(std::string& out, size_t bytes) {
+    const size_t start = out.size();
+    out.resize(start + bytes + kCopyPiece);
+    return out.data() + start;
+}
+
 }  // namespace
 
-// CSV rows without a call or a capacity check per cell: `out` grows once by a bound on what the
-// rows can need (the whole of their cell text plus delimiters, line ends and the room of one
-// copied piece), the cells are copied through a pointer, and `out` is cut back to what was
-// written.
+// CSV rows without a call or a capacity check per cell: the room is the rows' whole cell text
+// plus delimiters, quotes and line ends.
 size_t ListExportFormat::appendCsvRows(std::string& out, size_t first, size_t end, const CancelFlag* cancel) const {
-    if (first >= end)
-        return end;
-    const std::string_view text = table_.cellTexts();
-    const std::span<const size_t> ends = table_.cellEnds();
-    const size_t columns = table_.columnCount();
-    const auto cellBegin = [&ends](size_t index) { return index == 0 ? 0 : ends[index - 1]; };
-    const size_t textBytes = ends[table_.row(end - 1).firstCell + columns - 1] - cellBegin(table_.row(first).firstCell);
+    const CellBuffer cells(table_);
     const size_t perRow = (ticked_.size() - 1) * delimiter_.size() + 4;  // delimiters, two quotes, CR LF
-    const size_t start = out.size();
-    out.resize(start + textBytes + (end - first) * perRow + kCopyPiece);
-    char* to = out.data() + start;
-    const char* const from = text.data();
-    const char* const fromEnd = text.data() + text.size();
+    char* to = GrowForBlock(out, cells.bytesOfRows(first, end) + (end - first) * perRow);
     // The delimiter padded to a whole piece, so that it is copied like a short cell.
     std::string delimiter = delimiter_;
     delimiter.resize(std::max(delimiter.size(), kCopyPiece));
     const char* const delimiterEnd = delimiter.data() + delimiter.size();
-    const size_t delimiterSize = delimiter_.size();
     size_t row = first;
     for (; row < end; ++row) {
         if (cancel && cancel->isSet())
             break;
-        const size_t base = table_.row(row).firstCell;
         *to++ = '"';
         for (size_t i = 0; i < ticked_.size(); ++i) {
             if (i)
-                to = CopyShort(to, delimiter.data(), delimiterSize, delimiterEnd);
-            const size_t cell = base + ticked_[i];
-            const size_t begin = cellBegin(cell);
-            to = CopyShort(to, from + begin, ends[cell] - begin, fromEnd);
+                to = CopyShort(to, delimiter.data(), delimiter_.size(), delimiterEnd);
+            to = cells.copyCell(to, row, ticked_[i]);
         }
         std::memcpy(to, "\"\r\n", 3);
         to += 3;
+    }
+    out.resize(size_t(to - out.data()));
+    return row;
+}
+
+// Text rows the same way. The room is the rows' whole cell text (a fitted text is never longer
+// in bytes than the text it was cut from: it drops at least three characters for its "..."),
+// the blanks after every column but the last (at most width + 1 each) and CR LF.
+size_t ListExportFormat::appendTextRows(std::string& out, size_t first, size_t end, const CancelFlag* cancel) const {
+    const CellBuffer cells(table_);
+    size_t perRow = 2;
+    for (size_t i = 0; i + 1 < ticked_.size(); ++i)
+        perRow += size_t(std::max(widths_[i], 0)) + 1;
+    char* to = GrowForBlock(out, cells.bytesOfRows(first, end) + (end - first) * perRow);
+    size_t row = first;
+    for (; row < end; ++row) {
+        if (cancel && cancel->isSet())
+            break;
+        for (size_t i = 0; i < ticked_.size(); ++i) {
+            const std::string_view text = cells.cell(row, ticked_[i]);
+            const long width = std::max(widths_[i], 0);
+            long length = long(CharacterCount(text));
+            if (length <= width) {
+                to = cells.copyCell(to, row, ticked_[i]);
+            } else {
+                const std::string fitted = FitText(text, int(width));
+                length = long(CharacterCount(fitted));
+                std::memcpy(to, fitted.data(), fitted.size());
+                to += fitted.size();
+            }
+            // A text that stays longer than its column gets no blanks.
+            if (i + 1 < ticked_.size() && width - length + 1 > 0)
+                to = AppendBlanks(to, size_t(width - length + 1));
+        }
+        std::memcpy(to, "\r\n", 2);
+        to += 2;
     }
     out.resize(size_t(to - out.data()));
     return row;

@@ -1,6 +1,7 @@
-// The block writer of CSV rows against the plain row-by-row writer and a naive join written
-// here, over random tables: every byte must agree, whatever the cell lengths (around the
-// fixed-size copy), separators (short and long), ticked columns and block boundaries.
+// The block writers of CSV and text rows against the plain row-by-row writer and a naive writer
+// written here, over random tables: every byte must agree, whatever the cell lengths
+// (around the fixed-size copy), separators (short and long), column widths (texts cut or not),
+// ticked columns and block boundaries.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -16,9 +17,10 @@ namespace shelfmark {
 namespace {
 
 // Random cell texts: empty, short, and longer than one copied piece; plain letters, quotes,
-// separators, line breaks, backslashes and multi-byte characters.
+// separators, line breaks, backslashes, multi-byte characters and bytes that are not UTF-8.
 std::string RandomText(std::mt19937& random) {
-    static const char* const kPieces[] = {"a", "Z", "\"", ",", ";", "\r\n", "\t", "\\", " ", "\xC3\xA4", "\xE2\x82\xAC", "7"};
+    static const char* const kPieces[] = {"a", "Z", "\"", ",", ";", "\r\n", "\t", "\\", " ", "\xC3\xA4", "\xE2\x82\xAC", "7",
+                                       "\\", "\x80", "\xFF"};
     const size_t lengths[] = {0, 1, 5, 15, 16, 17, 31, 32, 33, 40, 64, 100};
     const size_t length = lengths[random() % std::size(lengths)];
     std::string text;
@@ -74,22 +76,64 @@ std::string NaiveCsv(const ListTable& table, const ExportOptions& options) {
     return out;
 }
 
-TEST(CsvRowBlocks, AgreeWithThePlainWritersOverRandomTables) {
+// Fixed-width text as plainly: each ticked cell (fitted when it has more characters than the
+// width, a character being every byte that does not continue a UTF-8 sequence) and, but for the
+// last column, width - length + 1 blanks when that is positive; an empty line under the titles.
+std::string NaiveText(const ListTable& table, const ExportOptions& options) {
+    const auto characters = [](std::string_view text) {
+        size_t count = 0;
+        for (unsigned char byte : text)
+            if (byte < 0x80 || byte >= 0xC0)
+                ++count;
+        return long(count);
+    };
+    std::vector<size_t> ticked;
+    std::vector<long> widths;
+    for (size_t c = 0; c < table.columnCount(); ++c) {
+        const ExportColumn column = c < options.columns.size() ? options.columns[c] : ExportColumn{};
+        if (column.checked) {
+            ticked.push_back(c);
+            widths.push_back(std::max(column.width, 0));
+        }
+    }
+    std::string out;
+    const auto line = [&](auto&& textOf, const char* ending) {
+        for (size_t i = 0; i < ticked.size(); ++i) {
+            std::string text(textOf(ticked[i]));
+            if (characters(text) > widths[i])
+                text = FitText(text, int(widths[i]));
+            out += text;
+            if (i + 1 < ticked.size())
+                out += std::string(size_t(std::max(0L, widths[i] - characters(text) + 1)), ' ');
+        }
+        out += ending;
+    };
+    if (ticked.empty())
+        return out;
+    line([&](size_t c) { return table.columns()[c].title; }, "\r\n\r\n");
+    for (size_t row = 0; row < table.rowCount(); ++row)
+        line([&](size_t c) { return table.cell(row, c); }, "\r\n");
+    return out;
+}
+
+TEST(RowBlocks, AgreeWithThePlainWritersOverRandomTables) {
     std::mt19937 random(20261208);
     const std::string separators[] = {",", ";", "\\t", "\\r\\n", "|", std::string(40, '#'), "\xE2\x80\x94"};
-    for (int round = 0; round < 300; ++round) {
+    const int widths[] = {-1, 0, 1, 3, 4, 5, 10, 20, 33, 40, 120};
+    for (int round = 0; round < 600; ++round) {
         const size_t columns = 1 + random() % 6;
         const ListTable table = RandomTable(random, columns, random() % 40);
         ExportOptions options;
-        options.target = ExportTarget::Csv;
+        options.target = round % 2 ? ExportTarget::Text : ExportTarget::Csv;
         options.fieldSeparator = separators[random() % std::size(separators)];
         // Some rounds tick every column (also by leaving the list short), the others a random choice.
         const size_t listed = random() % 2 ? columns : random() % columns;
         for (size_t c = 0; c < listed; ++c)
-            options.columns.push_back(ExportColumn{random() % 3 != 0, 20});
+            options.columns.push_back(ExportColumn{random() % 3 != 0, widths[random() % std::size(widths)]});
         const std::string plain = PlainBytes(table, options);
         ASSERT_EQ(ExportedBytes(table, options, nullptr), plain) << "round " << round;
-        ASSERT_EQ(NaiveCsv(table, options), plain) << "round " << round;
+        ASSERT_EQ(options.target == ExportTarget::Csv ? NaiveCsv(table, options) : NaiveText(table, options), plain)
+            << "round " << round;
 
         // Rows appended in blocks of any size give the same bytes as all at once.
         const ListExportFormat format(table, options, nullptr);
@@ -105,7 +149,7 @@ TEST(CsvRowBlocks, AgreeWithThePlainWritersOverRandomTables) {
     }
 }
 
-TEST(CsvRowBlocks, StopBeforeTheRowWhereCancelIsFound) {
+TEST(RowBlocks, StopBeforeTheRowWhereCancelIsFound) {
     std::mt19937 random(5);
     const ListTable table = RandomTable(random, 3, 10);
     for (ExportTarget target : {ExportTarget::Csv, ExportTarget::Text, ExportTarget::Xml}) {
@@ -127,7 +171,7 @@ TEST(CsvRowBlocks, StopBeforeTheRowWhereCancelIsFound) {
 // A file export of many rows goes through several blocks and buffer flushes; the file must hold
 // the same bytes, and progress must come at every step of a thousandth with the same row numbers
 // as a row-by-row writer would report them.
-TEST(CsvRowBlocks, FileOfManyRowsAndItsProgress) {
+TEST(RowBlocks, CsvFileOfManyRowsAndItsProgress) {
     std::mt19937 random(11);
     const ListTable table = RandomTable(random, 4, 25'003);
     testing::TempDir dir;
