@@ -267,33 +267,11 @@ inline char* AppendBlanks(char* to, size_t count) {
     return to + count;
 }
 
-// A table's cells read straight from its one text buffer, without a call per cell.
-class CellBuffer {
-  public:
-    explicit CellBuffer(const ListTable& table)
-        : table_(table), text_(table.cellTexts()), ends_(table.cellEnds()) {}
-
-    std::string_view cell(size_t row, size_t column) const {
-        const size_t index = table_.row(row).firstCell + column;
-        const size_t begin = index == 0 ? 0 : ends_[index - 1];
-        return text_.substr(begin, ends_[index] - begin);
-    }
-    char* copyCell(char* to, size_t row, size_t column) const {
-        const std::string_view text = cell(row, column);
-        return CopyShort(to, text.data(), text.size(), text_.data() + text_.size());
-    }
-    // All cell text of rows [first, end), which lie back to back.
-    size_t bytesOfRows(size_t first, size_t end) const {
-        const size_t columns = table_.columnCount();
-        const size_t begin = table_.row(first).firstCell;
-        return ends_[table_.row(end - 1).firstCell + columns - 1] - (begin == 0 ? 0 : ends_[begin - 1]);
-    }
-
-  private:
-    const ListTable& table_;
-    std::string_view text_;
-    std::span<const size_t> ends_;
-};
+// Copies a cell of `table`; its view lies inside the table's text, which bounds the fixed copy.
+inline char* CopyCell(char* to, const ListTable& table, std::string_view cell) {
+    const std::string_view all = table.cellTexts();
+    return CopyShort(to, cell.data(), cell.size(), all.data() + all.size());
+}
 
 // Grows `out` by `bytes` and one copied piece and returns where the new room starts; the block
 // writers cut `out` back to what they wrote.
@@ -308,9 +286,8 @@ char* GrowForBlock(std::string& out, size_t bytes) {
 // CSV rows without a call or a capacity check per cell: the room is the rows' whole cell text
 // plus delimiters, quotes and line ends.
 size_t ListExportFormat::appendCsvRows(std::string& out, size_t first, size_t end, const CancelFlag* cancel) const {
-    const CellBuffer cells(table_);
     const size_t perRow = (ticked_.size() - 1) * delimiter_.size() + 4;  // delimiters, two quotes, CR LF
-    char* to = GrowForBlock(out, cells.bytesOfRows(first, end) + (end - first) * perRow);
+    char* to = GrowForBlock(out, table_.textBytesOfRows(first, end) + (end - first) * perRow);
     // The delimiter padded to a whole piece, so that it is copied like a short cell.
     std::string delimiter = delimiter_;
     delimiter.resize(std::max(delimiter.size(), kCopyPiece));
@@ -323,7 +300,7 @@ size_t ListExportFormat::appendCsvRows(std::string& out, size_t first, size_t en
         for (size_t i = 0; i < ticked_.size(); ++i) {
             if (i)
                 to = CopyShort(to, delimiter.data(), delimiter_.size(), delimiterEnd);
-            to = cells.copyCell(to, row, ticked_[i]);
+            to = CopyCell(to, table_, table_.cell(row, ticked_[i]));
         }
         std::memcpy(to, "\"\r\n", 3);
         to += 3;
@@ -336,21 +313,20 @@ size_t ListExportFormat::appendCsvRows(std::string& out, size_t first, size_t en
 // in bytes than the text it was cut from: it drops at least three characters for its "..."),
 // the blanks after every column but the last (at most width + 1 each) and CR LF.
 size_t ListExportFormat::appendTextRows(std::string& out, size_t first, size_t end, const CancelFlag* cancel) const {
-    const CellBuffer cells(table_);
     size_t perRow = 2;
     for (size_t i = 0; i + 1 < ticked_.size(); ++i)
         perRow += size_t(std::max(widths_[i], 0)) + 1;
-    char* to = GrowForBlock(out, cells.bytesOfRows(first, end) + (end - first) * perRow);
+    char* to = GrowForBlock(out, table_.textBytesOfRows(first, end) + (end - first) * perRow);
     size_t row = first;
     for (; row < end; ++row) {
         if (cancel && cancel->isSet())
             break;
         for (size_t i = 0; i < ticked_.size(); ++i) {
-            const std::string_view text = cells.cell(row, ticked_[i]);
+            const std::string_view text = table_.cell(row, ticked_[i]);
             const long width = std::max(widths_[i], 0);
             long length = long(CharacterCount(text));
             if (length <= width) {
-                to = cells.copyCell(to, row, ticked_[i]);
+                to = CopyCell(to, table_, text);
             } else {
                 const std::string fitted = FitText(text, int(width));
                 length = long(CharacterCount(fitted));

@@ -73,8 +73,9 @@ class ListExportFormat {
     // One row, cell by cell: the plain way every target can take.
     void appendRow(std::string& out, size_t row) const;
     // Rows [first, end), the same bytes as appendRow for each, but CSV and text rows are copied
-    // straight from the table's cell buffer into one piece of `out`. Before each row `cancel` (when given)
-    // is read; returns the row it stopped before: `end`, or an earlier one when cancelled.
+    // straight from the table's cell buffer into one piece of `out`. Before each row `cancel`
+    // (when given) is read; returns the row it stopped before: `end`, or an earlier one when
+    // cancelled.
     size_t appendRows(std::string& out, size_t first, size_t end, const CancelFlag* cancel = nullptr) const;
     void appendTail(std::string& out) const;
 
