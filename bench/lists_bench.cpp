@@ -5,7 +5,8 @@
 // way in the same run: ROUNDS rounds (default 5), each writing a fresh file in FOLDER (removed
 // beforehand, outside the timing) and then /dev/null, the two in turns so neither always goes
 // first. The figures are best, median and worst per kind; the goal figure is the export's best
-// over the floor's best into a fresh file (wall clock).
+// over the floor's best into a fresh file (wall clock). The fixed-width text export of the same
+// list is timed as well, for comparison.
 //
 //   lists_bench [ITEMS] [FOLDER] [ROUNDS]   (FOLDER defaults to the temporary folder)
 
