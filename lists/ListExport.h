@@ -70,7 +70,13 @@ class ListExportFormat {
     bool writesFile() const;
     bool anyTicked() const { return !ticked_.empty(); }
     void appendHead(std::string& out) const;
+    // One row, cell by cell: the plain way every target can take.
     void appendRow(std::string& out, size_t row) const;
+    // Rows [first, end), the same bytes as appendRow for each, but CSV and text rows are copied
+    // straight from the table's cell buffer into one piece of `out`. Before each row `cancel`
+    // (when given) is read; returns the row it stopped before: `end`, or an earlier one when
+    // cancelled.
+    size_t appendRows(std::string& out, size_t first, size_t end, const CancelFlag* cancel = nullptr) const;
     void appendTail(std::string& out) const;
 
   private:
@@ -78,6 +84,9 @@ class ListExportFormat {
     // textOf(column) gives a column's text; defined (and used) in the source file only.
     template <typename TextOf>
     void appendLine(std::string& out, TextOf&& textOf, std::string_view ending) const;
+    // The block writers of appendRows; they need first < end and a ticked column.
+    size_t appendCsvRows(std::string& out, size_t first, size_t end, const CancelFlag* cancel) const;
+    size_t appendTextRows(std::string& out, size_t first, size_t end, const CancelFlag* cancel) const;
 
     const ListTable& table_;
     const ExportOptions& options_;

@@ -2,10 +2,11 @@
 
 namespace shelfmark {
 
-std::string_view ListTable::cell(size_t rowIndex, size_t column) const {
-    const size_t index = rows_[rowIndex].firstCell + column;
-    const size_t begin = index == 0 ? 0 : cellEnds_[index - 1];
-    return std::string_view(text_).substr(begin, cellEnds_[index] - begin);
+size_t ListTable::textBytesOfRows(size_t first, size_t end) const {
+    if (first >= end)
+        return 0;
+    const size_t begin = rows_[first].firstCell;
+    return cellEnds_[rows_[end - 1].firstCell + columns_.size() - 1] - (begin == 0 ? 0 : cellEnds_[begin - 1]);
 }
 
 void ListTable::reserve(size_t rows, size_t textBytes) {

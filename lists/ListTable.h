@@ -52,7 +52,16 @@ class ListTable {
     size_t columnCount() const { return columns_.size(); }
     size_t rowCount() const { return rows_.size(); }
     const Row& row(size_t index) const { return rows_[index]; }
-    std::string_view cell(size_t rowIndex, size_t column) const;
+    // Inline: the export writers read every cell of a million rows.
+    std::string_view cell(size_t rowIndex, size_t column) const {
+        const size_t index = rows_[rowIndex].firstCell + column;
+        const size_t begin = index == 0 ? 0 : cellEnds_[index - 1];
+        return std::string_view(text_).substr(begin, cellEnds_[index] - begin);
+    }
+    // All cell texts back to back, row after row (a cell's view lies inside it), and the bytes of
+    // the cells of rows [first, end) together; for writers that copy a block of rows at a time.
+    std::string_view cellTexts() const { return text_; }
+    size_t textBytesOfRows(size_t first, size_t end) const;
 
     // Room for `rows` rows holding about `textBytes` bytes of cell text in all.
     void reserve(size_t rows, size_t textBytes);
