@@ -47,8 +47,9 @@ class ListWorker : public QObject {
     // Blocks until the job has returned, answering its messages meanwhile.
     void wait();
 
-    // For the job's prompter: runs `ask` on this object's thread and returns once it has run.
-    // Everything `ask` reads was written before the call, everything it writes is seen after.
+    // For the job's prompter, called on the worker thread only: runs `ask` on this object's
+    // thread and returns once it has run. Everything `ask` reads was written before the call,
+    // everything it writes is seen after.
     void runOnOwnThread(const std::function<void()>& ask);
 
   signals:
