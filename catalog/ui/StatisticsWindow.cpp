@@ -359,8 +359,11 @@ void StatisticsWindow::redrawCharts() {
     for (int page = 0; page < PageCount; ++page) {
         QChart* chart = charts_[page]->chart();
         chart->removeAllSeries();
-        for (QAbstractAxis* axis : chart->axes())
+        // A removed axis is no longer the chart's: it is deleted here, or every redraw leaks two.
+        for (QAbstractAxis* axis : chart->axes()) {
             chart->removeAxis(axis);
+            delete axis;
+        }
         const std::vector<Row>& rows = rows_[page];
         const bool items = page == LargestFiles || page == LargestDirectories;
         const bool count = countItems && !items;  // each largest item counts one

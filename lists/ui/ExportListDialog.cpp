@@ -175,6 +175,8 @@ ExportListDialog::ExportListDialog(const ExportRequest& request, Prompter& promp
         progress_->setValue(static_cast<int>(std::min<qulonglong>(done, INT32_MAX)));
     });
     connect(worker_, &ListWorker::finished, this, [this] {
+        exportOutcome_ = jobExportOutcome_;
+        printOutcome_ = jobPrintOutcome_;
         setRunning(false);
         const bool cancelled = exportOutcome_ == ExportOutcome::Cancelled || printOutcome_ == PrintOutcome::Cancelled;
         done(cancelled ? QDialog::Rejected : QDialog::Accepted);
@@ -536,6 +538,8 @@ void ExportListDialog::accept() {
 void ExportListDialog::startWorker() {
     exportOutcome_.reset();
     printOutcome_.reset();
+    jobExportOutcome_.reset();
+    jobPrintOutcome_.reset();
     setRunning(true);
     if (target_ == ExportTarget::Printer) {
         const PrintJob job = printJob();
@@ -546,8 +550,7 @@ void ExportListDialog::startWorker() {
                 PrintJob run = job;
                 run.cancel = &cancel;
                 run.progress = progress;
-                const PrintOutcome outcome = PrintListOn(*printer, run, prompter);
-                QMetaObject::invokeMethod(this, [this, outcome] { printOutcome_ = outcome; }, Qt::QueuedConnection);
+                jobPrintOutcome_ = PrintListOn(*printer, run, prompter);
             },
             prompter_);
         return;
@@ -567,8 +570,7 @@ void ExportListDialog::startWorker() {
             ExportJob run = job;
             run.cancel = &cancel;
             run.progress = progress;
-            const ExportOutcome outcome = RunListExport(run, prompter);
-            QMetaObject::invokeMethod(this, [this, outcome] { exportOutcome_ = outcome; }, Qt::QueuedConnection);
+            jobExportOutcome_ = RunListExport(run, prompter);
         },
         prompter_);
 }

@@ -132,6 +132,9 @@ class ExportListDialog : public QDialog {
     bool filling_ = false;
     std::optional<ExportOutcome> exportOutcome_;
     std::optional<PrintOutcome> printOutcome_;
+    // Written by the running job only, taken over by the two above when its end is heard.
+    std::optional<ExportOutcome> jobExportOutcome_;
+    std::optional<PrintOutcome> jobPrintOutcome_;
 
     QComboBox* targetBox_;
     QTreeWidget* columnList_;

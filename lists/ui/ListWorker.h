@@ -4,8 +4,9 @@
 // The job gets the cancel flag to test at its checkpoints, a progress function it may call as
 // often as it likes (the window hears at most every 50 ms, plus the last call), and a prompter
 // whose messages appear on the window's thread while the worker waits for the answer.
-// `finished` is queued to the window's thread once the job has returned; only then may the
-// window use what the job made.
+// `finished` is queued to the window's thread once the job has returned and its thread has been
+// joined; only then may the window use what the job made, and then without further locking.
+// Starting a new job drops the progress and the end of the one before that were not yet heard.
 //
 //     ListWorker worker;
 //     connect(&worker, &ListWorker::finished, this, [this] { ... });
@@ -15,7 +16,9 @@
 
 #include <QObject>
 #include <atomic>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 #include <thread>
 
 #include "foundation/CancelFlag.h"
@@ -44,13 +47,29 @@ class ListWorker : public QObject {
     // Blocks until the job has returned, answering its messages meanwhile.
     void wait();
 
+    // For the job's prompter, called on the worker thread only: runs `ask` on this object's
+    // thread and returns once it has run. Everything `ask` reads was written before the call,
+    // everything it writes is seen after.
+    void runOnOwnThread(const std::function<void()>& ask);
+
   signals:
     void progress(qulonglong done, qulonglong total);
     void finished();
 
+  private slots:
+    // Queued from the worker thread; `job` tells a stale notice from the current job's.
+    void relayProgress(qulonglong job, qulonglong done, qulonglong total);
+    void jobEnded(qulonglong job);
+    void answerRequest();
+
   private:
     CancelFlag cancel_;
     std::atomic<bool> done_{false};
+    qulonglong job_ = 0;  // the number of the latest job; this object's thread only
+    // The one message the blocked worker waits on, handed over under the mutex.
+    std::mutex requestMutex_;
+    std::condition_variable requestAnswered_;
+    const std::function<void()>* request_ = nullptr;
     std::thread worker_;
 };
 

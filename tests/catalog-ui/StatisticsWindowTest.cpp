@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QHorizontalBarSeries>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -241,7 +242,15 @@ class StatisticsWindowTest : public QObject {
         const double sizeRatio = bars->at(20) / bars->at(0);
         QVERIFY(qAbs(sizeRatio - double(Bytes(table, 0)) / double(Bytes(table, 20))) < 1e-9);
 
+        // Redrawing replaces the axes, and the old ones go (they are no longer the chart's).
+        std::vector<QPointer<QAbstractAxis>> oldAxes;
+        for (QAbstractAxis* axis : window.chartView(StatisticsWindow::Extensions)->chart()->axes())
+            oldAxes.emplace_back(axis);
+        QCOMPARE(oldAxes.size(), size_t(2));
         window.measureBox()->setCurrentIndex(1);  // number of items
+        for (const QPointer<QAbstractAxis>& axis : oldAxes)
+            QVERIFY(axis.isNull());
+        QCOMPARE(window.chartView(StatisticsWindow::Extensions)->chart()->axes().size(), 2);
         bars = BarsOf(window.chartView(StatisticsWindow::Extensions));
         QVERIFY(bars != nullptr);
         for (int row = 0; row < 21; ++row)

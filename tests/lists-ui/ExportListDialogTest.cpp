@@ -310,6 +310,25 @@ class ExportListDialogTest : public QObject {
         QVERIFY2(previewed.red > 50, qPrintable(QString::number(previewed.red)));
     }
 
+    void aTargetThatCannotBeWrittenIsReportedFromTheWorker() {
+        // The worker's message box is shown on the dialog's thread while the worker waits; the
+        // outcome it leaves is the dialog's once the end is heard.
+        ExportListDialog dialog(request(table), *prompter);
+        const std::string target = path("missing/list.csv");
+        dialog.setTargetPath(target);
+        dialog.accept();
+        QVERIFY(Finished(dialog));
+        QCOMPARE(dialog.exportOutcome(), std::optional(ExportOutcome::CannotWrite));
+        QCOMPARE(prompter->shown().size(), size_t(1));
+        QVERIFY(prompter->shownTexts().front().rfind("Unable to write to " + target + ",", 0) == 0);
+        // A second run in the same dialog starts from no outcome and ends with its own.
+        dialog.setTargetPath(path("list.csv"));
+        dialog.accept();
+        QVERIFY(Finished(dialog));
+        QCOMPARE(dialog.exportOutcome(), std::optional(ExportOutcome::Written));
+        QCOMPARE(prompter->shown().size(), size_t(1));
+    }
+
     void cancelKeepsTheRowsWritten() {
         ListTable big({{"Name", 0x00, ColumnAlignment::Left, 150}});
         constexpr size_t kRows = 100'000;

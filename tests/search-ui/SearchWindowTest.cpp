@@ -96,6 +96,17 @@ class SearchWindowTest : public QObject {
         return names;
     }
 
+    // A disk of `dirs` directories with `files` files each, all named "file<N>".
+    void AddBigDisk(int dirs, int files) {
+        CatalogTree& tree = document->tree();
+        CatalogItem* big = Add(tree, tree.root(), "Big", kDisk);
+        for (int d = 0; d < dirs; ++d) {
+            CatalogItem* dir = Add(tree, big, ("d" + std::to_string(d)).c_str(), kDir);
+            for (int f = 0; f < files; ++f)
+                Add(tree, dir, ("file" + std::to_string(f)).c_str(), 0, uint64_t(f));
+        }
+    }
+
     SearchWindow* Open(const char* text) {
         SearchWindow* window = SearchWindow::Open(*context, nullptr, nullptr, text);
         if (window != nullptr)
@@ -348,13 +359,7 @@ class SearchWindowTest : public QObject {
     }
 
     void cancelQuestionStopsALargeSearch() {
-        CatalogTree& tree = document->tree();
-        CatalogItem* big = Add(tree, tree.root(), "Big", kDisk);
-        for (int d = 0; d < 300; ++d) {
-            CatalogItem* dir = Add(tree, big, ("d" + std::to_string(d)).c_str(), kDir);
-            for (int f = 0; f < 1000; ++f)
-                Add(tree, dir, ("file" + std::to_string(f)).c_str(), 0, uint64_t(f));
-        }
+        AddBigDisk(300, 1000);
         SearchWindow* window = Open("file");
         QSignalSpy finished(window, &SearchWindow::searchFinished);
         window->start();
@@ -368,6 +373,89 @@ class SearchWindowTest : public QObject {
         QVERIFY(window->results()->size() <= size_t(300000));
         QVERIFY(window->pages()->isEnabled());
         QCOMPARE(window->startButton()->text(), QStringLiteral("&Start"));
+    }
+
+    // The walk runs on its own thread while the window shows rows; closing or deleting the
+    // window, or starting again the moment a search ends, must stop and join the walk before
+    // anything it reads goes. (Run under the thread sanitizer too.)
+    void closingWhileASearchRunsAsksFirst() {
+        AddBigDisk(100, 1000);
+        std::vector<bool> busy;
+        context->setMainWindowBusy = [&](bool running) { busy.push_back(running); };
+        QPointer<SearchWindow> window = Open("file");
+        QSignalSpy finished(window.data(), &SearchWindow::searchFinished);
+        // No: the window stays and its search goes on to the end. (No events are handled between
+        // Start and the close, so the window is still running whatever the walk has done.)
+        window->start();
+        prompter->queueAnswer(PromptAnswer::No);
+        QVERIFY(!window->close());
+        QVERIFY(window->running());
+        QVERIFY(finished.wait(60000));
+        QCOMPARE(window->results()->size(), size_t(100000));
+        // Yes: the walk stops, the window goes and the main window is usable again.
+        window->start();
+        prompter->queueAnswer(PromptAnswer::Yes);
+        QVERIFY(window->close());
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(window.isNull());
+        QCOMPARE(prompter->shownTexts(), (std::vector<std::string>(2, "Do you really want to cancel the process?")));
+        QCOMPARE(busy, (std::vector<bool>{true, false, true, false}));
+        QCOMPARE(windowSlots->openCount(), size_t(0));
+    }
+
+    void deletingAWindowStopsItsSearch() {
+        AddBigDisk(100, 1000);
+        bool busy = false;
+        context->setMainWindowBusy = [&](bool running) { busy = running; };
+        for (int i = 0; i < 3; ++i) {
+            SearchWindow* window = Open("file");
+            window->start();
+            QTest::qWait(i * 5);  // before, while and after the first rows arrive
+            QVERIFY(busy || !window->running());
+            delete window;
+            QVERIFY(!busy);
+        }
+        QVERIFY(prompter->shown().empty());
+    }
+
+    void startingAgainAsASearchEnds() {
+        AddBigDisk(20, 500);
+        SearchWindow* window = Open("file1");
+        std::vector<size_t> rows;
+        // Each end starts the next search from inside the end's own signal.
+        connect(window, &SearchWindow::searchFinished, this, [&] {
+            rows.push_back(window->results()->size());
+            if (rows.size() < 5)
+                window->start();
+        });
+        window->start();
+        QTRY_COMPARE_WITH_TIMEOUT(rows.size(), size_t(5), 60000);
+        // file1, file10-19, file100-199: 111 a directory.
+        QCOMPARE(rows, std::vector<size_t>(5, size_t(20 * 111)));
+        QVERIFY(!window->running());
+    }
+
+    void duplicatesWindowStopsItsWorkerWhenCancelledOrGone() {
+        AddBigDisk(100, 1000);
+        {
+            DuplicatesWindow window(*context, nullptr);
+            QSignalSpy finished(&window, &DuplicatesWindow::searchFinished);
+            window.start();
+            QVERIFY(window.running());
+            // Cancel asks; No lets it go on, Yes stops it and the window stays open.
+            prompter->queueAnswer(PromptAnswer::No);
+            window.reject();
+            QVERIFY(window.running());
+            prompter->queueAnswer(PromptAnswer::Yes);
+            window.reject();
+            QVERIFY(finished.wait(60000));
+            QVERIFY(!window.running());
+            QVERIFY(window.startButton()->isEnabled());
+            // Started again and closed at once: the worker ends before the window's members go.
+            window.start();
+            QVERIFY(window.running());
+        }
+        QCOMPARE(prompter->shownTexts(), (std::vector<std::string>(2, "Do you really want to cancel the process?")));
     }
 
     void printExportHandsOverTheRows() {
