@@ -339,6 +339,68 @@ TEST(SearchSnapshot, FollowsEditsInPlace) {
     }
 }
 
+// Catalogs of every shape (one disk, many, deep, flat, empty; locked and non-container
+// subtrees) give the same columns and trigram indexes whether built on one thread or several, and
+// the several-thread build goes on following edits in place.
+TEST(SearchSnapshot, BuildsTheSameOnOneThreadOrSeveral) {
+    SilentPrompter prompter(PromptAnswer::Yes);
+    for (uint32_t seed = 1; seed <= 16; ++seed) {
+        CatalogDocument document(prompter);
+        CatalogTree& tree = document.tree();
+        RandomCatalog random(seed * 31);
+        const int shape = int(seed % 4);
+        if (shape == 0) {
+            random.FillDisks(tree, 1 + random.Pick(3), 300 + random.Pick(2000));
+        } else if (shape == 1) {
+            // A flat directory of many files beside a few small disks.
+            CatalogItem* flat = Add(tree, tree.root(), "flat", DiskFlags(MediaType::CdRom));
+            for (int f = 0; f < 3000; ++f)
+                Add(tree, flat, random.Name(kPieces, std::size(kPieces), 3).c_str());
+            random.FillDisks(tree, 3, 50);
+        } else if (shape == 2) {
+            int budget = 200 + random.Pick(800);
+            while (budget > 0)
+                random.Fill(tree, tree.root(), 0, budget);
+        }  // shape 3: the root alone
+        SearchSnapshot one(document);
+        one.setTrigramThreshold(0);
+        one.refresh(1);
+        // A literal of three bytes builds the trigram indexes too.
+        SearchCriteria criteria = InitialCriteria(kNow);
+        criteria.text = "car";
+        const PreparedSearch search = PrepareSearch(criteria, kNow);
+        const auto expected = SearchTree(search, *tree.root());
+        ASSERT_EQ(one.search(search, *tree.root(), nullptr, 1), expected) << seed;
+        for (const unsigned threads : {2u, 3u}) {
+            SearchSnapshot several(document);
+            several.setTrigramThreshold(0);
+            several.refresh(threads);
+            EXPECT_EQ(several.search(search, *tree.root(), nullptr, threads), expected) << seed << " " << threads;
+            EXPECT_TRUE(several.sameContents(one)) << "seed " << seed << " threads " << threads;
+        }
+        if (shape == 3)
+            continue;
+        // Edits followed in place from the several-thread build: the whole pre-order still right.
+        SearchSnapshot several(document);
+        several.refresh(3);
+        SearchCriteria everything = InitialCriteria(kNow);
+        everything.wordMode = WordMode::AllWords;
+        for (int step = 0; step < 10; ++step) {
+            std::vector<CatalogItem*> items = EditableItems(tree);
+            CatalogItem* item = items[size_t(random.Pick(int(items.size())))];
+            CatalogItem* const doomed[] = {item};
+            if (step % 2)
+                RenameItem(document, item, random.Name(kPieces, std::size(kPieces), 4));
+            else
+                DeleteItems(document, doomed, {.undoable = true, .askFirst = false});
+            ASSERT_EQ(several.search(PrepareSearch(everything, kNow), *tree.root(), nullptr, 2),
+                      SearchTree(PrepareSearch(everything, kNow), *tree.root()))
+                << "seed " << seed << " step " << step;
+        }
+        EXPECT_EQ(several.builds(), 1u) << seed;
+    }
+}
+
 TEST(SearchSnapshot, NarrowedSearchesStayOutOfLockedAndNonContainerSubtrees) {
     SilentPrompter prompter;
     CatalogDocument document(prompter);
