@@ -73,6 +73,12 @@ class RandomCatalog {
         }
     }
 
+    // About `items` items straight below the root.
+    void FillRoot(CatalogTree& tree, int items) {
+        while (items > 0)
+            Fill(tree, tree.root(), 0, items);
+    }
+
     // Disks of `items` items each.
     void FillDisks(CatalogTree& tree, int disks, int items) {
         for (int disk = 0; disk < disks; ++disk) {
@@ -142,9 +148,7 @@ TEST(SearchSnapshot, FindsWhatTheTreeWalkFinds) {
         CatalogDocument document(prompter);
         CatalogTree& tree = document.tree();
         RandomCatalog random(seed);
-        int budget = 400 + random.Pick(400);
-        while (budget > 0)
-            random.Fill(tree, tree.root(), 0, budget);
+        random.FillRoot(tree, 400 + random.Pick(400));
         SearchSnapshot snapshot(document);
         // The same catalog through the trigram index, which small catalogs otherwise go without.
         SearchSnapshot indexed(document);
@@ -286,9 +290,7 @@ TEST(SearchSnapshot, FollowsEditsInPlace) {
         CatalogDocument document(prompter);
         CatalogTree& tree = document.tree();
         RandomCatalog random(seed * 7919);
-        int budget = 300 + random.Pick(300);
-        while (budget > 0)
-            random.Fill(tree, tree.root(), 0, budget);
+        random.FillRoot(tree, 300 + random.Pick(300));
         // A few folders to move and copy into.
         std::vector<CatalogItem*> folders;
         for (int f = 0; f < 3; ++f)
@@ -358,9 +360,7 @@ TEST(SearchSnapshot, BuildsTheSameOnOneThreadOrSeveral) {
                 Add(tree, flat, random.Name(kPieces, std::size(kPieces), 3).c_str());
             random.FillDisks(tree, 3, 50);
         } else if (shape == 2) {
-            int budget = 200 + random.Pick(800);
-            while (budget > 0)
-                random.Fill(tree, tree.root(), 0, budget);
+            random.FillRoot(tree, 200 + random.Pick(800));
         }  // shape 3: the root alone
         SearchSnapshot one(document);
         one.setTrigramThreshold(0);
