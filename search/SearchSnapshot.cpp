@@ -200,7 +200,7 @@ struct Piece {
 };
 
 // A list of siblings is cut into at most this many runs of about equal counts.
-constexpr size_t kRunsPerList = 64;
+constexpr size_t kRunsPerList = 512;
 // Lists are opened at most this deep, and no further once the pieces are this many.
 constexpr uint32_t kDeepestCut = 8;
 constexpr size_t kMostPieces = size_t(1) << 16;
@@ -264,7 +264,8 @@ bool SearchSnapshot::Table::build(const CatalogItem* topLevel, unsigned threads)
     threads = ThreadsOrCores(threads);
     if (threads == 1 || !topLevel)
         return append(topLevel, kNoParent, SIZE_MAX);
-    const std::vector<Piece> pieces = CutIntoPieces(topLevel, size_t(threads) * 16);
+    // Pieces of a few ten thousand items at 10 M: their columns stay small while being appended.
+    const std::vector<Piece> pieces = CutIntoPieces(topLevel, size_t(threads) * 128);
     std::vector<Table> tables(pieces.size());
     std::atomic<size_t> nextPiece{0};
     std::atomic<bool> overflow{false};
