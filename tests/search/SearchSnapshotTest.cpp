@@ -401,6 +401,46 @@ TEST(SearchSnapshot, BuildsTheSameOnOneThreadOrSeveral) {
     }
 }
 
+// A chain of directories deeper than the build cuts, each with files beside the next one, ending
+// in a wide directory; built on several threads and then changed in place, the columns are those
+// a fresh build of the changed tree gives.
+TEST(SearchSnapshot, DeepChainsBuildAndChangeAsAFreshBuild) {
+    SilentPrompter prompter(PromptAnswer::Yes);
+    CatalogDocument document(prompter);
+    CatalogTree& tree = document.tree();
+    CatalogItem* folder = Add(tree, tree.root(), "Folder", itemflag::Folder);
+    CatalogItem* parent = Add(tree, folder, "Deep", DiskFlags(MediaType::HardDisk));
+    std::vector<CatalogItem*> chain;
+    for (int level = 0; level < 14; ++level) {
+        Add(tree, parent, ("file " + std::to_string(level)).c_str(), 0, uint64_t(level));
+        parent = Add(tree, parent, ("dir " + std::to_string(level)).c_str(), itemflag::Directory);
+        Add(tree, parent, "\xC3\x89t\xC3\xA9.txt");
+        chain.push_back(parent);
+    }
+    for (int f = 0; f < 4000; ++f)
+        tree.setTextAttribute(Add(tree, parent, ("wide " + std::to_string(f)).c_str()), attr::Description, "car");
+    CatalogItem* other = Add(tree, tree.root(), "Other", DiskFlags(MediaType::CdRom));
+    Add(tree, other, "inside other");
+    SearchSnapshot one(document);
+    one.refresh(1);
+    for (const unsigned threads : {2u, 3u, 7u}) {
+        SearchSnapshot several(document);
+        several.refresh(threads);
+        EXPECT_TRUE(several.sameContents(one)) << threads;
+    }
+    SearchSnapshot several(document);
+    several.refresh(2);
+    CatalogItem* const moved[] = {other};
+    ASSERT_EQ(MoveToFolder(document, moved, folder), EditStatus::Done);
+    CatalogItem* const deleted[] = {chain[5]};
+    ASSERT_EQ(DeleteItems(document, deleted, {.undoable = true, .askFirst = false}), EditStatus::Done);
+    ASSERT_EQ(RenameItem(document, chain[2], "renamed"), EditStatus::Done);
+    SearchSnapshot fresh(document);
+    fresh.refresh(1);
+    EXPECT_TRUE(several.sameContents(fresh));
+    EXPECT_EQ(several.builds(), 1u);
+}
+
 TEST(SearchSnapshot, NarrowedSearchesStayOutOfLockedAndNonContainerSubtrees) {
     SilentPrompter prompter;
     CatalogDocument document(prompter);
