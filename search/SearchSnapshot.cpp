@@ -1,6 +1,8 @@
 #include "search/SearchSnapshot.h"
 
 #include <algorithm>
+#include <atomic>
+#include <functional>
 #include <iterator>
 #include <limits>
 #include <optional>
@@ -10,6 +12,7 @@
 #include "catalog/CatalogItem.h"
 #include "foundation/CancelFlag.h"
 #include "foundation/Utf8Text.h"
+#include "search/ParallelParts.h"
 #include "search/RunCursors.h"
 #include "search/SearchWalk.h"
 
@@ -150,7 +153,7 @@ void SearchSnapshot::Table::appendOwn(const CatalogItem& item, uint32_t parentIn
         barriers.push_back(index);
 }
 
-bool SearchSnapshot::Table::append(const CatalogItem* first, uint32_t parentIndex, bool siblings) {
+bool SearchSnapshot::Table::append(const CatalogItem* first, uint32_t parentIndex, size_t subtrees) {
     uint32_t parentAt = parentIndex;
     size_t depth = 0;  // below `first`'s level
     for (const CatalogItem* item = first; item;) {
@@ -168,7 +171,7 @@ bool SearchSnapshot::Table::append(const CatalogItem* first, uint32_t parentInde
         // (and every one left behind on the way up) ends here.
         while (true) {
             if (depth == 0) {
-                item = siblings ? item->next() : nullptr;
+                item = --subtrees > 0 ? item->next() : nullptr;
                 break;
             }
             if (item->next()) {
@@ -181,6 +184,207 @@ bool SearchSnapshot::Table::append(const CatalogItem* first, uint32_t parentInde
             parentAt = parent[parentAt];
         }
     }
+    return true;
+}
+
+namespace {
+
+// A piece of the pre-order that one thread appends to a table of its own: `subtrees` sibling
+// subtrees from `first`, or with 0 `first`'s own columns alone (its children are pieces of their
+// own, after it).
+struct Piece {
+    const CatalogItem* first;
+    size_t subtrees;
+    uint32_t parent;  // the piece that holds the parent of `first`; kNone at the top level
+    uint32_t depth;   // of `first` in the tree
+};
+
+// A list of siblings is cut into at most this many runs of about equal counts.
+constexpr size_t kRunsPerList = 512;
+// Lists are opened at most this deep, and no further once the pieces are this many.
+constexpr uint32_t kDeepestCut = 8;
+constexpr size_t kMostPieces = size_t(1) << 16;
+
+void AppendRuns(const CatalogItem* first, uint32_t parent, uint32_t depth, std::vector<Piece>& out) {
+    size_t count = 0;
+    for (const CatalogItem* item = first; item; item = item->next())
+        ++count;
+    const size_t run = (count + kRunsPerList - 1) / kRunsPerList;
+    for (const CatalogItem* item = first; item;) {
+        Piece piece{item, 0, parent, depth};
+        for (; item && piece.subtrees < run; item = item->next())
+            ++piece.subtrees;
+        out.push_back(piece);
+    }
+}
+
+// The pre-order of the tree from `topLevel` as pieces: lists of siblings cut into runs, and a
+// run of one subtree opened (its item alone, then its children's runs) level by level until
+// there are `wanted` pieces. Without knowing how large a subtree is, many pieces taken by
+// whichever thread is free keep the threads about equally busy.
+std::vector<Piece> CutIntoPieces(const CatalogItem* topLevel, size_t wanted) {
+    std::vector<Piece> pieces;
+    AppendRuns(topLevel, kNone, 0, pieces);
+    for (uint32_t level = 0; level < kDeepestCut && pieces.size() < wanted; ++level) {
+        std::vector<Piece> next;
+        std::vector<uint32_t> movedTo(pieces.size());
+        bool opened = false;
+        for (size_t p = 0; p < pieces.size(); ++p) {
+            Piece piece = pieces[p];
+            if (piece.parent != kNone)
+                piece.parent = movedTo[piece.parent];
+            movedTo[p] = uint32_t(next.size());
+            const CatalogItem* child = piece.first->firstChildIgnoringLock();
+            if (piece.subtrees != 1 || !child || next.size() >= kMostPieces) {
+                next.push_back(piece);
+                continue;
+            }
+            piece.subtrees = 0;
+            next.push_back(piece);
+            AppendRuns(child, movedTo[p], piece.depth + 1, next);
+            opened = true;
+        }
+        pieces = std::move(next);
+        if (!opened)
+            break;
+    }
+    return pieces;
+}
+
+// Appends the values of `from` to `to`, each changed by `change`.
+template <typename T, typename Change>
+void AppendChanged(std::vector<T>& to, const std::vector<T>& from, size_t skip, Change&& change) {
+    for (size_t i = skip; i < from.size(); ++i)
+        to.push_back(change(from[i]));
+}
+
+}  // namespace
+
+bool SearchSnapshot::Table::build(const CatalogItem* topLevel, unsigned threads) {
+    threads = ThreadsOrCores(threads);
+    if (threads == 1 || !topLevel)
+        return append(topLevel, kNoParent, SIZE_MAX);
+    // Pieces of a few ten thousand items at 10 M: their columns stay small while being appended.
+    const std::vector<Piece> pieces = CutIntoPieces(topLevel, size_t(threads) * 128);
+    std::vector<Table> tables(pieces.size());
+    std::atomic<size_t> nextPiece{0};
+    std::atomic<bool> overflow{false};
+    RunParts(threads, [&](unsigned) {
+        for (size_t p = nextPiece++; p < pieces.size(); p = nextPiece++) {
+            if (pieces[p].subtrees == 0)
+                tables[p].appendOwn(*pieces[p].first, kNoParent);
+            else if (!tables[p].append(pieces[p].first, kNoParent, pieces[p].subtrees))
+                overflow = true;
+        }
+    });
+    if (overflow)
+        return false;
+
+    // Where each piece's items, name bytes, texts, text bytes and barriers start in the whole.
+    struct Start {
+        uint64_t item = 0, name = 0, text = 0, record = 0, barrier = 0;
+    };
+    std::vector<Start> starts(pieces.size() + 1);
+    for (size_t p = 0; p < pieces.size(); ++p) {
+        const Table& t = tables[p];
+        starts[p + 1] = {starts[p].item + t.items.size(), starts[p].name + t.arena.size(),
+                         starts[p].text + t.texts.size(), starts[p].record + t.records.size(),
+                         starts[p].barrier + t.barriers.size()};
+    }
+    const Start total = starts.back();
+    if (total.item >= kNoParent - 1 || total.name > kArenaLimit)
+        return false;
+    // A piece holding an item alone ends where the first later piece no deeper than it starts.
+    std::vector<uint32_t> ownEnd(pieces.size(), 0);
+    std::vector<size_t> open;
+    for (size_t p = 0; p <= pieces.size(); ++p) {
+        while (!open.empty() && (p == pieces.size() || pieces[open.back()].depth >= pieces[p].depth)) {
+            ownEnd[open.back()] = uint32_t(starts[p].item);
+            open.pop_back();
+        }
+        if (p < pieces.size() && pieces[p].subtrees == 0)
+            open.push_back(p);
+    }
+
+    // One job per column, the largest first, taken by whichever thread is free.
+    auto item = [&](size_t p) { return uint32_t(starts[p].item); };
+    auto plain = [&](auto column) {
+        return [this, &tables, column] {
+            auto& to = this->*column;
+            size_t count = 0;
+            for (const Table& t : tables)
+                count += (t.*column).size();
+            to.reserve(count);
+            for (const Table& t : tables)
+                to.insert(to.end(), (t.*column).begin(), (t.*column).end());
+        };
+    };
+    auto shifted = [&](std::vector<uint32_t> Table::*column, auto startOf) {
+        return [this, &tables, &starts, &item, column, startOf] {
+            std::vector<uint32_t>& to = this->*column;
+            to.reserve(to.size() + size_t(startOf(starts.back())));
+            for (size_t p = 0; p < tables.size(); ++p) {
+                const uint32_t by = item(p);
+                AppendChanged(to, tables[p].*column, 0, [by](uint32_t index) { return index + by; });
+            }
+        };
+    };
+    const std::vector<std::function<void()>> jobs{
+        plain(&Table::arena),
+        plain(&Table::items),
+        plain(&Table::size),
+        plain(&Table::records),
+        [&] {
+            nameStart.reserve(total.item + 1);
+            for (size_t p = 0; p < tables.size(); ++p) {
+                const uint32_t by = uint32_t(starts[p].name);
+                AppendChanged(nameStart, tables[p].nameStart, 1, [by](uint32_t at) { return at + by; });
+            }
+        },
+        [&] {
+            parent.reserve(total.item);
+            for (size_t p = 0; p < tables.size(); ++p) {
+                const uint32_t by = item(p);
+                const uint32_t top = pieces[p].parent == kNone ? kNoParent : item(pieces[p].parent);
+                AppendChanged(parent, tables[p].parent, 0,
+                              [by, top](uint32_t index) { return index == kNoParent ? top : index + by; });
+            }
+        },
+        [&] {
+            end.reserve(total.item);
+            for (size_t p = 0; p < tables.size(); ++p) {
+                if (pieces[p].subtrees == 0) {
+                    end.push_back(ownEnd[p]);
+                    continue;
+                }
+                const uint32_t by = item(p);
+                AppendChanged(end, tables[p].end, 0, [by](uint32_t index) { return index + by; });
+            }
+        },
+        plain(&Table::date),
+        plain(&Table::categories),
+        plain(&Table::flags),
+        plain(&Table::bits),
+        shifted(&Table::texts, [](const Start& s) { return s.text; }),
+        [&] {
+            recordStart.reserve(total.text + 1);
+            for (size_t p = 0; p < tables.size(); ++p) {
+                const size_t by = size_t(starts[p].record);
+                AppendChanged(recordStart, tables[p].recordStart, 1, [by](size_t at) { return at + by; });
+            }
+        },
+        shifted(&Table::barriers, [](const Start& s) { return s.barrier; }),
+        [&] {
+            for (const Table& t : tables)
+                for (size_t b = 0; b < byteCounts.size(); ++b)
+                    byteCounts[b] += t.byteCounts[b];
+        },
+    };
+    std::atomic<size_t> nextJob{0};
+    RunParts(threads, [&](unsigned) {
+        for (size_t j = nextJob++; j < jobs.size(); j = nextJob++)
+            jobs[j]();
+    });
     return true;
 }
 
@@ -197,18 +401,22 @@ size_t SearchSnapshot::bytesPerItem() const {
            sizeof(int32_t) + sizeof(uint16_t) + sizeof(uint8_t);
 }
 
-void SearchSnapshot::refresh() {
+void SearchSnapshot::refresh(unsigned threads) {
     if (stale_)
-        build();
+        build(threads);
 }
 
-void SearchSnapshot::build() {
+bool SearchSnapshot::sameContents(const SearchSnapshot& other) const {
+    return table_ == other.table_ && trigrams_ == other.trigrams_ && textTrigrams_ == other.textTrigrams_;
+}
+
+void SearchSnapshot::build(unsigned threads) {
     table_ = Table();
     trigrams_.reset();
     textTrigrams_.reset();
     stale_ = false;
     ++builds_;
-    usable_ = table_.append(document_.tree().topLevel(), kNoParent, true);
+    usable_ = table_.build(document_.tree().topLevel(), threads);
 }
 
 uint32_t SearchSnapshot::indexOf(const CatalogItem* item) const {
@@ -316,7 +524,7 @@ void SearchSnapshot::insertSubtree(const CatalogItem& item) {
         at = t.end[at];
     }
     Table piece;
-    if (!piece.append(&item, kNoParent, false) || t.items.size() + piece.items.size() >= kNoParent - 1 ||
+    if (!piece.append(&item, kNoParent, 1) || t.items.size() + piece.items.size() >= kNoParent - 1 ||
         t.arena.size() + piece.arena.size() > kArenaLimit) {
         stale_ = true;
         return;
@@ -848,7 +1056,7 @@ std::vector<const CatalogItem*> SearchSnapshot::search(const PreparedSearch& sea
                                                        const CatalogItem& start,
                                                        const CancelFlag* cancel,
                                                        unsigned threads) {
-    refresh();
+    refresh(threads);
     if (!usable_)
         return SearchTree(search, start, cancel);
     const uint32_t startIndex = indexOf(&start);
@@ -884,12 +1092,12 @@ std::vector<const CatalogItem*> SearchSnapshot::search(const PreparedSearch& sea
         std::any_of(options.begin(), options.end(),
                     [](std::string_view run) { return run.size() >= TrigramIndex::kMinimumRun; })) {
         // The indexes are built by the first search that can use them.
-        if (!trigrams_) {
-            trigrams_.emplace(table_.arena, table_.nameStart);
+            if (!trigrams_) {
+            trigrams_.emplace(table_.arena, table_.nameStart, threads);
             dirtyBlocks_.clear();
         }
         if (!textTrigrams_) {
-            textTrigrams_.emplace(table_.records, table_.recordStart);
+            textTrigrams_.emplace(table_.records, table_.recordStart, threads);
             dirtyTextBlocks_.clear();
         }
         auto narrow = [](const TrigramIndex& index, const std::vector<uint32_t>& dirty, std::string_view run) {
@@ -933,8 +1141,7 @@ std::vector<const CatalogItem*> SearchSnapshot::search(const PreparedSearch& sea
     const bool filterFirst = !candidates && filtered;
     const Excluded excluded = candidates || filterFirst ? excludedRanges(startIndex) : Excluded();
 
-    if (threads == 0)
-        threads = std::max(1u, std::thread::hardware_concurrency());
+    threads = ThreadsOrCores(threads);
     // The work is the items a scan may visit: with the index, only those of the named blocks.
     const uint64_t work = runs.blocks ? uint64_t(blocks.size() + textBlocks.size()) * TrigramIndex::kBlockItems
                                       : last - first;

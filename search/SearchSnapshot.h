@@ -17,6 +17,11 @@
 // search that can use them, dropped when items are inserted or removed, the blocks of changed
 // items always visited). Either way the pre-order range is split between threads and their hits
 // joined in order, finding exactly what SearchTree finds.
+//
+// The first build runs on every core: the tree is cut into pieces of whole subtrees (and runs of
+// sibling subtrees) in pre-order, each thread appends the pieces it takes to tables of their own,
+// and the tables are joined column by column with their indices shifted, giving the very columns
+// a walk on one thread gives. The trigram indexes are likewise built by ranges of blocks.
 #pragma once
 
 #include <array>
@@ -52,8 +57,9 @@ class SearchSnapshot : public DocumentObserver {
                                            const CancelFlag* cancel = nullptr,
                                            unsigned threads = 0);
 
-    // Builds the snapshot now when it is stale (search does this itself).
-    void refresh();
+    // Builds the snapshot now when it is stale (search does this itself, with its thread count).
+    // threads = 0: one per core.
+    void refresh(unsigned threads = 0);
     bool stale() const { return stale_; }
     // How often the snapshot was built whole; changes followed in place do not count.
     size_t builds() const { return builds_; }
@@ -64,6 +70,8 @@ class SearchSnapshot : public DocumentObserver {
     // Catalogs with at least this many items use the trigram indexes (by default 1 << 18).
     void setTrigramThreshold(size_t items) { trigramThreshold_ = items; }
     // The indexes' bytes; 0 while there are none.
+    // Whether the two hold the same columns, texts and trigram indexes, built or not.
+    bool sameContents(const SearchSnapshot& other) const;
     size_t trigramBytes() const {
         return (trigrams_ ? trigrams_->bytes() : 0) + (textTrigrams_ ? textTrigrams_->bytes() : 0);
     }
@@ -98,9 +106,13 @@ class SearchSnapshot : public DocumentObserver {
         std::array<uint64_t, 256> byteCounts{};  // of the arena, to pick a literal's rarest byte
 
         Table() : nameStart{0}, recordStart{0} {}
-        // Appends `first`'s subtree (and with `siblings` those of its next siblings) in pre-order.
-        // False when the offsets would overflow.
-        bool append(const CatalogItem* first, uint32_t parentIndex, bool siblings);
+        friend bool operator==(const Table&, const Table&) = default;
+        // Appends `first`'s subtree and those of its next siblings, `subtrees` in all (or up to
+        // the last sibling), in pre-order. False when the offsets would overflow.
+        bool append(const CatalogItem* first, uint32_t parentIndex, size_t subtrees);
+        // The columns of the whole tree below `topLevel` (and its siblings), the pieces built on
+        // `threads` threads and joined. False when the offsets would overflow.
+        bool build(const CatalogItem* topLevel, unsigned threads);
         // The item's own columns (not its subtree) from its present fields.
         void appendOwn(const CatalogItem& item, uint32_t parentIndex);
         std::string_view name(uint32_t index) const {
@@ -109,7 +121,7 @@ class SearchSnapshot : public DocumentObserver {
     };
     enum class NameState : uint8_t { Unknown, Holds, Fails };
 
-    void build();
+    void build(unsigned threads);
     // The index of an item in the table, found by descending from the top level; or kNone.
     uint32_t indexOf(const CatalogItem* item) const;
     // The children of parentIndex in the table are the item's parent's children in the tree.

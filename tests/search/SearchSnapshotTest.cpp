@@ -73,6 +73,12 @@ class RandomCatalog {
         }
     }
 
+    // About `items` items straight below the root.
+    void FillRoot(CatalogTree& tree, int items) {
+        while (items > 0)
+            Fill(tree, tree.root(), 0, items);
+    }
+
     // Disks of `items` items each.
     void FillDisks(CatalogTree& tree, int disks, int items) {
         for (int disk = 0; disk < disks; ++disk) {
@@ -142,9 +148,7 @@ TEST(SearchSnapshot, FindsWhatTheTreeWalkFinds) {
         CatalogDocument document(prompter);
         CatalogTree& tree = document.tree();
         RandomCatalog random(seed);
-        int budget = 400 + random.Pick(400);
-        while (budget > 0)
-            random.Fill(tree, tree.root(), 0, budget);
+        random.FillRoot(tree, 400 + random.Pick(400));
         SearchSnapshot snapshot(document);
         // The same catalog through the trigram index, which small catalogs otherwise go without.
         SearchSnapshot indexed(document);
@@ -286,9 +290,7 @@ TEST(SearchSnapshot, FollowsEditsInPlace) {
         CatalogDocument document(prompter);
         CatalogTree& tree = document.tree();
         RandomCatalog random(seed * 7919);
-        int budget = 300 + random.Pick(300);
-        while (budget > 0)
-            random.Fill(tree, tree.root(), 0, budget);
+        random.FillRoot(tree, 300 + random.Pick(300));
         // A few folders to move and copy into.
         std::vector<CatalogItem*> folders;
         for (int f = 0; f < 3; ++f)
@@ -337,6 +339,106 @@ TEST(SearchSnapshot, FollowsEditsInPlace) {
         // Renames, deletes, moves, copies and undos were followed without building again.
         EXPECT_EQ(snapshot.builds(), 1u) << "seed " << seed;
     }
+}
+
+// Catalogs of every shape (one disk, many, deep, flat, empty; locked and non-container
+// subtrees) give the same columns and trigram indexes whether built on one thread or several, and
+// the several-thread build goes on following edits in place.
+TEST(SearchSnapshot, BuildsTheSameOnOneThreadOrSeveral) {
+    SilentPrompter prompter(PromptAnswer::Yes);
+    for (uint32_t seed = 1; seed <= 16; ++seed) {
+        CatalogDocument document(prompter);
+        CatalogTree& tree = document.tree();
+        RandomCatalog random(seed * 31);
+        const int shape = int(seed % 4);
+        if (shape == 0) {
+            random.FillDisks(tree, 1 + random.Pick(3), 300 + random.Pick(2000));
+        } else if (shape == 1) {
+            // A flat directory of many files beside a few small disks.
+            CatalogItem* flat = Add(tree, tree.root(), "flat", DiskFlags(MediaType::CdRom));
+            for (int f = 0; f < 3000; ++f)
+                Add(tree, flat, random.Name(kPieces, std::size(kPieces), 3).c_str());
+            random.FillDisks(tree, 3, 50);
+        } else if (shape == 2) {
+            random.FillRoot(tree, 200 + random.Pick(800));
+        }  // shape 3: the root alone
+        SearchSnapshot one(document);
+        one.setTrigramThreshold(0);
+        one.refresh(1);
+        // A literal of three bytes builds the trigram indexes too.
+        SearchCriteria criteria = InitialCriteria(kNow);
+        criteria.text = "car";
+        const PreparedSearch search = PrepareSearch(criteria, kNow);
+        const auto expected = SearchTree(search, *tree.root());
+        ASSERT_EQ(one.search(search, *tree.root(), nullptr, 1), expected) << seed;
+        for (const unsigned threads : {2u, 3u}) {
+            SearchSnapshot several(document);
+            several.setTrigramThreshold(0);
+            several.refresh(threads);
+            EXPECT_EQ(several.search(search, *tree.root(), nullptr, threads), expected) << seed << " " << threads;
+            EXPECT_TRUE(several.sameContents(one)) << "seed " << seed << " threads " << threads;
+        }
+        if (shape == 3)
+            continue;
+        // Edits followed in place from the several-thread build: the whole pre-order still right.
+        SearchSnapshot several(document);
+        several.refresh(3);
+        SearchCriteria everything = InitialCriteria(kNow);
+        everything.wordMode = WordMode::AllWords;
+        for (int step = 0; step < 10; ++step) {
+            std::vector<CatalogItem*> items = EditableItems(tree);
+            CatalogItem* item = items[size_t(random.Pick(int(items.size())))];
+            CatalogItem* const doomed[] = {item};
+            if (step % 2)
+                RenameItem(document, item, random.Name(kPieces, std::size(kPieces), 4));
+            else
+                DeleteItems(document, doomed, {.undoable = true, .askFirst = false});
+            ASSERT_EQ(several.search(PrepareSearch(everything, kNow), *tree.root(), nullptr, 2),
+                      SearchTree(PrepareSearch(everything, kNow), *tree.root()))
+                << "seed " << seed << " step " << step;
+        }
+        EXPECT_EQ(several.builds(), 1u) << seed;
+    }
+}
+
+// A chain of directories deeper than the build cuts, each with files beside the next one, ending
+// in a wide directory; built on several threads and then changed in place, the columns are those
+// a fresh build of the changed tree gives.
+TEST(SearchSnapshot, DeepChainsBuildAndChangeAsAFreshBuild) {
+    SilentPrompter prompter(PromptAnswer::Yes);
+    CatalogDocument document(prompter);
+    CatalogTree& tree = document.tree();
+    CatalogItem* folder = Add(tree, tree.root(), "Folder", itemflag::Folder);
+    CatalogItem* parent = Add(tree, folder, "Deep", DiskFlags(MediaType::HardDisk));
+    std::vector<CatalogItem*> chain;
+    for (int level = 0; level < 14; ++level) {
+        Add(tree, parent, ("file " + std::to_string(level)).c_str(), 0, uint64_t(level));
+        parent = Add(tree, parent, ("dir " + std::to_string(level)).c_str(), itemflag::Directory);
+        Add(tree, parent, "\xC3\x89t\xC3\xA9.txt");
+        chain.push_back(parent);
+    }
+    for (int f = 0; f < 4000; ++f)
+        tree.setTextAttribute(Add(tree, parent, ("wide " + std::to_string(f)).c_str()), attr::Description, "car");
+    CatalogItem* other = Add(tree, tree.root(), "Other", DiskFlags(MediaType::CdRom));
+    Add(tree, other, "inside other");
+    SearchSnapshot one(document);
+    one.refresh(1);
+    for (const unsigned threads : {2u, 3u, 7u}) {
+        SearchSnapshot several(document);
+        several.refresh(threads);
+        EXPECT_TRUE(several.sameContents(one)) << threads;
+    }
+    SearchSnapshot several(document);
+    several.refresh(2);
+    CatalogItem* const moved[] = {other};
+    ASSERT_EQ(MoveToFolder(document, moved, folder), EditStatus::Done);
+    CatalogItem* const deleted[] = {chain[5]};
+    ASSERT_EQ(DeleteItems(document, deleted, {.undoable = true, .askFirst = false}), EditStatus::Done);
+    ASSERT_EQ(RenameItem(document, chain[2], "renamed"), EditStatus::Done);
+    SearchSnapshot fresh(document);
+    fresh.refresh(1);
+    EXPECT_TRUE(several.sameContents(fresh));
+    EXPECT_EQ(several.builds(), 1u);
 }
 
 TEST(SearchSnapshot, NarrowedSearchesStayOutOfLockedAndNonContainerSubtrees) {
