@@ -201,9 +201,8 @@ struct Piece {
 
 // A list of siblings is cut into at most this many runs of about equal counts.
 constexpr size_t kRunsPerList = 512;
-// Lists are opened at most this deep, and no further once the pieces are this many.
+// Lists are opened at most this deep.
 constexpr uint32_t kDeepestCut = 8;
-constexpr size_t kMostPieces = size_t(1) << 16;
 
 void AppendRuns(const CatalogItem* first, uint32_t parent, uint32_t depth, std::vector<Piece>& out) {
     size_t count = 0;
@@ -235,7 +234,9 @@ std::vector<Piece> CutIntoPieces(const CatalogItem* topLevel, size_t wanted) {
                 piece.parent = movedTo[piece.parent];
             movedTo[p] = uint32_t(next.size());
             const CatalogItem* child = piece.first->firstChildIgnoringLock();
-            if (piece.subtrees != 1 || !child || next.size() >= kMostPieces) {
+            // Opening stops once the pieces made and those still to come are enough: opening
+            // every run of a level at once would make thousands of tiny pieces in a broad tree.
+            if (piece.subtrees != 1 || !child || next.size() + (pieces.size() - p) >= wanted) {
                 next.push_back(piece);
                 continue;
             }
