@@ -19,6 +19,7 @@
 #include "foundation/Prompter.h"
 #include "catalog/EditSupport.h"
 #include "foundation/ui/DialogTexts.h"
+#include "foundation/ui/FieldRows.h"
 #include "platform/settings/SettingsStore.h"
 
 namespace shelfmark {
@@ -81,16 +82,10 @@ SettingsDialog::SettingsDialog(const AppSettings& settings, const WindowSettings
 QWidget* SettingsDialog::makeGeneralPage() {
     QWidget* page = Page(kGeneral, 13);
     auto* layout = new QVBoxLayout(page);
-    auto* mruRow = new QHBoxLayout;
-    auto* mruLabel = SetTextKey(new QLabel(page), 0);
     mruCount_ = new QSpinBox(page);
     mruCount_->setRange(0, 16);
     mruCount_->setValue(settings_.MRUCount);
-    mruLabel->setBuddy(mruCount_);
-    mruRow->addWidget(mruLabel);
-    mruRow->addWidget(mruCount_);
-    mruRow->addStretch();
-    layout->addLayout(mruRow);
+    AddInlineRow(layout, 0, mruCount_);
     saveWindow_ = Box(page, layout, 1, settings_.bSaveWindowSettings);
     equalizeTypes_ = Box(page, layout, 2, settings_.bEqualizeMediaTypes);
     addOnInsert_ = Box(page, layout, 3, settings_.bAddDiskOnInsert);
@@ -99,17 +94,11 @@ QWidget* SettingsDialog::makeGeneralPage() {
     jumpToNew_ = Box(page, layout, 6, settings_.bJumpToNewDisk);
     folderStates_ = Box(page, layout, 7, settings_.bSaveFolderStates);
     disableAutorun_ = Box(page, layout, 8, settings_.bDisableAutorun);
-    auto* startRow = new QHBoxLayout;
-    auto* startLabel = SetTextKey(new QLabel(page), 9);
     startMode_ = new QComboBox(page);
     for (int key : {10, 11, 12})
         startMode_->addItem(DialogText(kGeneral, key));
     startMode_->setCurrentIndex(std::clamp(settings_.StartMode, 0, 2));
-    startLabel->setBuddy(startMode_);
-    startRow->addWidget(startLabel);
-    startRow->addWidget(startMode_);
-    startRow->addStretch();
-    layout->addLayout(startRow);
+    AddInlineRow(layout, 9, startMode_);
     layout->addStretch();
     return page;
 }
@@ -165,8 +154,8 @@ QWidget* SettingsDialog::makeItemInfoPage() {
     thumbnailSize_->setValue(NormalizeThumbnailSize(settings_.ThumbnailSize));
     proportional_ = SetTextKey(new QCheckBox(page), 3);
     proportional_->setChecked(settings_.bProportionalThumbnails);
-    form->addRow(SetTextKey(new QLabel(page), 1), textSizeMax_);
-    form->addRow(SetTextKey(new QLabel(page), 2), thumbnailSize_);
+    AddFormRow(form, 1, textSizeMax_);
+    AddFormRow(form, 2, thumbnailSize_);
     form->addRow(proportional_);
     return page;
 }
@@ -174,10 +163,8 @@ QWidget* SettingsDialog::makeItemInfoPage() {
 QWidget* SettingsDialog::makeLanguagePage() {
     QWidget* page = Page(kLanguage, 4);
     auto* layout = new QVBoxLayout(page);
-    auto* label = SetTextKey(new QLabel(page), 5);
     language_ = new QComboBox(page);
     language_->setObjectName(QStringLiteral("language"));
-    label->setBuddy(language_);
     language_->addItem(DialogText(kLanguage, 0));
     languages_ = ListLanguageFiles();
     int current = 0;
@@ -190,8 +177,7 @@ QWidget* SettingsDialog::makeLanguagePage() {
     languageDetails_ = new QLabel(page);
     languageDetails_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     connect(language_, &QComboBox::currentIndexChanged, this, &SettingsDialog::showLanguageDetails);
-    layout->addWidget(label);
-    layout->addWidget(language_);
+    AddLabelAbove(layout, 5, language_);
     layout->addWidget(languageDetails_);
     layout->addStretch();
     showLanguageDetails();

@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QFormLayout>
 #include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -11,6 +10,7 @@
 #include "cdlookup/CddbSettings.h"
 #include "foundation/Prompter.h"
 #include "foundation/ui/DialogTexts.h"
+#include "foundation/ui/FieldRows.h"
 #include "platform/settings/SettingsStore.h"
 
 namespace shelfmark {
@@ -35,23 +35,14 @@ CddbSettingsPage::CddbSettingsPage(SettingsStore& store, Prompter& prompter, QWi
 
     auto* proxy = SetTextKey(new QGroupBox(this), 0);
     auto* form = new QFormLayout(proxy);
-    auto addRow = [&](int key, QWidget* field) {
-        auto* label = SetTextKey(new QLabel(proxy), key);
-        label->setBuddy(field);
-        form->addRow(label, field);
-    };
-    addRow(1, host_);
-    addRow(2, port_);
-    addRow(3, user_);
-    addRow(4, password_);
-
-    auto* emailLabel = SetTextKey(new QLabel(this), 5);
-    emailLabel->setBuddy(email_);
+    AddFormRow(form, 1, host_);
+    AddFormRow(form, 2, port_);
+    AddFormRow(form, 3, user_);
+    AddFormRow(form, 4, password_);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(proxy);
-    layout->addWidget(emailLabel);
-    layout->addWidget(email_);
+    AddLabelAbove(layout, 5, email_);
     layout->addWidget(saveDiscInfo_);
     layout->addStretch();
 
