@@ -1,6 +1,5 @@
 #include "catalog/ui/DatabaseImportDialog.h"
 
-#include <QLabel>
 #include <QListWidget>
 #include <QVBoxLayout>
 
@@ -8,7 +7,6 @@
 #include "catalog/ui/CatalogFileDialogs.h"
 #include "catalog/ui/FolderTreeWidget.h"
 #include "foundation/LanguageTexts.h"
-#include "foundation/Prompter.h"
 #include "foundation/ui/DialogTexts.h"
 #include "foundation/ui/FileDialogs.h"
 
@@ -26,20 +24,8 @@ DatabaseImportDialog::DatabaseImportDialog(CatalogDocument& document,
     : QDialog(parent), document_(document) {
     setObjectName(QStringLiteral("Dlg_Import"));
     auto* layout = new QVBoxLayout(this);
-    files_ = new ImportFileList(AskFiles, 2, this);
-    auto* filesLabel = SetTextKey(new QLabel(this), 1);
-    filesLabel->setBuddy(files_->list());
-    layout->addWidget(filesLabel);
-    layout->addWidget(files_);
-
-    folders_ = new FolderTreeWidget(document.tree(), this);
-    folders_->setMinimumSize(360, 220);
-    if (selected != nullptr)
-        folders_->select(selected);
-    auto* foldersLabel = SetTextKey(new QLabel(this), 3);
-    foldersLabel->setBuddy(folders_);
-    layout->addWidget(foldersLabel);
-    layout->addWidget(folders_, 1);
+    files_ = AddImportFileList(layout, AskFiles);
+    folders_ = AddImportFolderTree(layout, document.tree(), selected, 3, 220);
     layout->addWidget(MakeOkCancelButtons(this));
 
     files_->addFiles(files);
@@ -49,12 +35,9 @@ DatabaseImportDialog::DatabaseImportDialog(CatalogDocument& document,
 
 void DatabaseImportDialog::accept() {
     const std::vector<std::string> paths = files();
-    CatalogItem* target = folders_->chosen();
-    if (paths.empty() || target == nullptr) {
-        document_.prompter().error(Str(19));  // "Please fill out this field correctly."
-        (paths.empty() ? static_cast<QWidget*>(files_->list()) : folders_)->setFocus();
+    CatalogItem* target = ChosenImportFolder(document_, paths, *files_, *folders_);
+    if (target == nullptr)
         return;
-    }
     report_ = {};
     status_ = ImportCatalogFiles(document_, paths, target, &report_);
     if (status_ == EditStatus::Refused)

@@ -1,12 +1,17 @@
 #include "catalog/ui/ImportSources.h"
 
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 #include "catalog/CatalogDocument.h"
+#include "catalog/ui/FolderTreeWidget.h"
+#include "foundation/LanguageTexts.h"
+#include "foundation/Prompter.h"
 #include "foundation/ui/DialogTexts.h"
+#include "foundation/ui/FieldRows.h"
 
 namespace shelfmark {
 
@@ -28,6 +33,36 @@ ImportFileList::ImportFileList(std::function<std::vector<std::string>(QWidget*)>
     row->addLayout(buttons);
     connect(add, &QPushButton::clicked, this, [this] { addFiles(askFiles_(this)); });
     connect(remove, &QPushButton::clicked, this, [this] { qDeleteAll(list_->selectedItems()); });
+}
+
+ImportFileList* AddImportFileList(QBoxLayout* layout,
+                                  std::function<std::vector<std::string>(QWidget*)> askFiles) {
+    auto* files = new ImportFileList(std::move(askFiles), 2, layout->parentWidget());
+    layout->addWidget(MakeBuddyLabel(1, files->list()));
+    layout->addWidget(files);
+    return files;
+}
+
+FolderTreeWidget* AddImportFolderTree(QBoxLayout* layout, const CatalogTree& tree,
+                                      const CatalogItem* selected, int labelKey,
+                                      int minimumHeight) {
+    auto* folders = new FolderTreeWidget(tree, layout->parentWidget());
+    folders->setMinimumSize(360, minimumHeight);
+    if (selected != nullptr)
+        folders->select(selected);
+    AddLabelAbove(layout, labelKey, folders, 1);
+    return folders;
+}
+
+CatalogItem* ChosenImportFolder(CatalogDocument& document, const std::vector<std::string>& paths,
+                                const ImportFileList& files, FolderTreeWidget& folders) {
+    CatalogItem* target = folders.chosen();
+    if (paths.empty() || target == nullptr) {
+        document.prompter().error(Str(19));  // "Please fill out this field correctly."
+        (paths.empty() ? static_cast<QWidget*>(files.list()) : &folders)->setFocus();
+        return nullptr;
+    }
+    return target;
 }
 
 std::vector<std::string> ImportFileList::files() const {

@@ -2,7 +2,6 @@
 
 #include <QComboBox>
 #include <QFormLayout>
-#include <QLabel>
 #include <QListWidget>
 #include <QVBoxLayout>
 
@@ -11,6 +10,7 @@
 #include "foundation/LanguageTexts.h"
 #include "foundation/Prompter.h"
 #include "foundation/ui/DialogTexts.h"
+#include "foundation/ui/FieldRows.h"
 #include "foundation/ui/FileDialogs.h"
 
 namespace shelfmark {
@@ -41,29 +41,16 @@ ForeignImportDialog::ForeignImportDialog(CatalogDocument& document, std::vector<
     : QDialog(parent), document_(document) {
     setObjectName(QStringLiteral("Dlg_ImportOther"));
     auto* layout = new QVBoxLayout(this);
-    files_ = new ImportFileList(AskFiles, 2, this);
-    auto* filesLabel = SetTextKey(new QLabel(this), 1);
-    filesLabel->setBuddy(files_->list());
-    layout->addWidget(filesLabel);
-    layout->addWidget(files_);
+    files_ = AddImportFileList(layout, AskFiles);
 
     format_ = new QComboBox(this);
     for (const auto& [format, key] : kFormats)
         format_->addItem(DialogText(kSection, key), int(format));
     auto* formatRow = new QFormLayout;
-    auto* formatLabel = SetTextKey(new QLabel(this), 3);
-    formatLabel->setBuddy(format_);
-    formatRow->addRow(formatLabel, format_);
+    AddFormRow(formatRow, 3, format_);
     layout->addLayout(formatRow);
 
-    folders_ = new FolderTreeWidget(document.tree(), this);
-    folders_->setMinimumSize(360, 200);
-    if (selected != nullptr)
-        folders_->select(selected);
-    auto* foldersLabel = SetTextKey(new QLabel(this), 4);
-    foldersLabel->setBuddy(folders_);
-    layout->addWidget(foldersLabel);
-    layout->addWidget(folders_, 1);
+    folders_ = AddImportFolderTree(layout, document.tree(), selected, 4, 200);
     layout->addWidget(MakeOkCancelButtons(this));
 
     files_->addFiles(files);
@@ -81,12 +68,9 @@ void ForeignImportDialog::setFormat(ForeignFormat format) {
 
 void ForeignImportDialog::accept() {
     const std::vector<std::string> paths = files();
-    CatalogItem* target = folders_->chosen();
-    if (paths.empty() || target == nullptr) {
-        document_.prompter().error(Str(19));  // "Please fill out this field correctly."
-        (paths.empty() ? static_cast<QWidget*>(files_->list()) : folders_)->setFocus();
+    CatalogItem* target = ChosenImportFolder(document_, paths, *files_, *folders_);
+    if (target == nullptr)
         return;
-    }
     report_ = {};
     status_ = ImportForeignCatalogs(document_, paths, format(), target, &report_);
     if (!report_.failed.empty())
