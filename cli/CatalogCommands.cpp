@@ -15,6 +15,7 @@
 #include "cli/CatalogLoad.h"
 #include "cli/CatalogPasswords.h"
 #include "cli/Command.h"
+#include "cli/OutputArgs.h"
 #include "cli/ItemJson.h"
 #include "cli/TerminalPrompter.h"
 #include "foundation/Prompter.h"
@@ -34,6 +35,12 @@ bool LoadCatalog(const std::string& path, CatalogTree& tree, CatalogReadResult& 
         return false;
     tree.setName(tree.root(), FileNameOf(path));
     return true;
+}
+
+bool OpenCatalogForCommand(CatalogDocument& document, const std::string& path) {
+    document.setShowConvertHint(kConvertHintSuppressed);
+    UnlockWhenOpening(document);
+    return document.openCatalogFile(path);
 }
 
 namespace {
@@ -314,20 +321,15 @@ const CommandRegistration kExportDb(kExportDbCommand);
 
 int RunExportDb(const std::vector<std::string>& args) {
     ArgParser parser;
-    parser.option("output").alias("-o", "output");
     parser.flag("force");
-    if (!parser.parse(args))
-        return UsageError(kExportDbCommand, parser.error());
-    const std::optional<std::string> output = parser.value("output");
-    if (!output)
-        return UsageError(kExportDbCommand, "-o NEW is required");
+    std::string output;
+    if (const int status = ParseWithOutput(kExportDbCommand, args, "NEW", parser, output))
+        return status;
     if (parser.positionals().size() < 2)
         return UsageError(kExportDbCommand, "expected FILE and at least one PATH");
     TerminalPrompter prompter;
     CatalogDocument document(prompter);
-    UnlockWhenOpening(document);
-    document.setShowConvertHint(kConvertHintSuppressed);
-    if (!document.openCatalogFile(parser.positionals()[0]))
+    if (!OpenCatalogForCommand(document, parser.positionals()[0]))
         return kExitFailure;
     const CatalogTree& tree = document.tree();
     std::vector<const CatalogItem*> items;
@@ -337,7 +339,7 @@ int RunExportDb(const std::vector<std::string>& args) {
             return Fail("no item '" + parser.positionals()[i] + "' in the catalog");
         items.push_back(item);
     }
-    return document.exportSelection(items, *output, parser.has("force")) ? kExitSuccess
+    return document.exportSelection(items, output, parser.has("force")) ? kExitSuccess
                                                                           : kExitFailure;
 }
 

@@ -15,7 +15,7 @@
 #include "catalog/Definitions.h"
 #include "catalog/ExtraInfoOperations.h"
 #include "cli/ArgParser.h"
-#include "cli/CatalogPasswords.h"
+#include "cli/CatalogLoad.h"
 #include "cli/CategoryEdits.h"
 #include "cli/Command.h"
 #include "cli/TerminalPrompter.h"
@@ -37,12 +37,10 @@ struct Session {
     bool open(const std::string& file, bool edit) {
         path = file;
         definitions.attach(document, std::string(kCategoriesProfile));
-        document.setShowConvertHint(kConvertHintSuppressed);
-        UnlockWhenOpening(document);
         if (!edit)
-            return document.openCatalogFile(file);
+            return OpenCatalogForCommand(document, file);
         prompter.reloadChangedCatalogs();
-        return document.openCatalogFile(file) && document.lockForEditing();
+        return OpenCatalogForCommand(document, file) && document.lockForEditing();
     }
     // The exit status of an edit: saved when it changed the catalog.
     int finish(EditStatus status) {

@@ -12,7 +12,7 @@
 #include "cdlookup/CdPlayerIni.h"
 #include "cdlookup/LookupController.h"
 #include "cli/ArgParser.h"
-#include "cli/CatalogPasswords.h"
+#include "cli/CatalogLoad.h"
 #include "cli/Command.h"
 #include "cli/TerminalPrompter.h"
 #include "foundation/StringFormat.h"
@@ -47,9 +47,7 @@ struct CatalogSession {
 
     bool open(const std::string& path) {
         prompter.reloadChangedCatalogs();
-        document.setShowConvertHint(kConvertHintSuppressed);
-        UnlockWhenOpening(document);
-        return document.openCatalogFile(path) && document.lockForEditing();
+        return OpenCatalogForCommand(document, path) && document.lockForEditing();
     }
     int save() {
         if (!document.isModified())

@@ -26,7 +26,7 @@
 #include "catalog/MoveCopyOperations.h"
 #include "catalog/RenameOperations.h"
 #include "cli/ArgParser.h"
-#include "cli/CatalogPasswords.h"
+#include "cli/CatalogLoad.h"
 #include "cli/CategoryEdits.h"
 #include "cli/Command.h"
 #include "cli/TerminalPrompter.h"
@@ -80,9 +80,7 @@ bool OpenForEditing(EditSession& session, const std::string& path) {
     // A catalog another process saved since it was read is read again under the lock, and the
     // commands work on what is there now.
     session.prompter.reloadChangedCatalogs();
-    session.document.setShowConvertHint(kConvertHintSuppressed);
-    UnlockWhenOpening(session.document);
-    return session.document.openCatalogFile(path) && session.document.lockForEditing();
+    return OpenCatalogForCommand(session.document, path) && session.document.lockForEditing();
 }
 
 bool Resolve(EditSession& session, Operands paths, std::vector<CatalogItem*>& items) {

@@ -10,8 +10,9 @@
 #include "catalog/DatabaseImport.h"
 #include "catalog/XmlOutline.h"
 #include "cli/ArgParser.h"
-#include "cli/CatalogPasswords.h"
+#include "cli/CatalogLoad.h"
 #include "cli/Command.h"
+#include "cli/OutputArgs.h"
 #include "cli/TerminalPrompter.h"
 
 namespace shelfmark::cli {
@@ -34,19 +35,14 @@ const CommandRegistration kExportXml(kExportXmlCommand);
 
 int RunExportXml(const std::vector<std::string>& args) {
     ArgParser parser;
-    parser.option("output").alias("-o", "output");
-    if (!parser.parse(args))
-        return UsageError(kExportXmlCommand, parser.error());
-    const std::optional<std::string> output = parser.value("output");
-    if (!output)
-        return UsageError(kExportXmlCommand, "-o OUT.xml is required");
+    std::string output;
+    if (const int status = ParseWithOutput(kExportXmlCommand, args, "OUT.xml", parser, output))
+        return status;
     if (parser.positionals().size() < 2)
         return UsageError(kExportXmlCommand, "expected FILE and at least one PATH");
     TerminalPrompter prompter;
     CatalogDocument document(prompter);
-    document.setShowConvertHint(kConvertHintSuppressed);
-    UnlockWhenOpening(document);
-    if (!document.openCatalogFile(parser.positionals()[0]))
+    if (!OpenCatalogForCommand(document, parser.positionals()[0]))
         return kExitFailure;
     std::vector<const CatalogItem*> items;
     for (size_t i = 1; i < parser.positionals().size(); ++i) {
@@ -55,7 +51,7 @@ int RunExportXml(const std::vector<std::string>& args) {
             return Fail("no item '" + parser.positionals()[i] + "' in the catalog");
         items.push_back(item);
     }
-    return WriteXmlOutline(*output, document.tree(), items, prompter) ? kExitSuccess
+    return WriteXmlOutline(output, document.tree(), items, prompter) ? kExitSuccess
                                                                        : kExitFailure;
 }
 
@@ -95,10 +91,8 @@ int RunImport(const std::vector<std::string>& args) {
     CountingPrompter prompter;
     prompter.reloadChangedCatalogs();
     CatalogDocument document(prompter);
-    document.setShowConvertHint(kConvertHintSuppressed);
     // The same unlock serves the sources: a protected source root takes the password too.
-    UnlockWhenOpening(document);
-    if (!document.openCatalogFile(path) || !document.lockForEditing())
+    if (!OpenCatalogForCommand(document, path) || !document.lockForEditing())
         return kExitFailure;
     CatalogItem* folder = ResolveCatalogPath(document.tree(), *into);
     if (!folder)

@@ -12,6 +12,7 @@
 #include "cli/ArgParser.h"
 #include "cli/CatalogLoad.h"
 #include "cli/Command.h"
+#include "cli/OutputArgs.h"
 #include "cli/TerminalPrompter.h"
 #include "exchange/ForeignImport.h"
 #include "exchange/NcduFormat.h"
@@ -109,12 +110,9 @@ const CommandRegistration kExportNcdu(kExportNcduCommand);
 
 int RunExportNcdu(const std::vector<std::string>& args) {
     ArgParser parser;
-    parser.option("output").alias("-o", "output");
-    if (!parser.parse(args))
-        return UsageError(kExportNcduCommand, parser.error());
-    const std::optional<std::string> output = parser.value("output");
-    if (!output)
-        return UsageError(kExportNcduCommand, "-o OUT.json is required");
+    std::string output;
+    if (const int status = ParseWithOutput(kExportNcduCommand, args, "OUT.json", parser, output))
+        return status;
     if (parser.positionals().size() != 2)
         return UsageError(kExportNcduCommand, "expected FILE and PATH");
     CatalogTree tree;
@@ -128,13 +126,13 @@ int RunExportNcdu(const std::vector<std::string>& args) {
         return Fail("'" + parser.positionals()[1] +
                     "' is not a folder, disk, directory or archive");
     const std::string json = WriteNcduExport(*item, std::time(nullptr));
-    if (*output == "-") {
+    if (output == "-") {
         std::cout << json;
         return std::cout.flush() ? kExitSuccess : kExitFailure;
     }
     std::string error;
-    if (!WriteFileAtomically(*output, json, &error))
-        return Fail("cannot write '" + *output + "': " + error);
+    if (!WriteFileAtomically(output, json, &error))
+        return Fail("cannot write '" + output + "': " + error);
     return kExitSuccess;
 }
 
