@@ -315,6 +315,39 @@ class StatisticsWindowTest : public QObject {
         QVERIFY(window.refreshButton()->isEnabled());
     }
 
+    // Closed while it counts (by the program; input waits meanwhile), once before the progress
+    // box shows and once inside it: the count is cancelled without a question and the window
+    // goes only after the worker has returned, not while the counting is still on its stack.
+    void closedWhileItCounts() {
+        for (const bool inTheBox : {false, true}) {
+            QPointer<StatisticsWindow> window = new StatisticsWindow(*document, shelf);
+            window->setAttribute(Qt::WA_DeleteOnClose);
+            window->show();
+            std::atomic<bool> cancelSeen = false;
+            window->setGatherer([&](const CatalogTree&, const CatalogItem&, const StatisticsOptions& options) {
+                while (!options.cancel->isSet())
+                    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                cancelSeen = true;
+                ContentStatistics none;
+                none.cancelled = true;
+                return none;
+            });
+            ModalDriver driver;
+            if (inTheBox) {
+                window->setProgressDelay(std::chrono::milliseconds(0));
+                driver.onNextModal([&](QWidget*) { window->close(); });
+            } else {
+                window->setProgressDelay(std::chrono::milliseconds(60000));
+                QTimer::singleShot(50, window, [&] { window->close(); });
+            }
+            QVERIFY(!window->refresh());
+            QVERIFY(driver.allRan());
+            QVERIFY(cancelSeen);
+            QTRY_VERIFY(window.isNull());
+            QVERIFY(prompter->shownTexts().empty());
+        }
+    }
+
     void openRefusesItemsThatHoldNothing() {
         CatalogItem* file = document->tree().resolvePath("Shelf\\Beta\\two", nullptr)->firstChild();
         QCOMPARE(StatisticsWindow::Open(*document, file, nullptr), nullptr);
