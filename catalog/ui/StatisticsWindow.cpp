@@ -186,7 +186,8 @@ StatisticsWindow* StatisticsWindow::Open(CatalogDocument& document, const Catalo
     return window;
 }
 
-ContentStatistics StatisticsWindow::gatherOnWorker(const StatisticsOptions& options, CancelFlag& cancel) {
+ContentStatistics StatisticsWindow::gatherOnWorker(const StatisticsOptions& options,
+                                                   CancelFlag& cancel) {
     // Everything the worker touches lives in this frame, which outlasts it (joined below).
     ContentStatistics result;
     QEventLoop waiting;

@@ -4,7 +4,8 @@
 
 namespace shelfmark {
 
-VolumeRelay::VolumeRelay(Handler handler, QObject* parent) : QObject(parent), handler_(std::move(handler)) {}
+VolumeRelay::VolumeRelay(Handler handler, QObject* parent)
+    : QObject(parent), handler_(std::move(handler)) {}
 
 void VolumeRelay::post(const VolumeChange& change) {
     {

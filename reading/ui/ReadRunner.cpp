@@ -38,7 +38,8 @@ void ReadRunner::start(ReadSession& session) {
             step_ = Step{step.directory ? *step.directory : std::string(), step.files, step.bytes};
         }
         if (heard)
-            QMetaObject::invokeMethod(this, "relayProgress", Qt::QueuedConnection, Q_ARG(qulonglong, number));
+            QMetaObject::invokeMethod(this, "relayProgress", Qt::QueuedConnection,
+                                      Q_ARG(qulonglong, number));
     });
     session.setProblemHandler([this](const ReadProblem& problem) {
         const std::lock_guard lock(mutex_);
@@ -46,7 +47,8 @@ void ReadRunner::start(ReadSession& session) {
     });
     worker_ = std::thread([this, number, &session] {
         session.run();
-        QMetaObject::invokeMethod(this, "jobEnded", Qt::QueuedConnection, Q_ARG(qulonglong, number));
+        QMetaObject::invokeMethod(this, "jobEnded", Qt::QueuedConnection,
+                                  Q_ARG(qulonglong, number));
     });
 }
 

@@ -491,9 +491,11 @@ class CatalogDialogsTest : public QObject {
             // All of it is queued before the window closes: nothing runs the event loop between.
             std::thread watcher([&] {
                 for (int i = 0; i < 200; ++i)
-                    listener({i % 2 == 0 ? VolumeChange::Kind::Arrived : VolumeChange::Kind::Removed,
-                              MakeDrive("/media/cd2", DriveType::CdRom, 0xAAAA0001)});
-                listener({VolumeChange::Kind::Arrived, MakeDrive("/media/cd1", DriveType::CdRom, 0x12345678)});
+                    listener(
+                        {i % 2 == 0 ? VolumeChange::Kind::Arrived : VolumeChange::Kind::Removed,
+                         MakeDrive("/media/cd2", DriveType::CdRom, 0xAAAA0001)});
+                listener({VolumeChange::Kind::Arrived,
+                          MakeDrive("/media/cd1", DriveType::CdRom, 0x12345678)});
             });
             watcher.join();
             window.reject();

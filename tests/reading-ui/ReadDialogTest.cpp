@@ -272,7 +272,8 @@ class ReadDialogTest : public QObject {
     // and its progress is dropped. Then a runner destroyed mid-read with notices in flight.
     void aReadRestartedAtOnceHearsOnlyItsOwnEnd() {
         for (int i = 0; i < 30; ++i)
-            WriteFile(volume->path() / "many" / ("f" + std::to_string(i) + ".txt"), std::string(100, 'x'));
+            WriteFile(volume->path() / "many" / ("f" + std::to_string(i) + ".txt"),
+                      std::string(100, 'x'));
         ReadRequest request;
         request.root = volume->path().string();
         ReadSession first(*document, *prompter);
