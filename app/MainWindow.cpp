@@ -59,6 +59,7 @@
 #include "catalog/ui/DatabaseImportDialog.h"
 #include "catalog/ui/StatisticsWindow.h"
 #include "catalog/ui/UserExtraInfoDialog.h"
+#include "catalog/ui/VolumeRelay.h"
 #include "catalog/ui/XmlExportDialog.h"
 #include "cdlookup/ui/AudioCdSettingsPage.h"
 #include "cdlookup/ui/CddbDialog.h"
@@ -147,14 +148,12 @@ MainWindow::MainWindow(WindowContext context, QWidget* parent)
     updateActions();
     updateSelectionViews();
     if (context_.watchVolumes && context_.settings.bAddDiskOnInsert) {
-        volumes_ = std::make_unique<VolumeWatcher>([this](const VolumeChange& change) {
-            if (change.kind != VolumeChange::Kind::Arrived)
-                return;
-            // The listener runs on the watcher's thread: the decision is the window's.
-            QMetaObject::invokeMethod(
-                this, [this, volume = change.volume] { volumeArrived(volume); },
-                Qt::QueuedConnection);
+        // The decision is the window's: the watcher's thread only hands the change over.
+        volumeRelay_ = std::make_unique<VolumeRelay>([this](const VolumeChange& change) {
+            if (change.kind == VolumeChange::Kind::Arrived)
+                volumeArrived(change.volume);
         });
+        volumes_ = std::make_unique<VolumeWatcher>(volumeRelay_->listener());
         std::string error;
         if (!volumes_->start(error))
             volumes_.reset();
@@ -189,7 +188,10 @@ MainWindow::MainWindow(WindowContext context, QWidget* parent)
 }
 
 MainWindow::~MainWindow() {
+    // No change may reach the window while it is taken apart: the watcher stops, then the relay
+    // goes with the changes it still holds.
     volumes_.reset();
+    volumeRelay_.reset();
     // Search windows observe the document and hold its slots: they go before both.
     for (search::SearchWindow* window : findChildren<search::SearchWindow*>())
         delete window;

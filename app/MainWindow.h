@@ -49,6 +49,7 @@ namespace shelfmark {
 class FolderTreeModel;
 class ItemListModel;
 class UpdateCheckRunner;
+class VolumeRelay;
 class VolumeWatcher;
 struct Volume;
 
@@ -237,6 +238,8 @@ class MainWindow : public QMainWindow {
     bool settingsChanged_ = false;
     bool readDialogOpen_ = false;
     int searchesRunning_ = 0;
+    // The watcher's changes reach this thread through the relay; it goes after the watcher.
+    std::unique_ptr<VolumeRelay> volumeRelay_;
     std::unique_ptr<VolumeWatcher> volumes_;
     // The search and duplicate windows share one context; it holds references to the members
     // above, so it is made after them and goes first.

@@ -5,7 +5,6 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QStyle>
 #include <QVBoxLayout>
 
@@ -43,7 +42,9 @@ InsertDiskWindow::WatcherFactory InsertDiskWindow::RealWatcher() {
 }
 
 InsertDiskWindow::InsertDiskWindow(QWidget* parent, WatcherFactory watcher)
-    : QDialog(parent), makeWatcher_(std::move(watcher)) {
+    : QDialog(parent),
+      makeWatcher_(std::move(watcher)),
+      relay_([this](const VolumeChange& change) { handleChange(change); }) {
     setObjectName(QStringLiteral("Dlg_InsertDisk"));
     auto* layout = new QVBoxLayout(this);
     explanation_ = new QLabel(this);
@@ -99,25 +100,22 @@ bool InsertDiskWindow::run(InsertDiskPrompt& prompt) {
     update_->setText(ToQString(prompt.updateOptionText()));
     update_->setChecked(prompt.updateSerial());
     refresh();
-    // The listener runs on the watcher's thread; the window may be gone by the time the change
-    // arrives, which the guarded pointer notices.
-    QPointer<InsertDiskWindow> self(this);
+    // The listener runs on the watcher's thread; the relay hands its changes to this one. The
+    // watcher is stopped before this returns, and the relay outlives it.
     std::unique_ptr<VolumeWatcher> watcher;
     if (makeWatcher_)
-        watcher = makeWatcher_([self](const VolumeChange& change) {
-            if (self)
-                self->volumeChanged(change);
-        });
+        watcher = makeWatcher_(relay_.listener());
     const bool ok = exec() == QDialog::Accepted && prompt.state() == InsertDiskPrompt::State::Ok;
     if (watcher)
         watcher->stop();
+    // Changes still queued belong to this prompt: a later one must not hear them.
+    relay_.clear();
     prompt_ = nullptr;
     return ok;
 }
 
 void InsertDiskWindow::volumeChanged(const VolumeChange& change) {
-    QMetaObject::invokeMethod(
-        this, [this, change] { handleChange(change); }, Qt::QueuedConnection);
+    relay_.post(change);
 }
 
 void InsertDiskWindow::handleChange(const VolumeChange& change) {

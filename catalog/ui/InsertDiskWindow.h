@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "catalog/InsertDiskPrompt.h"
+#include "catalog/ui/VolumeRelay.h"
 #include "platform/volumes/VolumeWatcher.h"
 
 class QCheckBox;
@@ -51,6 +52,7 @@ class InsertDiskWindow : public QDialog, public InsertDiskDialog {
     void handleChange(const VolumeChange& change);
 
     WatcherFactory makeWatcher_;
+    VolumeRelay relay_;
     InsertDiskPrompt* prompt_ = nullptr;
     QLabel* explanation_;
     QComboBox* drives_;

@@ -5,6 +5,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -186,29 +187,26 @@ StatisticsWindow* StatisticsWindow::Open(CatalogDocument& document, const Catalo
 }
 
 ContentStatistics StatisticsWindow::gatherOnWorker(const StatisticsOptions& options,
-                                                   CancelFlag& cancel, bool& finished) {
+                                                   CancelFlag& cancel) {
     // Everything the worker touches lives in this frame, which outlasts it (joined below).
     ContentStatistics result;
-    QObject relay;
     QEventLoop waiting;
-    QDialog* progress = nullptr;
-    auto done = [&finished, &waiting, &progress] {
-        finished = true;
-        waiting.quit();
-        if (progress)
-            progress->accept();
-    };
+    countEnded_ = false;
+    counting_ = &cancel;
+    waiting_ = &waiting;
     const CatalogTree& tree = document_.tree();
     const CatalogItem& top = *container_;
     std::thread worker([&] {
         result = gatherer_(tree, top, options);
-        QMetaObject::invokeMethod(&relay, done, Qt::QueuedConnection);
+        // By name, so Qt copies nothing made on this thread; the window waits for this call
+        // before it joins the worker, so it is alive when the call arrives.
+        QMetaObject::invokeMethod(this, "countEnded", Qt::QueuedConnection);
     });
 
     // No input reaches any window meanwhile, so nothing can change the tree under the worker.
     QTimer::singleShot(progressDelay_, &waiting, &QEventLoop::quit);
     waiting.exec(QEventLoop::ExcludeUserInputEvents);
-    if (!finished) {
+    if (!countEnded_) {
         QDialog box(isVisible() ? this : parentWidget());
         box.setObjectName(QStringLiteral("statisticsProgress"));
         box.setWindowModality(Qt::ApplicationModal);
@@ -222,18 +220,28 @@ ContentStatistics StatisticsWindow::gatherOnWorker(const StatisticsOptions& opti
         buttons->button(QDialogButtonBox::Cancel)->setText(DialogText("Dlg_Common", 1));
         connect(buttons, &QDialogButtonBox::rejected, &box, &QDialog::reject);
         boxLayout->addWidget(buttons);
-        progress = &box;
-        while (!finished) {
-            if (box.exec() == QDialog::Accepted || finished)
+        progress_ = &box;
+        while (!countEnded_) {
+            if (box.exec() == QDialog::Accepted || countEnded_)
                 break;
             // Cancel (or Escape): the worker goes on while the question is open.
             if (!cancel.isSet() && document_.prompter().askYesNo(Str(173)))
                 cancel.request();
         }
-        progress = nullptr;
+        progress_ = nullptr;
     }
+    waiting_ = nullptr;
+    counting_ = nullptr;
     worker.join();
     return result;
+}
+
+void StatisticsWindow::countEnded() {
+    countEnded_ = true;
+    if (waiting_)
+        waiting_->quit();
+    if (progress_)
+        progress_->accept();
 }
 
 bool StatisticsWindow::refresh() {
@@ -247,14 +255,33 @@ bool StatisticsWindow::refresh() {
     options.topExtensions = kTopExtensions;
     options.topItems = kTopItems;
     options.cancel = &cancel;
-    bool finished = false;
-    const ContentStatistics statistics = gatherOnWorker(options, cancel, finished);
+    const ContentStatistics statistics = gatherOnWorker(options, cancel);
     running_ = false;
     refresh_->setEnabled(container_ != nullptr);
+    if (closeWanted_) {
+        // Asked to close while counting: now that the count is off the stack it may go.
+        closeWanted_ = false;
+        close();
+        return false;
+    }
     if (statistics.cancelled || !container_)
         return false;
     showFigures(statistics);
     return true;
+}
+
+// Closing while the count runs (the program may close the window from within the loops that
+// wait for the worker) would destroy the window under the waiting code: the count is stopped
+// instead, and the window closes when it has returned.
+void StatisticsWindow::closeEvent(QCloseEvent* event) {
+    if (running_) {
+        closeWanted_ = true;
+        if (counting_)
+            counting_->request();
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 QString StatisticsWindow::keyText(Page page, const std::string& key) const {

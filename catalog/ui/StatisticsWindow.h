@@ -19,7 +19,10 @@
 #include "catalog/DocumentObserver.h"
 
 class QCheckBox;
+class QCloseEvent;
 class QComboBox;
+class QDialog;
+class QEventLoop;
 class QLabel;
 class QPushButton;
 class QTabWidget;
@@ -72,6 +75,10 @@ class StatisticsWindow : public QWidget, private DocumentObserver {
     void setGatherer(Gatherer gatherer) { gatherer_ = std::move(gatherer); }
     void setProgressDelay(std::chrono::milliseconds delay) { progressDelay_ = delay; }
 
+  private slots:
+    // Queued by name from the worker once the count has returned.
+    void countEnded();
+
   private:
     // One row of a page as shown: the key's text, its items and bytes.
     struct Row {
@@ -82,8 +89,7 @@ class StatisticsWindow : public QWidget, private DocumentObserver {
     };
 
     // Runs the gatherer on a worker; `options.cancel` is `cancel`.
-    ContentStatistics gatherOnWorker(const StatisticsOptions& options, CancelFlag& cancel,
-                                     bool& finished);
+    ContentStatistics gatherOnWorker(const StatisticsOptions& options, CancelFlag& cancel);
     void showFigures(const ContentStatistics& statistics);
     void fillPage(Page page);
     void redrawCharts();
@@ -91,6 +97,7 @@ class StatisticsWindow : public QWidget, private DocumentObserver {
     QString keyText(Page page, const std::string& key) const;
 
     void itemRemoving(CatalogItem& item) override;
+    void closeEvent(QCloseEvent* event) override;
     void reset() override;
 
     CatalogDocument& document_;
@@ -98,6 +105,14 @@ class StatisticsWindow : public QWidget, private DocumentObserver {
     Gatherer gatherer_;
     std::chrono::milliseconds progressDelay_{250};
     bool running_ = false;
+    // While the worker counts (this thread only): the count's cancel flag, the loop and the
+    // progress box that wait for its end, whether the end has been heard, and whether the
+    // window was asked to close meanwhile.
+    CancelFlag* counting_ = nullptr;
+    QEventLoop* waiting_ = nullptr;
+    QDialog* progress_ = nullptr;
+    bool countEnded_ = false;
+    bool closeWanted_ = false;
     std::vector<Row> rows_[PageCount];
 
     QLabel* summary_;

@@ -1,7 +1,9 @@
 // Runs a prepared ReadSession on a worker thread for a window. The window stays responsive:
 // progress arrives as queued signals (at most every 100 ms, as the session reports it), the
 // problems the read meets are collected for the end, and `finished` is queued to the window's
-// thread once the worker is done; only then may the window commit the session.
+// thread once the worker is done and joined; only then may the window commit the session.
+// Starting a new read drops the progress and the end of the one before that were not yet heard,
+// so a read cancelled and started again at once is not reported as ended by the old one's end.
 //
 //     ReadRunner runner;
 //     connect(&runner, &ReadRunner::finished, this, [&] { ReadResult r = session.commit(); });
@@ -12,7 +14,9 @@
 
 #include <QObject>
 #include <QString>
+#include <cstdint>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -47,11 +51,25 @@ class ReadRunner : public QObject {
     void progress(const QString& directory, qulonglong files, qulonglong bytes);
     void finished();
 
+  private slots:
+    // Queued from the worker thread; `job` tells a stale notice from the current read's.
+    void relayProgress(qulonglong job);
+    void jobEnded(qulonglong job);
+
   private:
+    // The latest step the worker reported and the window has not heard yet.
+    struct Step {
+        std::string directory;
+        uint64_t files = 0;
+        uint64_t bytes = 0;
+    };
+
     ReadSession* session_ = nullptr;
+    qulonglong job_ = 0;  // the number of the latest read; this object's thread only
     std::thread worker_;
-    mutable std::mutex mutex_;
+    mutable std::mutex mutex_;  // guards the two below
     std::vector<std::string> problems_;
+    std::optional<Step> step_;
 };
 
 }  // namespace shelfmark

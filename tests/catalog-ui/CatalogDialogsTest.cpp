@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QTreeWidget>
 #include <fstream>
+#include <thread>
 
 #include "catalog/CatalogTree.h"
 #include "catalog/Definitions.h"
@@ -464,6 +465,59 @@ class CatalogDialogsTest : public QObject {
         QCOMPARE(option, QStringLiteral("&Update serial number of 'Holiday'."));
         QVERIFY(window.explanation()->text().contains(QStringLiteral("(serial number 1234-5678)")));
         QCOMPARE(prompt.chosenVolume()->mountPoint, std::string("/media/cd1"));
+    }
+
+    // Volumes keep arriving from the watcher's thread while the window closes: none of them may
+    // reach the window afterwards, and the changes still queued must not end the next prompt the
+    // same window shows (here the wanted medium "arrives" late for the first one).
+    void insertDiskWindowClosedWhileVolumesArrive() {
+        InsertDiskRequest request;
+        request.diskName = "Holiday";
+        request.wantedSerial = 0x12345678;
+        request.wantedType = DriveType::CdRom;
+        const auto reader = [](const Volume& volume) -> std::optional<uint32_t> {
+            return volume.mountPoint == "/media/cd1" ? 0x12345678u : 0xAAAA0001u;
+        };
+        const std::vector<Volume> drives = {MakeDrive("/media/cd0", DriveType::CdRom, 0xAAAA0001)};
+        VolumeWatcher::Listener listener;
+        InsertDiskWindow window(nullptr, [&](VolumeWatcher::Listener given) {
+            listener = std::move(given);
+            return std::unique_ptr<VolumeWatcher>();
+        });
+
+        InsertDiskPrompt first(request, drives, *prompter, reader);
+        ModalDriver driver;
+        driver.onNextModal([&](QWidget*) {
+            // All of it is queued before the window closes: nothing runs the event loop between.
+            std::thread watcher([&] {
+                for (int i = 0; i < 200; ++i)
+                    listener(
+                        {i % 2 == 0 ? VolumeChange::Kind::Arrived : VolumeChange::Kind::Removed,
+                         MakeDrive("/media/cd2", DriveType::CdRom, 0xAAAA0001)});
+                listener({VolumeChange::Kind::Arrived,
+                          MakeDrive("/media/cd1", DriveType::CdRom, 0x12345678)});
+            });
+            watcher.join();
+            window.reject();
+        });
+        QVERIFY(!window.run(first));
+        QVERIFY(driver.allRan());
+        QCOMPARE(first.state(), InsertDiskPrompt::State::Cancelled);
+
+        InsertDiskPrompt second(request, drives, *prompter, reader);
+        InsertDiskPrompt::State seen = InsertDiskPrompt::State::Ok;
+        int listed = 0;
+        driver.onNextModal([&](QWidget*) {
+            seen = second.state();
+            listed = window.driveBox()->count();
+            window.reject();
+        });
+        QVERIFY(!window.run(second));
+        QVERIFY(driver.allRan());
+        QCOMPARE(seen, InsertDiskPrompt::State::Open);
+        QCOMPARE(listed, 1);
+        QTest::qWait(20);
+        QCOMPARE(second.state(), InsertDiskPrompt::State::Cancelled);
     }
 
     void insertDiskOkOnAnotherMediumNeedsTheUpdateOption() {

@@ -126,6 +126,18 @@ QBarSet* BarsOf(QChartView* view) {
     return bars && bars->count() == 1 ? bars->barSets().front() : nullptr;
 }
 
+// A counting that lasts until it is cancelled; `seen` tells it noticed.
+StatisticsWindow::Gatherer CountUntilCancelled(std::atomic<bool>& seen) {
+    return [&seen](const CatalogTree&, const CatalogItem&, const StatisticsOptions& options) {
+        while (!options.cancel->isSet())
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        seen = true;
+        ContentStatistics none;
+        none.cancelled = true;
+        return none;
+    };
+}
+
 }  // namespace
 
 class StatisticsWindowTest : public QObject {
@@ -287,17 +299,8 @@ class StatisticsWindowTest : public QObject {
         QVERIFY(window.refresh());
         const QString before = Cell(window.table(StatisticsWindow::Kinds), 2, 1);
 
-        // A counting that lasts until it is cancelled.
         std::atomic<bool> cancelSeen = false;
-        window.setGatherer([&](const CatalogTree&, const CatalogItem&,
-                               const StatisticsOptions& options) {
-            while (!options.cancel->isSet())
-                std::this_thread::sleep_for(std::chrono::milliseconds(2));
-            cancelSeen = true;
-            ContentStatistics none;
-            none.cancelled = true;
-            return none;
-        });
+        window.setGatherer(CountUntilCancelled(cancelSeen));
         window.setProgressDelay(std::chrono::milliseconds(0));
         ModalDriver driver;
         // First Cancel: No at the question, the counting goes on; second Cancel: Yes.
@@ -313,6 +316,32 @@ class StatisticsWindowTest : public QObject {
                                            "Do you really want to cancel the process?"}));
         QCOMPARE(Cell(window.table(StatisticsWindow::Kinds), 2, 1), before);
         QVERIFY(window.refreshButton()->isEnabled());
+    }
+
+    // Closed while it counts (by the program; input waits meanwhile), once before the progress
+    // box shows and once inside it: the count is cancelled without a question and the window
+    // goes only after the worker has returned, not while the counting is still on its stack.
+    void closedWhileItCounts() {
+        for (const bool inTheBox : {false, true}) {
+            QPointer<StatisticsWindow> window = new StatisticsWindow(*document, shelf);
+            window->setAttribute(Qt::WA_DeleteOnClose);
+            window->show();
+            std::atomic<bool> cancelSeen = false;
+            window->setGatherer(CountUntilCancelled(cancelSeen));
+            ModalDriver driver;
+            if (inTheBox) {
+                window->setProgressDelay(std::chrono::milliseconds(0));
+                driver.onNextModal([&](QWidget*) { window->close(); });
+            } else {
+                window->setProgressDelay(std::chrono::milliseconds(60000));
+                QTimer::singleShot(50, window, [&] { window->close(); });
+            }
+            QVERIFY(!window->refresh());
+            QVERIFY(driver.allRan());
+            QVERIFY(cancelSeen);
+            QTRY_VERIFY(window.isNull());
+            QVERIFY(prompter->shownTexts().empty());
+        }
     }
 
     void openRefusesItemsThatHoldNothing() {

@@ -267,6 +267,48 @@ class ReadDialogTest : public QObject {
         session.commit();
     }
 
+    // A read cancelled and started again at once: the first read's end must not be heard as the
+    // second's (the window would commit the second session while its worker still writes it),
+    // and its progress is dropped. Then a runner destroyed mid-read with notices in flight.
+    void aReadRestartedAtOnceHearsOnlyItsOwnEnd() {
+        for (int i = 0; i < 30; ++i)
+            WriteFile(volume->path() / "many" / ("f" + std::to_string(i) + ".txt"),
+                      std::string(100, 'x'));
+        ReadRequest request;
+        request.root = volume->path().string();
+        ReadSession first(*document, *prompter);
+        QCOMPARE(first.prepare(request), PrepareResult::Ready);
+        ReadSession second(*document, *prompter);
+        QCOMPARE(second.prepare(request), PrepareResult::Ready);
+        ReadRunner runner;
+        int finished = 0;
+        bool secondDoneAtEnd = false;
+        connect(&runner, &ReadRunner::finished, this, [&] {
+            ++finished;
+            secondDoneAtEnd = !runner.running();
+        });
+        runner.start(first);
+        runner.cancel();
+        runner.start(second);  // waits for the first worker; its end is already queued or soon
+        QTRY_COMPARE_WITH_TIMEOUT(finished, 1, 60000);
+        QVERIFY(secondDoneAtEnd);
+        // Let any stray notice of either read arrive: there must be no second end.
+        QTest::qWait(100);
+        QCOMPARE(finished, 1);
+        QVERIFY(second.commit().disk != nullptr);
+
+        ReadSession third(*document, *prompter);
+        QCOMPARE(third.prepare(request), PrepareResult::Ready);
+        {
+            ReadRunner dying;
+            connect(&dying, &ReadRunner::finished, this, [&] { ++finished; });
+            connect(&dying, &ReadRunner::progress, this, [&] { ++finished; });
+            dying.start(third);
+        }  // cancels, waits; the queued notices die with the runner
+        QTest::qWait(50);
+        QCOMPARE(finished, 1);
+    }
+
     void descriptionsPageListsTheProviders() {
         AddDiskDialog dialog(*document, *prompter, {});
         QTreeWidget* list = dialog.descriptionsPage()->providerList();
