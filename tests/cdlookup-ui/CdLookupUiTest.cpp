@@ -43,7 +43,7 @@ namespace st = shelfmark::testing;
 using shelfmark::testing::AddAudioDisk;
 using shelfmark::testing::CddbTestServer;
 using shelfmark::testing::ModalDriver;
-using shelfmark::testing::RecordSpec;
+using shelfmark::testing::DiscRecordFields;
 using shelfmark::testing::TestSite;
 using shelfmark::testing::WriteRecord;
 

@@ -30,19 +30,19 @@ CatalogItem* AddAudioDisk(CatalogTree& tree, CatalogItem* parent, const std::str
 }
 
 std::string WriteRecord(const std::filesystem::path& root, const std::string& category,
-                        const RecordSpec& spec, std::optional<std::string> discId) {
-    const int n = static_cast<int>(spec.offsets.size()) - 1;
+                        const DiscRecordFields& fields, std::optional<std::string> discId) {
+    const int n = static_cast<int>(fields.offsets.size()) - 1;
     const std::string id =
-        discId.value_or(StringPrintf("%08x", CDiscora::ComputeDiscID(n, spec.offsets.data())));
+        discId.value_or(StringPrintf("%08x", CDiscora::ComputeDiscID(n, fields.offsets.data())));
     std::string text = "# xmcd\r\n#\r\n# Track frame offsets:\r\n";
     for (int i = 0; i < n; ++i)
-        text += StringPrintf("#\t%u\r\n", spec.offsets[size_t(i)]);
+        text += StringPrintf("#\t%u\r\n", fields.offsets[size_t(i)]);
     text += StringPrintf("#\r\n# Disc length: %u seconds\r\n#\r\n# Revision: %d\r\n#\r\n",
-                         spec.offsets.back() / 75, spec.revision);
-    text += "DISCID=" + id + "\r\nDTITLE=" + spec.artist + " / " + spec.title + "\r\n";
+                         fields.offsets.back() / 75, fields.revision);
+    text += "DISCID=" + id + "\r\nDTITLE=" + fields.artist + " / " + fields.title + "\r\n";
     text += "DYEAR=1999\r\nDGENRE=Test\r\n";
-    for (size_t i = 0; i < spec.tracks.size(); ++i)
-        text += StringPrintf("TTITLE%zu=", i) + spec.tracks[i] + "\r\n";
+    for (size_t i = 0; i < fields.tracks.size(); ++i)
+        text += StringPrintf("TTITLE%zu=", i) + fields.tracks[i] + "\r\n";
     text += "EXTD=\r\nPLAYORDER=\r\n";
     std::filesystem::create_directories(root / category);
     WriteFile(root / category / id, text);

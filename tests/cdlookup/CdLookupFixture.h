@@ -25,7 +25,7 @@ CatalogItem* AddAudioDisk(CatalogTree& tree, CatalogItem* parent, const std::str
                           const std::vector<uint32_t>& offsets, int trackItems,
                           std::optional<uint32_t> serial = std::nullopt);
 
-struct RecordSpec {
+struct DiscRecordFields {
     std::vector<uint32_t> offsets;  // track starts, then the lead-out
     std::string artist;
     std::string title;
@@ -34,7 +34,7 @@ struct RecordSpec {
 };
 // An xmcd record as a server keeps it, with the disc ID of its offsets; returns the ID text.
 std::string WriteRecord(const std::filesystem::path& root, const std::string& category,
-                        const RecordSpec& spec, std::optional<std::string> discId = std::nullopt);
+                        const DiscRecordFields& fields, std::optional<std::string> discId = std::nullopt);
 
 // Windows of the lookup, scripted: the chooser answers from a queue (Cancelled when empty), the
 // editor runs a step on the editor and then accepts (or cancels without a step).

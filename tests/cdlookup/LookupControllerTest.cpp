@@ -18,7 +18,7 @@ namespace {
 using testing::AddAudioDisk;
 using testing::CddbTestServer;
 using testing::ReadFile;
-using testing::RecordSpec;
+using testing::DiscRecordFields;
 using testing::ScriptedServer;
 using testing::TestSite;
 using testing::WriteRecord;
