@@ -858,11 +858,15 @@ std::vector<const CatalogItem*> SearchSnapshot::candidateScan(const PreparedSear
     const bool allKinds = std::all_of(std::begin(search.kindOn), std::end(search.kindOn), [](bool on) { return on; });
     // A name that holds the run decides alone when nothing else is asked of the item.
     const bool nameAlone = runs.nameDecides && !search.dateTest && !search.sizeFilter && search.conditions.empty();
-    // Tests item i; false when the search is cancelled.
-    auto consider = [&](uint32_t i, NameState name, std::optional<std::string_view> records) {
+    // Whether a walk enters item i: not inside a subtree it passes over. Items come in order.
+    auto entered = [&](uint32_t i) {
         while (skip != excluded.end() && skip->second <= i)
             ++skip;
-        if (skip != excluded.end() && skip->first <= i)
+        return skip == excluded.end() || skip->first > i;
+    };
+    // Tests item i; false when the search is cancelled.
+    auto consider = [&](uint32_t i, NameState name, std::optional<std::string_view> records) {
+        if (!entered(i))
             return true;
         if ((!allKinds && !search.kindOn[size_t(KindOf(t.flags[i]))]) ||
             !(noCategories || categoryStateOf(search, i, startIndex, startState)))
@@ -885,11 +889,6 @@ std::vector<const CatalogItem*> SearchSnapshot::candidateScan(const PreparedSear
         size_t textAt = textFrom;
         if (nameAlone && allKinds && noCategories && !(cancel && cancel->isSet())) {
             // Nothing is asked of an item but its name: each batch of names is taken whole.
-            auto entered = [&](uint32_t i) {
-                while (skip != excluded.end() && skip->second <= i)
-                    ++skip;
-                return skip == excluded.end() || skip->first > i;
-            };
             // The items with texts before `bound` whose names fail: found when a text holds it.
             auto textsBefore = [&](uint32_t bound) {
                 for (; otherTexts && textAt < textTo && t.texts[textAt] < bound; ++textAt)
